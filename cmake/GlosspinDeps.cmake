@@ -1,0 +1,26 @@
+# Locates the scene toolkit, Motif/Xt/X11, GL and the platform libraries,
+# and gathers them into imported targets.
+find_package(PkgConfig REQUIRED)
+find_package(X11 REQUIRED)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+
+find_path(INVENTOR_INCLUDE_DIR Inventor/SoDB.h)
+find_library(INVENTOR_LIBRARY Inventor PATHS /usr/lib)
+find_library(INVENTOR_XT_LIBRARY InventorXt PATHS /usr/lib)
+find_library(MOTIF_LIBRARY Xm)
+find_library(GLU_LIBRARY GLU)
+if(NOT INVENTOR_INCLUDE_DIR OR NOT INVENTOR_LIBRARY OR NOT INVENTOR_XT_LIBRARY)
+  message(FATAL_ERROR "The Inventor toolkit was not found; run scripts/install-deps")
+endif()
+if(NOT MOTIF_LIBRARY)
+  message(FATAL_ERROR "Motif was not found; run scripts/install-deps")
+endif()
+
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+
+# Absolute library paths, so that the exported target carries them as they are.
+set(GLOSSPIN_TOOLKIT_INCLUDE_DIRS ${INVENTOR_INCLUDE_DIR} ${X11_INCLUDE_DIR})
+set(GLOSSPIN_TOOLKIT_LIBRARIES
+  ${INVENTOR_XT_LIBRARY} ${INVENTOR_LIBRARY} ${MOTIF_LIBRARY}
+  ${X11_Xmu_LIB} ${X11_Xpm_LIB} ${X11_Xt_LIB} ${X11_X11_LIB}
+  ${OPENGL_gl_LIBRARY} ${OPENGL_glx_LIBRARY} ${GLU_LIBRARY})

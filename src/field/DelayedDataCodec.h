@@ -1,0 +1,55 @@
+#ifndef GLOSSPIN_FIELD_DELAYEDDATACODEC_H
+#define GLOSSPIN_FIELD_DELAYEDDATACODEC_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+// Encoding of delayed-read blocks: bytes taken four at a time, most
+// significant first, written as "0x%08x," words, six to a line.
+namespace GspDelayedCodec {
+
+enum {
+    WORD_CHARS = 11,            // "0x%08x,"
+    WORDS_PER_LINE = 6,
+    LINE_CHARS = 67,            // six words and a newline
+    FILL_BYTE = 0x20
+};
+
+inline uint32_t loadBE32(const unsigned char *p)
+{
+    return ((uint32_t)p[0] << 24) | ((uint32_t)p[1] << 16) |
+           ((uint32_t)p[2] << 8) | (uint32_t)p[3];
+}
+
+inline void storeBE32(unsigned char *p, uint32_t w)
+{
+    p[0] = (unsigned char)(w >> 24);
+    p[1] = (unsigned char)(w >> 16);
+    p[2] = (unsigned char)(w >> 8);
+    p[3] = (unsigned char)w;
+}
+
+// The last word of a block whose length is not a multiple of 4: the
+// remaining bytes in the high-order positions, fill bytes below.
+uint32_t paddedWord(const unsigned char *rest, int count);
+
+// The ASCII header number for n raw bytes: the body length plus one.
+long asciiHeaderNumber(long n);
+
+// Writes "0x%08x," (WORD_CHARS characters, no terminator); returns the
+// position after it.
+char *formatWord(char *dst, uint32_t w);
+
+// Parses "0x" (or "0X"), eight hex digits and a comma at p. Returns 1
+// and the word on success, 0 otherwise.
+int parseWord(const char *p, uint32_t *w);
+
+// Hex digit value, or -1.
+int hexValue(int c);
+
+// Writes all of buf to fd, retrying short writes. Returns 1 on success.
+int writeAll(int fd, const void *buf, size_t size);
+
+}
+
+#endif

@@ -1,0 +1,609 @@
+#include <Glosspin/SoSFDelayedData.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/errors/SoReadError.h>
+
+#include "field/DelayedDataCodec.h"
+#include "field/InputAccess.h"
+#include "platform/TempFiles.h"
+
+using namespace GspDelayedCodec;
+
+SO_SFIELD_REQUIRED_SOURCE(SoSFDelayedData);
+SO_SFIELD_VALUE_SOURCE(SoSFDelayedData, long, const long &);
+
+int SoSFDelayedData::supportDelayedReading = 0;
+SoSFDelayedData::OpenFD SoSFDelayedData::openFDs[SoSFDelayedData::MAX_OPEN_FDS];
+int SoSFDelayedData::numOpenFDs = 0;
+
+namespace {
+
+// Words handled per batch by the converters: large enough to keep the
+// per-call overhead of the output small, small enough for the stack.
+const long BATCH_WORDS = 6 * 1000;
+const size_t COPY_BLOCK = 4096;
+
+// Characters written to the output per call in ASCII conversion.
+const size_t TEXT_CHUNK = 64 * 1024;
+
+// Writes size characters of text to an ASCII output in chunks.
+void writeText(SoOutput *out, const char *text, size_t size)
+{
+    char buf[TEXT_CHUNK + 1];
+    while (size > 0) {
+        size_t n = size < TEXT_CHUNK ? size : TEXT_CHUNK;
+        memcpy(buf, text, n);
+        buf[n] = '\0';
+        out->write(buf);
+        text += n;
+        size -= n;
+    }
+}
+
+// Bytes left in a regular file after the current position, or -1 when
+// that cannot be known (pipes).
+long bytesLeft(FILE *fp)
+{
+    struct stat st;
+    long pos = ftell(fp);
+    if (pos < 0 || fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return (long)st.st_size - pos;
+}
+
+}
+
+SoSFDelayedData::SoSFDelayedData()
+    : isBinarySource(0), cachedInTempFile(0), writeCallback(NULL),
+      fileIndex(-1), fileOffset(0), dataSize(0)
+{
+    value = 0;
+}
+
+SoSFDelayedData::~SoSFDelayedData()
+{
+    releaseSlot();
+    // A cache file nobody adopted is private to this field.
+    if (cachedInTempFile && fileName.getLength() > 0)
+        unlink(fileName.getString());
+}
+
+void SoSFDelayedData::initClass()
+{
+    if (classTypeId != SoType::badType())
+        return;
+    // Registered under the multiple-value unsigned-long name, whose file
+    // form the block is; the type system then finds this class by it.
+    classTypeId = SoType::createType(SoSField::getClassTypeId(), "MFULong",
+                                     &SoSFDelayedData::createInstance, 0);
+}
+
+void SoSFDelayedData::setFileInfo(const SbString &name, int offset, int size)
+{
+    fileName = name;
+    fileOffset = offset;
+    dataSize = size;
+    isBinarySource = 1;
+}
+
+SbString SoSFDelayedData::takeCachedFile()
+{
+    SbString name;
+    if (cachedInTempFile) {
+        name = fileName;
+        cachedInTempFile = 0;
+        fileName = "";
+        fileOffset = 0;
+        dataSize = 0;
+    }
+    return name;
+}
+
+int SoSFDelayedData::getFD() const
+{
+    return fileIndex >= 0 ? openFDs[fileIndex].fd : -1;
+}
+
+int SoSFDelayedData::getInode() const
+{
+    return fileIndex >= 0 ? openFDs[fileIndex].inode : 0;
+}
+
+void SoSFDelayedData::clearFileIndex()
+{
+    releaseSlot();
+}
+
+void SoSFDelayedData::releaseSlot()
+{
+    if (fileIndex < 0)
+        return;
+    OpenFD &e = openFDs[fileIndex];
+    if (--e.refCount <= 0) {
+        if (e.fd >= 0)
+            close(e.fd);
+        e.refCount = 0;
+        e.inode = 0;
+        e.fd = -1;
+    }
+    fileIndex = -1;
+}
+
+// Shares or takes a table entry for the file being read. Returns 0 when
+// the block cannot be delayed; it is then cached instead.
+int SoSFDelayedData::takeFileSlot(SoInput *in, int fd, int inode)
+{
+    int slot = -1;
+    for (int i = 0; i < numOpenFDs; i++) {
+        if (openFDs[i].inode == inode) {
+            openFDs[i].refCount++;
+            fileIndex = i;
+            return 1;
+        }
+        if (openFDs[i].inode == 0 && slot < 0)
+            slot = i;
+    }
+    if (slot < 0) {
+        if (numOpenFDs >= MAX_OPEN_FDS) {
+            SoReadError::post(in, "Cannot keep open fd for delayed data from %s",
+                              fileName.getString());
+            return 0;
+        }
+        slot = numOpenFDs++;
+        openFDs[slot].inode = 0;
+        openFDs[slot].fd = -1;
+    }
+    int kept = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (kept < 0) {
+        fileIndex = -1;
+        SoReadError::post(in, "Cannot dup file descriptor for delayed data from %s",
+                          fileName.getString());
+        return 0;
+    }
+    openFDs[slot].fd = kept;
+    openFDs[slot].inode = inode;
+    openFDs[slot].refCount = 1;
+    fileIndex = slot;
+    return 1;
+}
+
+// Reads the size part of the value and leaves the input at the first
+// data character. Returns 0 after posting a read error.
+int SoSFDelayedData::readHeader(SoInput *in, int canDelay)
+{
+    FILE *fp = in->getCurFile();
+    if (in->isBinary()) {
+        isBinarySource = 1;
+        int count;
+        if (!in->read(count)) {
+            SoReadError::post(in, "Couldn't read dataSize of field");
+            return 0;
+        }
+        if (count < 0 || count > INT_MAX / 4) {
+            SoReadError::post(in, "Invalid word count %d in delayed-read data", count);
+            return 0;
+        }
+        dataSize = 4 * count;
+        if (canDelay && supportDelayedReading)
+            fileOffset = (int)ftell(fp);
+        return 1;
+    }
+
+    isBinarySource = 0;
+    char c;
+    if (!in->read(c)) {
+        SoReadError::post(in, "Couldn't read dataSize of field");
+        return 0;
+    }
+    if (c != '[') {
+        // A single number: an empty block.
+        in->putBack(c);
+        int number;
+        if (!in->read(number)) {
+            SoReadError::post(in, "Couldn't read dataSize of field");
+            return 0;
+        }
+        dataSize = 0;
+        return 1;
+    }
+    if (!in->read(c)) {
+        SoReadError::post(in, "Couldn't read dataSize of field");
+        return 0;
+    }
+    if (c == ']') {
+        dataSize = 0;
+        return 1;
+    }
+    in->putBack(c);
+    int size;
+    if (!in->read(size) || !in->read(c)) {
+        SoReadError::post(in, "Couldn't read dataSize of field");
+        return 0;
+    }
+    if (c == ',') {
+        char next;
+        if (!in->read(next)) {
+            SoReadError::post(in, "Couldn't read dataSize of field");
+            return 0;
+        }
+        if (next == ']') {
+            // Only the header: nothing follows it.
+            dataSize = 0;
+            return 1;
+        }
+        in->putBack(next);
+    } else if (c != ']') {
+        SoReadError::post(in, "Expected '%c' or '%c' but got '%c' while reading dataSize",
+                          ',', ']', c);
+        return 0;
+    } else {
+        dataSize = 0;
+        return 1;
+    }
+    if (size < 3) {
+        SoReadError::post(in, "Invalid dataSize %d in delayed-read data", size);
+        return 0;
+    }
+    dataSize = size;
+    if (canDelay && fp)
+        fileOffset = (int)ftell(fp);
+    return 1;
+}
+
+// Moves the input past the block, leaving it to be read later through
+// the kept-open descriptor.
+int SoSFDelayedData::skipBlock(SoInput *in)
+{
+    FILE *fp = in->getCurFile();
+    long left = bytesLeft(fp);
+    if (isBinarySource) {
+        if (left < dataSize || fseek(fp, dataSize, SEEK_CUR) != 0) {
+            SoReadError::post(in, "Error reading delayed-read data");
+            return 0;
+        }
+        return 1;
+    }
+    // The body ends with " ]" and the newline after the field value; the
+    // bracket must stand two characters before the end.
+    if (left < dataSize - 1 || fseek(fp, (long)dataSize - 2, SEEK_CUR) != 0 ||
+        getc(fp) != ']') {
+        SoReadError::post(in, "Delayed-read data does not end with ']'");
+        return 0;
+    }
+    long hex = dataSize - 3;
+    GspInputAccess::addLines(in, (int)(hex / LINE_CHARS - 1 + (hex % LINE_CHARS ? 1 : 0)));
+    return 1;
+}
+
+// Copies the block into a private cache file as raw bytes: binary words
+// as they stand, ASCII words decoded. Sizes the file claims are never
+// allocated; the copy goes in fixed blocks and stops at the end of input.
+int SoSFDelayedData::cacheBlock(SoInput *in)
+{
+    FILE *fp = in->getCurFile();
+    if (!fp) {
+        SoReadError::post(in, "Can't read delayed-read data from non-file input");
+        return 0;
+    }
+    std::string prefix = GspTempFiles::systemTempDir() + "/_gsp_" +
+                         std::to_string((long)getpid()) + "_";
+    std::string name;
+    int out = GspTempFiles::createUnique(prefix, "", name);
+    if (out < 0) {
+        SoReadError::post(in, "Can't open temporary file to cache delayed-read data in");
+        return 0;
+    }
+
+    int ok = isBinarySource ? copyBinaryBlock(in, fp, out) : decodeAsciiBlock(in, fp, out);
+    if (close(out) != 0 && ok) {
+        SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+        ok = 0;
+    }
+    if (!ok) {
+        unlink(name.c_str());
+        return 0;
+    }
+    fileName = name.c_str();
+    cachedInTempFile = 1;
+    isBinarySource = 1;
+    return 1;
+}
+
+int SoSFDelayedData::copyBinaryBlock(SoInput *in, FILE *fp, int out)
+{
+    long left = bytesLeft(fp);
+    if (left >= 0 && left < dataSize) {
+        SoReadError::post(in, "Error reading delayed-read data");
+        return 0;
+    }
+    char buf[COPY_BLOCK];
+    long remaining = dataSize;
+    while (remaining > 0) {
+        size_t want = remaining < (long)COPY_BLOCK ? (size_t)remaining : COPY_BLOCK;
+        if (fread(buf, 1, want, fp) != want) {
+            SoReadError::post(in, "Error reading delayed-read data");
+            return 0;
+        }
+        if (!writeAll(out, buf, want)) {
+            SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+            return 0;
+        }
+        remaining -= (long)want;
+    }
+    return 1;
+}
+
+// Decodes hex words up to the closing bracket, which must come within
+// the size the header announced. Leaves dataSize as the decoded length.
+int SoSFDelayedData::decodeAsciiBlock(SoInput *in, FILE *fp, int out)
+{
+    unsigned char buf[COPY_BLOCK];
+    size_t used = 0;
+    long consumed = 0, written = 0;
+    int lines = 0;
+    char word[WORD_CHARS];
+    for (;;) {
+        int c = getc(fp);
+        if (c == EOF || ++consumed >= dataSize) {
+            SoReadError::post(in, "Error reading delayed-read data");
+            return 0;
+        }
+        if (c == '\n') {
+            lines++;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\r')
+            continue;
+        if (c == ']')
+            break;
+        word[0] = (char)c;
+        if (fread(word + 1, 1, WORD_CHARS - 1, fp) != WORD_CHARS - 1) {
+            SoReadError::post(in, "Error reading delayed-read data");
+            return 0;
+        }
+        consumed += WORD_CHARS - 1;
+        uint32_t w;
+        if (consumed >= dataSize || !parseWord(word, &w)) {
+            SoReadError::post(in, "Bad word in delayed-read data");
+            return 0;
+        }
+        storeBE32(buf + used, w);
+        used += 4;
+        if (used == sizeof(buf)) {
+            if (!writeAll(out, buf, used)) {
+                SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+                return 0;
+            }
+            written += (long)used;
+            used = 0;
+        }
+    }
+    if (used > 0 && !writeAll(out, buf, used)) {
+        SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+        return 0;
+    }
+    written += (long)used;
+    GspInputAccess::addLines(in, lines);
+    dataSize = (int)written;
+    return 1;
+}
+
+SbBool SoSFDelayedData::readValue(SoInput *in)
+{
+    releaseSlot();
+    if (cachedInTempFile && fileName.getLength() > 0)
+        unlink(fileName.getString());
+    cachedInTempFile = 0;
+    fileOffset = 0;
+    dataSize = 0;
+
+    FILE *fp = in->getCurFile();
+    int canDelay = 1;
+    struct stat st;
+    if (!fp) {
+        fileName = "";
+        canDelay = 0;
+    } else {
+        const char *name = in->getCurFileName();
+        fileName = name ? name : "";
+        if (fileName.getLength() == 0 || fstat(fileno(fp), &st) != 0 ||
+            !S_ISREG(st.st_mode))
+            canDelay = 0;
+    }
+    if (supportDelayedReading && canDelay && !takeFileSlot(in, fileno(fp), (int)st.st_ino))
+        canDelay = 0;
+
+    int ok = readHeader(in, canDelay);
+    if (ok && dataSize > 0) {
+        if (supportDelayedReading && canDelay) {
+            ok = skipBlock(in);
+        } else {
+            fileOffset = 0;
+            ok = cacheBlock(in);
+        }
+    }
+    if (!ok) {
+        dataSize = 0;
+        fileOffset = 0;
+        releaseSlot();
+        return FALSE;
+    }
+    if (dataSize == 0) {
+        // Nothing to fetch later: the file need not stay open.
+        releaseSlot();
+        fileOffset = 0;
+    }
+    return TRUE;
+}
+
+void SoSFDelayedData::writeValue(SoOutput *out) const
+{
+    if (writeCallback)
+        (*writeCallback)(this, out);
+}
+
+void SoSFDelayedData::write(SoOutput *out, const SbName &name) const
+{
+    if (out->getStage() == SoOutput::COUNT_REFS && writeCallback)
+        (*writeCallback)(this, out);
+    SoSField::write(out, name);
+}
+
+int SoSFDelayedData::writeArrayInChunks(SoOutput *out, const uint32_t *words,
+                                        long count) const
+{
+    int32_t *p = (int32_t *)const_cast<uint32_t *>(words);
+    while (count > 1000) {
+        out->writeBinaryArray(p, 1000);
+        p += 1000;
+        count -= 1000;
+    }
+    if (count > 0)
+        out->writeBinaryArray(p, (int)count);
+    return 1;
+}
+
+int SoSFDelayedData::writeLongStripPadding(int fd, uint32_t word, short padCount) const
+{
+    if (padCount >= 4)
+        return 1;
+    unsigned char b[4];
+    storeBE32(b, word);
+    return writeAll(fd, b, (size_t)(4 - (padCount < 0 ? 0 : padCount)));
+}
+
+int SoSFDelayedData::writeBinaryToAscii(const char *data, SoOutput *out, long size) const
+{
+    const unsigned char *src = (const unsigned char *)data;
+    long whole = size / 4;
+    int rest = (int)(size % 4);
+    char head[32];
+    char *p = head;
+    *p++ = '[';
+    *p++ = ' ';
+    p = formatWord(p, (uint32_t)asciiHeaderNumber(size));
+    *p++ = '\n';
+    *p = '\0';
+    out->write(head);
+
+    // A batch is whole lines, so that line breaks fall where they would
+    // if the words were written one by one.
+    char buf[(LINE_CHARS * (BATCH_WORDS / WORDS_PER_LINE)) + 1];
+    long done = 0;
+    while (done < whole) {
+        long n = whole - done < BATCH_WORDS ? whole - done : BATCH_WORDS;
+        char *q = buf;
+        for (long i = 0; i < n; i++) {
+            q = formatWord(q, loadBE32(src + 4 * (done + i)));
+            if ((done + i + 1) % WORDS_PER_LINE == 0)
+                *q++ = '\n';
+        }
+        *q = '\0';
+        out->write(buf);
+        done += n;
+    }
+    p = head;
+    if (rest > 0)
+        p = formatWord(p, paddedWord(src + 4 * whole, rest));
+    *p++ = ' ';
+    *p++ = ']';
+    *p = '\0';
+    out->write(head);
+    return 1;
+}
+
+int SoSFDelayedData::writeAsciiToAscii(const char *text, SoOutput *out, long size) const
+{
+    char head[32];
+    char *p = head;
+    *p++ = '[';
+    *p++ = ' ';
+    p = formatWord(p, (uint32_t)size);
+    *p++ = '\n';
+    *p = '\0';
+    out->write(head);
+    // The stored body runs through the closing bracket and the newline
+    // after it; the writer supplies its own newline, so copy up to the
+    // bracket.
+    if (size > 1)
+        writeText(out, text, (size_t)(size - 1));
+    return 1;
+}
+
+int SoSFDelayedData::writeAsciiToBinary(const char *text, SoOutput *out, int fd,
+                                        long size, short padCount) const
+{
+    if (size < 3)
+        return 0;
+    long hex = size - 3;
+    long lines = hex / LINE_CHARS;
+    long extra = (hex % LINE_CHARS) / WORD_CHARS;
+    long total = lines * WORDS_PER_LINE + extra;
+    if (out)
+        out->write((int)total);
+
+    // The word at index k lies at line k/6, column k%6.
+    std::vector<uint32_t> words;
+    std::vector<unsigned char> bytes;
+    words.reserve(BATCH_WORDS);
+    long k = 0;
+    while (k < total) {
+        long n = total - k < BATCH_WORDS ? total - k : BATCH_WORDS;
+        words.clear();
+        for (long i = 0; i < n; i++, k++) {
+            const char *w = text + (k / WORDS_PER_LINE) * LINE_CHARS +
+                            (k % WORDS_PER_LINE) * WORD_CHARS;
+            uint32_t v;
+            if (!parseWord(w, &v))
+                return 0;
+            words.push_back(v);
+        }
+        if (out) {
+            writeArrayInChunks(out, words.data(), (long)words.size());
+            continue;
+        }
+        long last = (k == total && padCount > 0) ? (long)words.size() - 1 : (long)words.size();
+        bytes.resize((size_t)last * 4);
+        for (long i = 0; i < last; i++)
+            storeBE32(&bytes[(size_t)i * 4], words[(size_t)i]);
+        if (!bytes.empty() && !writeAll(fd, bytes.data(), bytes.size()))
+            return 0;
+        if (last < (long)words.size() && !writeLongStripPadding(fd, words.back(), padCount))
+            return 0;
+    }
+    return 1;
+}
+
+int SoSFDelayedData::writeBinaryToBinary(const char *data, SoOutput *out, int fd,
+                                         long size) const
+{
+    if (!out)
+        return writeAll(fd, data, (size_t)size);
+    const unsigned char *src = (const unsigned char *)data;
+    long whole = size / 4;
+    int rest = (int)(size % 4);
+    out->write((int)(whole + (rest > 0 ? 1 : 0)));
+    uint32_t words[BATCH_WORDS];
+    for (long done = 0; done < whole;) {
+        long n = whole - done < BATCH_WORDS ? whole - done : BATCH_WORDS;
+        for (long i = 0; i < n; i++)
+            words[i] = loadBE32(src + 4 * (done + i));
+        writeArrayInChunks(out, words, n);
+        done += n;
+    }
+    if (rest > 0)
+        out->write((int)paddedWord(src + 4 * whole, rest));
+    return 1;
+}

@@ -1,0 +1,20 @@
+#include <Glosspin/ZnInit.h>
+
+#include <Glosspin/SoSFDelayedData.h>
+
+#include "platform/HardwareProbe.h"
+
+int ZnInit::initialized = 0;
+
+void ZnInit::initClasses()
+{
+    if (initialized)
+        return;
+    // Set first: the chaining initClass() functions call back here.
+    initialized = 1;
+
+    if (SoSFDelayedData::getClassTypeId() == SoType::badType())
+        SoSFDelayedData::initClass();
+
+    GspHardwareProbe::probeAll();
+}

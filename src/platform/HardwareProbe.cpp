@@ -1,0 +1,87 @@
+#include "platform/HardwareProbe.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <alsa/asoundlib.h>
+#include <linux/videodev2.h>
+
+namespace GspHardwareProbe {
+
+int hasVideoHW = 0;
+int hasAudioHW = 0;
+
+namespace {
+
+int isCaptureDevice(const std::string &path)
+{
+    int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct v4l2_capability cap;
+    memset(&cap, 0, sizeof cap);
+    int usable = 0;
+    if (ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0) {
+        unsigned caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps
+                                                                    : cap.capabilities;
+        usable = (caps & V4L2_CAP_VIDEO_CAPTURE) != 0;
+    }
+    close(fd);
+    return usable;
+}
+
+// ALSA reports missing cards on stderr by default; a probe stays quiet.
+void silentErrorHandler(const char *, int, const char *, int, const char *, ...)
+{
+}
+
+}
+
+int videoCaptureUsable()
+{
+    DIR *dev = opendir("/dev");
+    if (!dev)
+        return 0;
+    int found = 0;
+    while (struct dirent *e = readdir(dev)) {
+        if (strncmp(e->d_name, "video", 5) == 0 &&
+            isCaptureDevice(std::string("/dev/") + e->d_name)) {
+            found = 1;
+            break;
+        }
+    }
+    closedir(dev);
+    return found;
+}
+
+int audioCaptureUsable()
+{
+    snd_lib_error_set_handler(silentErrorHandler);
+    snd_pcm_t *pcm = NULL;
+    int usable = 0;
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) == 0) {
+        snd_pcm_hw_params_t *params;
+        snd_pcm_hw_params_alloca(&params);
+        usable = snd_pcm_hw_params_any(pcm, params) >= 0 &&
+                 snd_pcm_hw_params_set_channels(pcm, params, 2) == 0 &&
+                 snd_pcm_hw_params_set_format(pcm, params, SND_PCM_FORMAT_S16) == 0;
+        snd_pcm_close(pcm);
+    }
+    snd_lib_error_set_handler(NULL);
+    return usable;
+}
+
+void probeAll()
+{
+    hasVideoHW = 0;
+    hasVideoHW = videoCaptureUsable();
+    hasAudioHW = 0;
+    hasAudioHW = audioCaptureUsable();
+}
+
+}

@@ -1,0 +1,123 @@
+#include "support/XtTestEnv.h"
+
+#include <sys/time.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnInit.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/Xt/SoXt.h>
+#include <X11/CoreP.h>
+#include <X11/IntrinsicP.h>
+#include <X11/Xresource.h>
+#include <Xm/Xm.h>
+
+namespace GspTest {
+
+Widget topLevel()
+{
+    static Widget top = NULL;
+    if (!top) {
+        top = SoXt::init("glosspinTest", "GlosspinTest");
+        if (!top) {
+            ADD_FAILURE() << "no X display; run the tests under xvfb-run";
+            return NULL;
+        }
+        ZnInit::initClasses();
+    }
+    return top;
+}
+
+static long nowMs()
+{
+    struct timeval tv;
+    gettimeofday(&tv, NULL);
+    return tv.tv_sec * 1000L + tv.tv_usec / 1000;
+}
+
+bool pumpUntil(const std::function<bool()> &pred, int timeoutMs)
+{
+    XtAppContext app = SoXt::getAppContext();
+    long end = nowMs() + timeoutMs;
+    XSync(SoXt::getDisplay(), False);
+    while (!pred()) {
+        if (nowMs() >= end)
+            return false;
+        XtInputMask mask = XtAppPending(app);
+        if (mask)
+            XtAppProcessEvent(app, mask);
+        else
+            usleep(2000);
+    }
+    return true;
+}
+
+void pumpEvents(int ms)
+{
+    pumpUntil([] { return false; }, ms);
+}
+
+static Widget search(Widget w, const std::function<bool(Widget)> &match)
+{
+    if (!w)
+        return NULL;
+    if (match(w))
+        return w;
+    for (Cardinal i = 0; i < w->core.num_popups; i++)
+        if (Widget f = search(w->core.popup_list[i], match))
+            return f;
+    if (XtIsComposite(w)) {
+        WidgetList children = NULL;
+        Cardinal n = 0;
+        XtVaGetValues(w, XtNchildren, &children, XtNnumChildren, &n, NULL);
+        for (Cardinal i = 0; i < n; i++)
+            if (Widget f = search(children[i], match))
+                return f;
+    }
+    return NULL;
+}
+
+Widget findWidget(Widget root, const char *name)
+{
+    return search(root, [name](Widget w) { return strcmp(XtName(w), name) == 0; });
+}
+
+Widget findWidgetOfClass(Widget root, WidgetClass cls)
+{
+    return search(root, [cls](Widget w) { return XtIsSubclass(w, cls); });
+}
+
+void destroyPopups()
+{
+    Widget top = topLevel();
+    // Outside event dispatch, Xt destroys a widget at once.
+    for (int guard = 0; top && top->core.num_popups > 0 && guard < 100; guard++)
+        XtDestroyWidget(top->core.popup_list[top->core.num_popups - 1]);
+    if (top)
+        pumpEvents(10);
+}
+
+std::string compoundText(Widget w, const char *resource)
+{
+    XmString xs = NULL;
+    XtVaGetValues(w, resource, &xs, NULL);
+    if (!xs)
+        return "";
+    char *text = (char *)XmStringUnparse(xs, NULL, XmCHARSET_TEXT, XmCHARSET_TEXT,
+                                         NULL, 0, XmOUTPUT_ALL);
+    std::string s = text ? text : "";
+    XtFree(text);
+    XmStringFree(xs);
+    return s;
+}
+
+void setResource(const char *key, const char *text)
+{
+    Display *d = SoXt::getDisplay();
+    ZnCommon::getResource("title_display_error");  // merges the library's file first
+    XrmDatabase db = XrmGetDatabase(d);
+    std::string line = std::string("Glosspin.") + key + ": " + text;
+    XrmPutLineResource(&db, line.c_str());
+    XrmSetDatabase(d, db);
+}
+
+}

@@ -1,0 +1,46 @@
+#ifndef GLOSSPIN_TESTS_XTTESTENV_H
+#define GLOSSPIN_TESTS_XTTESTENV_H
+
+#include <functional>
+#include <string>
+
+#include <X11/Intrinsic.h>
+#include <gtest/gtest.h>
+
+// Test harness for code that needs the toolkit's Xt layer: one
+// initialisation per binary, event pumping with a time-out, and widget
+// look-up by name or class.
+namespace GspTest {
+
+// Initialises the scene database, the Xt layer and the library once and
+// returns the top-level widget.
+Widget topLevel();
+
+// Dispatches Xt events for ms milliseconds.
+void pumpEvents(int ms);
+
+// Dispatches events until pred() holds or timeoutMs passes; returns pred().
+bool pumpUntil(const std::function<bool()> &pred, int timeoutMs = 2000);
+
+// First widget named name (or of class cls) below root, popups included.
+Widget findWidget(Widget root, const char *name);
+Widget findWidgetOfClass(Widget root, WidgetClass cls);
+
+// Destroys every popup shell of the top-level widget (open dialogs).
+void destroyPopups();
+
+// Text of a Motif compound string resource of w, e.g. XmNmessageString.
+std::string compoundText(Widget w, const char *resource);
+
+// Puts "Glosspin.<key>: <text>" into the display's resource database.
+void setResource(const char *key, const char *text);
+
+}
+
+class XtTest : public ::testing::Test {
+  protected:
+    void SetUp() override { GspTest::topLevel(); }
+    void TearDown() override { GspTest::destroyPopups(); }
+};
+
+#endif
