@@ -94,6 +94,7 @@ class SoSFDelayedData : public SoSField {
     int cacheBlock(SoInput *in);
     int copyBinaryBlock(SoInput *in, FILE *fp, int out);
     int decodeAsciiBlock(SoInput *in, FILE *fp, int out);
+    int finishAsciiScan(SoInput *in, int result);
     void releaseSlot();
 };
 

@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace GspDelayedCodec {
 
 uint32_t paddedWord(const unsigned char *rest, int count)
@@ -57,6 +59,73 @@ int parseWord(const char *p, uint32_t *w)
     }
     *w = v;
     return 1;
+}
+
+bool AsciiLayout::fromHeader(long h)
+{
+    if (h < 3)
+        return false;
+    long hex = h - 3;
+    lines = hex / LINE_CHARS;
+    long rest = hex % LINE_CHARS;
+    extraWords = rest / WORD_CHARS;
+    return rest % WORD_CHARS == 0;
+}
+
+// Parses count words standing back to back at p.
+static bool parseRun(const char *p, long count, uint32_t *words)
+{
+    for (long i = 0; i < count; i++)
+        if (!parseWord(p + i * WORD_CHARS, &words[i]))
+            return false;
+    return true;
+}
+
+ScanResult scanAsciiBody(FILE *fp, long h, WordSink *sink)
+{
+    AsciiLayout layout;
+    if (!layout.fromHeader(h))
+        return SCAN_MALFORMED;
+
+    // Whole lines per block, so that no word straddles two reads.
+    const long BLOCK_LINES = 512;
+    std::vector<char> block((size_t)BLOCK_LINES * LINE_CHARS);
+    char *buf = block.data();
+    uint32_t words[BLOCK_LINES * WORDS_PER_LINE];
+    ScanResult result = SCAN_OK;
+
+    for (long done = 0; done < layout.lines && result == SCAN_OK;) {
+        long n = layout.lines - done < BLOCK_LINES ? layout.lines - done : BLOCK_LINES;
+        size_t chars = (size_t)n * LINE_CHARS;
+        if (fread(buf, 1, chars, fp) != chars) {
+            result = SCAN_SHORT;
+            break;
+        }
+        for (long i = 0; i < n; i++) {
+            const char *line = buf + i * LINE_CHARS;
+            if (line[LINE_CHARS - 1] != '\n' ||
+                !parseRun(line, WORDS_PER_LINE, words + i * WORDS_PER_LINE)) {
+                result = SCAN_MALFORMED;
+                break;
+            }
+        }
+        if (result == SCAN_OK && sink && !sink->put(words, (size_t)n * WORDS_PER_LINE))
+            result = SCAN_SINK_FAILED;
+        done += n;
+    }
+
+    if (result == SCAN_OK) {
+        // The last short line and the closing " ]".
+        size_t chars = (size_t)layout.extraWords * WORD_CHARS + 2;
+        if (fread(buf, 1, chars, fp) != chars)
+            result = SCAN_SHORT;
+        else if (!parseRun(buf, layout.extraWords, words) || buf[chars - 2] != ' ' ||
+                 buf[chars - 1] != ']')
+            result = SCAN_MALFORMED;
+        else if (sink && layout.extraWords > 0 && !sink->put(words, (size_t)layout.extraWords))
+            result = SCAN_SINK_FAILED;
+    }
+    return result;
 }
 
 int writeAll(int fd, const void *buf, size_t size)

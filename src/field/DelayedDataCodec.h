@@ -3,6 +3,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 // Encoding of delayed-read blocks: bytes taken four at a time, most
 // significant first, written as "0x%08x," words, six to a line.
@@ -46,6 +47,32 @@ int parseWord(const char *p, uint32_t *w);
 
 // Hex digit value, or -1.
 int hexValue(int c);
+
+// Layout of an ASCII body with header number h: full lines of six words,
+// then the words of a last short line, then " ]". Body characters run
+// from the first word through the bracket (h - 1 of them).
+struct AsciiLayout {
+    long lines;
+    long extraWords;
+    long words() const { return lines * WORDS_PER_LINE + extraWords; }
+    // False when no canonical body has this header number.
+    bool fromHeader(long h);
+};
+
+// Receives decoded words in order.
+class WordSink {
+  public:
+    virtual ~WordSink() {}
+    virtual bool put(const uint32_t *words, size_t count) = 0;
+};
+
+enum ScanResult { SCAN_OK, SCAN_MALFORMED, SCAN_SHORT, SCAN_SINK_FAILED };
+
+// Reads an ASCII body with header number h from fp, checking that every
+// character stands where the canonical layout puts it, and hands the
+// words to sink (which may be NULL). Reads in fixed-size blocks, never
+// more than the body, and leaves fp just after the closing bracket.
+ScanResult scanAsciiBody(FILE *fp, long h, WordSink *sink);
 
 // Writes all of buf to fd, retrying short writes. Returns 1 on success.
 int writeAll(int fd, const void *buf, size_t size);

@@ -252,7 +252,8 @@ int SoSFDelayedData::readHeader(SoInput *in, int canDelay)
         dataSize = 0;
         return 1;
     }
-    if (size < 3) {
+    AsciiLayout layout;
+    if (!layout.fromHeader(size)) {
         SoReadError::post(in, "Invalid dataSize %d in delayed-read data", size);
         return 0;
     }
@@ -275,16 +276,36 @@ int SoSFDelayedData::skipBlock(SoInput *in)
         }
         return 1;
     }
-    // The body ends with " ]" and the newline after the field value; the
-    // bracket must stand two characters before the end.
-    if (left < dataSize - 1 || fseek(fp, (long)dataSize - 2, SEEK_CUR) != 0 ||
-        getc(fp) != ']') {
-        SoReadError::post(in, "Delayed-read data does not end with ']'");
+    // The words are checked as they are skipped, so that a damaged block
+    // fails the read instead of a later playback or save.
+    if (left >= 0 && left < dataSize - 1) {
+        SoReadError::post(in, "Error reading delayed-read data");
         return 0;
     }
-    long hex = dataSize - 3;
-    GspInputAccess::addLines(in, (int)(hex / LINE_CHARS - 1 + (hex % LINE_CHARS ? 1 : 0)));
-    return 1;
+    return finishAsciiScan(in, scanAsciiBody(fp, dataSize, NULL));
+}
+
+// Posts the read error for a failed scan and counts the body's lines.
+int SoSFDelayedData::finishAsciiScan(SoInput *in, int result)
+{
+    switch (result) {
+    case SCAN_OK: {
+        AsciiLayout layout;
+        layout.fromHeader(dataSize);
+        GspInputAccess::addLines(in, (int)layout.lines);
+        return 1;
+    }
+    case SCAN_SHORT:
+        SoReadError::post(in, "Error reading delayed-read data");
+        return 0;
+    case SCAN_SINK_FAILED:
+        SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+        return 0;
+    default:
+        SoReadError::post(in, "Malformed delayed-read data: expected %d hex words ending with ']'",
+                          dataSize);
+        return 0;
+    }
 }
 
 // Copies the block into a private cache file as raw bytes: binary words
@@ -345,58 +366,33 @@ int SoSFDelayedData::copyBinaryBlock(SoInput *in, FILE *fp, int out)
     return 1;
 }
 
-// Decodes hex words up to the closing bracket, which must come within
-// the size the header announced. Leaves dataSize as the decoded length.
+namespace {
+
+// Writes decoded words to a cache file as raw bytes.
+class RawFileSink : public WordSink {
+  public:
+    explicit RawFileSink(int fd) : fd(fd), bytes(0) {}
+    bool put(const uint32_t *words, size_t count) override
+    {
+        unsigned char buf[4 * 512 * WORDS_PER_LINE];
+        for (size_t i = 0; i < count; i++)
+            storeBE32(buf + 4 * i, words[i]);
+        bytes += (long)(4 * count);
+        return writeAll(fd, buf, 4 * count);
+    }
+    int fd;
+    long bytes;
+};
+
+}
+
+// Decodes the hex words into raw bytes; dataSize becomes their number.
 int SoSFDelayedData::decodeAsciiBlock(SoInput *in, FILE *fp, int out)
 {
-    unsigned char buf[COPY_BLOCK];
-    size_t used = 0;
-    long consumed = 0, written = 0;
-    int lines = 0;
-    char word[WORD_CHARS];
-    for (;;) {
-        int c = getc(fp);
-        if (c == EOF || ++consumed >= dataSize) {
-            SoReadError::post(in, "Error reading delayed-read data");
-            return 0;
-        }
-        if (c == '\n') {
-            lines++;
-            continue;
-        }
-        if (c == ' ' || c == '\t' || c == '\r')
-            continue;
-        if (c == ']')
-            break;
-        word[0] = (char)c;
-        if (fread(word + 1, 1, WORD_CHARS - 1, fp) != WORD_CHARS - 1) {
-            SoReadError::post(in, "Error reading delayed-read data");
-            return 0;
-        }
-        consumed += WORD_CHARS - 1;
-        uint32_t w;
-        if (consumed >= dataSize || !parseWord(word, &w)) {
-            SoReadError::post(in, "Bad word in delayed-read data");
-            return 0;
-        }
-        storeBE32(buf + used, w);
-        used += 4;
-        if (used == sizeof(buf)) {
-            if (!writeAll(out, buf, used)) {
-                SoReadError::post(in, "Error writing temporary cache for delayed-read data");
-                return 0;
-            }
-            written += (long)used;
-            used = 0;
-        }
-    }
-    if (used > 0 && !writeAll(out, buf, used)) {
-        SoReadError::post(in, "Error writing temporary cache for delayed-read data");
+    RawFileSink sink(out);
+    if (!finishAsciiScan(in, scanAsciiBody(fp, dataSize, &sink)))
         return 0;
-    }
-    written += (long)used;
-    GspInputAccess::addLines(in, lines);
-    dataSize = (int)written;
+    dataSize = (int)sink.bytes;
     return 1;
 }
 

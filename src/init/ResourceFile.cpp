@@ -102,22 +102,27 @@ void mergeInto(Display *display)
 
 const char *lookupWithoutDisplay(const char *key)
 {
+    // Reloaded when the search path now finds another file.
     static XrmDatabase db = NULL;
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
+    static std::string loadedFrom;
+    static bool initialized = false;
+    if (!initialized) {
         XrmInitialize();
-        const char *file = locate(NULL);
-        if (*file)
-            db = XrmGetFileDatabase(file);
+        initialized = true;
+    }
+    std::string file = locate(NULL);
+    if (file != loadedFrom) {
+        if (db)
+            XrmDestroyDatabase(db);
+        db = file.empty() ? NULL : XrmGetFileDatabase(file.c_str());
+        loadedFrom = file;
     }
     if (!db)
         return NULL;
     std::string name = std::string(CLASS_NAME) + "." + key;
-    std::string cls = std::string("Program.Name");
     char *type = NULL;
     XrmValue value;
-    if (XrmGetResource(db, name.c_str(), cls.c_str(), &type, &value) && value.addr)
+    if (XrmGetResource(db, name.c_str(), "Program.Name", &type, &value) && value.addr)
         return value.addr;
     return NULL;
 }

@@ -6,7 +6,6 @@
 #include <Glosspin/ZnInit.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/Xt/SoXt.h>
-#include <X11/CoreP.h>
 #include <X11/IntrinsicP.h>
 #include <X11/Xresource.h>
 #include <Xm/Xm.h>

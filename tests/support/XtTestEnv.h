@@ -4,8 +4,9 @@
 #include <functional>
 #include <string>
 
-#include <X11/Intrinsic.h>
+// gtest first: X11 defines macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
+#include <X11/Intrinsic.h>
 
 // Test harness for code that needs the toolkit's Xt layer: one
 // initialisation per binary, event pumping with a time-out, and widget

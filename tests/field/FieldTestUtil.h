@@ -1,0 +1,109 @@
+#ifndef GLOSSPIN_TESTS_FIELDTESTUTIL_H
+#define GLOSSPIN_TESTS_FIELDTESTUTIL_H
+
+#include <string>
+
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/errors/SoReadError.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/ZnInit.h>
+
+#include "support/MediaTestNode.h"
+#include "support/TempDir.h"
+
+// Shared set-up for the field tests: the database and the classes
+// registered once, read errors collected instead of printed.
+namespace FieldTest {
+
+inline std::string &readErrors()
+{
+    static std::string errors;
+    return errors;
+}
+
+inline void collectError(const SoError *error, void *)
+{
+    readErrors() += error->getDebugString().getString();
+    readErrors() += "\n";
+}
+
+inline void init()
+{
+    static bool done = false;
+    if (!done) {
+        SoDB::init();
+        ZnInit::initClasses();
+        GspMediaTestNode::initClass();
+        SoReadError::setHandlerCallback(collectError, NULL);
+        done = true;
+    }
+    readErrors().clear();
+}
+
+// Writes root to path, ASCII or binary.
+inline void writeScene(SoNode *root, const std::string &path, bool binary)
+{
+    SoOutput out;
+    out.setBinary(binary);
+    out.openFile(path.c_str());
+    SoWriteAction wa(&out);
+    wa.apply(root);
+    out.closeFile();
+}
+
+// Reads a scene; NULL on failure. The result is referenced.
+inline SoSeparator *readScene(const std::string &path)
+{
+    SoInput in;
+    if (!in.openFile(path.c_str()))
+        return NULL;
+    SoSeparator *root = SoDB::readAll(&in);
+    if (root)
+        root->ref();
+    return root;
+}
+
+inline SoSeparator *readBuffer(const std::string &text)
+{
+    SoInput in;
+    in.setBuffer((void *)text.data(), text.size());
+    SoSeparator *root = SoDB::readAll(&in);
+    if (root)
+        root->ref();
+    return root;
+}
+
+// A media node holding bytes through a raw file in dir.
+inline GspMediaTestNode *mediaNode(const TempDir &dir, const std::string &bytes,
+                                   const std::string &name = "raw.bin")
+{
+    TempDir::writeFile(dir.file(name), bytes);
+    GspMediaTestNode *n = new GspMediaTestNode;
+    n->setRawSource(dir.file(name));
+    return n;
+}
+
+inline std::string pattern(size_t n)
+{
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; i++)
+        s[i] = (char)((i * 7 + 3) & 0xff);
+    return s;
+}
+
+inline GspMediaTestNode *firstMedia(SoSeparator *root)
+{
+    for (int i = 0; root && i < root->getNumChildren(); i++)
+        if (root->getChild(i)->isOfType(GspMediaTestNode::getClassTypeId()))
+            return (GspMediaTestNode *)root->getChild(i);
+    return NULL;
+}
+
+}
+
+#endif

@@ -1,0 +1,100 @@
+// Common services without an X display, as in a command-line tool: the
+// error texts go to standard error, files are still cleaned up.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnInit.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include "platform/HardwareProbe.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string errorOutput(const char *key, const char *detailKey, const char *arg,
+                        const char *detailArg)
+{
+    testing::internal::CaptureStderr();
+    ZnCommon::displayError(key, detailKey, arg, detailArg);
+    return testing::internal::GetCapturedStderr();
+}
+
+// Points the resource search at a file of our own for one test.
+struct ResourceFile {
+    TempDir dir;
+    std::string oldPath;
+    explicit ResourceFile(const std::string &text)
+    {
+        const char *p = getenv("XFILESEARCHPATH");
+        oldPath = p ? p : "";
+        TempDir::writeFile(dir.file("Glosspin"), text);
+        setenv("XFILESEARCHPATH", (dir.path() + "/%N").c_str(), 1);
+    }
+    ~ResourceFile() { setenv("XFILESEARCHPATH", oldPath.c_str(), 1); }
+};
+
+}
+
+TEST(CommonWithoutDisplay, ErrorTextsGoToStandardError)
+{
+    SoDB::init();
+    ResourceFile res("Glosspin.cannotOpenNoteMsg: Cannot open the note.\n"
+                     "Glosspin.fileNotReadableMsg: The file %s cannot be read.\n"
+                     "Glosspin.title_display_error: Note trouble\n");
+    EXPECT_EQ("Note trouble\nCannot open the note.\nThe file /tmp/x.rgb cannot be read.\n",
+              errorOutput("cannotOpenNoteMsg", "fileNotReadableMsg", NULL, "/tmp/x.rgb"));
+    EXPECT_EQ("Note trouble\nUnknown error occurred\n",
+              errorOutput("noSuchKeyMsg", "noSuchDetailMsg", NULL, NULL));
+}
+
+TEST(CommonWithoutDisplay, BuiltInTitleAndEmptyArgument)
+{
+    ResourceFile res("Glosspin.withArgMsg: [%s]\n");
+    EXPECT_EQ("Glosspin : Error Dialog\n[]\n", errorOutput("withArgMsg", NULL, NULL, NULL));
+    EXPECT_EQ("Glosspin : Error Dialog\n[a b]\n", errorOutput("withArgMsg", NULL, "a b", NULL));
+}
+
+TEST(CommonWithoutDisplay, ShippedResourceFileHasTheCameraTexts)
+{
+    // The test environment points the search path at the source tree.
+    EXPECT_STRNE(NULL, ZnCommon::getResource("cameraMissingMsg"));
+    EXPECT_STREQ("Glosspin : Error Dialog", ZnCommon::getResource("title_display_error", "x"));
+}
+
+TEST(CommonWithoutDisplay, MissingCameraIsReportedAndFails)
+{
+    SoDB::init();
+    SoSeparator *root = new SoSeparator;
+    root->ref();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(0, ZnCommon::updateCameraPath(root));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, err.find(ZnCommon::getResource("cameraMissingMsg"))) << err;
+    root->unref();
+}
+
+TEST(CommonWithoutDisplay, InitialisationWorksWithoutX)
+{
+    SoDB::init();
+    ZnInit::initClasses();
+    EXPECT_TRUE(ZnInit::isInitialized());
+    EXPECT_NE(SoType::badType(), SoType::fromName("MFULong"));
+}
+
+TEST(HardwareProbe, AudioInputFollowsTheDeviceConfiguration)
+{
+    // A null capture device opens; a configuration without any device
+    // does not.
+    TempDir dir;
+    TempDir::writeFile(dir.file("null.conf"), "pcm.!default { type null }\n");
+    TempDir::writeFile(dir.file("none.conf"), "pcm.!default { type hw card 97 }\n");
+    setenv("ALSA_CONFIG_PATH", dir.file("null.conf").c_str(), 1);
+    EXPECT_EQ(1, GspHardwareProbe::audioCaptureUsable());
+    setenv("ALSA_CONFIG_PATH", dir.file("none.conf").c_str(), 1);
+    EXPECT_EQ(0, GspHardwareProbe::audioCaptureUsable());
+    unsetenv("ALSA_CONFIG_PATH");
+}
