@@ -1,0 +1,134 @@
+#include "fuzz/DelayedFieldFuzz.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/ZnInit.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/errors/SoReadError.h>
+
+namespace {
+
+void quiet(const SoError *, void *)
+{
+}
+
+// Names the broken invariant, then stops the fuzzer there.
+[[noreturn]] void fail(const char *why)
+{
+    fprintf(stderr, "delayed-field fuzz: %s\n", why);
+    abort();
+}
+
+std::string &workDir()
+{
+    static std::string dir;
+    return dir;
+}
+
+void setUp()
+{
+    SoDB::init();
+    ZnInit::initClasses();
+    SoReadError::setHandlerCallback(quiet, NULL);
+    char tmpl[] = "/tmp/gspfuzz.XXXXXX";
+    workDir() = mkdtemp(tmpl) ? tmpl : "/tmp";
+    setenv("TMPDIR", workDir().c_str(), 1);
+    atexit([] {
+        unlink((workDir() + "/input.iv").c_str());
+        rmdir(workDir().c_str());
+    });
+}
+
+int countCacheFiles()
+{
+    int n = 0;
+    if (DIR *d = opendir(workDir().c_str())) {
+        while (struct dirent *e = readdir(d))
+            n += strncmp(e->d_name, "_gsp_", 5) == 0;
+        closedir(d);
+    }
+    return n;
+}
+
+int usedSlots()
+{
+    int used = 0;
+    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
+        used += SoSFDelayedData::openFDs[i].inode != 0;
+    return used;
+}
+
+// Converts a delayed block the way a write callback would, so that the
+// converters see whatever the reader accepted.
+void convert(const SoSFDelayedData &f)
+{
+    int fd = f.getFD();
+    size_t length = (size_t)f.getFileOffset() + (size_t)f.getDataSize();
+    if (fd < 0 || f.getDataSize() <= 0)
+        return;
+    void *addr = mmap(NULL, length, PROT_READ, MAP_SHARED, fd, 0);
+    if (addr == MAP_FAILED)
+        fail("the block the reader accepted cannot be mapped");
+    const char *src = (const char *)addr + f.getFileOffset();
+    int sink = open("/dev/null", O_WRONLY);
+    if (!f.isBinary() && !f.writeAsciiToBinary(src, NULL, sink, f.getDataSize(), 3))
+        fail("accepted text does not decode");
+    if (f.isBinary())
+        f.writeBinaryToBinary(src, NULL, sink, f.getDataSize());
+    close(sink);
+    munmap(addr, length);
+}
+
+}
+
+int fuzzDelayedField(const uint8_t *data, size_t size)
+{
+    static bool ready = (setUp(), true);
+    (void)ready;
+    if (size < 1)
+        return 0;
+    bool binary = data[0] & 1;
+    SoSFDelayedData::supportDelayedReading = (data[0] >> 1) & 1;
+    bool fromMemory = (data[0] >> 2) & 1;
+
+    // The binary header is padded to a whole number of words.
+    std::string text = binary ? "#Inventor V2.1 binary  \n" : "#Inventor V2.1 ascii\n\n";
+    text.append((const char *)data + 1, size - 1);
+    std::string path = workDir() + "/input.iv";
+
+    int slotsBefore = usedSlots();
+    SoSFDelayedData *field = new SoSFDelayedData;
+    SoInput in;
+    bool ok;
+    if (fromMemory) {
+        in.setBuffer((void *)text.data(), text.size());
+        ok = field->read(&in, "mediaData");
+    } else {
+        FILE *f = fopen(path.c_str(), "wb");
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+        if (!in.openFile(path.c_str(), TRUE))
+            fail("cannot open the input file");
+        ok = field->read(&in, "mediaData");
+        if (ok)
+            convert(*field);
+    }
+    // A read the toolkit fails after the value was taken still holds the
+    // field's resources; they must go with the field.
+    delete field;
+    if (countCacheFiles() != 0)
+        fail("a cache file outlived its field");
+    if (usedSlots() != slotsBefore)
+        fail("a descriptor-table entry outlived its field");
+    SoSFDelayedData::supportDelayedReading = 0;
+    return 0;
+}
