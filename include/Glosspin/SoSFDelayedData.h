@@ -79,6 +79,10 @@ class SoSFDelayedData : public SoSField {
   SoINTERNAL public:
     virtual void write(SoOutput *out, const SbName &name) const;
 
+    // Reads the value alone, without the toolkit's field framing (what
+    // readValue does for the reader).
+    SbBool readBlock(SoInput *in);
+
   private:
     int isBinarySource;
     int cachedInTempFile;

@@ -437,6 +437,11 @@ int SoSFDelayedData::decodeAsciiBlock(SoInput *in, FILE *fp, int out)
 
 SbBool SoSFDelayedData::readValue(SoInput *in)
 {
+    return readBlock(in);
+}
+
+SbBool SoSFDelayedData::readBlock(SoInput *in)
+{
     releaseSlot();
     if (cachedInTempFile && fileName.getLength() > 0)
         unlink(fileName.getString());

@@ -111,19 +111,21 @@ int fuzzDelayedField(const uint8_t *data, size_t size)
     bool ok;
     if (fromMemory) {
         in.setBuffer((void *)text.data(), text.size());
-        ok = field->read(&in, "mediaData");
+        ok = field->readBlock(&in);
     } else {
         FILE *f = fopen(path.c_str(), "wb");
         fwrite(text.data(), 1, text.size(), f);
         fclose(f);
         if (!in.openFile(path.c_str(), TRUE))
             fail("cannot open the input file");
-        ok = field->read(&in, "mediaData");
+        ok = field->readBlock(&in);
         if (ok)
             convert(*field);
     }
-    // A read the toolkit fails after the value was taken still holds the
-    // field's resources; they must go with the field.
+    if (!ok && countCacheFiles() != 0)
+        fail("a failed read left a cache file");
+    if (!ok && usedSlots() != slotsBefore)
+        fail("a failed read left a descriptor-table entry");
     delete field;
     if (countCacheFiles() != 0)
         fail("a cache file outlived its field");
