@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the built library into a scratch prefix, then builds and runs a
+# program against it through find_package and through pkg-config.
+set -euo pipefail
+source="$1"
+prefix="$(mktemp -d)"; work="$(mktemp -d)"
+trap 'rm -rf "$prefix" "$work"' EXIT
+# The library looks for its resource file where it was configured to go.
+cmake -S "$source" -B "$work/lib" -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DGLOSSPIN_BUILD_TESTS=OFF -DGLOSSPIN_BUILD_BENCHMARKS=OFF > /dev/null
+cmake --build "$work/lib" -j "$(nproc)" > /dev/null
+cmake --install "$work/lib" > /dev/null
+test -f "$prefix/share/X11/app-defaults/Glosspin"
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+cmake -S "$source/tests/install/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
+cmake --build "$work/consumer" > /dev/null
+unset XFILESEARCHPATH
+for exe in consumer_cmake consumer_pkgconfig; do
+  LD_LIBRARY_PATH="$prefix/lib" DISPLAY= "$work/consumer/$exe"
+done
