@@ -85,17 +85,24 @@ void BM_Memcpy(benchmark::State &state)
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)raw.size());
 }
 
-void BM_RawToAscii(benchmark::State &state)
+// Raw bytes to a scene output: state.range(0) 0 ASCII, 1 binary.
+void BM_RawToOutput(benchmark::State &state)
 {
     setUp();
     SoSFDelayedData field;
     FILE *sink = fopen("/dev/null", "w");
     SoOutput out;
+    out.setBinary(state.range(0) != 0);
     out.setFilePointer(sink);
-    for (auto _ : state)
-        field.writeBinaryToAscii(rawBlock().data(), &out, (long)rawBlock().size());
+    const std::string &raw = rawBlock();
+    for (auto _ : state) {
+        if (state.range(0))
+            field.writeBinaryToBinary(raw.data(), &out, -1, (long)raw.size());
+        else
+            field.writeBinaryToAscii(raw.data(), &out, (long)raw.size());
+    }
     fclose(sink);
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)rawBlock().size());
+    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)raw.size());
 }
 
 void BM_AsciiToRaw(benchmark::State &state)
@@ -108,20 +115,6 @@ void BM_AsciiToRaw(benchmark::State &state)
         if (!field.writeAsciiToBinary(body.data(), NULL, sink, (long)body.size(), 0))
             state.SkipWithError("decoding failed");
     close(sink);
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)rawBlock().size());
-}
-
-void BM_RawToBinary(benchmark::State &state)
-{
-    setUp();
-    SoSFDelayedData field;
-    FILE *sink = fopen("/dev/null", "w");
-    SoOutput out;
-    out.setBinary(TRUE);
-    out.setFilePointer(sink);
-    for (auto _ : state)
-        field.writeBinaryToBinary(rawBlock().data(), &out, -1, (long)rawBlock().size());
-    fclose(sink);
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)rawBlock().size());
 }
 
@@ -224,9 +217,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }
 
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawToAscii)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawToOutput)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AsciiToRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawToBinary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadScene)->ArgsProduct({{0, 1}, {0, 1}})->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadScenePlainToolkit)->Arg(0)->Arg(1)->Iterations(2)->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -238,9 +230,9 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     printf("\nTime ratios (lower is faster):\n");
-    reporter.printRatio("raw->ASCII / memcpy", "BM_RawToAscii", "BM_Memcpy");
+    reporter.printRatio("raw->ASCII / memcpy", "BM_RawToOutput/0", "BM_Memcpy");
     reporter.printRatio("ASCII->raw / memcpy", "BM_AsciiToRaw", "BM_Memcpy");
-    reporter.printRatio("raw->binary / memcpy", "BM_RawToBinary", "BM_Memcpy");
+    reporter.printRatio("raw->binary / memcpy", "BM_RawToOutput/1", "BM_Memcpy");
     reporter.printRatio("ASCII read delayed / toolkit alone", "BM_ReadScene/0/1/iterations:3",
                         "BM_ReadScenePlainToolkit/0/iterations:2/manual_time");
     reporter.printRatio("ASCII read cached / toolkit alone", "BM_ReadScene/0/0/iterations:3",

@@ -13,44 +13,29 @@ using namespace FieldTest;
 
 namespace {
 
-// Everything the converter writes to a memory output, after the header
-// line the output adds.
-std::string convertToAscii(const std::string &raw)
+// What the converter writes for raw bytes to a memory output, after the
+// header line the output adds.
+std::string convert(const std::string &raw, bool binary)
 {
     init();
     SoSFDelayedData field;
     SoOutput out;
+    out.setBinary(binary);
     out.setBuffer(malloc(64), 64, realloc);
     out.write("");  // the header line
-    size_t headerLen;
     void *buf;
+    size_t headerLen, n;
     out.getBuffer(buf, headerLen);
-    EXPECT_EQ(1, field.writeBinaryToAscii(raw.data(), &out, (long)raw.size()));
-    size_t n;
+    EXPECT_EQ(1, binary ? field.writeBinaryToBinary(raw.data(), &out, -1, (long)raw.size())
+                        : field.writeBinaryToAscii(raw.data(), &out, (long)raw.size()));
     out.getBuffer(buf, n);
     std::string text((const char *)buf + headerLen, n - headerLen);
     free(buf);
     return text;
 }
 
-std::string convertToBinary(const std::string &raw)
-{
-    init();
-    SoSFDelayedData field;
-    SoOutput out;
-    out.setBinary(TRUE);
-    out.setBuffer(malloc(64), 64, realloc);
-    out.write("");
-    size_t headerLen;
-    void *buf;
-    out.getBuffer(buf, headerLen);
-    EXPECT_EQ(1, field.writeBinaryToBinary(raw.data(), &out, -1, (long)raw.size()));
-    size_t n;
-    out.getBuffer(buf, n);
-    std::string bytes((const char *)buf + headerLen, n - headerLen);
-    free(buf);
-    return bytes;
-}
+std::string convertToAscii(const std::string &raw) { return convert(raw, false); }
+std::string convertToBinary(const std::string &raw) { return convert(raw, true); }
 
 std::string be32(uint32_t w)
 {
