@@ -35,28 +35,39 @@ char *formatWord(char *dst, uint32_t w)
     return dst + WORD_CHARS;
 }
 
-int hexValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+// Hex digit values by character; -1 for anything else.
+namespace {
+struct HexTable {
+    signed char value[256];
+    HexTable()
+    {
+        for (int c = 0; c < 256; c++)
+            value[c] = -1;
+        for (int c = '0'; c <= '9'; c++)
+            value[c] = (signed char)(c - '0');
+        for (int c = 'a'; c <= 'f'; c++)
+            value[c] = value[c - 'a' + 'A'] = (signed char)(c - 'a' + 10);
+    }
+};
+const HexTable hexTable;
 }
 
 int parseWord(const char *p, uint32_t *w)
 {
     if (p[0] != '0' || (p[1] != 'x' && p[1] != 'X') || p[10] != ',')
         return 0;
+    const signed char *table = hexTable.value;
+    const unsigned char *d = (const unsigned char *)p + 2;
+    // A non-digit makes its entry negative, which sets bad's sign bit.
+    int bad = 0;
     uint32_t v = 0;
-    for (int i = 2; i < 10; i++) {
-        int d = hexValue((unsigned char)p[i]);
-        if (d < 0)
-            return 0;
-        v = (v << 4) | (uint32_t)d;
+    for (int i = 0; i < 8; i++) {
+        int x = table[d[i]];
+        bad |= x;
+        v = (v << 4) | (uint32_t)(x & 0xf);
     }
+    if (bad < 0)
+        return 0;
     *w = v;
     return 1;
 }

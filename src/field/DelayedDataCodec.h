@@ -45,9 +45,6 @@ char *formatWord(char *dst, uint32_t w);
 // and the word on success, 0 otherwise.
 int parseWord(const char *p, uint32_t *w);
 
-// Hex digit value, or -1.
-int hexValue(int c);
-
 // Layout of an ASCII body with header number h: full lines of six words,
 // then the words of a last short line, then " ]". Body characters run
 // from the first word through the bracket (h - 1 of them).
