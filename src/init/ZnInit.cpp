@@ -1,6 +1,7 @@
 #include <Glosspin/ZnInit.h>
 
 #include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/ZnArrow.h>
 
 #include "platform/HardwareProbe.h"
 
@@ -13,6 +14,9 @@ void ZnInit::initClasses()
     // Set first: the chaining initClass() functions call back here.
     initialized = 1;
 
+    // In registration order; each later class joins this list.
+    if (ZnArrow::getClassTypeId() == SoType::badType())
+        ZnArrow::initClass();
     if (SoSFDelayedData::getClassTypeId() == SoType::badType())
         SoSFDelayedData::initClass();
 

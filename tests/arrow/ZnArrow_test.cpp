@@ -1,0 +1,326 @@
+// The arrow shape: types and their parts, tessellation counts, bounding
+// boxes, ray picks against hand-computed intersections, and the file form.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDetail.h>
+#include <Glosspin/ZnInit.h>
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/actions/SoCallbackAction.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodes/SoComplexity.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+namespace {
+
+struct Hit {
+    SbVec3f point, normal;
+    int part;
+};
+
+class ArrowTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        SoDB::init();
+        ZnInit::initClasses();
+        root = new SoSeparator;
+        root->ref();
+        complexity = new SoComplexity;
+        arrow = new ZnArrow;
+        root->addChild(complexity);
+        root->addChild(arrow);
+    }
+    void TearDown() override { root->unref(); }
+
+    std::string asciiText(SoNode *node)
+    {
+        SoOutput out;
+        out.setBuffer(malloc(256), 256, realloc);
+        SoWriteAction wa(&out);
+        wa.apply(node);
+        void *buf;
+        size_t n;
+        out.getBuffer(buf, n);
+        std::string s((const char *)buf, n);
+        free(buf);
+        return s;
+    }
+
+    int triangles()
+    {
+        int count = 0;
+        SoCallbackAction ca;
+        ca.addTriangleCallback(ZnArrow::getClassTypeId(),
+                               [](void *d, SoCallbackAction *, const SoPrimitiveVertex *,
+                                  const SoPrimitiveVertex *, const SoPrimitiveVertex *) {
+                                   ++*(int *)d;
+                               },
+                               &count);
+        ca.apply(root);
+        return count;
+    }
+
+    SbBox3f bbox()
+    {
+        SoGetBoundingBoxAction ba(SbViewportRegion(100, 100));
+        ba.apply(root);
+        return ba.getBoundingBox();
+    }
+
+    // Every hit of a world-space ray, nearest first.
+    std::vector<Hit> pickRay(const SbVec3f &start, const SbVec3f &dir)
+    {
+        SoRayPickAction pa(SbViewportRegion(200, 200));
+        pa.setRay(start, dir);
+        pa.setPickAll(TRUE);
+        pa.apply(root);
+        return collect(pa);
+    }
+
+    // Every hit under a pixel of an orthographic view of (0, 2) with
+    // 20 pixels a unit, for the line parts.
+    std::vector<Hit> pickPixel(short x, short y)
+    {
+        SoOrthographicCamera *cam = new SoOrthographicCamera;
+        cam->position = SbVec3f(0, 2, 10);
+        cam->height = 10;
+        root->insertChild(cam, 0);
+        SoRayPickAction pa(SbViewportRegion(200, 200));
+        pa.setPoint(SbVec2s(x, y));
+        pa.setPickAll(TRUE);
+        pa.apply(root);
+        root->removeChild(cam);
+        return collect(pa);
+    }
+
+    std::vector<Hit> collect(SoRayPickAction &pa)
+    {
+        std::vector<Hit> hits;
+        const SoPickedPointList &list = pa.getPickedPointList();
+        for (int i = 0; i < list.getLength(); i++) {
+            const SoDetail *d = list[i]->getDetail();
+            hits.push_back({list[i]->getObjectPoint(), list[i]->getObjectNormal(),
+                            d ? ((const ZnArrowDetail *)d)->part : -1});
+        }
+        return hits;
+    }
+
+    SoSeparator *root;
+    SoComplexity *complexity;
+    ZnArrow *arrow;
+};
+
+SbVec3f unit(float x, float y, float z)
+{
+    SbVec3f v(x, y, z);
+    v.normalize();
+    return v;
+}
+
+#define EXPECT_VEC_NEAR(a, b) EXPECT_TRUE((a).equals((b), 1e-3f)) \
+    << "(" << (a)[0] << ", " << (a)[1] << ", " << (a)[2] << ") vs (" \
+    << (b)[0] << ", " << (b)[1] << ", " << (b)[2] << ")"
+
+}
+
+TEST_F(ArrowTest, NewArrowWritesOnlyItsParts)
+{
+    std::string text = asciiText(arrow);
+    EXPECT_NE(std::string::npos, text.find("parts\t0x3")) << text;
+    EXPECT_EQ(std::string::npos, text.find("type")) << text;
+    EXPECT_EQ(std::string::npos, text.find("length")) << text;
+}
+
+TEST_F(ArrowTest, TypesSetPartsAndDimensions)
+{
+    ASSERT_TRUE(arrow->setType(ZnArrow::PUSHPIN));
+    EXPECT_EQ(6, arrow->parts.getValue());
+    EXPECT_FLOAT_EQ(0.4f, arrow->tailDiameter.getValue());
+    EXPECT_FLOAT_EQ(3.6f, arrow->shaftLength.getValue());
+    SbBox3f box = bbox();
+    EXPECT_VEC_NEAR(box.getMin(), SbVec3f(-0.2f, 0, -0.2f));
+    EXPECT_VEC_NEAR(box.getMax(), SbVec3f(0.2f, 4, 0.2f));
+
+    // An unknown type changes nothing.
+    EXPECT_FALSE(arrow->setType(5));
+    EXPECT_EQ(ZnArrow::PUSHPIN, arrow->getType());
+    EXPECT_EQ(6, arrow->parts.getValue());
+
+    ASSERT_TRUE(arrow->setType(ZnArrow::LINE_ARROW));
+    box = bbox();
+    EXPECT_FLOAT_EQ(1.6f, box.getMax()[0] - box.getMin()[0]);
+    EXPECT_FLOAT_EQ(1.6f, box.getMax()[2] - box.getMin()[2]);
+    EXPECT_EQ(0, triangles());  // lines only
+
+    ASSERT_TRUE(arrow->setType(ZnArrow::ARROW));
+    box = bbox();
+    EXPECT_VEC_NEAR(box.getMin(), SbVec3f(-0.4f, 0, -0.4f));
+    EXPECT_VEC_NEAR(box.getMax(), SbVec3f(0.4f, 4, 0.4f));
+}
+
+TEST_F(ArrowTest, TessellationFollowsObjectSpaceComplexity)
+{
+    // 0.5: one section of 10 sides; 1.0: four sections of 32 sides. A
+    // closed strip of n sides is 2n triangles, a cap n.
+    complexity->value = 0.5f;
+    EXPECT_EQ(2 * (10 * 2 + 10), triangles());
+    complexity->value = 1.0f;
+    EXPECT_EQ(2 * (4 * 32 * 2 + 32), triangles());
+    // Removing the head leaves the shaft.
+    arrow->removePart(ZnArrow::HEAD);
+    EXPECT_EQ(4 * 32 * 2 + 32, triangles());
+    EXPECT_FALSE(arrow->hasPart(ZnArrow::HEAD));
+    arrow->parts.setIgnored(TRUE);
+    EXPECT_TRUE(arrow->hasPart(ZnArrow::HEAD));
+}
+
+TEST_F(ArrowTest, SphereTailIsEightOctantsOfStrips)
+{
+    arrow->setType(ZnArrow::PUSHPIN);
+    complexity->value = 0.5f;  // depth 1 + trunc(4 * 0.5) = 3
+    // Per octant: rows j = 0, 1 with n = 3, 2 give strips of 2n + 1
+    // vertices (2n - 1 triangles), then the cap triangle.
+    EXPECT_EQ(8 * ((2 * 3 - 1) + (2 * 2 - 1) + 1), triangles());
+    SbBox3f box = bbox();
+    EXPECT_FLOAT_EQ(4.0f, box.getMax()[1]);
+}
+
+TEST_F(ArrowTest, RayThroughTheConeSide)
+{
+    std::vector<Hit> hits = pickRay(SbVec3f(-5, 0.5f, 0), SbVec3f(1, 0, 0));
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(-0.2f, 0.5f, 0));
+    EXPECT_VEC_NEAR(hits[0].normal, unit(-0.2f * 0.5f, -0.04f, 0));
+    EXPECT_VEC_NEAR(hits[1].point, SbVec3f(0.2f, 0.5f, 0));
+    EXPECT_VEC_NEAR(hits[1].normal, unit(-0.2f * 0.5f, 0.04f, 0));
+    EXPECT_EQ(ZnArrow::HEAD, hits[0].part);
+    EXPECT_EQ(ZnArrow::HEAD, hits[1].part);
+}
+
+TEST_F(ArrowTest, RayThroughTheSideAndTheBaseDisc)
+{
+    // Outside the shaft radius, inside the head's: the disc at y = 1, then
+    // the side where the cone's radius is sqrt(0.02).
+    std::vector<Hit> hits = pickRay(SbVec3f(0.1f, 6, 0.1f), SbVec3f(0, -1, 0));
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(0.1f, 1, 0.1f));
+    EXPECT_VEC_NEAR(hits[0].normal, SbVec3f(0, 1, 0));
+    float y = sqrtf(0.02f) / 0.4f;
+    EXPECT_VEC_NEAR(hits[1].point, SbVec3f(0.1f, y, 0.1f));
+    EXPECT_EQ(ZnArrow::HEAD, hits[1].part);
+}
+
+TEST_F(ArrowTest, RayThroughTheShaftAndItsCap)
+{
+    std::vector<Hit> hits = pickRay(SbVec3f(-5, 2, 0), SbVec3f(1, 0, 0));
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(-0.13f, 2, 0));
+    EXPECT_VEC_NEAR(hits[0].normal, SbVec3f(-1, 0, 0));
+    EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
+    EXPECT_VEC_NEAR(hits[1].normal, SbVec3f(1, 0, 0));
+
+    // Down the axis: the end cap, then the cone's base disc.
+    hits = pickRay(SbVec3f(0.05f, 9, 0), SbVec3f(0, -1, 0));
+    ASSERT_GE(hits.size(), 2u);
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(0.05f, 4, 0));
+    EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
+    EXPECT_VEC_NEAR(hits[1].point, SbVec3f(0.05f, 1, 0));
+    EXPECT_EQ(ZnArrow::HEAD, hits[1].part);
+}
+
+TEST_F(ArrowTest, RayThroughThePushpinBall)
+{
+    arrow->setType(ZnArrow::PUSHPIN);
+    std::vector<Hit> hits = pickRay(SbVec3f(-5, 3.8f, 0), SbVec3f(1, 0, 0));
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(-0.2f, 3.8f, 0));
+    EXPECT_VEC_NEAR(hits[0].normal, SbVec3f(-1, 0, 0));
+    EXPECT_EQ(ZnArrow::TAIL, hits[0].part);
+    EXPECT_VEC_NEAR(hits[1].normal, SbVec3f(1, 0, 0));
+}
+
+TEST_F(ArrowTest, LinePartsArePickedWithinThePickRadius)
+{
+    arrow->setType(ZnArrow::LINE_ARROW);
+    // The shaft under the centre of the view.
+    std::vector<Hit> hits = pickPixel(100, 100);
+    ASSERT_EQ(1u, hits.size());
+    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(0, 2, 0));
+    EXPECT_VEC_NEAR(hits[0].normal, SbVec3f(0, 0, 1));
+    EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
+
+    // The end of the first stroke, far from the shaft: one head hit.
+    hits = pickPixel((short)(100 + 0.3436f * 20), (short)(100 + (0.8401f - 2) * 20));
+    ASSERT_EQ(1u, hits.size());
+    EXPECT_EQ(ZnArrow::HEAD, hits[0].part);
+
+    // Nothing beside the strokes.
+    EXPECT_TRUE(pickPixel(150, 70).empty());
+}
+
+TEST_F(ArrowTest, BinaryFileRoundTripRunsTheTypeUpdate)
+{
+    arrow->setType(ZnArrow::PUSHPIN);
+    arrow->parts = 1;  // overwritten by the type update on reading
+    arrow->length = 6;
+    root->addChild(new SoCube);
+    for (int binary = 0; binary < 2; binary++) {
+        SoOutput out;
+        out.setBinary(binary);
+        out.setBuffer(malloc(256), 256, realloc);
+        SoWriteAction wa(&out);
+        wa.apply(root);
+        void *buf;
+        size_t n;
+        out.getBuffer(buf, n);
+        SoInput in;
+        in.setBuffer(buf, n);
+        SoSeparator *read = SoDB::readAll(&in);
+        ASSERT_TRUE(read) << "binary " << binary;
+        read->ref();
+        // A single separator root comes back as itself.
+        SoSeparator *inner = read;
+        ASSERT_EQ(3, inner->getNumChildren());
+        ZnArrow *copy = (ZnArrow *)inner->getChild(1);
+        EXPECT_EQ(ZnArrow::PUSHPIN, copy->getType());
+        EXPECT_EQ(6, copy->parts.getValue());
+        EXPECT_FLOAT_EQ(6.0f, copy->length.getValue());
+        EXPECT_TRUE(inner->getChild(2)->isOfType(SoCube::getClassTypeId()));
+        read->unref();
+        free(buf);
+    }
+}
+
+TEST_F(ArrowTest, UnknownTypeInAFileReadsAndDrawsNothing)
+{
+    const char text[] = "#Inventor V2.1 ascii\n\nZnArrow { type 9 }\n";
+    SoInput in;
+    in.setBuffer((void *)text, sizeof text - 1);
+    SoSeparator *read = SoDB::readAll(&in);
+    ASSERT_TRUE(read);
+    read->ref();
+    ZnArrow *a = (ZnArrow *)read->getChild(0);
+    EXPECT_FLOAT_EQ(1.0f, a->headLength.getValue());
+    SoCallbackAction ca;
+    int count = 0;
+    ca.addTriangleCallback(ZnArrow::getClassTypeId(),
+                           [](void *d, SoCallbackAction *, const SoPrimitiveVertex *,
+                              const SoPrimitiveVertex *, const SoPrimitiveVertex *) {
+                               ++*(int *)d;
+                           },
+                           &count);
+    ca.apply(read);
+    EXPECT_EQ(0, count);
+    read->unref();
+}
