@@ -2,7 +2,9 @@
 # and gathers them into imported targets.
 find_package(PkgConfig REQUIRED)
 find_package(X11 REQUIRED)
-find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+# libGL as the toolkit itself links it.
+set(OpenGL_GL_PREFERENCE LEGACY)
+find_package(OpenGL REQUIRED)
 
 find_path(INVENTOR_INCLUDE_DIR Inventor/SoDB.h)
 find_library(INVENTOR_LIBRARY Inventor PATHS /usr/lib)
@@ -23,4 +25,4 @@ set(GLOSSPIN_TOOLKIT_INCLUDE_DIRS ${INVENTOR_INCLUDE_DIR} ${X11_INCLUDE_DIR})
 set(GLOSSPIN_TOOLKIT_LIBRARIES
   ${INVENTOR_XT_LIBRARY} ${INVENTOR_LIBRARY} ${MOTIF_LIBRARY}
   ${X11_Xmu_LIB} ${X11_Xpm_LIB} ${X11_Xt_LIB} ${X11_X11_LIB}
-  ${OPENGL_gl_LIBRARY} ${OPENGL_glx_LIBRARY} ${GLU_LIBRARY})
+  ${OPENGL_gl_LIBRARY} ${GLU_LIBRARY})
