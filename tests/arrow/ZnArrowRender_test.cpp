@@ -2,25 +2,19 @@
 // project, and background beside them.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-#include <GL/glx.h>
 #include <math.h>
 
-#include <vector>
-
 #include <Glosspin/ZnArrow.h>
-#include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
-#include "support/XtTestEnv.h"
+#include "support/RenderWindow.h"
 
 namespace {
 
-// A view of about 200 x 200 pixels centred on (0, 2), red arrows.
+// A view 10 units high centred on (0, 2), red arrows.
 class ArrowRenderTest : public XtTest {
   protected:
     void SetUp() override
@@ -41,57 +35,30 @@ class ArrowRenderTest : public XtTest {
         root->addChild(lm);
         root->addChild(mat);
         root->addChild(arrow);
-
-        shell = XtVaCreatePopupShell("arrowWindow", topLevelShellWidgetClass,
-                                     GspTest::topLevel(), NULL);
-        area = new SoXtRenderArea(shell);
-        area->setSize(SbVec2s(200, 200));
-        area->setBackgroundColor(SbColor(0, 0, 0));
-        area->setSceneGraph(root);
-        // Single-buffered, so that each render lands where it is read.
-        area->setDoubleBuffer(FALSE);
-        area->show();
-        XtPopup(shell, XtGrabNone);
-        GspTest::pumpUntil([&] { return XtIsRealized(area->getNormalWidget()); });
+        window = new RenderWindow(root);
     }
     void TearDown() override
     {
-        delete area;
-        XtDestroyWidget(shell);
+        delete window;
         root->unref();
         XtTest::TearDown();
     }
 
-    // Renders and reads the whole viewport back from the window.
-    void draw()
-    {
-        GspTest::pumpEvents(50);
-        area->render();
-        Display *d = SoXt::getDisplay();
-        glXMakeCurrent(d, XtWindow(area->getNormalWidget()), area->getNormalContext());
-        glFinish();
-        glReadBuffer(GL_FRONT);
-        size = area->getViewportRegion().getWindowSize();
-        pixels.assign(3 * size[0] * size[1], 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, size[0], size[1], GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    }
+    void draw() { window->draw(); }
 
-    // Red where the arrow is at the point (x, y) of the arrow's frame; the
-    // view is 10 units high, centred on (0, 2).
+    // Red where the arrow is at the point (x, y) of the arrow's frame.
     bool redAt(float x, float y)
     {
-        float scale = size[1] / 10.0f;
-        int px = (int)lroundf(size[0] / 2.0f + x * scale);
-        int py = (int)lroundf(size[1] / 2.0f + (y - 2) * scale);
-        const unsigned char *p = &pixels[3 * (py * size[0] + px)];
-        return p[0] > 200 && p[1] < 50 && p[2] < 50;
+        float scale = window->size()[1] / 10.0f;
+        SbVec3f p = window->pixel((int)lroundf(window->size()[0] / 2.0f + x * scale),
+                                  (int)lroundf(window->size()[1] / 2.0f + (y - 2) * scale));
+        return p[0] > 0.8f && p[1] < 0.2f && p[2] < 0.2f;
     }
 
     // The same within a pixel, for the 2-pixel lines.
     bool redNear(float x, float y)
     {
-        float d = 1.0f / (size[1] / 10.0f);
+        float d = 10.0f / window->size()[1];
         for (int i = -1; i <= 1; i++)
             for (int j = -1; j <= 1; j++)
                 if (redAt(x + i * d, y + j * d))
@@ -101,10 +68,7 @@ class ArrowRenderTest : public XtTest {
 
     SoSeparator *root;
     ZnArrow *arrow;
-    Widget shell;
-    SoXtRenderArea *area;
-    SbVec2s size;
-    std::vector<unsigned char> pixels;
+    RenderWindow *window;
 };
 
 }

@@ -1,0 +1,71 @@
+#ifndef GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
+#define GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
+
+#include <Inventor/SbPList.h>
+#include <Inventor/fields/SoSFBool.h>
+#include <Inventor/fields/SoSFColor.h>
+#include <Inventor/nodes/SoGroup.h>
+#include <Inventor/nodes/SoSubNode.h>
+#include <X11/Intrinsic.h>
+
+class SoColorPacker;
+class SoGLRenderAction;
+class SoHandleEventAction;
+class SoPath;
+
+// A group that redraws its children in a highlight colour while the
+// cursor is over them, straight into the window's front buffer, without
+// a redraw of the whole scene. At most one group in the process is
+// highlighted at a time.
+class SoLocateHighlightGroup : public SoGroup {
+    SO_NODE_HEADER(SoLocateHighlightGroup);
+
+  public:
+    SoSFBool onOff;
+    SoSFColor emissiveColor;
+    SoSFColor diffuseColor;
+
+    SoLocateHighlightGroup();
+    static void initClass();
+
+    SbBool isHighlighted() const { return highlighted; }
+
+    // The widget the cursor last entered, and the group highlighted now.
+    static Widget currentWidget;
+    static SoLocateHighlightGroup *currentHighlight;
+
+  SoEXTENDER public:
+    virtual void handleEvent(SoHandleEventAction *action);
+    virtual void GLRender(SoGLRenderAction *action);
+
+    // Draws the group's path into the front buffer of the current window,
+    // highlighted or not.
+    void redrawHighlighted(SoHandleEventAction *action, SbBool highlight);
+
+  protected:
+    virtual ~SoLocateHighlightGroup();
+
+    // Remembers the GL window being drawn in, most recent first.
+    void checkForWindow();
+
+    static void widgetDestroyedCB(Widget w, XtPointer clientData, XtPointer);
+    static void parentWindowEventCB(Widget w, XtPointer clientData, XEvent *event,
+                                    Boolean *);
+
+  private:
+    // One entry per GL window, most recently used first.
+    SbPList drawables;
+    SbPList widgets;
+    SbPList parents;
+    SbPList contexts;
+
+    SbBool highlighted;
+    SbBool drawingHighlight;
+    SoGLRenderAction *renderAction;
+    SoPath *highlightPath;
+    SoColorPacker *colorPacker;
+
+    void forgetWindow(int index);
+};
+
+#endif

@@ -1,0 +1,223 @@
+#include <Glosspin/SoLocateHighlightGroup.h>
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <Inventor/SoPath.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/bundles/SoMaterialBundle.h>
+#include <Inventor/elements/SoCacheElement.h>
+#include <Inventor/elements/SoLazyElement.h>
+#include <Inventor/elements/SoOverrideElement.h>
+#include <Inventor/events/SoLocation2Event.h>
+
+SO_NODE_SOURCE(SoLocateHighlightGroup);
+
+Widget SoLocateHighlightGroup::currentWidget = NULL;
+SoLocateHighlightGroup *SoLocateHighlightGroup::currentHighlight = NULL;
+
+namespace {
+const EventMask CROSSING_EVENTS = EnterWindowMask | LeaveWindowMask;
+}
+
+void SoLocateHighlightGroup::initClass()
+{
+    if (getClassTypeId() == SoType::badType())
+        SO_NODE_INIT_CLASS(SoLocateHighlightGroup, SoGroup, "Group");
+}
+
+SoLocateHighlightGroup::SoLocateHighlightGroup()
+    : highlighted(FALSE), drawingHighlight(FALSE), renderAction(NULL), highlightPath(NULL),
+      colorPacker(new SoColorPacker)
+{
+    SO_NODE_CONSTRUCTOR(SoLocateHighlightGroup);
+    SO_NODE_ADD_FIELD(onOff, (TRUE));
+    SO_NODE_ADD_FIELD(emissiveColor, (0.8f, 0.3f, 0.1f));
+    SO_NODE_ADD_FIELD(diffuseColor, (0.8f, 0.3f, 0.1f));
+}
+
+SoLocateHighlightGroup::~SoLocateHighlightGroup()
+{
+    while (widgets.getLength() > 0) {
+        Widget w = (Widget)widgets[0];
+        XtRemoveCallback(w, XtNdestroyCallback, &SoLocateHighlightGroup::widgetDestroyedCB, this);
+        forgetWindow(0);
+    }
+    if (currentHighlight == this)
+        currentHighlight = NULL;
+    if (highlightPath)
+        highlightPath->unref();
+    delete renderAction;
+    delete colorPacker;
+}
+
+void SoLocateHighlightGroup::forgetWindow(int index)
+{
+    XtRemoveEventHandler((Widget)parents[index], CROSSING_EVENTS, False,
+                         &SoLocateHighlightGroup::parentWindowEventCB, this);
+    drawables.remove(index);
+    widgets.remove(index);
+    parents.remove(index);
+    contexts.remove(index);
+}
+
+void SoLocateHighlightGroup::checkForWindow()
+{
+    GLXDrawable drawable = glXGetCurrentDrawable();
+    Display *display = SoXt::getDisplay();
+    if (!drawable || !display)
+        return;
+    int index = drawables.find((void *)drawable);
+    if (index == 0)
+        return;
+    if (index > 0) {
+        void *entry[4] = {drawables[index], widgets[index], parents[index], contexts[index]};
+        drawables.remove(index);
+        widgets.remove(index);
+        parents.remove(index);
+        contexts.remove(index);
+        drawables.insert(entry[0], 0);
+        widgets.insert(entry[1], 0);
+        parents.insert(entry[2], 0);
+        contexts.insert(entry[3], 0);
+        return;
+    }
+    Widget widget = XtWindowToWidget(display, (Window)drawable);
+    if (!widget)
+        return;
+    Widget parent = XtParent(widget);
+    drawables.insert((void *)drawable, 0);
+    widgets.insert(widget, 0);
+    parents.insert(parent, 0);
+    contexts.insert(glXGetCurrentContext(), 0);
+    XtAddEventHandler(parent, CROSSING_EVENTS, False,
+                      &SoLocateHighlightGroup::parentWindowEventCB, this);
+    XtAddCallback(widget, XtNdestroyCallback, &SoLocateHighlightGroup::widgetDestroyedCB, this);
+}
+
+void SoLocateHighlightGroup::GLRender(SoGLRenderAction *action)
+{
+    if (!onOff.getValue()) {
+        SoGroup::GLRender(action);
+        return;
+    }
+    GLboolean rgba = GL_TRUE;
+    glGetBooleanv(GL_RGBA_MODE, &rgba);
+    if (rgba && !drawingHighlight)
+        checkForWindow();
+
+    SbBool useHighlight = highlighted && currentWidget &&
+                          glXGetCurrentDrawable() == XtWindow(currentWidget);
+    SoState *state = action->getState();
+    state->push();
+    SoCacheElement::invalidate(state);
+    GLint depthFunc;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    if (useHighlight) {
+        SbColor diffuse = diffuseColor.getValue(), emissive = emissiveColor.getValue();
+        SoLazyElement::setDiffuse(state, this, 1, &diffuse, colorPacker);
+        SoLazyElement::setEmissive(state, &emissive);
+        SoOverrideElement::setDiffuseColorOverride(state, this, TRUE);
+        SoOverrideElement::setEmissiveColorOverride(state, this, TRUE);
+        SoMaterialBundle mb(action);
+        mb.forceSend(0);
+    }
+    glDepthFunc(useHighlight || drawingHighlight ? GL_LEQUAL : GL_LESS);
+    SoGroup::GLRender(action);
+    glDepthFunc(depthFunc);
+    state->pop();
+}
+
+void SoLocateHighlightGroup::handleEvent(SoHandleEventAction *action)
+{
+    if (!onOff.getValue()) {
+        SoGroup::handleEvent(action);
+        return;
+    }
+    if (action->getEvent()->isOfType(SoLocation2Event::getClassTypeId()) && currentWidget) {
+        const SoPickedPoint *pp = action->getPickedPoint();
+        SbBool over = pp && pp->getPath()->containsPath(action->getCurPath());
+        if (!highlighted && over)
+            redrawHighlighted(action, TRUE);
+        else if (highlighted && over)
+            action->setHandled();
+        else if (highlighted && !over)
+            redrawHighlighted(NULL, FALSE);
+    }
+    if (action->getGrabber() != this)
+        SoGroup::handleEvent(action);
+}
+
+void SoLocateHighlightGroup::redrawHighlighted(SoHandleEventAction *action, SbBool highlight)
+{
+    if (!currentWidget || widgets.getLength() == 0)
+        return;
+    highlighted = highlight;
+    if (highlight) {
+        if (currentHighlight && currentHighlight != this)
+            currentHighlight->redrawHighlighted(NULL, FALSE);
+        if (highlightPath)
+            highlightPath->unref();
+        highlightPath = action->getCurPath()->copy();
+        highlightPath->ref();
+    }
+    if (!renderAction)
+        renderAction = new SoGLRenderAction(action ? action->getViewportRegion()
+                                                   : SbViewportRegion(1, 1));
+    else if (action)
+        renderAction->setViewportRegion(action->getViewportRegion());
+
+    int index = widgets.find(currentWidget);
+    if (index < 0) {
+        currentWidget = (Widget)widgets[0];
+        index = 0;
+    }
+    if (highlightPath && XtIsRealized(currentWidget)) {
+        glXMakeCurrent(SoXt::getDisplay(), XtWindow(currentWidget),
+                       (GLXContext)contexts[index]);
+        GLint drawBuffer;
+        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+        if (drawBuffer != GL_FRONT)
+            glDrawBuffer(GL_FRONT);
+        drawingHighlight = TRUE;
+        renderAction->apply(highlightPath);
+        drawingHighlight = FALSE;
+        glFlush();
+        if (drawBuffer != GL_FRONT)
+            glDrawBuffer((GLenum)drawBuffer);
+    }
+    if (!highlight && highlightPath) {
+        highlightPath->unref();
+        highlightPath = NULL;
+    }
+    if (highlight)
+        currentHighlight = this;
+    else if (currentHighlight == this)
+        currentHighlight = NULL;
+}
+
+void SoLocateHighlightGroup::parentWindowEventCB(Widget parent, XtPointer clientData,
+                                                 XEvent *event, Boolean *)
+{
+    SoLocateHighlightGroup *group = (SoLocateHighlightGroup *)clientData;
+    if (event->type == EnterNotify) {
+        int index = group->parents.find(parent);
+        if (index >= 0)
+            currentWidget = (Widget)group->widgets[index];
+    } else if (group->highlighted) {
+        group->redrawHighlighted(NULL, FALSE);
+    }
+}
+
+void SoLocateHighlightGroup::widgetDestroyedCB(Widget w, XtPointer clientData, XtPointer)
+{
+    SoLocateHighlightGroup *group = (SoLocateHighlightGroup *)clientData;
+    if (currentWidget == w)
+        currentWidget = NULL;
+    int index = group->widgets.find(w);
+    if (index >= 0)
+        group->forgetWindow(index);
+}

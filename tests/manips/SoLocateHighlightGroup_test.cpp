@@ -1,0 +1,176 @@
+// Locate highlighting in a real window: the group under the pointer is
+// redrawn in its highlight colour in the front buffer, the previous one
+// returns to its own colours, and leaving the window ends the highlight.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <Glosspin/SoLocateHighlightGroup.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/events/SoLocation2Event.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
+
+#include "support/RenderWindow.h"
+
+namespace {
+
+class HighlightTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        SoLocateHighlightGroup::initClass();
+        root = new SoSeparator;
+        root->ref();
+        SoOrthographicCamera *cam = new SoOrthographicCamera;
+        cam->position = SbVec3f(0, 0, 10);
+        cam->height = 10;
+        cam->farDistance = 20;
+        SoLightModel *lm = new SoLightModel;
+        lm->model = SoLightModel::BASE_COLOR;
+        root->addChild(cam);
+        root->addChild(lm);
+        // The right-hand group comes first, so that it handles events
+        // before the left-hand one.
+        right = cubeGroup(2);
+        left = cubeGroup(-2);
+        window = new RenderWindow(root);
+    }
+    void TearDown() override
+    {
+        delete window;
+        root->unref();
+        SoLocateHighlightGroup::currentWidget = NULL;
+        XtTest::TearDown();
+    }
+
+    SoLocateHighlightGroup *cubeGroup(float x)
+    {
+        SoLocateHighlightGroup *g = new SoLocateHighlightGroup;
+        SoSeparator *sep = new SoSeparator;
+        SoTranslation *t = new SoTranslation;
+        t->translation = SbVec3f(x, 0, 0);
+        SoMaterial *m = new SoMaterial;
+        m->diffuseColor = SbColor(1, 0, 0);
+        sep->addChild(t);
+        sep->addChild(m);
+        sep->addChild(new SoCube);
+        g->addChild(sep);
+        root->addChild(g);
+        return g;
+    }
+
+    SbVec2s pixelOf(float x)
+    {
+        float scale = window->size()[1] / 10.0f;
+        return SbVec2s((short)lroundf(window->size()[0] / 2.0f + x * scale),
+                       (short)(window->size()[1] / 2));
+    }
+
+    // A pointer motion delivered to the whole scene, or only along the
+    // path to one group.
+    void moveTo(float x, SoNode *onlyTo = NULL)
+    {
+        SoLocation2Event ev;
+        ev.setPosition(pixelOf(x));
+        SoHandleEventAction ha(window->viewport());
+        ha.setEvent(&ev);
+        if (onlyTo) {
+            SoPath *p = new SoPath(root);
+            p->ref();
+            p->append(onlyTo);
+            ha.apply(p);
+            p->unref();
+        } else {
+            ha.apply(root);
+        }
+        window->readBack();
+    }
+
+    // Crossing events on the render area's parent, as the server sends them.
+    void cross(int type)
+    {
+        Widget gl = window->area->getNormalWidget();
+        XEvent ev;
+        memset(&ev, 0, sizeof ev);
+        ev.xcrossing.type = type;
+        ev.xcrossing.display = SoXt::getDisplay();
+        ev.xcrossing.window = XtWindow(XtParent(gl));
+        XSendEvent(SoXt::getDisplay(), ev.xcrossing.window, False,
+                   type == EnterNotify ? EnterWindowMask : LeaveWindowMask, &ev);
+        GspTest::pumpEvents(100);
+    }
+
+    bool highlightedAt(float x)
+    {
+        SbVec2s p = pixelOf(x);
+        return window->pixel(p[0], p[1]).equals(SbVec3f(0.8f, 0.3f, 0.1f), 0.03f);
+    }
+    bool plainAt(float x)
+    {
+        SbVec2s p = pixelOf(x);
+        return window->pixel(p[0], p[1]).equals(SbVec3f(1, 0, 0), 0.03f);
+    }
+
+    SoSeparator *root;
+    SoLocateHighlightGroup *left, *right;
+    RenderWindow *window;
+};
+
+}
+
+TEST_F(HighlightTest, PointerMovesFromOneGroupOntoAnother)
+{
+    window->draw();
+    ASSERT_TRUE(plainAt(-2) && plainAt(2));
+
+    // Nothing happens before the pointer has entered the window.
+    moveTo(-2);
+    EXPECT_FALSE(left->isHighlighted());
+
+    cross(EnterNotify);
+    ASSERT_EQ(window->area->getNormalWidget(), SoLocateHighlightGroup::currentWidget);
+    moveTo(-2);
+    EXPECT_TRUE(left->isHighlighted());
+    EXPECT_EQ(left, SoLocateHighlightGroup::currentHighlight);
+    EXPECT_TRUE(highlightedAt(-2));
+    EXPECT_TRUE(plainAt(2));
+
+    // The event reaches only the right-hand group, which un-highlights the
+    // left-hand one itself before drawing its own highlight.
+    moveTo(2, right);
+    EXPECT_FALSE(left->isHighlighted());
+    EXPECT_TRUE(right->isHighlighted());
+    EXPECT_EQ(right, SoLocateHighlightGroup::currentHighlight);
+    EXPECT_TRUE(plainAt(-2));
+    EXPECT_TRUE(highlightedAt(2));
+
+    // Between the cubes: no highlight at all.
+    moveTo(0);
+    EXPECT_EQ(NULL, SoLocateHighlightGroup::currentHighlight);
+    EXPECT_TRUE(plainAt(2));
+
+    moveTo(2);
+    cross(LeaveNotify);
+    window->readBack();
+    EXPECT_FALSE(right->isHighlighted());
+    EXPECT_TRUE(plainAt(2));
+}
+
+TEST_F(HighlightTest, SwitchedOffGroupNeverHighlights)
+{
+    left->onOff = FALSE;
+    window->draw();
+    cross(EnterNotify);
+    moveTo(-2);
+    EXPECT_FALSE(left->isHighlighted());
+    EXPECT_TRUE(plainAt(-2));
+}

@@ -1,0 +1,64 @@
+#include "support/RenderWindow.h"
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
+#include <X11/Shell.h>
+
+RenderWindow::RenderWindow(SoNode *scene)
+{
+    shell = XtVaCreatePopupShell("renderWindow", topLevelShellWidgetClass,
+                                 GspTest::topLevel(), NULL);
+    area = new SoXtRenderArea(shell);
+    area->setSize(SbVec2s(200, 200));
+    area->setBackgroundColor(SbColor(0, 0, 0));
+    area->setSceneGraph(scene);
+    // Single-buffered, so that each render lands where it is read.
+    area->setDoubleBuffer(FALSE);
+    area->show();
+    XtPopup(shell, XtGrabNone);
+    GspTest::pumpUntil([&] { return XtIsRealized(area->getNormalWidget()); });
+    GspTest::pumpEvents(50);
+}
+
+RenderWindow::~RenderWindow()
+{
+    // Nothing may draw into the window once it is gone.
+    glXMakeCurrent(SoXt::getDisplay(), None, NULL);
+    delete area;
+    XtDestroyWidget(shell);
+}
+
+SbViewportRegion RenderWindow::viewport() const
+{
+    return area->getViewportRegion();
+}
+
+void RenderWindow::draw()
+{
+    GspTest::pumpEvents(30);
+    area->render();
+    readBack();
+}
+
+void RenderWindow::readBack()
+{
+    glXMakeCurrent(SoXt::getDisplay(), XtWindow(area->getNormalWidget()),
+                   area->getNormalContext());
+    glFinish();
+    glReadBuffer(GL_FRONT);
+    windowSize = area->getViewportRegion().getWindowSize();
+    pixels.assign(3 * windowSize[0] * windowSize[1], 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, windowSize[0], windowSize[1], GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+}
+
+SbVec3f RenderWindow::pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= windowSize[0] || y >= windowSize[1])
+        return SbVec3f(0, 0, 0);
+    const unsigned char *p = &pixels[3 * (y * windowSize[0] + x)];
+    return SbVec3f(p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
+}
