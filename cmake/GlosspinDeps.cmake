@@ -22,7 +22,11 @@ pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 
 # Absolute library paths, so that the exported target carries them as they are.
 set(GLOSSPIN_TOOLKIT_INCLUDE_DIRS ${INVENTOR_INCLUDE_DIR} ${X11_INCLUDE_DIR})
+# Motif must come before Xt in every program's library order, or Xt's own
+# vendor shell class wins and Motif widgets fail; with --as-needed a
+# program that uses no Motif call would drop it, so it is kept explicitly.
 set(GLOSSPIN_TOOLKIT_LIBRARIES
-  ${INVENTOR_XT_LIBRARY} ${INVENTOR_LIBRARY} ${MOTIF_LIBRARY}
+  "-Wl,--push-state,--no-as-needed" ${MOTIF_LIBRARY} "-Wl,--pop-state"
+  ${INVENTOR_XT_LIBRARY} ${INVENTOR_LIBRARY}
   ${X11_Xmu_LIB} ${X11_Xpm_LIB} ${X11_Xt_LIB} ${X11_X11_LIB}
   ${OPENGL_gl_LIBRARY} ${GLU_LIBRARY})

@@ -1,0 +1,139 @@
+// Frames per second for 1,000 arrows of each type at complexity 0.5,
+// beside 1,000 cone-and-cylinder pairs of the same size drawn by the
+// toolkit's own shapes. Needs an X display (run under xvfb-run).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnInit.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
+#include <Inventor/nodes/SoComplexity.h>
+#include <Inventor/nodes/SoCone.h>
+#include <Inventor/nodes/SoCylinder.h>
+#include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
+#include <X11/Shell.h>
+
+namespace {
+
+const int ARROW_COUNT = 1000;
+
+Widget topLevel()
+{
+    static Widget top = NULL;
+    if (!top) {
+        top = SoXt::init("glosspinBench", "GlosspinBench");
+        ZnInit::initClasses();
+    }
+    return top;
+}
+
+// The same solid arrow made of the toolkit's shapes: a cone head of
+// height 1 and radius 0.4 with its tip at the origin, a shaft of radius
+// 0.13 up to y = 4.
+SoNode *referenceArrow()
+{
+    SoSeparator *s = new SoSeparator;
+    SoTranslation *head = new SoTranslation;
+    head->translation = SbVec3f(0, 0.5f, 0);
+    SoCone *cone = new SoCone;
+    cone->bottomRadius = 0.4f;
+    cone->height = 1;
+    SoTranslation *shaft = new SoTranslation;
+    shaft->translation = SbVec3f(0, 2.0f, 0);
+    SoCylinder *cyl = new SoCylinder;
+    cyl->radius = 0.13f;
+    cyl->height = 3;
+    s->addChild(head);
+    s->addChild(cone);
+    s->addChild(shaft);
+    s->addChild(cyl);
+    return s;
+}
+
+// A grid of 40 x 25 copies of one shape.
+SoSeparator *grid(SoNode *item)
+{
+    SoSeparator *root = new SoSeparator;
+    SoPerspectiveCamera *cam = new SoPerspectiveCamera;
+    root->addChild(cam);
+    root->addChild(new SoDirectionalLight);
+    SoComplexity *c = new SoComplexity;
+    c->value = 0.5f;
+    root->addChild(c);
+    SoSeparator *all = new SoSeparator;
+    for (int i = 0; i < ARROW_COUNT; i++) {
+        SoSeparator *cell = new SoSeparator;
+        SoTranslation *t = new SoTranslation;
+        t->translation = SbVec3f((float)(i % 40) * 1.2f, (float)(i / 40) * 5.0f, 0);
+        cell->addChild(t);
+        cell->addChild(item);
+        all->addChild(cell);
+    }
+    root->addChild(all);
+    root->ref();
+    cam->viewAll(root, SbViewportRegion(400, 400));
+    return root;
+}
+
+void renderFrames(benchmark::State &state, SoSeparator *scene)
+{
+    Widget shell = XtVaCreatePopupShell("benchWindow", topLevelShellWidgetClass, topLevel(),
+                                        NULL);
+    SoXtRenderArea *area = new SoXtRenderArea(shell);
+    area->setSize(SbVec2s(400, 400));
+    area->setSceneGraph(scene);
+    area->show();
+    XtPopup(shell, XtGrabNone);
+    // Until the window is mapped and has had its first redraw.
+    XtAppContext app = SoXt::getAppContext();
+    for (int i = 0; i < 500 && !area->isVisible(); i++) {
+        while (XtAppPending(app))
+            XtAppProcessEvent(app, XtIMAll);
+        usleep(2000);
+    }
+    while (XtAppPending(app))
+        XtAppProcessEvent(app, XtIMAll);
+    area->setAutoRedraw(FALSE);
+    if (!area->isVisible())
+        state.SkipWithError("the window was never mapped");
+    for (auto _ : state) {
+        area->render();
+        glFinish();
+    }
+    state.counters["fps"] = benchmark::Counter((double)state.iterations(),
+                                               benchmark::Counter::kIsRate);
+    glXMakeCurrent(SoXt::getDisplay(), None, NULL);
+    delete area;
+    XtDestroyWidget(shell);
+    scene->unref();
+}
+
+void BM_Arrows(benchmark::State &state)
+{
+    topLevel();
+    ZnArrow *arrow = new ZnArrow;
+    arrow->setType((int)state.range(0));
+    renderFrames(state, grid(arrow));
+}
+
+void BM_ToolkitConeAndCylinder(benchmark::State &state)
+{
+    topLevel();
+    renderFrames(state, grid(referenceArrow()));
+}
+
+}
+
+BENCHMARK(BM_Arrows)->Arg(ZnArrow::ARROW)->Arg(ZnArrow::LINE_ARROW)->Arg(ZnArrow::PUSHPIN)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ToolkitConeAndCylinder)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
