@@ -4,7 +4,12 @@
 
 #include <math.h>
 
+#include <algorithm>
+
 #include <Glosspin/ZnArrow.h>
+#include <Inventor/SbBox.h>
+#include <Inventor/SoPrimitiveVertex.h>
+#include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
@@ -66,6 +71,21 @@ class ArrowRenderTest : public XtTest {
         return false;
     }
 
+    // Pixel rectangle [x0, x1] x [y0, y1] of the red pixels.
+    void redExtent(int r[4])
+    {
+        r[0] = r[2] = 1 << 20;
+        r[1] = r[3] = -1;
+        for (int y = 0; y < window->size()[1]; y++)
+            for (int x = 0; x < window->size()[0]; x++) {
+                SbVec3f p = window->pixel(x, y);
+                if (p[0] > 0.8f && p[1] < 0.2f) {
+                    r[0] = std::min(r[0], x), r[1] = std::max(r[1], x);
+                    r[2] = std::min(r[2], y), r[3] = std::max(r[3], y);
+                }
+            }
+    }
+
     SoSeparator *root;
     ZnArrow *arrow;
     RenderWindow *window;
@@ -94,4 +114,34 @@ TEST_F(ArrowRenderTest, EachTypeDrawsItsParts)
     EXPECT_TRUE(redNear(0.1957f, 0.7218f));   // first stroke
     EXPECT_FALSE(redNear(0.3f, 0.3f));        // between the strokes
     EXPECT_FALSE(redAt(0.15f, 3.8f));
+}
+
+TEST_F(ArrowRenderTest, GeneratedTrianglesCoverWhatIsDrawn)
+{
+    // The extent of the triangles the callback action reports, in pixels,
+    // against the extent of the drawn pixels.
+    for (int type : {ZnArrow::ARROW, ZnArrow::PUSHPIN}) {
+        arrow->setType(type);
+        arrow->removePart(ZnArrow::SHAFT);  // the pushpin's shaft is a line
+        SbBox3f box;
+        SoCallbackAction ca;
+        ca.addTriangleCallback(ZnArrow::getClassTypeId(),
+                               [](void *d, SoCallbackAction *, const SoPrimitiveVertex *a,
+                                  const SoPrimitiveVertex *b, const SoPrimitiveVertex *c) {
+                                   for (const SoPrimitiveVertex *v : {a, b, c})
+                                       ((SbBox3f *)d)->extendBy(v->getPoint());
+                               },
+                               &box);
+        ca.apply(root);
+        ASSERT_FALSE(box.isEmpty());
+        draw();
+        int r[4];
+        redExtent(r);
+        float scale = window->size()[1] / 10.0f, cx = window->size()[0] / 2.0f,
+              cy = window->size()[1] / 2.0f;
+        EXPECT_NEAR(cx + box.getMin()[0] * scale, r[0], 1.5f) << type;
+        EXPECT_NEAR(cx + box.getMax()[0] * scale, r[1] + 1, 1.5f) << type;
+        EXPECT_NEAR(cy + (box.getMin()[1] - 2) * scale, r[2], 1.5f) << type;
+        EXPECT_NEAR(cy + (box.getMax()[1] - 2) * scale, r[3] + 1, 1.5f) << type;
+    }
 }
