@@ -71,6 +71,7 @@ class ZnArrow : public SoShape {
     int screenExtent(SoState *state, const SbBox3f &box);
 
     // Geometry shared by rendering and primitive generation.
+    void emitSolidParts(ArrowGeometrySink &sink, SoAction *action);
     void emitConeHead(ArrowGeometrySink &sink, int numSections, int numSides,
                       const SbVec2f *ring);
     void emitCylShaft(ArrowGeometrySink &sink, int numSections, int numSides,
@@ -87,6 +88,7 @@ class ZnArrow : public SoShape {
     void rayPickLineHead(SoRayPickAction *action);
     void rayPickLineShaft(SoRayPickAction *action);
     void rayPickSphereTail(SoRayPickAction *action);
+    void pickCapDisc(SoRayPickAction *action, float y, float radius, int part);
     SbBool intersectInfiniteCone(const SbLine &line, SbVec3f &enter, SbVec3f &exit) const;
     SbBool addHit(SoRayPickAction *action, const SbVec3f &point, const SbVec3f &normal,
                   int part);

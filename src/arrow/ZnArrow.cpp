@@ -387,6 +387,20 @@ void ZnArrow::GLRender(SoGLRenderAction *action)
     beginSolidShape(action);
     mb.sendFirst();
     GLSink sink(SoLazyElement::getLightModel(state) != SoLazyElement::BASE_COLOR);
+    emitSolidParts(sink, action);
+    int t = type.getValue();
+    if (t == LINE_ARROW && hasPart(SHAFT))
+        renderLineShaft(action);
+    if (t == LINE_ARROW && hasPart(HEAD))
+        renderLineHead(action);
+    if (t == PUSHPIN && hasPart(SHAFT))
+        renderLineShaft(action);
+    endSolidShape(action);
+}
+
+// The triangles of the parts that have them; line parts have none.
+void ZnArrow::emitSolidParts(ArrowGeometrySink &sink, SoAction *action)
+{
     int sections, sides;
     SbVec2f *ring;
     switch (type.getValue()) {
@@ -397,45 +411,19 @@ void ZnArrow::GLRender(SoGLRenderAction *action)
         if (hasPart(SHAFT))
             emitCylShaft(sink, sections, sides, ring);
         break;
-    case LINE_ARROW:
-        if (hasPart(SHAFT))
-            renderLineShaft(action);
-        if (hasPart(HEAD))
-            renderLineHead(action);
-        break;
     case PUSHPIN:
         if (hasPart(TAIL))
             emitSphereTail(sink, computeDepth(action));
-        if (hasPart(SHAFT))
-            renderLineShaft(action);
         break;
     default:
         break;
     }
-    endSolidShape(action);
 }
 
 void ZnArrow::generatePrimitives(SoAction *action)
 {
     ArrowPrimitiveSink sink(this, action);
-    int sections, sides;
-    SbVec2f *ring;
-    switch (type.getValue()) {
-    case ARROW:
-        computeRing(action, &sections, &sides, ring);
-        if (hasPart(HEAD))
-            emitConeHead(sink, sections, sides, ring);
-        if (hasPart(SHAFT))
-            emitCylShaft(sink, sections, sides, ring);
-        break;
-    case PUSHPIN:
-        if (hasPart(TAIL))
-            emitSphereTail(sink, computeDepth(action));
-        break;
-    default:
-        // Line parts have no triangles.
-        break;
-    }
+    emitSolidParts(sink, action);
 }
 
 void ZnArrow::computeBBox(SoAction *, SbBox3f &box, SbVec3f &center)
@@ -513,12 +501,17 @@ void ZnArrow::rayPickConeHead(SoRayPickAction *action)
             addHit(action, p, n, HEAD);
         }
     }
-    if (sideHits < 2) {
-        SbVec3f p;
-        if (SbPlane(SbVec3f(0, 1, 0), l).intersect(line, p) &&
-            p[0] * p[0] + p[2] * p[2] <= r * r)
-            addHit(action, p, SbVec3f(0, 1, 0), HEAD);
-    }
+    if (sideHits < 2)
+        pickCapDisc(action, l, r, HEAD);
+}
+
+// The flat end facing +Y at height y: a disc of the given radius.
+void ZnArrow::pickCapDisc(SoRayPickAction *action, float y, float radius, int part)
+{
+    SbVec3f p;
+    if (SbPlane(SbVec3f(0, 1, 0), y).intersect(action->getLine(), p) &&
+        p[0] * p[0] + p[2] * p[2] <= radius * radius)
+        addHit(action, p, SbVec3f(0, 1, 0), part);
 }
 
 void ZnArrow::rayPickCylShaft(SoRayPickAction *action)
@@ -538,12 +531,8 @@ void ZnArrow::rayPickCylShaft(SoRayPickAction *action)
             addHit(action, p, n, SHAFT);
         }
     }
-    if (sideHits < 2) {
-        SbVec3f p;
-        if (SbPlane(SbVec3f(0, 1, 0), top).intersect(line, p) &&
-            p[0] * p[0] + p[2] * p[2] <= r * r)
-            addHit(action, p, SbVec3f(0, 1, 0), SHAFT);
-    }
+    if (sideHits < 2)
+        pickCapDisc(action, top, r, SHAFT);
 }
 
 void ZnArrow::rayPickSphereTail(SoRayPickAction *action)
