@@ -4,6 +4,7 @@
 
 #include <math.h>
 
+#include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDetail.h>
 #include <Glosspin/ZnInit.h>
@@ -33,7 +34,10 @@ class ArrowTest : public ::testing::Test {
     void SetUp() override
     {
         SoDB::init();
-        ZnInit::initClasses();
+        // Registering the arrow registers the whole library.
+        ZnArrow::initClass();
+        ASSERT_TRUE(ZnInit::isInitialized());
+        ASSERT_EQ(SoType::fromName("MFULong"), SoSFDelayedData::getClassTypeId());
         root = new SoSeparator;
         root->ref();
         complexity = new SoComplexity;
