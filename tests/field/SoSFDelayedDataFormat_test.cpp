@@ -180,3 +180,27 @@ INSTANTIATE_TEST_SUITE_P(
     SizesEncodingsModes, DelayedDataRoundTrip,
     ::testing::Combine(::testing::Values(1, 5, 24, 27, 4 * 1001 + 2, 100003),
                        ::testing::Bool(), ::testing::Bool()));
+
+TEST(DelayedDataFormat, WriteCallbackRunsInBothPasses)
+{
+    init();
+    TempDir dir;
+    static int calls[2];
+    calls[0] = calls[1] = 0;
+    GspMediaTestNode *node = mediaNode(dir, "abcdefgh");
+    node->ref();
+    node->mediaData.setWriteCB([](const SoSFDelayedData *, SoOutput *out) {
+        calls[out->getStage() == SoOutput::WRITE]++;
+    });
+    SoOutput out;
+    out.setBuffer(malloc(64), 64, realloc);
+    SoWriteAction wa(&out);
+    wa.apply(node);
+    EXPECT_EQ(1, calls[0]);  // counting pass
+    EXPECT_EQ(1, calls[1]);  // writing pass
+    void *buf;
+    size_t n;
+    out.getBuffer(buf, n);
+    free(buf);
+    node->unref();
+}
