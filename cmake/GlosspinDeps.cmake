@@ -19,6 +19,12 @@ if(NOT MOTIF_LIBRARY)
 endif()
 
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+
+# The toolkit package links its font names to installed font files here.
+set(GLOSSPIN_TOOLKIT_FONT_DIR "/usr/share/inventor/fonts" CACHE PATH
+    "Directory of the toolkit's named fonts, looked up before fontconfig")
 
 # Absolute library paths, so that the exported target carries them as they are.
 set(GLOSSPIN_TOOLKIT_INCLUDE_DIRS ${INVENTOR_INCLUDE_DIR} ${X11_INCLUDE_DIR})
