@@ -1,5 +1,6 @@
 #include <Glosspin/ZnInit.h>
 
+#include <Glosspin/SoBitmapText.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
 
@@ -19,6 +20,8 @@ void ZnInit::initClasses()
         ZnArrow::initClass();
     if (SoSFDelayedData::getClassTypeId() == SoType::badType())
         SoSFDelayedData::initClass();
+    // The library's own screen-aligned text (never written to files).
+    SoBitmapText::initClass();
 
     GspHardwareProbe::probeAll();
 }

@@ -5,18 +5,28 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <map>
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 namespace GspFont {
 
+struct Font;
+
+// A FreeType library and the fonts open in it by file and size: the same
+// request gets the same handle, so that callers can tell when a handle is
+// shared.
 struct Context {
     FT_Library library;
+    std::map<std::string, Font *> open;
 };
 
 struct Font {
+    Context *context;
     FT_Face face;
+    std::string key;
 };
 
 namespace {
@@ -84,6 +94,8 @@ void destroyContext(Context *context)
 {
     if (!context)
         return;
+    for (auto &f : context->open)
+        delete f.second;
     FT_Done_FreeType(context->library);
     delete context;
 }
@@ -95,17 +107,26 @@ Font *createFont(Context *context, const char *name, const float matrix[2][2])
     std::string file = findFontFile(name);
     if (file.empty())
         return NULL;
+    FT_UInt w = (FT_UInt)lroundf(fabsf(matrix[0][0]));
+    FT_UInt h = (FT_UInt)lroundf(fabsf(matrix[1][1]));
+    if (h == 0)
+        return NULL;
+    std::string key = file + "\n" + std::to_string(w) + "x" + std::to_string(h);
+    auto known = context->open.find(key);
+    if (known != context->open.end())
+        return known->second;
     FT_Face face;
     if (FT_New_Face(context->library, file.c_str(), 0, &face) != 0)
         return NULL;
-    FT_UInt w = (FT_UInt)lroundf(fabsf(matrix[0][0]));
-    FT_UInt h = (FT_UInt)lroundf(fabsf(matrix[1][1]));
-    if (h == 0 || FT_Set_Pixel_Sizes(face, w == h ? 0 : w, h) != 0) {
+    if (FT_Set_Pixel_Sizes(face, w == h ? 0 : w, h) != 0) {
         FT_Done_Face(face);
         return NULL;
     }
     Font *f = new Font;
+    f->context = context;
     f->face = face;
+    f->key = key;
+    context->open[key] = f;
     return f;
 }
 
@@ -113,6 +134,7 @@ void destroyFont(Font *font)
 {
     if (!font)
         return;
+    font->context->open.erase(font->key);
     FT_Done_Face(font->face);
     delete font;
 }

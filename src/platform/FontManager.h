@@ -23,11 +23,13 @@ struct Glyph {
 };
 
 Context *createContext();
+// Closes the context and every font still open in it.
 void destroyContext(Context *context);
 
 // A font of the given name, sized by matrix (x scale, shear; shear, y
 // scale, in pixels; only the scales are used). NULL when no font of that
-// name exists.
+// name exists. In one context the same name and size give the same handle
+// while it is open; destroyFont closes it for every holder.
 Font *createFont(Context *context, const char *name, const float matrix[2][2]);
 void destroyFont(Font *font);
 

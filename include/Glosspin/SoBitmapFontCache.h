@@ -1,0 +1,71 @@
+#ifndef GLOSSPIN_SOBITMAPFONTCACHE_H
+#define GLOSSPIN_SOBITMAPFONTCACHE_H
+
+#include <Inventor/SbBox.h>
+#include <Inventor/SbLinear.h>
+#include <Inventor/SbPList.h>
+#include <Inventor/SbString.h>
+#include <Inventor/caches/SoGLRenderCache.h>
+
+class SoGLDisplayList;
+class SoState;
+
+namespace GspFont {
+struct Context;
+struct Font;
+struct Glyph;
+}
+
+// Glyph bitmaps of one font at one size for one viewport, shared by every
+// bitmap text node through a class-wide list. Each character is fetched
+// once and compiled once into a display list, so that a whole string is
+// drawn with one glCallLists.
+class SoBitmapFontCache : public SoGLRenderCache {
+  public:
+    // A valid cache for the state's font name, size and viewport (taken
+    // from the list or built), referenced; NULL when no font can be had.
+    static SoBitmapFontCache *getFont(SoState *state);
+
+    virtual SbBool isValid(const SoState *state) const;
+    // Valid and made for the state's GL context.
+    SbBool isRenderValid(SoState *state) const;
+
+    void setupToRender(SoState *state);
+    SbBool hasDisplayList(unsigned char ch);
+    void drawString(const SbString &s);
+    void drawCharacter(unsigned char ch);
+
+    const GspFont::Glyph *getBitmap(unsigned char ch);
+    SbVec3f getCharOffset(unsigned char ch);
+    void getCharBbox(unsigned char ch, SbBox3f &box);
+    float getWidth(const SbString &s);
+    float getHeight();
+
+    GspFont::Font *getFontHandle() const { return fontNumber; }
+    static int getNumCaches() { return fonts ? fonts->getLength() : 0; }
+
+  protected:
+    virtual void destroy(SoState *state);
+    virtual ~SoBitmapFontCache();
+
+  private:
+    explicit SoBitmapFontCache(SoState *state);
+
+    int numChars;
+    GLuint listBase;
+    int listFlags[256];
+    const GspFont::Glyph **bitmaps;
+    int context;
+    SbBool otherOpen;
+    GspFont::Font *fontNumber;
+    SoGLDisplayList *lists;
+    float pixelSize;  // font size in pixels: points x pixels per inch / 72
+
+    static float pixelSizeFor(SoState *state);
+
+    static SbPList *fonts;
+    static GspFont::Context *fntContext;
+    static SbBool contextFailed;
+};
+
+#endif

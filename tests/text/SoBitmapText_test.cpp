@@ -1,0 +1,312 @@
+// Bitmap text in a real window: where lines are drawn for each
+// justification, line spacing, fallback fonts, bounding boxes against the
+// drawn pixels, picks of lines and characters, and the shared glyph caches.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <Glosspin/SoBitmapFontCache.h>
+#include <Glosspin/SoBitmapText.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/details/SoTextDetail.h>
+#include <Inventor/nodes/SoFont.h>
+#include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include "platform/FontManager.h"
+#include "support/RenderWindow.h"
+
+namespace {
+
+struct Extent {
+    int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
+    bool empty() const { return x1 < 0; }
+};
+
+class BitmapTextTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        root = new SoSeparator;
+        root->ref();
+        SoOrthographicCamera *cam = new SoOrthographicCamera;
+        cam->position = SbVec3f(0, 0, 10);
+        cam->height = 10;
+        cam->farDistance = 20;
+        SoLightModel *lm = new SoLightModel;
+        lm->model = SoLightModel::BASE_COLOR;
+        SoMaterial *mat = new SoMaterial;
+        mat->diffuseColor = SbColor(1, 1, 1);
+        font = new SoFont;
+        font->name = "Utopia-Regular";
+        font->size = 24;
+        text = new SoBitmapText;
+        text->string = "HHH";
+        root->addChild(cam);
+        root->addChild(lm);
+        root->addChild(mat);
+        root->addChild(font);
+        root->addChild(text);
+        window = new RenderWindow(root);
+    }
+    void TearDown() override
+    {
+        delete window;
+        root->unref();
+        XtTest::TearDown();
+    }
+
+    Extent drawn()
+    {
+        window->draw();
+        Extent e;
+        for (int y = 0; y < window->size()[1]; y++)
+            for (int x = 0; x < window->size()[0]; x++)
+                if (window->pixel(x, y)[0] > 0.5f) {
+                    e.x0 = std::min(e.x0, x), e.x1 = std::max(e.x1, x);
+                    e.y0 = std::min(e.y0, y), e.y1 = std::max(e.y1, y);
+                }
+        return e;
+    }
+
+    // Rows holding ink, bottom up.
+    std::vector<int> inkedRows()
+    {
+        window->draw();
+        std::vector<int> rows;
+        for (int y = 0; y < window->size()[1]; y++)
+            for (int x = 0; x < window->size()[0]; x++)
+                if (window->pixel(x, y)[0] > 0.5f) {
+                    rows.push_back(y);
+                    break;
+                }
+        return rows;
+    }
+
+    float cx() const { return window->size()[0] / 2.0f; }
+    float cy() const { return window->size()[1] / 2.0f; }
+
+    // Height of "M" at 24 pixels (72 pixels an inch).
+    float mHeight()
+    {
+        GspFont::Context *c = GspFont::createContext();
+        const float m[2][2] = {{24, 0}, {0, 24}};
+        GspFont::Font *f = GspFont::createFont(c, "Utopia-Regular", m);
+        GspFont::Glyph *g = GspFont::getBitmap(f, 'M');
+        float h = g->height - g->yorig;
+        GspFont::freeBitmap(g);
+        GspFont::destroyContext(c);  // the cache keeps its own handle open
+        return h;
+    }
+
+    SoSeparator *root;
+    SoFont *font;
+    SoBitmapText *text;
+    RenderWindow *window;
+};
+
+}
+
+TEST_F(BitmapTextTest, JustificationPlacesTheLineAgainstTheOrigin)
+{
+    Extent left = drawn();
+    ASSERT_FALSE(left.empty());
+    EXPECT_NEAR(cx(), left.x0, 3);
+    EXPECT_NEAR(cy(), left.y0, 1.5);  // on the baseline
+
+    text->justification = SoBitmapText::RIGHT;
+    Extent right = drawn();
+    EXPECT_NEAR(cx(), right.x1 + 1, 3);
+    EXPECT_NEAR(cy(), right.y0, 1.5);
+
+    text->justification = SoBitmapText::CENTER;
+    Extent centre = drawn();
+    EXPECT_NEAR(cx(), (centre.x0 + centre.x1 + 1) / 2.0f, 2);
+    EXPECT_EQ(left.x1 - left.x0, centre.x1 - centre.x0);
+}
+
+TEST_F(BitmapTextTest, LinesLieTwoFontHeightsApart)
+{
+    text->string.set1Value(1, "HHH");
+    std::vector<int> rows = inkedRows();
+    ASSERT_FALSE(rows.empty());
+    // The lowest inked row of each line: the second line's baseline.
+    int lower = rows.front(), upperBase = -1;
+    for (size_t i = 1; i < rows.size(); i++)
+        if (rows[i] > rows[i - 1] + 1) {
+            upperBase = rows[i];
+            break;
+        }
+    ASSERT_GE(upperBase, 0);
+    EXPECT_NEAR(2 * mHeight(), upperBase - lower, 1.5);
+    EXPECT_NEAR(cy(), upperBase, 1.5);  // the first line at the origin
+}
+
+// Inside a separator that builds its own render cache no glyph lists may
+// be compiled: characters new to the glyph cache are drawn directly into
+// that cache, and replaying it draws the same text as drawing without
+// caches.
+TEST_F(BitmapTextTest, DrawsInsideAnotherRenderCache)
+{
+    text->string.set1Value(1, "HHH");
+    root->renderCaching = SoSeparator::ON;
+    drawn();
+    drawn();
+    // The change reopens the separator's cache with "W" not yet compiled.
+    text->string.set1Value(1, "HHHWW");
+    std::vector<Extent> cached;
+    for (int i = 0; i < 3; i++)
+        cached.push_back(drawn());
+    root->renderCaching = SoSeparator::OFF;
+    Extent plain = drawn();
+    ASSERT_FALSE(plain.empty());
+    for (size_t i = 0; i < cached.size(); i++) {
+        EXPECT_EQ(plain.x0, cached[i].x0) << i;
+        EXPECT_EQ(plain.x1, cached[i].x1) << i;
+        EXPECT_EQ(plain.y0, cached[i].y0) << i;
+        EXPECT_EQ(plain.y1, cached[i].y1) << i;
+    }
+}
+
+TEST_F(BitmapTextTest, MissingAndDefaultFontsFallBackToUtopia)
+{
+    Extent utopia = drawn();
+    for (const char *name : {"defaultFont", "NoSuchFamily-Regular"}) {
+        font->name = name;
+        Extent e = drawn();
+        EXPECT_EQ(utopia.x1 - utopia.x0, e.x1 - e.x0) << name;
+        EXPECT_EQ(utopia.y1 - utopia.y0, e.y1 - e.y0) << name;
+    }
+}
+
+TEST_F(BitmapTextTest, BoundingBoxMatchesTheDrawnPixels)
+{
+    text->string.set1Value(1, "Hp");
+    text->justification = SoBitmapText::CENTER;
+    Extent e = drawn();
+    SoGetBoundingBoxAction ba(window->viewport());
+    ba.apply(root);
+    SbBox3f box = ba.getBoundingBox();
+    ASSERT_FALSE(box.isEmpty());
+    float scale = window->size()[1] / 10.0f;
+    EXPECT_NEAR(cx() + box.getMin()[0] * scale, e.x0, 1.5);
+    EXPECT_NEAR(cx() + box.getMax()[0] * scale, e.x1 + 1, 1.5);
+    EXPECT_NEAR(cy() + box.getMin()[1] * scale, e.y0, 1.5);
+    EXPECT_NEAR(cy() + box.getMax()[1] * scale, e.y1 + 1, 1.5);
+}
+
+TEST_F(BitmapTextTest, PickNamesTheLineAndTheCharacter)
+{
+    text->string.set1Value(0, "ABCD");
+    text->string.set1Value(1, "EFGH");
+    window->draw();
+    // The third character of the second line: past the advances of "EF".
+    GspFont::Context *c = GspFont::createContext();
+    const float m[2][2] = {{24, 0}, {0, 24}};
+    GspFont::Font *f = GspFont::createFont(c, "Utopia-Regular", m);
+    float ef = 0;
+    for (char ch : {'E', 'F'}) {
+        GspFont::Glyph *g = GspFont::getBitmap(f, ch);
+        ef += g->xmove;
+        GspFont::freeBitmap(g);
+    }
+    GspFont::destroyContext(c);
+    short px = (short)(cx() + ef + 4), py = (short)(cy() - 2 * mHeight() + 5);
+
+    SoRayPickAction pa(window->viewport());
+    pa.setPoint(SbVec2s(px, py));
+    pa.apply(root);
+    SoPickedPoint *pp = pa.getPickedPoint();
+    ASSERT_TRUE(pp);
+    const SoTextDetail *d = (const SoTextDetail *)pp->getDetail();
+    ASSERT_TRUE(d && d->isOfType(SoTextDetail::getClassTypeId()));
+    EXPECT_EQ(1, d->getStringIndex());
+    EXPECT_EQ(2, d->getCharacterIndex());
+
+    // Beside both lines nothing is hit.
+    pa.setPoint(SbVec2s((short)(cx() - 20), py));
+    pa.apply(root);
+    EXPECT_EQ(NULL, pa.getPickedPoint());
+}
+
+// A text node under its own font, sized and measured for a viewport.
+static SoSeparator *sizedText(float size, const char *str)
+{
+    SoSeparator *scene = new SoSeparator;
+    scene->ref();
+    SoFont *f = new SoFont;
+    f->name = "Utopia-Regular";
+    f->size = size;
+    SoBitmapText *t = new SoBitmapText;
+    t->string = str;
+    scene->addChild(f);
+    scene->addChild(t);
+    return scene;
+}
+
+static float boxWidth(SoNode *scene, const SbViewportRegion &vp)
+{
+    SoGetBoundingBoxAction ba(vp);
+    ba.apply(scene);
+    float w, h, d;
+    ba.getBoundingBox().getSize(w, h, d);
+    return ba.getBoundingBox().isEmpty() ? 0.0f : w;
+}
+
+TEST_F(BitmapTextTest, CachesFollowFontSizeAndViewport)
+{
+    window->draw();
+    const int caches = SoBitmapFontCache::getNumCaches();
+    ASSERT_GE(caches, 1);
+
+    // The same font, size and viewport find the same cache.
+    SoBitmapText *twin = new SoBitmapText;
+    twin->string = "EEE";
+    root->addChild(twin);
+    window->draw();
+    EXPECT_EQ(caches, SoBitmapFontCache::getNumCaches());
+
+    // Another size: another cache, while the first stays in use.
+    SoSeparator *bigger = sizedText(30, "HHH");
+    const SbViewportRegion &vp = window->viewport();
+    float w30 = boxWidth(bigger, vp);
+    EXPECT_EQ(caches + 1, SoBitmapFontCache::getNumCaches());
+    window->draw();
+    EXPECT_EQ(caches + 1, SoBitmapFontCache::getNumCaches());
+
+    // Another resolution: the glyphs scale with pixels per inch, so the
+    // text covers the same part of the view at twice the pixels. (Each
+    // measurement has its own scene: a separator's bounding-box cache does
+    // not see a change of resolution.)
+    SoSeparator *same = sizedText(24, "HHH"), *fineScene = sizedText(24, "HHH");
+    SbViewportRegion fine(vp);
+    fine.setPixelsPerInch(144);
+    float w24 = boxWidth(same, vp);
+    EXPECT_EQ(caches + 1, SoBitmapFontCache::getNumCaches());
+    float w24fine = boxWidth(fineScene, fine);
+    EXPECT_NEAR(w24 * 30.0f / 24.0f, w30, w30 * 0.1f);
+    EXPECT_NEAR(2 * w24, w24fine, w24 * 0.15f);
+    EXPECT_EQ(caches + 2, SoBitmapFontCache::getNumCaches());
+
+    // A viewport of another size at the same resolution is another cache
+    // on the window's font handle. Destroying it leaves the handle open:
+    // the window's text still fetches glyphs it never drew before.
+    SoSeparator *other = sizedText(24, "HHH");
+    float wOther = boxWidth(other, SbViewportRegion(321, 123));
+    EXPECT_GT(wOther, 0.0f);
+    EXPECT_EQ(caches + 3, SoBitmapFontCache::getNumCaches());
+    other->unref();
+    same->unref();
+    fineScene->unref();
+    bigger->unref();
+    EXPECT_EQ(caches, SoBitmapFontCache::getNumCaches());
+    Extent before = drawn();
+    text->string = "HHHWWW";
+    Extent after = drawn();
+    EXPECT_GT(after.x1 - after.x0, before.x1 - before.x0 + 20);
+}
