@@ -3,15 +3,7 @@
 // toolkit's own shapes. Needs an X display (run under xvfb-run).
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <GL/gl.h>
-#include <GL/glx.h>
-
 #include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnInit.h>
-#include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoCone.h>
 #include <Inventor/nodes/SoCylinder.h>
@@ -19,21 +11,12 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
-#include <X11/Shell.h>
+
+#include "support/BenchWindow.h"
 
 namespace {
 
 const int ARROW_COUNT = 1000;
-
-Widget topLevel()
-{
-    static Widget top = NULL;
-    if (!top) {
-        top = SoXt::init("glosspinBench", "GlosspinBench");
-        ZnInit::initClasses();
-    }
-    return top;
-}
 
 // The same solid arrow made of the toolkit's shapes: a cone head of
 // height 1 and radius 0.4 with its tip at the origin, a shaft of radius
@@ -83,51 +66,18 @@ SoSeparator *grid(SoNode *item)
     return root;
 }
 
-void renderFrames(benchmark::State &state, SoSeparator *scene)
-{
-    Widget shell = XtVaCreatePopupShell("benchWindow", topLevelShellWidgetClass, topLevel(),
-                                        NULL);
-    SoXtRenderArea *area = new SoXtRenderArea(shell);
-    area->setSize(SbVec2s(400, 400));
-    area->setSceneGraph(scene);
-    area->show();
-    XtPopup(shell, XtGrabNone);
-    // Until the window is mapped and has had its first redraw.
-    XtAppContext app = SoXt::getAppContext();
-    for (int i = 0; i < 500 && !area->isVisible(); i++) {
-        while (XtAppPending(app))
-            XtAppProcessEvent(app, XtIMAll);
-        usleep(2000);
-    }
-    while (XtAppPending(app))
-        XtAppProcessEvent(app, XtIMAll);
-    area->setAutoRedraw(FALSE);
-    if (!area->isVisible())
-        state.SkipWithError("the window was never mapped");
-    for (auto _ : state) {
-        area->render();
-        glFinish();
-    }
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(),
-                                               benchmark::Counter::kIsRate);
-    glXMakeCurrent(SoXt::getDisplay(), None, NULL);
-    delete area;
-    XtDestroyWidget(shell);
-    scene->unref();
-}
-
 void BM_Arrows(benchmark::State &state)
 {
-    topLevel();
+    GspBench::topLevel();
     ZnArrow *arrow = new ZnArrow;
     arrow->setType((int)state.range(0));
-    renderFrames(state, grid(arrow));
+    GspBench::renderFrames(state, grid(arrow));
 }
 
 void BM_ToolkitConeAndCylinder(benchmark::State &state)
 {
-    topLevel();
-    renderFrames(state, grid(referenceArrow()));
+    GspBench::topLevel();
+    GspBench::renderFrames(state, grid(referenceArrow()));
 }
 
 }

@@ -9,6 +9,7 @@
 #include <Inventor/nodes/SoSubNode.h>
 
 class SoBitmapFontCache;
+class SoGLRenderCache;
 class SbViewportRegion;
 
 // Screen-aligned text drawn as raster bitmaps at a 3-D point, always the
@@ -37,7 +38,8 @@ class SoBitmapText : public SoShape {
     virtual void generatePrimitives(SoAction *action);
 
   private:
-    SoBitmapFontCache *fontCache;
+    SoGLRenderCache *fontCache;  // the glyph cache in use, referenced
+    SoBitmapFontCache *glyphs() const;
 
     // Offset in pixels of a line's start from the text's origin.
     SbVec3f getPixelStringOffset(int line);

@@ -1,4 +1,4 @@
-#include <Glosspin/SoBitmapFontCache.h>
+#include "text/SoBitmapFontCache.h"
 
 #include <string.h>
 
@@ -19,6 +19,11 @@ SbBool SoBitmapFontCache::contextFailed = FALSE;
 
 namespace {
 const char FALLBACK_FONT[] = "Utopia-Regular";
+}
+
+int SoBitmapFontCache::getNumCaches()
+{
+    return fonts ? fonts->getLength() : 0;
 }
 
 SoBitmapFontCache *SoBitmapFontCache::getFont(SoState *state)

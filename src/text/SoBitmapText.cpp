@@ -18,7 +18,7 @@
 #include <Inventor/elements/SoViewportRegionElement.h>
 #include <Inventor/misc/SoState.h>
 
-#include <Glosspin/SoBitmapFontCache.h>
+#include "text/SoBitmapFontCache.h"
 
 #include "init/ToolkitMacros.h"
 
@@ -56,15 +56,20 @@ SoBitmapText::~SoBitmapText()
         fontCache->unref();
 }
 
+SoBitmapFontCache *SoBitmapText::glyphs() const
+{
+    return static_cast<SoBitmapFontCache *>(fontCache);
+}
+
 SbVec3f SoBitmapText::getPixelStringOffset(int line)
 {
     SbVec3f r(0, 0, 0);
-    float w = fontCache->getWidth(string[line]);
+    float w = glyphs()->getWidth(string[line]);
     if (justification.getValue() == RIGHT)
         r[0] = -w;
     else if (justification.getValue() == CENTER)
         r[0] = -w / 2.0f;
-    r[1] = -line * spacing.getValue() * fontCache->getHeight() * 2.0f;
+    r[1] = -line * spacing.getValue() * glyphs()->getHeight() * 2.0f;
     return r;
 }
 
@@ -96,13 +101,13 @@ SbMatrix SoBitmapText::objectToScreen(SoState *state)
 
 SoBitmapFontCache *SoBitmapText::validCache(SoState *state, SbBool forRender)
 {
-    if (fontCache && !(forRender ? fontCache->isRenderValid(state) : fontCache->isValid(state))) {
+    if (fontCache && !(forRender ? glyphs()->isRenderValid(state) : glyphs()->isValid(state))) {
         fontCache->unref(forRender ? state : NULL);
         fontCache = NULL;
     }
     if (!fontCache)
         fontCache = SoBitmapFontCache::getFont(state);
-    return fontCache;
+    return glyphs();
 }
 
 void SoBitmapText::GLRender(SoGLRenderAction *action)
@@ -117,13 +122,13 @@ void SoBitmapText::GLRender(SoGLRenderAction *action)
     }
     SoLazyElement::setLightModel(state, SoLazyElement::BASE_COLOR);
     SoGLTextureEnabledElement::set(state, this, FALSE);
-    fontCache->setupToRender(state);
+    glyphs()->setupToRender(state);
     SoMaterialBundle mb(action);
     mb.send(0, FALSE);
 
     if (string.getNum() == 1 && justification.getValue() == LEFT) {
         glRasterPos3f(0, 0, 0);
-        fontCache->drawString(string[0]);
+        glyphs()->drawString(string[0]);
     } else {
         SbMatrix objToScreen = objectToScreen(state), screenToObj = objToScreen.inverse();
         const SbViewportRegion &vp = SoViewportRegionElement::get(state);
@@ -131,7 +136,7 @@ void SoBitmapText::GLRender(SoGLRenderAction *action)
         for (int i = 0; i < string.getNum(); i++) {
             SbVec3f p = pixelToObject(getPixelStringOffset(i) + origin, screenToObj, vp);
             glRasterPos3fv(p.getValue());
-            fontCache->drawString(string[i]);
+            glyphs()->drawString(string[i]);
         }
     }
     state->pop();
@@ -143,13 +148,13 @@ SbBox3f SoBitmapText::linePixelBox(int line, const SbVec3f &origin, SbBool onlyI
     SbVec3f p = getPixelStringOffset(line) + origin;
     const unsigned char *s = (const unsigned char *)string[line].getString();
     for (int k = 0; k < string[line].getLength(); k++) {
-        fontCache->getCharBbox(s[k], ch);
+        glyphs()->getCharBbox(s[k], ch);
         if (!ch.isEmpty()) {
             box.extendBy(ch.getMin() + p);
             box.extendBy(ch.getMax() + p);
         }
         if (!onlyInked || !ch.isEmpty())
-            p += fontCache->getCharOffset(s[k]);
+            p += glyphs()->getCharOffset(s[k]);
     }
     return box;
 }
@@ -224,7 +229,7 @@ void SoBitmapText::rayPick(SoRayPickAction *action)
         const unsigned char *s = (const unsigned char *)string[i].getString();
         int n = string[i].getLength(), k = 0;
         for (; k < n; k++) {
-            p += fontCache->getCharOffset(s[k]);
+            p += glyphs()->getCharOffset(s[k]);
             if (x <= p[0])
                 break;
         }

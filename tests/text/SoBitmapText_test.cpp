@@ -5,7 +5,7 @@
 
 #include <math.h>
 
-#include <Glosspin/SoBitmapFontCache.h>
+#include "text/SoBitmapFontCache.h"
 #include <Glosspin/SoBitmapText.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
@@ -16,6 +16,7 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoText2.h>
 
 #include "platform/FontManager.h"
 #include "support/RenderWindow.h"
@@ -171,6 +172,22 @@ TEST_F(BitmapTextTest, DrawsInsideAnotherRenderCache)
         EXPECT_EQ(plain.y0, cached[i].y0) << i;
         EXPECT_EQ(plain.y1, cached[i].y1) << i;
     }
+}
+
+// The toolkit's own SoText2 has a private glyph cache of the same class
+// name; in a program linked with the library it must still draw, beside
+// this node and after it.
+TEST_F(BitmapTextTest, ToolkitTextStillDrawsBesideIt)
+{
+    Extent ours = drawn();
+    ASSERT_FALSE(ours.empty());
+    SoText2 *theirs = new SoText2;
+    theirs->string = "HHH";
+    root->replaceChild(text, theirs);
+    Extent e = drawn();
+    ASSERT_FALSE(e.empty());
+    EXPECT_NEAR(cx(), e.x0, 3);
+    EXPECT_NEAR(ours.x1 - ours.x0, e.x1 - e.x0, 4);
 }
 
 TEST_F(BitmapTextTest, MissingAndDefaultFontsFallBackToUtopia)

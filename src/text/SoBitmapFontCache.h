@@ -1,5 +1,5 @@
-#ifndef GLOSSPIN_SOBITMAPFONTCACHE_H
-#define GLOSSPIN_SOBITMAPFONTCACHE_H
+#ifndef GLOSSPIN_TEXT_SOBITMAPFONTCACHE_H
+#define GLOSSPIN_TEXT_SOBITMAPFONTCACHE_H
 
 #include <Inventor/SbBox.h>
 #include <Inventor/SbLinear.h>
@@ -20,7 +20,11 @@ struct Glyph;
 // bitmap text node through a class-wide list. Each character is fetched
 // once and compiled once into a display list, so that a whole string is
 // drawn with one glCallLists.
-class SoBitmapFontCache : public SoGLRenderCache {
+//
+// The toolkit's own text node has a private class of the same name, which
+// its SoText2 calls through the dynamic linker; this one is therefore
+// never exported, so that neither takes the other's place.
+class __attribute__((visibility("hidden"))) SoBitmapFontCache : public SoGLRenderCache {
   public:
     // A valid cache for the state's font name, size and viewport (taken
     // from the list or built), referenced; NULL when no font can be had.
@@ -42,7 +46,9 @@ class SoBitmapFontCache : public SoGLRenderCache {
     float getHeight();
 
     GspFont::Font *getFontHandle() const { return fontNumber; }
-    static int getNumCaches() { return fonts ? fonts->getLength() : 0; }
+    // Caches alive now (exported for the tests; the toolkit has no
+    // function of this name).
+    __attribute__((visibility("default"))) static int getNumCaches();
 
   protected:
     virtual void destroy(SoState *state);
