@@ -22,7 +22,7 @@ const float MIN_SCALE = 1e-5f;
 void SoAntiSquish2::initClass()
 {
     if (getClassTypeId() == SoType::badType())
-        SO_NODE_INIT_CLASS(SoAntiSquish2, SoTransformation, "Transformation");
+        SO__NODE_INIT_CLASS(SoAntiSquish2, "AntiSquish2", SoTransformation);
 }
 
 SoAntiSquish2::SoAntiSquish2() : recalcPending(FALSE)

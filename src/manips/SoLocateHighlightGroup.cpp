@@ -26,7 +26,7 @@ const EventMask CROSSING_EVENTS = EnterWindowMask | LeaveWindowMask;
 void SoLocateHighlightGroup::initClass()
 {
     if (getClassTypeId() == SoType::badType())
-        SO_NODE_INIT_CLASS(SoLocateHighlightGroup, SoGroup, "Group");
+        SO__NODE_INIT_CLASS(SoLocateHighlightGroup, "LocateHighlightGroup", SoGroup);
 }
 
 SoLocateHighlightGroup::SoLocateHighlightGroup()

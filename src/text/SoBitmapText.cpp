@@ -28,7 +28,7 @@ void SoBitmapText::initClass()
 {
     if (getClassTypeId() != SoType::badType())
         return;
-    SO_NODE_INIT_CLASS(SoBitmapText, SoShape, "Shape");
+    SO__NODE_INIT_CLASS(SoBitmapText, "BitmapText", SoShape);
     SO_ENABLE(SoGLRenderAction, SoFontNameElement);
     SO_ENABLE(SoGLRenderAction, SoFontSizeElement);
     SO_ENABLE(SoGetBoundingBoxAction, SoFontNameElement);
