@@ -1,0 +1,28 @@
+// A directory named by SO_DRAGGER_DIR overrides the compiled-in default
+// geometry (read once, when the first dragger of the class is built; so
+// this runs in its own process, without a display).
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <Glosspin/SoScreenPlaneDragger.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInteraction.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSphere.h>
+
+TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopy)
+{
+    ASSERT_EQ(0, setenv("SO_DRAGGER_DIR", GLOSSPIN_TEST_DRAGGER_DIR, 1));
+    SoDB::init();
+    SoInteraction::init();
+    SoScreenPlaneDragger::initClass();
+    SoScreenPlaneDragger *d = new SoScreenPlaneDragger;
+    d->ref();
+    SoSeparator *t = (SoSeparator *)d->getPart("translator", FALSE);
+    ASSERT_TRUE(t);
+    ASSERT_EQ(1, t->getNumChildren());
+    ASSERT_TRUE(t->getChild(0)->isOfType(SoSphere::getClassTypeId()));
+    EXPECT_FLOAT_EQ(7, ((SoSphere *)t->getChild(0))->radius.getValue());
+    d->unref();
+}

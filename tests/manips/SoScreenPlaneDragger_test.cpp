@@ -1,0 +1,375 @@
+// Screen-plane and screen-compound draggers driven by real event
+// sequences: motion in the screen plane for any camera, Shift choosing a
+// screen axis after an adequate motion, Alt moving in and out and stopping
+// at the eye, restarts on a modifier change, fields set from outside, and
+// uniform scaling through the compound dragger. Default geometry comes
+// from the compiled-in copy and draws in a real window.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoScreenCompoundDragger.h>
+#include <Glosspin/SoScreenPlaneDragger.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodes/SoMatrixTransform.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include "manips/DragDriver.h"
+#include "support/RenderWindow.h"
+
+namespace {
+
+// A solid cube as the part to grab, so that picks do not depend on the
+// look of the default geometry.
+SoSeparator *grabCube(float size)
+{
+    SoSeparator *s = new SoSeparator;
+    SoCube *c = new SoCube;
+    c->width = c->height = c->depth = size;
+    s->addChild(c);
+    return s;
+}
+
+class ScreenDraggerTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        unsetenv("SO_DRAGGER_DIR");
+        SoScreenCompoundDragger::initClass();
+        root = new SoSeparator;
+        root->ref();
+        root->addChild(new SoDirectionalLight);
+    }
+    void TearDown() override
+    {
+        delete driver;
+        delete window;
+        root->unref();
+        XtTest::TearDown();
+    }
+
+    void useCamera(SoCamera *c, const SbRotation &orientation = SbRotation::identity())
+    {
+        camera = c;
+        camera->orientation = orientation;
+        SbVec3f back;
+        orientation.multVec(SbVec3f(0, 0, 10), back);
+        camera->position = back;
+        camera->nearDistance = 1;
+        camera->farDistance = 20;
+        root->insertChild(camera, 0);
+    }
+    void open(SoNode *dragger)
+    {
+        root->addChild(dragger);
+        window = new RenderWindow(root);
+        size = window->viewport().getWindowSize();
+        driver = new DragDriver(root, window->viewport());
+    }
+
+    SbViewVolume viewVolume() const
+    {
+        return camera->getViewVolume((float)size[0] / size[1]);
+    }
+    // The pixel a world point projects to.
+    SbVec2f pixelOf(const SbVec3f &p) const
+    {
+        SbVec3f n;
+        viewVolume().projectToScreen(p, n);
+        return SbVec2f(n[0] * size[0], n[1] * size[1]);
+    }
+    // World motion in the plane through the origin for a motion of the
+    // pointer from the window's centre (orthographic views).
+    SbVec3f worldDelta(float dx, float dy) const
+    {
+        SbViewVolume vv = viewVolume();
+        float w = size[0], h = size[1];
+        return vv.getPlanePoint(10, SbVec2f((cx() + dx) / w, (cy() + dy) / h)) -
+               vv.getPlanePoint(10, SbVec2f(cx() / w, cy() / h));
+    }
+    short cx() const { return (short)(size[0] / 2); }
+    short cy() const { return (short)(size[1] / 2); }
+
+    SoSeparator *root = NULL;
+    SoCamera *camera = NULL;
+    RenderWindow *window = NULL;
+    DragDriver *driver = NULL;
+    SbVec2s size;
+};
+
+// The dragger with its private parts (switches, feedback rotation) open
+// to the checks.
+struct ProbedDragger : SoScreenPlaneDragger {
+    SoNode *part(const char *name) { return getAnyPart(name, FALSE); }
+    int switchValue(const char *name)
+    {
+        return ((SoSwitch *)getAnyPart(name, FALSE))->whichChild.getValue();
+    }
+};
+
+ProbedDragger *planeDragger()
+{
+    ProbedDragger *d = new ProbedDragger;
+    d->setPart("translator", grabCube(1));
+    return d;
+}
+
+// Screen right, up and view direction of a camera orientation.
+void screenAxes(const SbRotation &r, SbVec3f &x, SbVec3f &y, SbVec3f &z)
+{
+    r.multVec(SbVec3f(1, 0, 0), x);
+    r.multVec(SbVec3f(0, 1, 0), y);
+    r.multVec(SbVec3f(0, 0, -1), z);
+}
+
+}
+
+TEST_F(ScreenDraggerTest, RegisteredUnderTheirFileNames)
+{
+    EXPECT_EQ(SoScreenPlaneDragger::getClassTypeId(), SoType::fromName("ScreenPlaneDragger"));
+    EXPECT_EQ(SoScreenCompoundDragger::getClassTypeId(),
+              SoType::fromName("ScreenCompoundDragger"));
+    EXPECT_EQ(SoAntiSquish2::getClassTypeId(), SoType::fromName("AntiSquish2"));
+    EXPECT_EQ(SoLocateHighlightGroup::getClassTypeId(), SoType::fromName("LocateHighlightGroup"));
+}
+
+TEST_F(ScreenDraggerTest, PlainMotionStaysInTheScreenPlaneForAnyCamera)
+{
+    const SbRotation views[] = {
+        SbRotation::identity(),
+        SbRotation(SbVec3f(1, 0, 0), -0.6f) * SbRotation(SbVec3f(0, 1, 0), 0.9f),
+        SbRotation(SbVec3f(1, 1, 0.3f), 2.2f),
+    };
+    for (const SbRotation &view : views) {
+        if (window) {
+            delete driver, driver = NULL;
+            delete window, window = NULL;
+            root->removeAllChildren();
+        }
+        useCamera(new SoOrthographicCamera, view);
+        ProbedDragger *d = planeDragger();
+        open(d);
+        SbVec3f sx, sy, sz;
+        screenAxes(view, sx, sy, sz);
+
+        driver->press(cx(), cy());
+        ASSERT_EQ(d, driver->action.getGrabber());
+        driver->move(cx() + 30, cy() - 14);
+        SbVec3f t = d->translation.getValue();
+        // Nothing along the view direction; the grabbed point follows the
+        // pointer.
+        SbVec3f want = worldDelta(30, -14);
+        EXPECT_NEAR(0, t.dot(sz), 1e-4);
+        EXPECT_NEAR(want.dot(sx), t.dot(sx), 1e-3);
+        EXPECT_NEAR(want.dot(sy), t.dot(sy), 1e-3);
+
+        // The axis feedback is turned to the screen: its local X is the
+        // screen's right.
+        SoMatrixTransform *rot = (SoMatrixTransform *)d->part("axisFeedbackRotation");
+        ASSERT_TRUE(rot);
+        SbVec3f fx;
+        rot->matrix.getValue().multDirMatrix(SbVec3f(1, 0, 0), fx);
+        EXPECT_NEAR(1, fx.dot(sx), 1e-4);
+
+        driver->release(cx() + 30, cy() - 14);
+        EXPECT_EQ(NULL, driver->action.getGrabber());
+        EXPECT_EQ(t, d->translation.getValue());
+    }
+}
+
+TEST_F(ScreenDraggerTest, ShiftWaitsForAnAdequateMotionThenKeepsToOneAxis)
+{
+    useCamera(new SoOrthographicCamera);
+    ProbedDragger *d = planeDragger();
+    open(d);
+    driver->shift = TRUE;
+    driver->press(cx(), cy());
+    driver->move(cx() + 2, cy() + 1);  // below the minimum gesture
+    EXPECT_EQ(SbVec3f(0, 0, 0), d->translation.getValue());
+    EXPECT_EQ(1, d->switchValue("xAxisFeedbackSwitch"));  // both select feedbacks
+    EXPECT_EQ(1, d->switchValue("yAxisFeedbackSwitch"));
+
+    driver->move(cx() + 20, cy() + 4);  // mostly horizontal: X is chosen
+    EXPECT_NEAR(worldDelta(20, 0)[0], d->translation.getValue()[0], 1e-3);
+    EXPECT_FLOAT_EQ(0, d->translation.getValue()[1]);
+    EXPECT_EQ(0, d->switchValue("xAxisFeedbackSwitch"));
+    EXPECT_EQ(SO_SWITCH_NONE, d->switchValue("yAxisFeedbackSwitch"));
+
+    driver->move(cx() + 10, cy() + 60);  // now mostly vertical, still X only
+    EXPECT_NEAR(worldDelta(10, 0)[0], d->translation.getValue()[0], 1e-3);
+    EXPECT_FLOAT_EQ(0, d->translation.getValue()[1]);
+    driver->release(cx() + 10, cy() + 60);
+    EXPECT_EQ(SO_SWITCH_NONE, d->switchValue("xAxisFeedbackSwitch"));
+}
+
+TEST_F(ScreenDraggerTest, AltMovesInAndOutAndStopsAtTheEye)
+{
+    useCamera(new SoPerspectiveCamera);
+    ProbedDragger *d = planeDragger();
+    open(d);
+    driver->alt = TRUE;
+    driver->press(cx(), cy());
+    EXPECT_EQ(SO_SWITCH_ALL, d->switchValue("inOutFeedbackSwitch"));
+
+    driver->move(cx(), cy() + 10);  // up: into the screen
+    float in = d->translation.getValue()[2];
+    EXPECT_LT(in, -0.1f);
+    EXPECT_NEAR(0, d->translation.getValue()[0], 1e-4);
+
+    // Far down: the grabbed point (the cube's front face, z = 0.5) stops
+    // at the eye, z = 10.
+    driver->move(cx(), 0);
+    driver->move(cx(), -2000);
+    EXPECT_NEAR(9.5, d->translation.getValue()[2], 1e-3);
+
+    // Along the view direction instead of towards the eye: the same limit
+    // for a point straight ahead.
+    driver->release(cx(), -2000);
+    d->translation = SbVec3f(0, 0, 0);
+    d->inOutTowardsEye = FALSE;
+    driver->press(cx(), cy());
+    driver->move(cx(), -4000);
+    EXPECT_NEAR(9.5, d->translation.getValue()[2], 1e-3);
+    driver->release(cx(), -4000);
+}
+
+TEST_F(ScreenDraggerTest, ShiftInMidDragRestartsAtTheCurrentPoint)
+{
+    useCamera(new SoOrthographicCamera);
+    ProbedDragger *d = planeDragger();
+    open(d);
+    driver->press(cx(), cy());
+    driver->move(cx() + 20, cy() + 10);
+    SbVec3f t1 = d->translation.getValue();
+    EXPECT_NEAR(worldDelta(20, 0)[0], t1[0], 1e-3);
+    EXPECT_NEAR(worldDelta(0, 10)[1], t1[1], 1e-3);
+
+    driver->key(SoKeyboardEvent::LEFT_SHIFT, TRUE);
+    EXPECT_EQ(d, driver->action.getGrabber());
+    driver->move(cx() + 23, cy() + 40);  // mostly up from the restart point
+    SbVec3f t2 = d->translation.getValue();
+    EXPECT_NEAR(t1[0], t2[0], 1e-4);
+    EXPECT_NEAR(t1[1] + worldDelta(0, 30)[1], t2[1], 1e-3);
+
+    // Releasing Shift restarts again, free in the plane.
+    driver->key(SoKeyboardEvent::LEFT_SHIFT, FALSE);
+    driver->move(cx() + 43, cy() + 40);
+    EXPECT_NEAR(t2[0] + worldDelta(20, 0)[0], d->translation.getValue()[0], 1e-3);
+    EXPECT_NEAR(t2[1], d->translation.getValue()[1], 1e-3);
+    driver->release(cx() + 43, cy() + 40);
+}
+
+TEST_F(ScreenDraggerTest, TranslationSetFromOutsideAndWrittenOnlyWhenItChanges)
+{
+    useCamera(new SoOrthographicCamera);
+    ProbedDragger *d = planeDragger();
+    open(d);
+    d->translation = SbVec3f(1, 2, 3);
+    const SbMatrix &m = d->getMotionMatrix();
+    EXPECT_EQ(SbVec3f(1, 2, 3), SbVec3f(m[3][0], m[3][1], m[3][2]));
+
+    int writes = 0;
+    SoFieldSensor counter([](void *n, SoSensor *) { ++*(int *)n; }, &writes);
+    counter.setPriority(0);
+    counter.attach(&d->translation);
+    SbVec2f at = pixelOf(SbVec3f(1, 2, 3.5f));
+    driver->press((short)at[0], (short)at[1]);
+    ASSERT_EQ(d, driver->action.getGrabber());
+    driver->move((short)at[0], (short)at[1]);
+    driver->release((short)at[0], (short)at[1]);
+    EXPECT_EQ(0, writes);
+    EXPECT_EQ(SbVec3f(1, 2, 3), d->translation.getValue());
+
+    driver->press((short)at[0], (short)at[1]);
+    driver->move((short)at[0] + 20, (short)at[1]);
+    driver->release((short)at[0] + 20, (short)at[1]);
+    EXPECT_GE(writes, 1);
+    EXPECT_NEAR(1 + worldDelta(20, 0)[0], d->translation.getValue()[0], 1e-3);
+}
+
+TEST_F(ScreenDraggerTest, CompoundScalesUniformlyAndReportsBothFields)
+{
+    useCamera(new SoOrthographicCamera);
+    SoScreenCompoundDragger *d = new SoScreenCompoundDragger;
+    d->setPart("screenPlane.translator", grabCube(0.5f));
+    open(d);
+
+    // The translator moves; the scale stays. (Off the centre, where the
+    // scaler cube in front hides it.)
+    SbVec2f on = pixelOf(SbVec3f(0.2f, 0.2f, 0.25f));
+    driver->press((short)on[0], (short)on[1]);
+    driver->move((short)on[0] - 20, (short)on[1]);
+    driver->release((short)on[0] - 20, (short)on[1]);
+    EXPECT_NEAR(worldDelta(-20, 0)[0], d->translation.getValue()[0], 1e-3);
+    EXPECT_EQ(SbVec3f(1, 1, 1), d->scaleFactor.getValue());
+
+    // A scaler cube (at 1.025 on X, now moved with the dragger) pulled
+    // outwards scales evenly in all three directions.
+    SbVec3f t = d->translation.getValue();
+    SbVec2f at = pixelOf(t + SbVec3f(1.025f, 0, 0.2f));
+    driver->press((short)at[0], (short)at[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move((short)at[0] + 20, (short)at[1]);
+    driver->release((short)at[0] + 20, (short)at[1]);
+    SbVec3f s = d->scaleFactor.getValue();
+    EXPECT_GT(s[0], 1.1f);
+    EXPECT_FLOAT_EQ(s[0], s[1]);
+    EXPECT_FLOAT_EQ(s[0], s[2]);
+    EXPECT_NEAR(t[0], d->translation.getValue()[0], 1e-3);
+
+    // Fields set from outside go into the motion matrix.
+    d->scaleFactor = SbVec3f(2, 2, 2);
+    d->translation = SbVec3f(0, 1, 0);
+    SbVec3f mt, ms;
+    SbRotation r, so;
+    d->getMotionMatrix().getTransform(mt, r, ms, so);
+    EXPECT_NEAR(2, ms[0], 1e-4);
+    EXPECT_NEAR(1, mt[1], 1e-4);
+}
+
+TEST_F(ScreenDraggerTest, DefaultGeometryFromTheCompiledInCopy)
+{
+    SoOrthographicCamera *wide = new SoOrthographicCamera;
+    wide->height = 6;
+    useCamera(wide);
+    ProbedDragger *d = new ProbedDragger;
+    SoScreenCompoundDragger *c = new SoScreenCompoundDragger;
+    for (const char *name :
+         {"screenPlaneTranslator", "screenPlaneTranslatorActive", "screenPlaneFeedback",
+          "screenPlaneFeedbackActive", "screenPlaneXAxisFeedback", "screenPlaneYAxisFeedback",
+          "screenPlaneXAxisSelectFeedback", "screenPlaneYAxisSelectFeedback",
+          "screenPlaneInOutFeedback", "screenCompoundTranslatorTranslator",
+          "screenCompoundTranslatorInOutFeedback", "screenCompoundScalerScaler",
+          "screenCompoundScalerScalerActive", "screenCompoundScalerFeedbackActive"})
+        EXPECT_TRUE(SoNode::getByName(name)) << name;
+    EXPECT_EQ(SoNode::getByName("screenPlaneTranslator"), d->part("translator"));
+    EXPECT_EQ(SoNode::getByName("screenCompoundScalerScaler"),
+              c->getPart("scaler.scaler", FALSE));
+    c->ref();
+    c->unref();
+
+    // The wireframe octahedron draws around the dragger's origin.
+    open(d);
+    window->draw();
+    int lit = 0;
+    for (int y = 0; y < window->size()[1]; y++)
+        for (int x = 0; x < window->size()[0]; x++)
+            lit += window->pixel(x, y)[0] > 0.2f;
+    EXPECT_GT(lit, 100);
+    SbVec2f tip = pixelOf(SbVec3f(1.25f, 0, 0)), beyond = pixelOf(SbVec3f(1.6f, 0, 0));
+    float near = 0;
+    for (int dy = -2; dy <= 2; dy++)
+        for (int dx = -2; dx <= 2; dx++)
+            near = std::max(near, window->pixel((int)tip[0] + dx, (int)tip[1] + dy)[0]);
+    EXPECT_GT(near, 0.2f);
+    EXPECT_LT(window->pixel((int)beyond[0], (int)beyond[1])[0], 0.05f);
+}
