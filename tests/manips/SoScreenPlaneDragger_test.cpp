@@ -8,11 +8,15 @@
 
 #include <stdlib.h>
 
+#include <string>
+
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Inventor/SoDB.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodes/SoMatrixTransform.h>
@@ -294,6 +298,20 @@ TEST_F(ScreenDraggerTest, TranslationSetFromOutsideAndWrittenOnlyWhenItChanges)
     driver->release((short)at[0] + 20, (short)at[1]);
     EXPECT_GE(writes, 1);
     EXPECT_NEAR(1 + worldDelta(20, 0)[0], d->translation.getValue()[0], 1e-3);
+
+    // A file keeps the translation, not the drag state or default parts.
+    SoOutput out;
+    out.setBuffer(malloc(1024), 1024, realloc);
+    SoWriteAction wa(&out);
+    wa.apply(d);
+    void *buf;
+    size_t n;
+    out.getBuffer(buf, n);
+    std::string text((const char *)buf, n);
+    free(buf);
+    EXPECT_NE(std::string::npos, text.find("translation")) << text;
+    EXPECT_EQ(std::string::npos, text.find("axisFeedbackRotation")) << text;
+    EXPECT_EQ(std::string::npos, text.find("IndexedFaceSet")) << text;
 }
 
 TEST_F(ScreenDraggerTest, CompoundScalesUniformlyAndReportsBothFields)
