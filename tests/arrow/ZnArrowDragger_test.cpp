@@ -1,0 +1,229 @@
+// The arrow dragger driven by real event sequences in a window: the knob
+// geometry of each type from the compiled-in copy, stretching with and
+// without Shift and its limits, the head sliding along and across the
+// axis, and a drop onto a target surface that stands the arrow on it.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <initializer_list>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDragger.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodes/SoCone.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoScale.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
+
+#include "manips/DragDriver.h"
+#include "support/RenderWindow.h"
+
+namespace {
+
+// The first node of a type, or of a name, below root.
+SoNode *find(SoNode *root, SoType type, const char *name = NULL)
+{
+    SoSearchAction sa;
+    if (name)
+        sa.setName(name);
+    else
+        sa.setType(type);
+    sa.setSearchingAll(TRUE);
+    sa.apply(root);
+    return sa.getPath() ? sa.getPath()->getTail() : NULL;
+}
+
+class ArrowDraggerTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        unsetenv("SO_DRAGGER_DIR");
+        ZnArrowDragger::initClass();
+        root = new SoSeparator;
+        root->ref();
+        camera = new SoOrthographicCamera;
+        camera->position = SbVec3f(0, 0, 10);
+        camera->height = 10;
+        camera->nearDistance = 1;
+        camera->farDistance = 20;
+        root->addChild(camera);
+        root->addChild(new SoDirectionalLight);
+        dragger = new ZnArrowDragger;
+        root->addChild(dragger);
+    }
+    void TearDown() override
+    {
+        delete driver;
+        delete window;
+        root->unref();
+        XtTest::TearDown();
+    }
+    void open()
+    {
+        window = new RenderWindow(root);
+        size = window->viewport().getWindowSize();
+        driver = new DragDriver(root, window->viewport());
+    }
+    SbVec2s pixelOf(const SbVec3f &p) const
+    {
+        SbVec3f n;
+        camera->getViewVolume((float)size[0] / size[1]).projectToScreen(p, n);
+        return SbVec2s((short)(n[0] * size[0] + 0.5f), (short)(n[1] * size[1] + 0.5f));
+    }
+    float unitsPerPixel() const { return 10.0f / size[1]; }
+
+    SoSeparator *root = NULL;
+    SoOrthographicCamera *camera = NULL;
+    ZnArrowDragger *dragger = NULL;
+    RenderWindow *window = NULL;
+    DragDriver *driver = NULL;
+    SbVec2s size;
+};
+
+}
+
+TEST_F(ArrowDraggerTest, KnobGeometryOfEachTypeFromTheCompiledInCopy)
+{
+    for (const char *prefix : {"arrow", "lineArrow", "pushpin"})
+        for (const char *suffix : {"Rotator", "RotatorActive", "RotatorFeedback",
+                                   "RotatorFeedbackActive", "Stretcher", "StretcherActive",
+                                   "Translator", "TranslatorActive"}) {
+            SbString name(prefix);
+            name += suffix;
+            EXPECT_TRUE(SoNode::getByName(name.getString())) << name.getString();
+        }
+
+    // The head cone of each type; an unknown type acts as ARROW.
+    const float radius[] = {0.3f, 0.22f, 0.2f};
+    for (int type : {2, 1, 0, 7}) {
+        dragger->setArrowType(type);
+        int effective = type == 7 ? 0 : type;
+        EXPECT_EQ(effective, dragger->getArrowType());
+        SoNode *head = dragger->getPart("translator", FALSE);
+        ASSERT_TRUE(head);
+        SoCone *cone = (SoCone *)find(head, SoCone::getClassTypeId());
+        ASSERT_TRUE(cone) << type;
+        EXPECT_FLOAT_EQ(radius[effective], cone->bottomRadius.getValue()) << type;
+    }
+
+    // The knob copies follow the dragger's scale factor and arrow length.
+    dragger->scaleFactor = SbVec3f(2, 2, 2);
+    dragger->arrowLength = 6;
+    SoScale *headScale =
+        (SoScale *)find(dragger->getPart("translator", FALSE), SoType(), "TRANSLATOR_SCALE");
+    ASSERT_TRUE(headScale);
+    EXPECT_EQ(SbVec3f(2, 2, 2), headScale->scaleFactor.getValue());
+    SoTranslation *ball = (SoTranslation *)find(dragger->getPart("rotator.rotator", FALSE),
+                                                SoType(), "ROTATOR_TRANSLATE_ARROW_LENGTH");
+    ASSERT_TRUE(ball);
+    EXPECT_EQ(SbVec3f(6, 0, 0), ball->translation.getValue());
+}
+
+TEST_F(ArrowDraggerTest, StretchingLengthensOrScalesWithinItsLimits)
+{
+    open();
+    SbVec2s on = pixelOf(SbVec3f(0, 2.75f, 0.15f));  // the stretcher cylinder
+
+    driver->press(on[0], on[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move(on[0], on[1] + 20);
+    driver->release(on[0], on[1] + 20);
+    EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
+    EXPECT_EQ(SbVec3f(1, 1, 1), dragger->scaleFactor.getValue());
+    float length = dragger->arrowLength.getValue();
+
+    // Shorter than 2.2 is not applied.
+    on = pixelOf(SbVec3f(0, length - 1.25f, 0.15f));
+    driver->press(on[0], on[1]);
+    driver->move(on[0], on[1] - (short)(3.5f / unitsPerPixel()));
+    driver->release(on[0], on[1] - (short)(3.5f / unitsPerPixel()));
+    EXPECT_FLOAT_EQ(length, dragger->arrowLength.getValue());
+
+    // With Shift the whole arrow scales evenly; without motion nothing.
+    driver->shift = TRUE;
+    driver->press(on[0], on[1]);
+    driver->release(on[0], on[1]);
+    EXPECT_EQ(SbVec3f(1, 1, 1), dragger->scaleFactor.getValue());
+    driver->press(on[0], on[1]);
+    driver->move(on[0], on[1] + 20);
+    driver->release(on[0], on[1] + 20);
+    float k = (20 * unitsPerPixel() + length) / length;
+    EXPECT_NEAR(k, dragger->scaleFactor.getValue()[0], 0.01);
+    EXPECT_FLOAT_EQ(dragger->scaleFactor.getValue()[0], dragger->scaleFactor.getValue()[2]);
+    EXPECT_FLOAT_EQ(length, dragger->arrowLength.getValue());
+}
+
+TEST_F(ArrowDraggerTest, HeadSlidesAlongTheAxisWithAltAndAcrossWithShift)
+{
+    open();
+    SbVec2s on = pixelOf(SbVec3f(0, 0.4f, 0.2f));  // the head cone
+    driver->alt = TRUE;
+    driver->press(on[0], on[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move(on[0] + 15, on[1] + 20);  // only the part along the axis counts
+    driver->release(on[0] + 15, on[1] + 20);
+    SbVec3f t = dragger->translation.getValue();
+    EXPECT_NEAR(0, t[0], 1e-4);
+    EXPECT_NEAR(20 * unitsPerPixel(), t[1], 0.02);
+    const SbMatrix &m = dragger->getMotionMatrix();
+    EXPECT_NEAR(t[1], m[3][1], 1e-5);
+
+    // Across the axis: tilted towards the viewer, so that the plane across
+    // it is not seen edge-on; the screen's X lies in that plane.
+    driver->alt = FALSE;
+    driver->shift = TRUE;
+    dragger->rotation = SbRotation(SbVec3f(0, 1, 0), SbVec3f(0, 0.6f, 0.8f));
+    on = pixelOf(t + SbVec3f(0.05f, 0.24f, 0.32f));
+    driver->press(on[0], on[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move(on[0] + 30, on[1]);
+    driver->release(on[0] + 30, on[1]);
+    EXPECT_NEAR(30 * unitsPerPixel(), dragger->translation.getValue()[0], 0.02);
+    EXPECT_NEAR(t[1], dragger->translation.getValue()[1], 1e-4);
+}
+
+TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
+{
+    SoSeparator *target = new SoSeparator;
+    SoTranslation *at = new SoTranslation;
+    at->translation = SbVec3f(2.5f, -2.5f, 0);
+    target->addChild(at);
+    target->addChild(new SoCube);  // front face at z = 1
+    root->addChild(target);
+    open();
+
+    // Without targets the head stays.
+    SbVec2s on = pixelOf(SbVec3f(0, 0.4f, 0.2f)), over = pixelOf(SbVec3f(2.5f, -2.5f, 1));
+    driver->press(on[0], on[1]);
+    driver->move(over[0], over[1]);
+    driver->release(over[0], over[1]);
+    EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
+
+    dragger->addTargetNode(target);
+    driver->press(on[0], on[1]);
+    driver->move(over[0], over[1]);
+    driver->release(over[0], over[1]);
+    SbVec3f t = dragger->translation.getValue();
+    EXPECT_NEAR(2.5f, t[0], 0.06);
+    EXPECT_NEAR(-2.5f, t[1], 0.06);
+    EXPECT_NEAR(1, t[2], 1e-3);
+    SbVec3f up;
+    dragger->rotation.getValue().multVec(SbVec3f(0, 1, 0), up);
+    EXPECT_NEAR(1, up[2], 1e-4);  // stands on the front face, towards the eye
+    ASSERT_TRUE(dragger->getAttachedPath());
+    EXPECT_TRUE(dragger->getAttachedPath()->getTail()->isOfType(SoCube::getClassTypeId()));
+
+    // Cleared targets: the head stays where it is.
+    dragger->clearTargetNodes();
+    on = pixelOf(t + SbVec3f(0, 0, 0.3f));
+    driver->press(on[0], on[1]);
+    driver->move(on[0] + 40, on[1] + 40);
+    driver->release(on[0] + 40, on[1] + 40);
+    EXPECT_EQ(t, dragger->translation.getValue());
+}
