@@ -227,3 +227,47 @@ TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
     driver->release(on[0] + 40, on[1] + 40);
     EXPECT_EQ(t, dragger->translation.getValue());
 }
+
+// The application may let the arrow shape itself act as the stretcher or
+// the head knob (surrogate parts); then only the shaft stretches and only
+// the head moves.
+TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
+{
+    SoSeparator *shapeSep = new SoSeparator;
+    SoTranslation *beside = new SoTranslation;
+    beside->translation = SbVec3f(3, 0, 0);
+    ZnArrow *arrow = new ZnArrow;
+    shapeSep->addChild(beside);
+    shapeSep->addChild(arrow);
+    root->addChild(shapeSep);
+    SoPath *shape = new SoPath(root);
+    shape->ref();
+    shape->append(shapeSep);
+    shape->append(arrow);
+    open();
+    SbVec2s head = pixelOf(SbVec3f(3, 0.5f, 0.2f)), shaft = pixelOf(SbVec3f(3, 2.5f, 0.1f));
+
+    dragger->setPartAsPath("stretcher.translator", shape);
+    driver->press(head[0], head[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move(head[0], head[1] + 20);
+    driver->release(head[0], head[1] + 20);
+    EXPECT_FLOAT_EQ(4, dragger->arrowLength.getValue());
+    driver->press(shaft[0], shaft[1]);
+    driver->move(shaft[0], shaft[1] + 20);
+    driver->release(shaft[0], shaft[1] + 20);
+    EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
+    dragger->setPartAsPath("stretcher.translator", NULL);
+
+    dragger->setPartAsPath("translator", shape);
+    driver->alt = TRUE;
+    driver->press(shaft[0], shaft[1]);
+    driver->move(shaft[0], shaft[1] + 20);
+    driver->release(shaft[0], shaft[1] + 20);
+    EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
+    driver->press(head[0], head[1]);
+    driver->move(head[0], head[1] + 20);
+    driver->release(head[0], head[1] + 20);
+    EXPECT_NEAR(20 * unitsPerPixel(), dragger->translation.getValue()[1], 0.02);
+    shape->unref();
+}

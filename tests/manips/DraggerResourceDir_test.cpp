@@ -6,12 +6,13 @@
 #include <stdlib.h>
 
 #include <Glosspin/SoScreenPlaneDragger.h>
+#include <Glosspin/ZnArrowDragger.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInteraction.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSphere.h>
 
-TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopy)
+TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopies)
 {
     ASSERT_EQ(0, setenv("SO_DRAGGER_DIR", GLOSSPIN_TEST_DRAGGER_DIR, 1));
     SoDB::init();
@@ -25,4 +26,14 @@ TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopy)
     ASSERT_TRUE(t->getChild(0)->isOfType(SoSphere::getClassTypeId()));
     EXPECT_FLOAT_EQ(7, ((SoSphere *)t->getChild(0))->radius.getValue());
     d->unref();
+
+    // The arrow dragger's head knob is a copy of the directory's part.
+    ZnArrowDragger::initClass();
+    ZnArrowDragger *a = new ZnArrowDragger;
+    a->ref();
+    SoSeparator *head = (SoSeparator *)a->getPart("translator", FALSE);
+    ASSERT_TRUE(head);
+    ASSERT_EQ(1, head->getNumChildren());
+    EXPECT_TRUE(head->getChild(0)->isOfType(SoSphere::getClassTypeId()));
+    a->unref();
 }
