@@ -65,6 +65,7 @@ class ZnArrowDragger : public SoDragger {
     static void startCB(void *, SoDragger *);
     static void motionCB(void *, SoDragger *);
     static void finishCB(void *, SoDragger *);
+    static void metaKeyChangeCB(void *, SoDragger *);
     static void stretcherStartCB(void *, SoDragger *);
     static void stretcherChangedCB(void *, SoDragger *);
     static void stretcherFinishCB(void *, SoDragger *);
@@ -94,6 +95,9 @@ class ZnArrowDragger : public SoDragger {
     SbLineProjector lineProj;
     SbPlaneProjector planeProj;
     SbVec3f lineStart, planeStart;
+    SbVec3f worldAxis;           // of the head drag
+    SbVec3f pickPoint;           // world point grabbed at the head drag's start
+    SbVec3f startTranslation;    // translation then
     SoPath *attachedPath;
     SbBool translating, stretching;
     float startLength, startScale;
@@ -105,6 +109,7 @@ class ZnArrowDragger : public SoDragger {
     void setTranslation(const SbVec3f &t);
     void snapToSurface();
     void restartProjectors();
+    void placeProjectors(const SbVec3f &worldPoint);
 };
 
 #endif

@@ -10,6 +10,7 @@
 #include <Inventor/draggers/SoRotateSphericalDragger.h>
 #include <Inventor/draggers/SoTranslate1Dragger.h>
 #include <Inventor/events/SoEvent.h>
+#include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoRotation.h>
@@ -151,6 +152,7 @@ ZnArrowDragger::ZnArrowDragger()
     addStartCallback(&ZnArrowDragger::startCB);
     addMotionCallback(&ZnArrowDragger::motionCB);
     addFinishCallback(&ZnArrowDragger::finishCB);
+    addOtherEventCallback(&ZnArrowDragger::metaKeyChangeCB);
 
     rotSensor = new SoFieldSensor(&ZnArrowDragger::rotFieldCB, this);
     lengthSensor = new SoFieldSensor(&ZnArrowDragger::lengthFieldCB, this);
@@ -465,6 +467,37 @@ void ZnArrowDragger::restartProjectors()
     planeStart = planeProj.project(locater);
 }
 
+// The line along the axis and the plane across it, through a world point.
+void ZnArrowDragger::placeProjectors(const SbVec3f &p)
+{
+    lineProj.setLine(SbLine(p, p + worldAxis));
+    planeProj.setPlane(SbPlane(worldAxis, p));
+    lineProj.setWorkingSpace(SbMatrix::identity());
+    planeProj.setWorkingSpace(SbMatrix::identity());
+    restartProjectors();
+}
+
+// Shift or Alt pressed or released during a head drag: the drag goes on
+// from the head's present place in the new mode.
+void ZnArrowDragger::metaKeyChangeCB(void *, SoDragger *d)
+{
+    ZnArrowDragger *self = (ZnArrowDragger *)d;
+    SoHandleEventAction *ha = self->getHandleEventAction();
+    if (!ha || ha->getGrabber() != self || !self->translating)
+        return;
+    const SoEvent *e = self->getEvent();
+    if (!SO_KEY_PRESS_EVENT(e, LEFT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, LEFT_SHIFT) &&
+        !SO_KEY_PRESS_EVENT(e, RIGHT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_SHIFT) &&
+        !SO_KEY_PRESS_EVENT(e, LEFT_ALT) && !SO_KEY_RELEASE_EVENT(e, LEFT_ALT) &&
+        !SO_KEY_PRESS_EVENT(e, RIGHT_ALT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_ALT))
+        return;
+    SbVec3f moved;
+    self->getLocalToWorldMatrix().multDirMatrix(
+        self->translation.getValue() - self->startTranslation, moved);
+    self->placeProjectors(self->pickPoint + moved);
+    ha->setHandled();
+}
+
 void ZnArrowDragger::dragStart()
 {
     translating = FALSE;
@@ -489,16 +522,13 @@ void ZnArrowDragger::dragStart()
     sa.apply((SoPath *)path);
     SoCamera *camera = sa.getPath() ? (SoCamera *)sa.getPath()->getTail() : NULL;
 
-    SbVec3f axis, worldAxis;
+    SbVec3f axis;
     rotation.getValue().multVec(SbVec3f(0, 1, 0), axis);
     getLocalToWorldMatrix().multDirMatrix(axis, worldAxis);
     worldAxis.normalize();
-    const SbVec3f &p = pp->getPoint();
-    lineProj.setLine(SbLine(p, p + worldAxis));
-    planeProj.setPlane(SbPlane(worldAxis, p));
-    lineProj.setWorkingSpace(SbMatrix::identity());
-    planeProj.setWorkingSpace(SbMatrix::identity());
-    restartProjectors();
+    pickPoint = pp->getPoint();
+    startTranslation = translation.getValue();
+    placeProjectors(pickPoint);
 
     if (!pickAction)
         pickAction = new SoRayPickAction(getViewportRegion());

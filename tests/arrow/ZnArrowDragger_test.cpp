@@ -12,6 +12,7 @@
 #include <Glosspin/ZnArrowDragger.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoCone.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
@@ -270,4 +271,30 @@ TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
     driver->release(head[0], head[1] + 20);
     EXPECT_NEAR(20 * unitsPerPixel(), dragger->translation.getValue()[1], 0.02);
     shape->unref();
+}
+
+// Changing from Alt to Shift in mid-drag goes on from where the head is:
+// first along the axis, then across it, the two motions adding up.
+TEST_F(ArrowDraggerTest, ModifierChangeInMidDragGoesOnFromTheHead)
+{
+    dragger->rotation = SbRotation(SbVec3f(0, 1, 0), SbVec3f(0, 0.6f, 0.8f));
+    open();
+    SbVec2s on = pixelOf(SbVec3f(0.05f, 0.24f, 0.32f));
+    driver->alt = TRUE;
+    driver->press(on[0], on[1]);
+    ASSERT_TRUE(driver->action.getGrabber());
+    driver->move(on[0], on[1] + 12);
+    SbVec3f along = dragger->translation.getValue();
+    EXPECT_NEAR(0, along[0], 1e-4);
+    EXPECT_NEAR(0.8f / 0.6f, along[2] / along[1], 0.01);  // along (0, 0.6, 0.8)
+
+    driver->key(SoKeyboardEvent::LEFT_ALT, FALSE);
+    driver->key(SoKeyboardEvent::LEFT_SHIFT, TRUE);
+    EXPECT_EQ(dragger, driver->action.getGrabber());
+    driver->move(on[0] + 30, on[1] + 12);
+    driver->release(on[0] + 30, on[1] + 12);
+    SbVec3f t = dragger->translation.getValue();
+    EXPECT_NEAR(30 * unitsPerPixel(), t[0], 0.02);
+    EXPECT_NEAR(along[1], t[1], 1e-3);
+    EXPECT_NEAR(along[2], t[2], 1e-3);
 }
