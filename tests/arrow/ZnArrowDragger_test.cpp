@@ -14,8 +14,12 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoCone.h>
+#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodes/SoFaceSet.h>
+#include <Inventor/nodes/SoNormal.h>
+#include <Inventor/nodes/SoNormalBinding.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoScale.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -112,6 +116,11 @@ TEST_F(ArrowDraggerTest, KnobGeometryOfEachTypeFromTheCompiledInCopy)
         ASSERT_TRUE(cone) << type;
         EXPECT_FLOAT_EQ(radius[effective], cone->bottomRadius.getValue()) << type;
     }
+
+    // Setting the type it already has leaves the knobs as they are.
+    SoNode *head = dragger->getPart("translator", FALSE);
+    dragger->setArrowType(0);
+    EXPECT_EQ(head, dragger->getPart("translator", FALSE));
 
     // The knob copies follow the dragger's scale factor and arrow length.
     dragger->scaleFactor = SbVec3f(2, 2, 2);
@@ -219,6 +228,34 @@ TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
     EXPECT_NEAR(1, up[2], 1e-4);  // stands on the front face, towards the eye
     ASSERT_TRUE(dragger->getAttachedPath());
     EXPECT_TRUE(dragger->getAttachedPath()->getTail()->isOfType(SoCube::getClassTypeId()));
+
+    // A face whose normal points away from the eye: the arrow still stands
+    // on the viewer's side of it.
+    SoSeparator *backFacing = new SoSeparator;
+    SoNormal *away = new SoNormal;
+    away->vector.set1Value(0, SbVec3f(0, 0, -1));
+    SoNormalBinding *overall = new SoNormalBinding;
+    overall->value = SoNormalBinding::OVERALL;
+    SoCoordinate3 *quad = new SoCoordinate3;
+    const SbVec3f corners[] = {{-4, 1, 0.5f}, {-2, 1, 0.5f}, {-2, 3, 0.5f}, {-4, 3, 0.5f}};
+    quad->point.setValues(0, 4, corners);
+    backFacing->addChild(away);
+    backFacing->addChild(overall);
+    backFacing->addChild(quad);
+    backFacing->addChild(new SoFaceSet);
+    root->addChild(backFacing);
+    dragger->addTargetNode(backFacing);
+    dragger->translation = SbVec3f(0, 0, 0);  // the head not hidden by the rotator ball
+    dragger->rotation = SbRotation();
+    on = pixelOf(SbVec3f(0, 0.4f, 0.2f));
+    over = pixelOf(SbVec3f(-3, 2, 0.5f));
+    driver->press(on[0], on[1]);
+    driver->move(over[0], over[1]);
+    driver->release(over[0], over[1]);
+    EXPECT_NEAR(0.5f, dragger->translation.getValue()[2], 1e-3);
+    dragger->rotation.getValue().multVec(SbVec3f(0, 1, 0), up);
+    EXPECT_NEAR(1, up[2], 1e-4);
+    t = dragger->translation.getValue();
 
     // Cleared targets: the head stays where it is.
     dragger->clearTargetNodes();
