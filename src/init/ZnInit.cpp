@@ -3,6 +3,7 @@
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnNote.h>
 
 #include "platform/HardwareProbe.h"
 
@@ -18,6 +19,8 @@ void ZnInit::initClasses()
     // In registration order; each later class joins this list.
     if (ZnArrow::getClassTypeId() == SoType::badType())
         ZnArrow::initClass();
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
     if (SoSFDelayedData::getClassTypeId() == SoType::badType())
         SoSFDelayedData::initClass();
     // The library's own screen-aligned text (never written to files).

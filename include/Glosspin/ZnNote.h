@@ -1,0 +1,173 @@
+#ifndef GLOSSPIN_ZNNOTE_H
+#define GLOSSPIN_ZNNOTE_H
+
+#include <Inventor/SbBox.h>
+#include <Inventor/SbLinear.h>
+#include <Inventor/SbString.h>
+#include <Inventor/fields/SoSFBool.h>
+#include <Inventor/fields/SoSFFloat.h>
+#include <Inventor/fields/SoSFShort.h>
+#include <Inventor/fields/SoSFString.h>
+#include <Inventor/fields/SoSFTime.h>
+#include <Inventor/nodes/SoShape.h>
+
+#include <Glosspin/SoSFDelayedData.h>
+
+class SoAlarmSensor;
+class SoSensor;
+struct dirent;
+typedef struct _WidgetRec *Widget;
+
+// The base of every note: a shape under a marker's note list that
+// carries one piece of media (inline in the scene file or in an external
+// file named by the note) and the playback options stored with it. The
+// kinds add what their media needs; this class owns the data location,
+// the temporary data files and the file form shared by all kinds.
+class ZnNote : public SoShape {
+    SO_NODE_ABSTRACT_HEADER(ZnNote);
+
+  public:
+    // Playback options, in file order.
+    SoSFString author;
+    SoSFTime timestamp;
+    SoSFBool autoPlayable;
+    SoSFShort lifetimeType;     // 0 until closed, 1 for lifetime, 2 media length
+    SoSFFloat lifetime;
+    SoSFShort startNextNote;    // 0 at once, 1 when done, 2 after nextNoteDelay
+    SoSFFloat nextNoteDelay;
+    SoSFString filename;
+    SoSFBool preferInline;
+    SoSFDelayedData mediaData;
+    SoSFShort padByteCount;
+    SoSFShort playerLocationX;
+    SoSFShort playerLocationY;
+    SoSFShort playerWidth;
+    SoSFShort playerHeight;
+    SoSFBool wasImported;
+
+    static void initClass();
+
+    // Icon position, set by the note list.
+    virtual void setOffset(SbVec3f o);
+    virtual void edit();
+    virtual void play(int autoPlay);
+    virtual int isPlaying() const;
+    virtual int isEditing() const;
+    virtual void killPlayer();
+    virtual void killEditor();
+    // Takes the editor's output into the note; non-zero when new data
+    // was taken.
+    virtual int gatherPendingData(int accept) = 0;
+    virtual const char *getDurationMsg();
+    virtual const char *getFileSuffix();
+    virtual int estimateDiskSpaceRequired(int binary);
+    virtual void setDataFilename(const char *name, int ownFile);
+    virtual int getUndoWeight() = 0;
+    virtual void setIconData(int width, int height, char *bits);
+    virtual void setActiveIconData(char *bits);
+    virtual void findMediaLength();
+    virtual void invokeExternalPlayer(int autoPlay);
+    virtual void invokeExternalEditor();
+    virtual void externalPlayerFailed();
+    virtual void externalEditorFailed();
+    virtual int copyDataToExternalFile(int *sameFile);
+    virtual int usingMediaData();
+    virtual void updateStaticProcessId(long pid);
+
+    void select();
+    void deselect();
+    int isSelected() const { return selected; }
+
+    // Data location.
+    const char *getDataFilename() const;
+    int makeDataInline();
+    void setDataExternal(int external);
+    int isDataExternal() const { return dataExternal; }
+    int checkFilename();
+    int checkDataFile(int report);
+    int makeCopyOfNoteDataFile(const char *from, const char *to);
+    int isSameFile();
+    void makeNameRelative(SbString &result, const char *name);
+    void makeNameFullPath(SbString &result, const char *dir);
+    const SbString &getTempDataFileName() const { return tempDataFileName; }
+
+    // First free name "dir/baseNsuffix" (or "baseNsuffix" without a
+    // directory) into out, which holds at least PATH_MAX bytes. Returns 1
+    // when the name is free, 0 when no name could be found.
+    static int buildUniqueFilename(const char *dir, const char *base, const char *suffix,
+                                   char *out);
+    static void setExternalFilePrefix(const char *prefix);
+    static const char *getExternalFilePrefix();
+    static const char *getTempDirName();
+    // Removes the cache files of delayed-read blocks left by processes
+    // that no longer run; an Xt work procedure that runs once.
+    static char cleanUpWorkProc(void *);
+    static int cleanUpWorkProcTest(const struct dirent *entry);
+
+    // Called with (note, 0) when a pending note has new data, or when its
+    // editor ended without any.
+    void (*pendingReadyCallback)(ZnNote *, int);
+    void (*pendingFinishedCallback)(ZnNote *, int);
+    // Called once when an automatic playback of this note ends.
+    void (*playerFinishedCallback)(void *, int);
+    void *playerFinishedCallbackData;
+
+    float mediaLength;
+    int isPendingNote;
+    int playingInSequence;
+
+    static short screenLimits[2];
+    static SbString externalFilePrefix;
+    static SbString tmpDirName;
+    static unsigned long cleanUpWorkProcId;
+    static int newNotesInline;
+    static int alwaysKillPlayers;
+    static int usingLaunchEffect;
+    static int numNotes;
+    static ZnNote *noteToEdit;
+
+  protected:
+    ZnNote();
+    virtual ~ZnNote();
+
+    virtual void GLRender(SoGLRenderAction *action);
+    virtual void handleEvent(SoHandleEventAction *action);
+    virtual void generatePrimitives(SoAction *action);
+    virtual void computeBBox(SoAction *action, SbBox3f &box, SbVec3f &center);
+
+    static void PlayerTimeUpCB(void *data, SoSensor *);
+
+    // Process bookkeeping shared with the players and editors.
+    void killPlayerProcessId();
+    void killEditorProcessId();
+    // A fresh name in the temporary directory for this kind's data.
+    int buildTempName(SbString &name);
+
+    unsigned int lastClickTime;
+    int dataFileIsTemp;
+    int playerPid;
+    int editorPid;
+    int playerMonitorPid;
+    int editorMonitorPid;
+    int supportsExternalData;
+    int dataExternal;
+    int deleteDataFileOnDestroy;
+    int playerPipe[2];
+    int editorPipe[2];
+    int playerLocationSupported;
+    SbString tempDataFileName;
+    SbString resourceFileName;
+    Widget playerWindow;
+    int trackPlayerExit;
+    int usePlayerGeometry;
+    char *currentIconData;
+    short iconWidth, iconHeight;
+    SbVec3f offset;
+    int selected;
+    SoAlarmSensor *playerTimer;
+    unsigned long editorInputId, playerInputId;
+    char *activeIconData, *iconData;
+
+};
+
+#endif

@@ -1,0 +1,222 @@
+#include <Glosspin/ZnNote.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/sensors/SoAlarmSensor.h>
+#include <X11/Intrinsic.h>
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+
+SO_NODE_ABSTRACT_SOURCE(ZnNote);
+
+short ZnNote::screenLimits[2] = {0, 0};
+SbString ZnNote::externalFilePrefix;
+SbString ZnNote::tmpDirName;
+unsigned long ZnNote::cleanUpWorkProcId = 0;
+int ZnNote::newNotesInline = 1;
+int ZnNote::alwaysKillPlayers = 1;
+int ZnNote::usingLaunchEffect = 0;
+int ZnNote::numNotes = 0;
+ZnNote *ZnNote::noteToEdit = NULL;
+
+void ZnNote::initClass()
+{
+    SO__NODE_INIT_ABSTRACT_CLASS(ZnNote, "ZnNote", SoShape);
+}
+
+ZnNote::ZnNote()
+{
+    SO_NODE_CONSTRUCTOR(ZnNote);
+    const char *user = getenv("USER");
+    SO_NODE_ADD_FIELD(author, (user ? user : ""));
+    SO_NODE_ADD_FIELD(timestamp, (SbTime::getTimeOfDay()));
+    SO_NODE_ADD_FIELD(autoPlayable, (TRUE));
+    SO_NODE_ADD_FIELD(lifetimeType, (0));
+    SO_NODE_ADD_FIELD(lifetime, (60.0f));
+    SO_NODE_ADD_FIELD(startNextNote, (1));
+    SO_NODE_ADD_FIELD(nextNoteDelay, (5.0f));
+    SO_NODE_ADD_FIELD(filename, (""));
+    SO_NODE_ADD_FIELD(preferInline, (FALSE));
+    SO_NODE_ADD_FIELD(mediaData, (0));
+    SO_NODE_ADD_FIELD(padByteCount, (0));
+    SO_NODE_ADD_FIELD(playerLocationX, (-1));
+    SO_NODE_ADD_FIELD(playerLocationY, (-1));
+    SO_NODE_ADD_FIELD(playerWidth, (-1));
+    SO_NODE_ADD_FIELD(playerHeight, (-1));
+    SO_NODE_ADD_FIELD(wasImported, (TRUE));
+    // The first note ever takes the screen size and schedules the
+    // clean-up of stale cache files.
+    static int noteConstructed = 0;
+    if (!noteConstructed) {
+        noteConstructed = 1;
+        Widget top = SoXt::getTopLevelWidget();
+        if (top) {
+            Screen *s = DefaultScreenOfDisplay(XtDisplay(top));
+            screenLimits[0] = (short)WidthOfScreen(s);
+            screenLimits[1] = (short)HeightOfScreen(s);
+            cleanUpWorkProcId =
+                XtAppAddWorkProc(SoXt::getAppContext(), cleanUpWorkProc, NULL);
+        }
+    }
+
+    playerTimer = new SoAlarmSensor(PlayerTimeUpCB, this);
+    timestamp = SbTime::getTimeOfDay();
+
+    lastClickTime = 0;
+    dataFileIsTemp = 1;
+    playerPid = editorPid = playerMonitorPid = editorMonitorPid = -1;
+    supportsExternalData = 1;
+    isPendingNote = 0;
+    playingInSequence = 0;
+    deleteDataFileOnDestroy = 1;
+    pendingReadyCallback = NULL;
+    pendingFinishedCallback = NULL;
+    playerFinishedCallback = NULL;
+    playerFinishedCallbackData = NULL;
+    playerPipe[0] = playerPipe[1] = editorPipe[0] = editorPipe[1] = -1;
+    mediaLength = 0;
+    playerLocationSupported = 1;
+    playerWindow = NULL;
+    trackPlayerExit = 1;
+    usePlayerGeometry = 1;
+    currentIconData = activeIconData = iconData = NULL;
+    iconWidth = iconHeight = 0;
+    selected = 0;
+    editorInputId = playerInputId = 0;
+    numNotes++;
+
+    dataExternal = !newNotesInline;
+    mediaData.setFileInfo(SbString(), 0, 0);
+    mediaData.setDefault(dataExternal ? TRUE : FALSE);
+}
+
+ZnNote::~ZnNote()
+{
+    killPlayerProcessId();
+    killEditorProcessId();
+    playerTimer->unschedule();
+    delete playerTimer;
+    if (noteToEdit == this)
+        noteToEdit = NULL;
+    numNotes--;
+    const char *name = getDataFilename();
+    if (deleteDataFileOnDestroy && name)
+        unlink(name);
+}
+
+// Process bookkeeping: the watcher threads of the players and editors
+// come with them; here only what a note at rest needs.
+void ZnNote::killPlayerProcessId()
+{
+    if (playerPid >= 2)
+        kill(playerPid, SIGTERM);
+    playerPid = -1;
+}
+
+void ZnNote::killEditorProcessId()
+{
+    if (editorPid >= 2)
+        kill(editorPid, SIGTERM);
+    editorPid = -1;
+}
+
+void ZnNote::setOffset(SbVec3f o) { offset = o; }
+
+void ZnNote::edit()
+{
+    if (noteToEdit)
+        noteToEdit->killEditor();
+    currentIconData = activeIconData;
+    touch();
+    timestamp = SbTime::getTimeOfDay();
+    const char *user = getenv("USER");
+    author = user ? user : "";
+}
+
+void ZnNote::play(int autoPlay)
+{
+    currentIconData = activeIconData;
+    touch();
+    if (autoPlay) {
+        playingInSequence = 1;
+        if (lifetimeType.getValue() == 1) {
+            playerTimer->setTimeFromNow(SbTime(lifetime.getValue()));
+            playerTimer->schedule();
+        }
+    }
+}
+
+int ZnNote::isPlaying() const { return playerPid >= 2; }
+int ZnNote::isEditing() const { return editorPid >= 2; }
+void ZnNote::killPlayer() { killPlayerProcessId(); }
+void ZnNote::killEditor() { killEditorProcessId(); }
+
+const char *ZnNote::getDurationMsg()
+{
+    return ZnCommon::getResource("duration_generic", "for duration of media");
+}
+
+const char *ZnNote::getFileSuffix() { return ""; }
+void ZnNote::setIconData(int width, int height, char *bits)
+{
+    iconWidth = (short)width;
+    iconHeight = (short)height;
+    iconData = bits;
+    if (!currentIconData)
+        currentIconData = bits;
+}
+void ZnNote::setActiveIconData(char *bits) { activeIconData = bits; }
+void ZnNote::findMediaLength() {}
+void ZnNote::invokeExternalPlayer(int) {}
+void ZnNote::invokeExternalEditor() {}
+void ZnNote::externalPlayerFailed() { ZnCommon::displayError("cannotStartPlayerMsg"); }
+void ZnNote::externalEditorFailed() { ZnCommon::displayError("cannotStartEditorMsg"); }
+int ZnNote::usingMediaData() { return FALSE; }
+void ZnNote::updateStaticProcessId(long) {}
+
+void ZnNote::PlayerTimeUpCB(void *data, SoSensor *)
+{
+    ZnNote *note = (ZnNote *)data;
+    note->killPlayer();
+    if (note->playerFinishedCallback) {
+        void (*cb)(void *, int) = note->playerFinishedCallback;
+        note->playerFinishedCallback = NULL;
+        (*cb)(note->playerFinishedCallbackData, 0);
+    }
+}
+
+void ZnNote::select()
+{
+    selected = 1;
+    touch();
+}
+
+void ZnNote::deselect()
+{
+    selected = 0;
+    touch();
+    killEditor();
+}
+
+// Icons and picking come with the icon drawing; until then a note
+// draws nothing and has no extent.
+void ZnNote::GLRender(SoGLRenderAction *) {}
+void ZnNote::handleEvent(SoHandleEventAction *) {}
+void ZnNote::generatePrimitives(SoAction *) {}
+void ZnNote::computeBBox(SoAction *, SbBox3f &box, SbVec3f &center)
+{
+    box.makeEmpty();
+    center = offset;
+}

@@ -1,0 +1,404 @@
+// Where a note's media bytes live: names of external and temporary data
+// files, the moves between inline and external data, copies, and the
+// clean-up of cache files left behind by other processes.
+#include <Glosspin/ZnNote.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <X11/Intrinsic.h>
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/TempFiles.h"
+
+static const char *const NOTE_BASE = "gsp_note";
+static const char *const CACHE_PREFIX = "_gsp_";
+
+static int isDirectory(const char *path)
+{
+    struct stat st;
+    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+static std::string withoutTrailingSlash(std::string s)
+{
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+int ZnNote::buildUniqueFilename(const char *dir, const char *base, const char *suffix,
+                                char *out)
+{
+    if (!suffix)
+        suffix = "";
+    struct stat st;
+    for (int n = 0; n < INT_MAX; n++) {
+        int len = dir && *dir ? snprintf(out, PATH_MAX, "%s/%s%d%s", dir, base, n, suffix)
+                              : snprintf(out, PATH_MAX, "%s%d%s", base, n, suffix);
+        if (len >= PATH_MAX)
+            return 0;
+        if (lstat(out, &st) != 0)
+            return errno == ENOENT;
+    }
+    return 0;
+}
+
+const char *ZnNote::getTempDirName()
+{
+    if (tmpDirName.getLength() > 0)
+        return tmpDirName.getString();
+    const char *env = getenv("TMPDIR");
+    std::string dir;
+    if (isDirectory(env))
+        dir = withoutTrailingSlash(env);
+    else if (isDirectory("/var/tmp/"))
+        dir = "/var/tmp";
+    else
+        dir = "/tmp";
+    tmpDirName = dir.c_str();
+    return tmpDirName.getString();
+}
+
+void ZnNote::setExternalFilePrefix(const char *prefix)
+{
+    externalFilePrefix = prefix ? prefix : "";
+    if (externalFilePrefix.getLength() > 0)
+        externalFilePrefix += ".";
+}
+
+const char *ZnNote::getExternalFilePrefix()
+{
+    return externalFilePrefix.getLength() > 0 ? externalFilePrefix.getString() : NULL;
+}
+
+int ZnNote::buildTempName(SbString &name)
+{
+    char buf[PATH_MAX];
+    if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
+        return 0;
+    name = buf;
+    return 1;
+}
+
+const char *ZnNote::getDataFilename() const
+{
+    if (filename.getValue().getLength() > 0)
+        return filename.getValue().getString();
+    if (tempDataFileName.getLength() > 0)
+        return tempDataFileName.getString();
+    return NULL;
+}
+
+void ZnNote::makeNameRelative(SbString &result, const char *name)
+{
+    if (dataFileIsTemp || !name)
+        return;
+    const char *slash = strrchr(name, '/');
+    std::string dir = slash ? std::string(name, slash - name) : std::string();
+    std::string base = slash ? slash + 1 : name;
+    if (slash && dir.empty())
+        dir = "/";
+    char cwd[PATH_MAX], canon[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd) || !realpath(dir.empty() ? "." : dir.c_str(), canon)) {
+        result = "";
+        return;
+    }
+    std::string full = canon;
+    if (full != "/")
+        full += "/";
+    full += base;
+    size_t n = strlen(cwd);
+    if (strncmp(full.c_str(), cwd, n) == 0 && (full[n] == '/' || n == 1))
+        full = full.substr(n == 1 ? 1 : n + 1);
+    result = full.c_str();
+}
+
+void ZnNote::makeNameFullPath(SbString &result, const char *dir)
+{
+    const char *name = getDataFilename();
+    if (!name)
+        result = "";
+    else if (name[0] != '/') {
+        result = dir;
+        result += "/";
+        result += name;
+    } else
+        result = name;
+}
+
+// filename = the relative form of name, or name itself.
+static void setRelative(ZnNote *note, const char *name)
+{
+    SbString rel;
+    note->makeNameRelative(rel, name);
+    note->filename = rel.getLength() > 0 ? rel : SbString(name);
+}
+
+void ZnNote::setDataFilename(const char *name, int ownFile)
+{
+    dataFileIsTemp = 0;
+    if (dataExternal) {
+        setRelative(this, name);
+        tempDataFileName = "";
+    } else {
+        tempDataFileName = name;
+        if (usingMediaData())
+            mediaData.setDefault(FALSE);
+    }
+    if (!ownFile)
+        deleteDataFileOnDestroy = 0;
+}
+
+void ZnNote::setDataExternal(int external)
+{
+    if ((external != 0) == (dataExternal != 0))
+        return;
+    dataExternal = external != 0;
+    if (dataExternal) {
+        tempDataFileName = "";
+        mediaData.setFileInfo(SbString(), 0, 0);
+        mediaData.setDefault(TRUE);
+        mediaData.clearFileIndex();
+    } else {
+        tempDataFileName = filename.getValue();
+        filename = "";
+        filename.setDefault(TRUE);
+        if (usingMediaData())
+            mediaData.setDefault(FALSE);
+    }
+}
+
+int ZnNote::makeDataInline()
+{
+    setDataExternal(0);
+    return 1;
+}
+
+int ZnNote::checkFilename()
+{
+    char buf[PATH_MAX];
+    if (dataExternal) {
+        if (filename.getValue().getLength() > 0)
+            return 1;
+        const char *prefix = getExternalFilePrefix();
+        int ok = prefix ? buildUniqueFilename("", prefix, getFileSuffix(), buf)
+                        : buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf);
+        if (!ok) {
+            ZnCommon::displayError("cannotCreateNoteMsg");
+            return 0;
+        }
+        dataFileIsTemp = prefix ? 0 : 1;
+        setRelative(this, buf);
+        return 1;
+    }
+    if (tempDataFileName.getLength() > 0 && (!wasImported.getValue() || dataFileIsTemp))
+        return 1;
+    if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf)) {
+        ZnCommon::displayError("cannotCreateTempNoteMsg");
+        return 0;
+    }
+    dataFileIsTemp = 1;
+    tempDataFileName = buf;
+    deleteDataFileOnDestroy = 1;
+    return 1;
+}
+
+int ZnNote::checkDataFile(int report)
+{
+    const char *name = getDataFilename();
+    if (name && access(name, R_OK) == 0)
+        return 1;
+    if (report)
+        ZnCommon::displayError("cannotOpenNoteMsg", "fileNotReadableMsg", NULL, name ? name : "");
+    return 0;
+}
+
+int ZnNote::isSameFile()
+{
+    const char *name = getDataFilename();
+    const SbString &src = mediaData.getFileName();
+    struct stat a, b;
+    if (!name || src.getLength() == 0 || stat(name, &a) != 0 || stat(src.getString(), &b) != 0)
+        return 0;
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+}
+
+// Maps the first size bytes of fd read-only; NULL on failure. An empty
+// source maps nothing and is not a failure.
+static void *mapSource(int fd, size_t size, int &failed)
+{
+    failed = 0;
+    if (size == 0)
+        return NULL;
+    void *p = mmap(NULL, size, PROT_READ, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) {
+        failed = 1;
+        return NULL;
+    }
+    return p;
+}
+
+static int writeAll(int fd, const char *p, size_t n)
+{
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return 0;
+        p += w;
+        n -= (size_t)w;
+    }
+    return 1;
+}
+
+int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
+{
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (in < 0 || fstat(in, &st) != 0) {
+        if (in >= 0)
+            close(in);
+        ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
+        return 0;
+    }
+    int failed;
+    void *map = mapSource(in, (size_t)st.st_size, failed);
+    if (failed) {
+        close(in);
+        ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
+        return 0;
+    }
+    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        if (map)
+            munmap(map, (size_t)st.st_size);
+        close(in);
+        ZnCommon::displayError("cannotCreateTempFileMsg");
+        return 0;
+    }
+    int ok = writeAll(out, (const char *)map, (size_t)st.st_size);
+    if (map)
+        munmap(map, (size_t)st.st_size);
+    close(in);
+    if (close(out) != 0)
+        ok = 0;
+    return ok;
+}
+
+int ZnNote::copyDataToExternalFile(int *sameFile)
+{
+    if (!supportsExternalData || !usingMediaData())
+        return 0;
+    if (sameFile) {
+        *sameFile = isSameFile();
+        if (*sameFile)
+            return 0;
+    }
+    const char *dest = getDataFilename();
+    if (!dest)
+        return 0;
+    long length = mediaData.getDataSize();
+    if (mediaData.isBinary())
+        length -= padByteCount.getValue();
+    if (length < 0)
+        length = 0;
+    size_t offset = (size_t)mediaData.getFileOffset();
+    int fd = mediaData.getFD(), opened = 0;
+    if (fd < 0 && mediaData.getFileName().getLength() > 0) {
+        fd = open(mediaData.getFileName().getString(), O_RDONLY | O_CLOEXEC);
+        opened = fd >= 0;
+    }
+    if (fd < 0 && mediaData.getDataSize() > 0) {
+        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL,
+                               mediaData.getFileName().getString());
+        return 0;
+    }
+    size_t mapped = offset + (size_t)mediaData.getDataSize();
+    int failed = 0;
+    char *map = fd >= 0 ? (char *)mapSource(fd, mapped, failed) : NULL;
+    if (failed) {
+        if (opened)
+            close(fd);
+        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL,
+                               mediaData.getFileName().getString());
+        return 0;
+    }
+    int out = open(dest, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        ZnCommon::displayError("cannotCreateTempFileMsg");
+        if (map)
+            munmap(map, mapped);
+        if (opened)
+            close(fd);
+        return 0;
+    }
+    int ok = 1;
+    if (map && length > 0)
+        ok = mediaData.isBinary()
+                 ? mediaData.writeBinaryToBinary(map + offset, NULL, out, length)
+                 : mediaData.writeAsciiToBinary(map + offset, NULL, out, mediaData.getDataSize(),
+                                                padByteCount.getValue());
+    if (map)
+        munmap(map, mapped);
+    if (opened)
+        close(fd);
+    if (close(out) != 0)
+        ok = 0;
+    return ok;
+}
+
+int ZnNote::estimateDiskSpaceRequired(int binary)
+{
+    long size = 0;
+    struct stat st;
+    if (dataExternal)
+        size = filename.getValue().getLength();
+    else if (usingMediaData()) {
+        if (tempDataFileName.getLength() > 0 && stat(tempDataFileName.getString(), &st) == 0)
+            size = (long)st.st_size;
+        else
+            size = mediaData.getDataSize();
+    }
+    return binary ? (int)(size + 200) : (int)(11 * ((size + 3) / 4) + 300);
+}
+
+int ZnNote::cleanUpWorkProcTest(const struct dirent *entry)
+{
+    return strncmp(entry->d_name, CACHE_PREFIX, 5) == 0;
+}
+
+char ZnNote::cleanUpWorkProc(void *)
+{
+    std::string dir = GspTempFiles::systemTempDir();
+    struct dirent **list = NULL;
+    int n = scandir(dir.c_str(), &list, cleanUpWorkProcTest, NULL);
+    uid_t me = getuid();
+    for (int i = 0; i < n; i++) {
+        int pid;
+        if (sscanf(list[i]->d_name, "_gsp_%d", &pid) == 1 && pid > 0) {
+            char proc[64];
+            snprintf(proc, sizeof proc, "/proc/%d", pid);
+            std::string path = dir + "/" + list[i]->d_name;
+            struct stat st;
+            if (access(proc, F_OK) != 0 && lstat(path.c_str(), &st) == 0 &&
+                S_ISREG(st.st_mode) && st.st_uid == me)
+                unlink(path.c_str());
+        }
+        free(list[i]);
+    }
+    free(list);
+    cleanUpWorkProcId = 0;  // returning True removes the work procedure
+    return True;
+}

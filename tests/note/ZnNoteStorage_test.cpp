@@ -1,0 +1,243 @@
+// Where a note keeps its data: defaults of a new note, file names built
+// for temporary and prefixed data files, relative names, copies that
+// leave no old bytes, destruction that removes only unsaved files, and
+// the clean-up of cache files left by dead processes.
+#include <gtest/gtest.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <Glosspin/ZnNote.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/fields/SoFieldData.h>
+
+#include "support/TempDir.h"
+
+namespace {
+
+// The smallest concrete note whose media lives in mediaData.
+class StoredNote : public ZnNote {
+    SO_NODE_HEADER(StoredNote);
+
+  public:
+    static void initClass() { SO_NODE_INIT_CLASS(StoredNote, ZnNote, "ZnNote"); }
+    StoredNote() { SO_NODE_CONSTRUCTOR(StoredNote); }
+    int gatherPendingData(int) override { return 0; }
+    int getUndoWeight() override { return 1; }
+    const char *getFileSuffix() override { return ".dat"; }
+    int usingMediaData() override { return TRUE; }
+    const SoFieldData *fields() const { return getFieldData(); }
+    int &fileIsTemp() { return dataFileIsTemp; }
+    int &deleteOnDestroy() { return deleteDataFileOnDestroy; }
+
+  private:
+    ~StoredNote() override {}
+};
+SO_NODE_SOURCE(StoredNote);
+
+bool exists(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+class NoteStorageTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        SoDB::init();
+        SoSFDelayedData::initClass();
+        if (ZnNote::getClassTypeId() == SoType::badType()) {
+            ZnNote::initClass();
+            StoredNote::initClass();
+        }
+        ZnNote::tmpDirName = "";
+        ZnNote::setExternalFilePrefix("");
+        ZnNote::newNotesInline = 1;
+        getcwd(oldCwd, sizeof oldCwd);
+    }
+    void TearDown() override
+    {
+        chdir(oldCwd);
+        ZnNote::tmpDirName = "";
+    }
+    char oldCwd[PATH_MAX];
+    TempDir tmp;
+};
+
+}
+
+TEST_F(NoteStorageTest, NewNoteFieldsInFileOrderWithTheirDefaults)
+{
+    setenv("USER", "ann", 1);
+    int before = ZnNote::numNotes;
+    StoredNote *note = new StoredNote;
+    note->ref();
+    EXPECT_EQ(before + 1, ZnNote::numNotes);
+    const char *order[] = {"author", "timestamp", "autoPlayable", "lifetimeType",
+                           "lifetime", "startNextNote", "nextNoteDelay", "filename",
+                           "preferInline", "mediaData", "padByteCount", "playerLocationX",
+                           "playerLocationY", "playerWidth", "playerHeight", "wasImported"};
+    const SoFieldData *fd = note->fields();
+    ASSERT_EQ(16, fd->getNumFields());
+    for (int i = 0; i < 16; i++)
+        EXPECT_STREQ(order[i], fd->getFieldName(i).getString());
+    EXPECT_EQ(SbString("ann"), note->author.getValue());
+    EXPECT_NEAR(SbTime::getTimeOfDay().getValue(), note->timestamp.getValue().getValue(), 5);
+    EXPECT_FLOAT_EQ(60, note->lifetime.getValue());
+    EXPECT_EQ(1, note->startNextNote.getValue());
+    EXPECT_EQ(-1, note->playerWidth.getValue());
+    EXPECT_TRUE(note->wasImported.getValue());
+    EXPECT_FALSE(note->isDataExternal());
+    EXPECT_EQ(NULL, note->getDataFilename());
+    note->unref();
+    EXPECT_EQ(before, ZnNote::numNotes);
+
+    ZnNote::newNotesInline = 0;
+    note = new StoredNote;
+    note->ref();
+    EXPECT_TRUE(note->isDataExternal());
+    EXPECT_TRUE(note->mediaData.isDefault());
+    note->unref();
+}
+
+TEST_F(NoteStorageTest, UniqueNamesTempDirectoryAndPrefixes)
+{
+    char name[PATH_MAX];
+    TempDir::writeFile(tmp.file("gsp_note0.dat"), "x");
+    ASSERT_EQ(1, ZnNote::buildUniqueFilename(tmp.path().c_str(), "gsp_note", ".dat", name));
+    EXPECT_EQ(tmp.file("gsp_note1.dat"), name);
+    chdir(tmp.path().c_str());
+    ASSERT_EQ(1, ZnNote::buildUniqueFilename("", "gsp_note", ".dat", name));
+    EXPECT_STREQ("gsp_note1.dat", name);
+    // A dangling symbolic link takes its name too.
+    symlink("/nonexistent/target", "gsp_note1.dat");
+    ASSERT_EQ(1, ZnNote::buildUniqueFilename(NULL, "gsp_note", ".dat", name));
+    EXPECT_STREQ("gsp_note2.dat", name);
+
+    // TMPDIR is taken without its trailing slash, and remembered.
+    setenv("TMPDIR", (tmp.path() + "//").c_str(), 1);
+    EXPECT_EQ(tmp.path(), ZnNote::getTempDirName());
+    setenv("TMPDIR", tmp.file("gsp_note0.dat").c_str(), 1);
+    EXPECT_EQ(tmp.path(), ZnNote::getTempDirName());
+    ZnNote::tmpDirName = "";
+    EXPECT_STREQ("/var/tmp", ZnNote::getTempDirName());  // a plain file is no directory
+
+    ZnNote::setExternalFilePrefix("scene");
+    EXPECT_STREQ("scene.", ZnNote::getExternalFilePrefix());
+    StoredNote *note = new StoredNote;
+    note->ref();
+    note->setDataExternal(1);
+    ASSERT_EQ(1, note->checkFilename());
+    EXPECT_EQ(SbString("scene.0.dat"), note->filename.getValue());
+    EXPECT_EQ(0, note->fileIsTemp());
+    ZnNote::setExternalFilePrefix("");
+    EXPECT_EQ(NULL, ZnNote::getExternalFilePrefix());
+    note->unref();
+}
+
+TEST_F(NoteStorageTest, RelativeAndFullNames)
+{
+    mkdir(tmp.file("media").c_str(), 0700);
+    chdir(tmp.path().c_str());
+    StoredNote *note = new StoredNote;
+    note->ref();
+    note->fileIsTemp() = 0;
+    SbString rel;
+    note->makeNameRelative(rel, (tmp.path() + "/media/../media/a.dat").c_str());
+    EXPECT_EQ(SbString("media/a.dat"), rel);
+    note->makeNameRelative(rel, "media/b.dat");
+    EXPECT_EQ(SbString("media/b.dat"), rel);
+    char canon[PATH_MAX];
+    realpath("/usr/include/..", canon);
+    note->makeNameRelative(rel, "/usr/include/../c.dat");
+    EXPECT_EQ(std::string(canon) + "/c.dat", rel.getString());
+    note->makeNameRelative(rel, "/no/such/dir/c.dat");
+    EXPECT_EQ(SbString(""), rel);
+    note->fileIsTemp() = 1;
+    rel = "unchanged";
+    note->makeNameRelative(rel, "media/b.dat");
+    EXPECT_EQ(SbString("unchanged"), rel);
+
+    SbString full;
+    note->makeNameFullPath(full, "/base");
+    EXPECT_EQ(SbString(""), full);
+    note->setDataExternal(1);
+    note->filename = "media/a.dat";
+    note->makeNameFullPath(full, "/base");
+    EXPECT_EQ(SbString("/base/media/a.dat"), full);
+    note->filename = "/abs/a.dat";
+    note->makeNameFullPath(full, "/base");
+    EXPECT_EQ(SbString("/abs/a.dat"), full);
+    note->deleteOnDestroy() = 0;
+    note->unref();
+}
+
+TEST_F(NoteStorageTest, SwitchingPlacesCopiesAndDestruction)
+{
+    StoredNote *note = new StoredNote;
+    note->ref();
+    ASSERT_EQ(1, note->checkFilename());  // a fresh temporary data file
+    std::string temp = note->getTempDataFileName().getString();
+    EXPECT_EQ(0u, temp.find(tmp.path() + "/gsp_note"));
+    EXPECT_EQ(".dat", temp.substr(temp.size() - 4));
+
+    // Copies replace the destination's bytes entirely.
+    TempDir::writeFile(tmp.file("src"), "short");
+    TempDir::writeFile(temp, "much longer old content");
+    ASSERT_EQ(1, note->makeCopyOfNoteDataFile(tmp.file("src").c_str(), temp.c_str()));
+    EXPECT_EQ("short", TempDir::readFile(temp));
+    EXPECT_EQ(0, note->makeCopyOfNoteDataFile(tmp.file("missing").c_str(), temp.c_str()));
+    EXPECT_EQ(1, note->checkDataFile(0));
+
+    EXPECT_EQ(5 + 200, note->estimateDiskSpaceRequired(1));
+    EXPECT_EQ(11 * 2 + 300, note->estimateDiskSpaceRequired(0));
+
+    // To external (the caller names the file) and back: the file name
+    // becomes the temporary data file again.
+    note->setDataExternal(1);
+    EXPECT_EQ(NULL, note->getDataFilename());
+    EXPECT_TRUE(note->mediaData.isDefault());
+    note->filename = temp.c_str();
+    EXPECT_EQ((int)temp.size() + 200, note->estimateDiskSpaceRequired(1));
+    note->makeDataInline();
+    EXPECT_EQ(SbString(temp.c_str()), note->getTempDataFileName());
+    EXPECT_EQ(0, note->filename.getValue().getLength());
+    EXPECT_FALSE(note->mediaData.isDefault());
+    note->unref();
+    EXPECT_FALSE(exists(temp));
+
+    // A file the note does not own stays.
+    note = new StoredNote;
+    note->ref();
+    note->setDataFilename(tmp.file("src").c_str(), 0);
+    EXPECT_EQ(tmp.file("src"), note->getDataFilename());
+    EXPECT_EQ(1, note->checkDataFile(1));
+    note->unref();
+    EXPECT_TRUE(exists(tmp.file("src")));
+}
+
+TEST_F(NoteStorageTest, CleanUpRemovesOnlyDeadProcessesRegularFiles)
+{
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    int status;
+    waitpid(child, &status, 0);  // now a process id nobody uses
+    std::string dead = tmp.file("_gsp_" + std::to_string(child) + "_0");
+    std::string mine = tmp.file("_gsp_" + std::to_string(getpid()) + "_0");
+    std::string link = tmp.file("_gsp_" + std::to_string(child) + "_link");
+    std::string other = tmp.file("gsp_" + std::to_string(child) + "_0");
+    TempDir::writeFile(dead, "a");
+    TempDir::writeFile(mine, "b");
+    TempDir::writeFile(other, "c");
+    symlink(other.c_str(), link.c_str());
+    EXPECT_TRUE(ZnNote::cleanUpWorkProc(NULL));
+    EXPECT_FALSE(exists(dead));
+    EXPECT_TRUE(exists(mine));
+    EXPECT_TRUE(exists(other));
+    EXPECT_TRUE(exists(link));
+}
