@@ -80,6 +80,7 @@ class ZnNote : public SoShape {
 
     // Data location.
     const char *getDataFilename() const;
+    int makeDataExternal(const char *name, int ownFile);
     int makeDataInline();
     void setDataExternal(int external);
     int isDataExternal() const { return dataExternal; }
@@ -130,11 +131,14 @@ class ZnNote : public SoShape {
     ZnNote();
     virtual ~ZnNote();
 
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
     virtual void GLRender(SoGLRenderAction *action);
     virtual void handleEvent(SoHandleEventAction *action);
+    virtual void write(SoWriteAction *action);
     virtual void generatePrimitives(SoAction *action);
     virtual void computeBBox(SoAction *action, SbBox3f &box, SbVec3f &center);
 
+    static void dataWriteCB(const SoSFDelayedData *field, SoOutput *out);
     static void PlayerTimeUpCB(void *data, SoSensor *);
 
     // Process bookkeeping shared with the players and editors.
@@ -142,6 +146,12 @@ class ZnNote : public SoShape {
     void killEditorProcessId();
     // A fresh name in the temporary directory for this kind's data.
     int buildTempName(SbString &name);
+    // Size in bytes of the inline media block (its temporary data file
+    // when there is one).
+    long mediaBlockSize() const;
+    // The media length with "%.1f" put into the resource key's format, or
+    // into fallback, in a buffer of the caller's.
+    const char *formatDuration(char *buf, int size, const char *key, const char *fallback) const;
 
     unsigned int lastClickTime;
     int dataFileIsTemp;
@@ -167,6 +177,22 @@ class ZnNote : public SoShape {
     SoAlarmSensor *playerTimer;
     unsigned long editorInputId, playerInputId;
     char *activeIconData, *iconData;
+
+  private:
+    // mediaData points at a raw file of exact length (a temporary data
+    // file) rather than at a block in a scene file.
+    int mediaIsRaw;
+
+    void pointMediaDataAt(const char *file);
+    int moveDataFile(const SbString &target, int hadTemp);
+    int hasInlineData() const;
+    int copyForPaste(SbString &fresh, int inTempDir);
+    void readPastedInline();
+    int readExternal(int fromFile);
+    void readInline();
+    void prepareCopy();
+    void saveBeforeOverwrite(SoOutput *out);
+    void writeInlineBlock(SoOutput *out);
 
 };
 

@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 
 SO_NODE_ABSTRACT_SOURCE(ZnNote);
 
@@ -97,7 +99,9 @@ ZnNote::ZnNote()
     editorInputId = playerInputId = 0;
     numNotes++;
 
+    mediaIsRaw = 0;
     dataExternal = !newNotesInline;
+    mediaData.setWriteCB(dataWriteCB);
     mediaData.setFileInfo(SbString(), 0, 0);
     mediaData.setDefault(dataExternal ? TRUE : FALSE);
 }
@@ -166,6 +170,33 @@ void ZnNote::killEditor() { killEditorProcessId(); }
 const char *ZnNote::getDurationMsg()
 {
     return ZnCommon::getResource("duration_generic", "for duration of media");
+}
+
+const char *ZnNote::formatDuration(char *buf, int size, const char *key,
+                                   const char *fallback) const
+{
+    char number[32];
+    snprintf(number, sizeof number, "%.1f", mediaLength);
+    const char *format = ZnCommon::getResource(key, fallback);
+    // The format comes from the resource database: only "%s" is expanded.
+    std::string out;
+    for (const char *p = format; *p; p++) {
+        if (p[0] == '%' && p[1] == 's') {
+            out += number;
+            p++;
+        } else
+            out += *p;
+    }
+    snprintf(buf, (size_t)size, "%s", out.c_str());
+    return buf;
+}
+
+long ZnNote::mediaBlockSize() const
+{
+    struct stat st;
+    if (tempDataFileName.getLength() > 0 && stat(tempDataFileName.getString(), &st) == 0)
+        return (long)st.st_size;
+    return mediaData.getDataSize();
 }
 
 const char *ZnNote::getFileSuffix() { return ""; }

@@ -310,7 +310,7 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     if (!dest)
         return 0;
     long length = mediaData.getDataSize();
-    if (mediaData.isBinary())
+    if (mediaData.isBinary() && !mediaIsRaw)
         length -= padByteCount.getValue();
     if (length < 0)
         length = 0;
@@ -357,6 +357,88 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     if (close(out) != 0)
         ok = 0;
     return ok;
+}
+
+int ZnNote::makeDataExternal(const char *name, int ownFile)
+{
+    if (!supportsExternalData)
+        return 0;
+    int hadTemp = tempDataFileName.getLength() > 0;
+    const char *prefix = getExternalFilePrefix();
+    char buf[PATH_MAX];
+    SbString target;
+    if (name) {
+        target = name;
+        dataFileIsTemp = 0;
+    } else if (prefix) {
+        if (!deleteDataFileOnDestroy && hadTemp)
+            target = tempDataFileName;
+        else {
+            if (!buildUniqueFilename("", prefix, getFileSuffix(), buf))
+                return 0;
+            target = buf;
+            dataFileIsTemp = 0;
+        }
+    } else if (hadTemp)
+        target = tempDataFileName;
+    else {
+        if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
+            return 0;
+        target = buf;
+        dataFileIsTemp = 1;
+    }
+
+    if (!dataExternal && !hadTemp) {
+        // The bytes are only in mediaData: extract them.
+        setRelative(this, target.getString());
+        int same = 0;
+        if (!copyDataToExternalFile(&same) && !same) {
+            filename = "";
+            return 0;
+        }
+    } else if (!moveDataFile(target, hadTemp))
+        return 0;
+
+    setDataExternal(1);
+    if (name) {
+        wasImported = FALSE;
+        deleteDataFileOnDestroy = ownFile;
+    }
+    return 1;
+}
+
+// The data is in a file already: rename it to target, or copy it when it
+// is the user's own file or lies on another file system.
+int ZnNote::moveDataFile(const SbString &target, int hadTemp)
+{
+    SbString old = getDataFilename();
+    if (hadTemp && usingMediaData())
+        pointMediaDataAt(tempDataFileName.getString());
+    setRelative(this, target.getString());
+    if (old == filename.getValue())
+        return 1;
+    struct stat a, b;
+    int sameInode = stat(old.getString(), &a) == 0 && stat(target.getString(), &b) == 0 &&
+                    a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+    if (!deleteDataFileOnDestroy && wasImported.getValue()) {
+        pointMediaDataAt(old.getString());
+        return copyDataToExternalFile(NULL) || sameInode;
+    }
+    if (rename(old.getString(), target.getString()) == 0)
+        return 1;
+    int err = errno;
+    if (err == EXDEV) {
+        if (copyDataToExternalFile(NULL)) {
+            unlink(old.getString());
+            return 1;
+        }
+        return sameInode;
+    }
+    ZnCommon::displayError(err == ENOENT ? "cannotRenameNoteMsg" : "renamingErrorMsg",
+                           err == ENOENT ? "fileNonexistentMsg" : "renamingErrorMsgPart2", NULL,
+                           old.getString());
+    filename = old;
+    return 0;
 }
 
 int ZnNote::estimateDiskSpaceRequired(int binary)

@@ -1,0 +1,29 @@
+#ifndef GLOSSPIN_ZNSOUNDNOTE_H
+#define GLOSSPIN_ZNSOUNDNOTE_H
+
+#include <Glosspin/ZnNote.h>
+
+// A note that carries an audio recording; its bytes are the note's media
+// data.
+class ZnSoundNote : public ZnNote {
+    SO_NODE_HEADER(ZnSoundNote);
+
+  public:
+    static void initClass();
+    ZnSoundNote();
+
+    int gatherPendingData(int accept) override;
+    const char *getDurationMsg() override;
+    const char *getFileSuffix() override;
+    int getUndoWeight() override;
+    int usingMediaData() override;
+
+    static const char *fileSuffix;
+    // Set by the hardware probe when the library registers its classes.
+    static int hasAudioHW;
+
+  protected:
+    ~ZnSoundNote() override;
+};
+
+#endif

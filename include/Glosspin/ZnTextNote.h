@@ -1,0 +1,55 @@
+#ifndef GLOSSPIN_ZNTEXTNOTE_H
+#define GLOSSPIN_ZNTEXTNOTE_H
+
+#include <Inventor/fields/SoMFString.h>
+
+#include <Glosspin/ZnNote.h>
+
+// A note that carries a block of plain text. Inline text lives in the
+// note's own textData field, cut into pieces the file format can hold;
+// external text is a plain text file and textData one empty string.
+class ZnTextNote : public ZnNote {
+    SO_NODE_HEADER(ZnTextNote);
+
+  public:
+    SoMFString textData;
+
+    static void initClass();
+    ZnTextNote();
+
+    int gatherPendingData(int accept) override;
+    const char *getFileSuffix() override;
+    int estimateDiskSpaceRequired(int binary) override;
+    void setDataFilename(const char *name, int ownFile) override;
+    int getUndoWeight() override;
+    int copyDataToExternalFile(int *sameFile) override;
+
+    // The text as last loaded or edited (the local data).
+    const SbString &getText() const { return text; }
+    void loadFromFile();
+    void loadFromString(const char *s);
+    void loadFromField();
+    void findDialogSize(const char *s);
+    void setFieldFromString(const char *s);
+    // Loads the local text from the field or the data file unless it is
+    // loaded already; 0 when the external file cannot be read.
+    int updateLocalData();
+    // Writes the local text to the data file.
+    int blastDataToExternalFile();
+
+    static const char *fileSuffix;
+
+  protected:
+    ~ZnTextNote() override;
+
+    SbBool readInstance(SoInput *in, unsigned short flags) override;
+    void write(SoWriteAction *action) override;
+
+    SbString text;
+    Widget textWidget;
+    SbBool editing;
+    int rows, columns;
+    short savedX, savedY, savedWidth, savedHeight;
+};
+
+#endif

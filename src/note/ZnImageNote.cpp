@@ -1,0 +1,32 @@
+#include <Glosspin/ZnImageNote.h>
+
+SO_NODE_SOURCE(ZnImageNote);
+
+const char *ZnImageNote::fileSuffix = ".rgb";
+
+void ZnImageNote::initClass()
+{
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
+    SO__NODE_INIT_CLASS(ZnImageNote, "ZnImageNote", ZnNote);
+}
+
+ZnImageNote::ZnImageNote()
+{
+    SO_NODE_CONSTRUCTOR(ZnImageNote);
+    startNextNote = 2;
+    nextNoteDelay = 5.0f;
+    usePlayerGeometry = 0;
+}
+
+ZnImageNote::~ZnImageNote() {}
+
+// New data counts when the editor left a readable file.
+int ZnImageNote::gatherPendingData(int)
+{
+    return checkDataFile(FALSE);
+}
+
+const char *ZnImageNote::getFileSuffix() { return fileSuffix; }
+int ZnImageNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
+int ZnImageNote::usingMediaData() { return 1; }

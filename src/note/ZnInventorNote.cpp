@@ -1,0 +1,36 @@
+#include <Glosspin/ZnInventorNote.h>
+
+SO_NODE_SOURCE(ZnInventorNote);
+
+const char *ZnInventorNote::fileSuffix = ".iv";
+
+void ZnInventorNote::initClass()
+{
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
+    SO__NODE_INIT_CLASS(ZnInventorNote, "ZnInventorNote", ZnNote);
+}
+
+ZnInventorNote::ZnInventorNote()
+{
+    SO_NODE_CONSTRUCTOR(ZnInventorNote);
+    SO_NODE_ADD_FIELD(sceneGraph, (NULL));
+    SO_NODE_ADD_FIELD(externalNoteDirName, (""));
+    startNextNote = 2;
+    nextNoteDelay = 5.0f;
+    usePlayerGeometry = 0;
+}
+
+ZnInventorNote::~ZnInventorNote() {}
+
+int ZnInventorNote::gatherPendingData(int) { return 0; }
+const char *ZnInventorNote::getFileSuffix() { return fileSuffix; }
+int ZnInventorNote::getUndoWeight() { return 1000 + (int)(mediaBlockSize() / 1000); }
+int ZnInventorNote::usingMediaData() { return 1; }
+
+void ZnInventorNote::setExternalNoteDirName(const char *dirName)
+{
+    SbString rel;
+    makeNameRelative(rel, dirName);
+    externalNoteDirName = rel.getLength() > 0 ? rel : SbString(dirName ? dirName : "");
+}

@@ -1,0 +1,40 @@
+#include <Glosspin/ZnMovieNote.h>
+
+SO_NODE_SOURCE(ZnMovieNote);
+
+const char *ZnMovieNote::fileSuffix = ".mv";
+int ZnMovieNote::hasVideoHW = 0;
+
+void ZnMovieNote::initClass()
+{
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
+    SO__NODE_INIT_CLASS(ZnMovieNote, "ZnMovieNote", ZnNote);
+}
+
+ZnMovieNote::ZnMovieNote()
+{
+    SO_NODE_CONSTRUCTOR(ZnMovieNote);
+    lifetimeType = 2;
+    startNextNote = 1;
+    playerLocationSupported = 2;
+    usePlayerGeometry = 0;
+}
+
+ZnMovieNote::~ZnMovieNote() {}
+
+// New data counts when the editor left a readable file.
+int ZnMovieNote::gatherPendingData(int)
+{
+    return checkDataFile(FALSE);
+}
+
+const char *ZnMovieNote::getDurationMsg()
+{
+    static char msg[256];
+    return formatDuration(msg, sizeof msg, "duration_movie", "for duration of movie (%s sec)");
+}
+
+const char *ZnMovieNote::getFileSuffix() { return fileSuffix; }
+int ZnMovieNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
+int ZnMovieNote::usingMediaData() { return 1; }

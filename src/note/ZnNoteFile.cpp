@@ -1,0 +1,339 @@
+// A note's file form: reading and writing its fields, the memory-buffer
+// copy path that hands a copy a file name instead of the bytes, and the
+// write callback that puts the media block into the scene file.
+#include <Glosspin/ZnNote.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/fields/SoFieldData.h>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+static long fileSize(const char *name)
+{
+    struct stat st;
+    return name && stat(name, &st) == 0 ? (long)st.st_size : -1;
+}
+
+void ZnNote::pointMediaDataAt(const char *file)
+{
+    long size = fileSize(file);
+    mediaData.setFileInfo(file, 0, size < 0 ? 0 : (int)size);
+    mediaIsRaw = 1;
+}
+
+int ZnNote::hasInlineData() const
+{
+    return tempDataFileName.getLength() > 0 || mediaData.getFileName().getLength() > 0 ||
+           mediaData.getDataSize() > 0;
+}
+
+// Names a fresh file for a pasted note's data (in the temporary directory,
+// or by the external prefix) and copies the note's file into it.
+// Returns 0 when no name could be found; on a failed copy the name is
+// left empty.
+int ZnNote::copyForPaste(SbString &fresh, int inTempDir)
+{
+    char buf[PATH_MAX];
+    const char *prefix = getExternalFilePrefix();
+    int ok = !inTempDir && prefix
+                 ? buildUniqueFilename("", prefix, getFileSuffix(), buf)
+                 : buildUniqueFilename(getTempDirName(), "gsp_note", getFileSuffix(), buf);
+    if (!ok)
+        return 0;
+    dataFileIsTemp = inTempDir || !prefix;
+    fresh = buf;
+    if (!makeCopyOfNoteDataFile(filename.getValue().getString(), buf)) {
+        ZnCommon::displayError("cannotCopyNoteMsg", "copyToTempFailedMsg");
+        unlink(buf);
+        fresh = "";
+    }
+    return 1;
+}
+
+SbBool ZnNote::readInstance(SoInput *in, unsigned short flags)
+{
+    mediaIsRaw = 0;
+    if (!SoShape::readInstance(in, flags))
+        return FALSE;
+    if (in->isBinary()) {
+        int children;
+        if (!in->read(children))
+            return FALSE;
+    }
+    int fromFile = in->getCurFile() != NULL;
+    if (!fromFile && preferInline.getValue()) {
+        SbString fresh;
+        preferInline = FALSE;
+        preferInline.setDefault(TRUE);
+        if (!copyForPaste(fresh, 1))
+            return FALSE;
+        wasImported = FALSE;
+        deleteDataFileOnDestroy = 1;
+        dataExternal = 1;
+        filename = fresh;
+        setDataExternal(0);
+        if (usingMediaData() && fresh.getLength() > 0 && fileSize(fresh.getString()) >= 0)
+            pointMediaDataAt(fresh.getString());
+        return TRUE;
+    }
+    if (filename.getValue().getLength() > 0)
+        return readExternal(fromFile);
+    readInline();
+    return TRUE;
+}
+
+int ZnNote::readExternal(int fromFile)
+{
+    mediaData.setFileInfo(SbString(), 0, 0);
+    mediaData.clearFileIndex();
+    mediaData.setDefault(TRUE);
+    dataExternal = 1;
+    tempDataFileName = "";
+    if (fromFile || wasImported.getValue()) {
+        if (!fromFile) {
+            SbString rel;
+            makeNameRelative(rel, filename.getValue().getString());
+            if (rel.getLength() > 0)
+                filename = rel;
+        }
+        dataFileIsTemp = 0;
+        deleteDataFileOnDestroy = 0;
+        return TRUE;
+    }
+    // A copy of a note whose file belongs to the original: the copy gets
+    // a file of its own.
+    SbString fresh;
+    if (!copyForPaste(fresh, 0))
+        return FALSE;
+    deleteDataFileOnDestroy = 1;
+    if (fresh.getLength() > 0) {
+        SbString rel;
+        makeNameRelative(rel, fresh.getString());
+        filename = rel.getLength() > 0 ? rel : fresh;
+    } else
+        filename = "";
+    return TRUE;
+}
+
+// Inline data: a block the field had to cache in a private file becomes
+// the note's raw temporary data file, without the block's fill bytes.
+void ZnNote::readInline()
+{
+    dataExternal = 0;
+    if (!usingMediaData()) {
+        mediaData.setFileInfo(SbString(), 0, 0);
+        mediaData.clearFileIndex();
+        mediaData.setDefault(TRUE);
+        return;
+    }
+    SbString cache = mediaData.takeCachedFile();
+    if (cache.getLength() > 0) {
+        long size = fileSize(cache.getString()) - padByteCount.getValue();
+        if (size < 0 || truncate(cache.getString(), size) != 0)
+            size = 0;
+        tempDataFileName = cache;
+        dataFileIsTemp = 1;
+        deleteDataFileOnDestroy = 1;
+        pointMediaDataAt(cache.getString());
+    }
+    mediaData.setDefault(!hasInlineData());
+}
+
+// Counting pass of a copy into a memory buffer: inline data goes to a
+// temporary file whose full name the copy carries instead of the bytes.
+void ZnNote::prepareCopy()
+{
+    if (!dataExternal && supportsExternalData && hasInlineData()) {
+        int ready = 1;
+        if (tempDataFileName.getLength() == 0) {
+            if (!checkFilename()) {
+                ZnCommon::displayError("cannotCopyNoteMsg", "cannotOpenTempMsg");
+                ready = 0;
+            } else {
+                int same = 0;
+                if (!copyDataToExternalFile(&same) && !same) {
+                    ZnCommon::displayError("cannotCopyNoteMsg", "copyToTempFailedMsg");
+                    unlink(tempDataFileName.getString());
+                    tempDataFileName = "";
+                    ready = 0;
+                } else
+                    pointMediaDataAt(tempDataFileName.getString());
+            }
+        }
+        if (ready) {
+            // The copy carries the file; the original keeps its bytes.
+            preferInline = TRUE;
+            SbString temp = tempDataFileName;
+            setDataExternal(1);
+            filename = temp;
+            wasImported = FALSE;
+        }
+    }
+    if (filename.getValue().getLength() > 0) {
+        char cwd[PATH_MAX];
+        SbString full;
+        if (getcwd(cwd, sizeof cwd)) {
+            makeNameFullPath(full, cwd);
+            filename = full;
+        }
+    }
+}
+
+void ZnNote::write(SoWriteAction *action)
+{
+    SoOutput *out = action->getOutput();
+    int toBuffer = out->getFilePointer() == NULL;
+    if (out->getStage() == SoOutput::COUNT_REFS) {
+        if (!usingMediaData()) {
+            mediaData.setFileInfo(SbString(), 0, 0);
+            mediaData.setDefault(TRUE);
+        } else {
+            if (toBuffer)
+                prepareCopy();
+            if (!dataExternal && !hasInlineData())
+                mediaData.setDefault(TRUE);
+        }
+        if (!preferInline.getValue() && tempDataFileName.getLength() > 0 && usingMediaData())
+            mediaData.setDefault(FALSE);
+        addWriteReference(out, FALSE);
+        return;
+    }
+
+    if (!writeHeader(out, FALSE, FALSE)) {
+        getFieldData()->write(out, this);
+        // A reader that does not know the class reads a node without
+        // children.
+        if (out->isBinary())
+            out->write((int)0);
+        writeFooter(out);
+    }
+    if (preferInline.getValue()) {
+        preferInline = FALSE;
+        preferInline.setDefault(TRUE);
+        setDataExternal(0);
+        if (usingMediaData() && tempDataFileName.getLength() > 0)
+            pointMediaDataAt(tempDataFileName.getString());
+    }
+    if (toBuffer && filename.getValue().getLength() > 0) {
+        SbString rel;
+        makeNameRelative(rel, filename.getValue().getString());
+        if (rel.getLength() > 0)
+            filename = rel;
+    }
+    if (!toBuffer && dataExternal)
+        deleteDataFileOnDestroy = 0;
+}
+
+// The scene file being written is the one the block is delayed-read from:
+// the bytes go to a temporary data file before the file is overwritten.
+void ZnNote::saveBeforeOverwrite(SoOutput *out)
+{
+    FILE *fp = out->getFilePointer();
+    struct stat st;
+    if (!fp || mediaData.getInode() == 0 || fstat(fileno(fp), &st) != 0 ||
+        (int)st.st_ino != mediaData.getInode())
+        return;
+    SbString name;
+    if (!buildTempName(name)) {
+        ZnCommon::displayError("cannotCreateTempFileMsg");
+        return;
+    }
+    tempDataFileName = name;
+    dataFileIsTemp = 1;
+    deleteDataFileOnDestroy = 1;
+    int same = 0;
+    if (!copyDataToExternalFile(&same) && !same) {
+        ZnCommon::displayError("cannotCopyToTempMsg");
+        unlink(name.getString());
+        tempDataFileName = "";
+        return;
+    }
+    mediaData.clearFileIndex();
+    pointMediaDataAt(name.getString());
+}
+
+void ZnNote::dataWriteCB(const SoSFDelayedData *field, SoOutput *out)
+{
+    ZnNote *note = (ZnNote *)field->getContainer();
+    if (!note->usingMediaData()) {
+        note->mediaData.setFileInfo(SbString(), 0, 0);
+        note->mediaData.setDefault(TRUE);
+        return;
+    }
+    if (out->getStage() == SoOutput::COUNT_REFS) {
+        if (note->dataExternal)
+            return;
+        if (note->tempDataFileName.getLength() == 0)
+            note->saveBeforeOverwrite(out);
+        long size = fileSize(note->tempDataFileName.getString());
+        if (size >= 0)
+            note->padByteCount = (short)(size % 4 ? 4 - size % 4 : 0);
+        return;
+    }
+    if (note->dataExternal) {
+        if (note->dataFileIsTemp && getExternalFilePrefix())
+            note->makeDataExternal(NULL, 0);
+        if (out->isBinary()) {
+            out->write((int)1);
+            out->write((int)0);
+        } else
+            out->write("0");
+        return;
+    }
+    note->writeInlineBlock(out);
+}
+
+void ZnNote::writeInlineBlock(SoOutput *out)
+{
+    int raw = tempDataFileName.getLength() > 0;
+    const char *name = raw ? tempDataFileName.getString() : mediaData.getFileName().getString();
+    long offset = raw ? 0 : mediaData.getFileOffset();
+    long size = raw ? fileSize(name) : mediaData.getDataSize();
+    int binary = raw || mediaData.isBinary();
+    int fd = raw ? -1 : mediaData.getFD(), opened = 0;
+    if (fd < 0 && size > 0) {
+        fd = open(name, O_RDONLY | O_CLOEXEC);
+        opened = fd >= 0;
+    }
+    if (size < 0 || (size > 0 && fd < 0)) {
+        ZnCommon::displayError("cannotWriteNoteMsg", "tmpFileNotReadableMsg", NULL, name);
+        return;
+    }
+    size_t mapped = (size_t)(offset + size);
+    char *map = NULL;
+    if (size > 0) {
+        void *p = mmap(NULL, mapped, PROT_READ, MAP_SHARED, fd, 0);
+        if (p == MAP_FAILED) {
+            if (opened)
+                close(fd);
+            ZnCommon::displayError("cannotWriteNoteMsg");
+            return;
+        }
+        map = (char *)p;
+    }
+    const char *src = map ? map + offset : NULL;
+    if (binary) {
+        long length = raw || mediaIsRaw ? size : size - padByteCount.getValue();
+        if (length < 0)
+            length = 0;
+        if (out->isBinary())
+            mediaData.writeBinaryToBinary(src, out, -1, length);
+        else
+            mediaData.writeBinaryToAscii(src, out, length);
+    } else if (out->isBinary())
+        mediaData.writeAsciiToBinary(src, out, -1, size, padByteCount.getValue());
+    else
+        mediaData.writeAsciiToAscii(src, out, size);
+    if (map)
+        munmap(map, mapped);
+    if (opened)
+        close(fd);
+}

@@ -1,0 +1,39 @@
+#include <Glosspin/ZnSoundNote.h>
+
+SO_NODE_SOURCE(ZnSoundNote);
+
+const char *ZnSoundNote::fileSuffix = ".aifc";
+int ZnSoundNote::hasAudioHW = 0;
+
+void ZnSoundNote::initClass()
+{
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
+    SO__NODE_INIT_CLASS(ZnSoundNote, "ZnSoundNote", ZnNote);
+}
+
+ZnSoundNote::ZnSoundNote()
+{
+    SO_NODE_CONSTRUCTOR(ZnSoundNote);
+    lifetimeType = 2;
+    startNextNote = 1;
+    playerLocationSupported = 0;
+}
+
+ZnSoundNote::~ZnSoundNote() {}
+
+// New data counts when the editor left a readable file.
+int ZnSoundNote::gatherPendingData(int)
+{
+    return checkDataFile(FALSE);
+}
+
+const char *ZnSoundNote::getDurationMsg()
+{
+    static char msg[256];
+    return formatDuration(msg, sizeof msg, "duration_sound", "for duration of audio recording (%s sec)");
+}
+
+const char *ZnSoundNote::getFileSuffix() { return fileSuffix; }
+int ZnSoundNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
+int ZnSoundNote::usingMediaData() { return 1; }

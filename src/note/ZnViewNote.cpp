@@ -1,0 +1,48 @@
+#include <Glosspin/ZnViewNote.h>
+
+SO_NODE_SOURCE(ZnViewNote);
+
+void ZnViewNote::initClass()
+{
+    if (ZnNote::getClassTypeId() == SoType::badType())
+        ZnNote::initClass();
+    SO__NODE_INIT_CLASS(ZnViewNote, "ZnViewNote", ZnNote);
+}
+
+ZnViewNote::ZnViewNote() : duration(2.0f)
+{
+    SO_NODE_CONSTRUCTOR(ZnViewNote);
+    SO_NODE_ADD_FIELD(position, (0, 0, 0));
+    SO_NODE_ADD_FIELD(orientation, (SbVec3f(0, 0, 1), 0));
+    SO_NODE_ADD_FIELD(focalDistance, (0));
+    SO_NODE_ADD_FIELD(height, (0));
+    SO_NODE_ADD_FIELD(isPerspectiveCamera, (TRUE));
+    lifetimeType = 2;
+    startNextNote = 1;
+    supportsExternalData = 0;
+    dataExternal = 0;
+    playerLocationSupported = 0;
+    mediaData.setDefault(TRUE);
+    findMediaLength();
+}
+
+ZnViewNote::~ZnViewNote() {}
+
+int ZnViewNote::gatherPendingData(int) { return 0; }
+
+const char *ZnViewNote::getDurationMsg()
+{
+    static char msg[256];
+    return formatDuration(msg, sizeof msg, "duration_view",
+                          "for duration of view change (%s sec)");
+}
+
+// The five camera fields.
+int ZnViewNote::estimateDiskSpaceRequired(int binary)
+{
+    return ZnNote::estimateDiskSpaceRequired(binary) + 230;
+}
+
+int ZnViewNote::getUndoWeight() { return 1176; }
+
+void ZnViewNote::findMediaLength() { mediaLength = duration; }
