@@ -184,6 +184,9 @@ class ZnNote : public SoShape {
     int mediaIsRaw;
 
     void pointMediaDataAt(const char *file);
+    // At exit: the private data files of notes never destroyed (the
+    // toolkit drops the nodes of a failed read without freeing them).
+    static void removePrivateFilesAtExit();
     int moveDataFile(const SbString &target, int hadTemp);
     int hasInlineData() const;
     int copyForPaste(SbString &fresh, int inTempDir);

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 
 
@@ -32,6 +33,21 @@ int ZnNote::alwaysKillPlayers = 1;
 int ZnNote::usingLaunchEffect = 0;
 int ZnNote::numNotes = 0;
 ZnNote *ZnNote::noteToEdit = NULL;
+
+static std::set<ZnNote *> &liveNotes()
+{
+    static std::set<ZnNote *> *notes = new std::set<ZnNote *>;
+    return *notes;
+}
+
+void ZnNote::removePrivateFilesAtExit()
+{
+    for (ZnNote *note : liveNotes()) {
+        const char *name = note->getDataFilename();
+        if (note->deleteDataFileOnDestroy && name)
+            unlink(name);
+    }
+}
 
 void ZnNote::initClass()
 {
@@ -63,6 +79,7 @@ ZnNote::ZnNote()
     static int noteConstructed = 0;
     if (!noteConstructed) {
         noteConstructed = 1;
+        atexit(removePrivateFilesAtExit);
         Widget top = SoXt::getTopLevelWidget();
         if (top) {
             Screen *s = DefaultScreenOfDisplay(XtDisplay(top));
@@ -98,6 +115,7 @@ ZnNote::ZnNote()
     selected = 0;
     editorInputId = playerInputId = 0;
     numNotes++;
+    liveNotes().insert(this);
 
     mediaIsRaw = 0;
     dataExternal = !newNotesInline;
@@ -115,6 +133,7 @@ ZnNote::~ZnNote()
     if (noteToEdit == this)
         noteToEdit = NULL;
     numNotes--;
+    liveNotes().erase(this);
     const char *name = getDataFilename();
     if (deleteDataFileOnDestroy && name)
         unlink(name);

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "note/MappedSource.h"
+
 static long fileSize(const char *name)
 {
     struct stat st;
@@ -98,6 +100,7 @@ int ZnNote::readExternal(int fromFile)
     dataExternal = 1;
     tempDataFileName = "";
     if (fromFile || wasImported.getValue()) {
+        dataFileIsTemp = 0;
         if (!fromFile) {
             SbString rel;
             makeNameRelative(rel, filename.getValue().getString());
@@ -310,14 +313,14 @@ void ZnNote::writeInlineBlock(SoOutput *out)
     size_t mapped = (size_t)(offset + size);
     char *map = NULL;
     if (size > 0) {
-        void *p = mmap(NULL, mapped, PROT_READ, MAP_SHARED, fd, 0);
-        if (p == MAP_FAILED) {
+        int failed;
+        map = (char *)gspMapSource(fd, mapped, failed);
+        if (failed) {
             if (opened)
                 close(fd);
             ZnCommon::displayError("cannotWriteNoteMsg");
             return;
         }
-        map = (char *)p;
     }
     const char *src = map ? map + offset : NULL;
     if (binary) {

@@ -19,6 +19,7 @@
 
 #include <string>
 
+#include "note/MappedSource.h"
 #include "platform/TempFiles.h"
 
 static const char *const NOTE_BASE = "gsp_note";
@@ -234,21 +235,6 @@ int ZnNote::isSameFile()
     return a.st_ino == b.st_ino && a.st_dev == b.st_dev;
 }
 
-// Maps the first size bytes of fd read-only; NULL on failure. An empty
-// source maps nothing and is not a failure.
-static void *mapSource(int fd, size_t size, int &failed)
-{
-    failed = 0;
-    if (size == 0)
-        return NULL;
-    void *p = mmap(NULL, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (p == MAP_FAILED) {
-        failed = 1;
-        return NULL;
-    }
-    return p;
-}
-
 static int writeAll(int fd, const char *p, size_t n)
 {
     while (n > 0) {
@@ -274,7 +260,7 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
         return 0;
     }
     int failed;
-    void *map = mapSource(in, (size_t)st.st_size, failed);
+    void *map = gspMapSource(in, (size_t)st.st_size, failed);
     if (failed) {
         close(in);
         ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
@@ -327,7 +313,7 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     }
     size_t mapped = offset + (size_t)mediaData.getDataSize();
     int failed = 0;
-    char *map = fd >= 0 ? (char *)mapSource(fd, mapped, failed) : NULL;
+    char *map = fd >= 0 ? (char *)gspMapSource(fd, mapped, failed) : NULL;
     if (failed) {
         if (opened)
             close(fd);

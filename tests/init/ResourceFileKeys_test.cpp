@@ -32,15 +32,17 @@ TEST(ResourceFileKeys, EveryKeyLookedUpHasAText)
             defined.insert(m[1]);
     ASSERT_FALSE(defined.empty());
 
-    // Keys are string literals passed to the two lookup functions.
-    std::regex call("(displayError|getResource)\\(\\s*\"([A-Za-z_0-9]+)\"(\\s*,\\s*\"([A-Za-z_0-9]+)\")?");
+    // Keys are string literals passed to the two lookup functions, and
+    // message keys (ending in Msg) chosen before the call.
+    std::regex call("(displayError|getResource)\\(\\s*\"([A-Za-z_0-9]+)\"(\\s*,\\s*\"([A-Za-z_0-9]+)\")?"
+                    "|\"()([a-z][A-Za-z0-9]*Msg(Part2)?)\"");
     int found = 0;
     for (const auto &e : fs::recursive_directory_iterator(GLOSSPIN_SOURCE_DIR)) {
         if (e.path().extension() != ".cpp")
             continue;
         std::string text = slurp(e.path());
         for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
-            for (int group : {2, 4}) {
+            for (int group : {2, 4, 6}) {
                 std::string key = (*it)[group];
                 if (key.empty())
                     continue;
