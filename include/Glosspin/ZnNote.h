@@ -84,6 +84,14 @@ class ZnNote : public SoShape {
     int makeDataInline();
     void setDataExternal(int external);
     int isDataExternal() const { return dataExternal; }
+    // The kind can keep its data in an external file.
+    int canBeExternal() const { return supportsExternalData; }
+    // Writes the note's media bytes (a text note's text) to path, leaving
+    // the note as it is. Returns 1 on success, 0 after an error message.
+    virtual int extractDataTo(const char *path);
+    // Length in bytes of the media (a file's size when the data is in a
+    // file), -1 when an external file cannot be examined.
+    long getMediaByteCount() const;
     int checkFilename();
     int checkDataFile(int report);
     int makeCopyOfNoteDataFile(const char *from, const char *to);

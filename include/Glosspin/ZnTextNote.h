@@ -23,6 +23,7 @@ class ZnTextNote : public ZnNote {
     void setDataFilename(const char *name, int ownFile) override;
     int getUndoWeight() override;
     int copyDataToExternalFile(int *sameFile) override;
+    int extractDataTo(const char *path) override;
 
     // The text as last loaded or edited (the local data).
     const SbString &getText() const { return text; }
@@ -44,6 +45,8 @@ class ZnTextNote : public ZnNote {
 
     SbBool readInstance(SoInput *in, unsigned short flags) override;
     void write(SoWriteAction *action) override;
+
+    int writeTextTo(const char *name);
 
     SbString text;
     Widget textWidget;

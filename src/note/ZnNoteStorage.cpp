@@ -19,6 +19,7 @@
 
 #include <string>
 
+#include "field/DelayedDataCodec.h"
 #include "note/MappedSource.h"
 #include "platform/TempFiles.h"
 
@@ -425,6 +426,37 @@ int ZnNote::moveDataFile(const SbString &target, int hadTemp)
                            old.getString());
     filename = old;
     return 0;
+}
+
+long ZnNote::getMediaByteCount() const
+{
+    struct stat st;
+    const char *name = getDataFilename();
+    if (name)
+        return stat(name, &st) == 0 ? (long)st.st_size : -1;
+    long size = mediaData.getDataSize();
+    if (size <= 0)
+        return 0;
+    if (!mediaData.isBinary()) {
+        // Hex words, six to a line, between the header and the bracket.
+        using namespace GspDelayedCodec;
+        long hex = size < 3 ? 0 : size - 3;
+        size = 4 * ((hex / LINE_CHARS) * WORDS_PER_LINE + (hex % LINE_CHARS) / WORD_CHARS);
+    }
+    if (!mediaIsRaw)
+        size -= padByteCount.getValue();
+    return size < 0 ? 0 : size;
+}
+
+int ZnNote::extractDataTo(const char *path)
+{
+    if (dataExternal || tempDataFileName.getLength() > 0)
+        return makeCopyOfNoteDataFile(getDataFilename(), path);
+    // Inline: extract with the temporary data file standing for path.
+    tempDataFileName = path;
+    int ok = copyDataToExternalFile(NULL);
+    tempDataFileName = "";
+    return ok;
 }
 
 int ZnNote::estimateDiskSpaceRequired(int binary)

@@ -134,7 +134,11 @@ int ZnTextNote::updateLocalData()
 
 int ZnTextNote::blastDataToExternalFile()
 {
-    const char *name = getDataFilename();
+    return writeTextTo(getDataFilename());
+}
+
+int ZnTextNote::writeTextTo(const char *name)
+{
     FILE *fp = name ? fopen(name, "w") : NULL;
     if (!fp) {
         ZnCommon::displayError("cannotOpenForWritingMsg", "fileNotWriteableMsg", NULL,
@@ -156,6 +160,13 @@ int ZnTextNote::copyDataToExternalFile(int *sameFile)
     }
     updateLocalData();
     return blastDataToExternalFile();
+}
+
+int ZnTextNote::extractDataTo(const char *path)
+{
+    if (!updateLocalData())
+        return 0;
+    return writeTextTo(path);
 }
 
 SbBool ZnTextNote::readInstance(SoInput *in, unsigned short flags)

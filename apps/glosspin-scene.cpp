@@ -1,0 +1,340 @@
+// glosspin-scene: inspects and rewrites annotated scene files without an X
+// display. Every output is written under a temporary name in the output's
+// directory and renamed into place only when it is complete.
+#include <Glosspin/ZnInit.h>
+#include <Glosspin/ZnNote.h>
+#include <Glosspin/ZnTextNote.h>
+#include <Glosspin/SoSFDelayedData.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/errors/SoReadError.h>
+#include <Inventor/nodes/SoGroup.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char *program = "glosspin-scene";
+
+int usage()
+{
+    fprintf(stderr,
+            "usage: %s info FILE\n"
+            "       %s convert --ascii|--binary IN OUT\n"
+            "       %s inline FILE OUT\n"
+            "       %s external FILE OUT DIR\n"
+            "       %s extract FILE NOTE OUTFILE\n"
+            "NOTE is the note's number as listed by info, or its node name.\n",
+            program, program, program, program, program);
+    return 2;
+}
+
+int fail(const std::string &message)
+{
+    fprintf(stderr, "%s: %s\n", program, message.c_str());
+    return 1;
+}
+
+std::string readErrors;
+
+void collectReadError(const SoError *error, void *)
+{
+    readErrors += error->getDebugString().getString();
+    readErrors += "\n";
+}
+
+SoSeparator *readScene(const char *path)
+{
+    SoInput in;
+    if (!in.openFile(path, TRUE)) {
+        fail(std::string("cannot open ") + path + ": " + strerror(errno));
+        return NULL;
+    }
+    readErrors.clear();
+    SoSeparator *root = SoDB::readAll(&in);
+    if (!root) {
+        fail(std::string("cannot read ") + path + "\n" + readErrors);
+        return NULL;
+    }
+    root->ref();
+    return root;
+}
+
+std::vector<ZnNote *> notesOf(SoNode *root)
+{
+    SoSearchAction sa;
+    sa.setType(ZnNote::getClassTypeId());
+    sa.setInterest(SoSearchAction::ALL);
+    sa.setSearchingAll(TRUE);
+    sa.apply(root);
+    std::vector<ZnNote *> notes;
+    const SoPathList &paths = sa.getPaths();
+    for (int i = 0; i < paths.getLength(); i++)
+        notes.push_back((ZnNote *)paths[i]->getTail());
+    return notes;
+}
+
+mode_t currentUmask()
+{
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+// A fresh name beside target, created so that nobody else takes it.
+std::string tempBeside(const std::string &target)
+{
+    std::string name = target + ".XXXXXX";
+    std::vector<char> buf(name.begin(), name.end());
+    buf.push_back('\0');
+    int fd = mkstemp(buf.data());
+    if (fd < 0)
+        return "";
+    close(fd);
+    return buf.data();
+}
+
+// Writes root to out through a temporary name; 0 after a message.
+int writeScene(SoNode *root, const char *out, bool binary)
+{
+    std::string temp = tempBeside(out);
+    if (temp.empty())
+        return fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno)) - 1;
+    FILE *fp = fopen(temp.c_str(), "w");
+    if (!fp) {
+        unlink(temp.c_str());
+        return fail(std::string("cannot write ") + temp + ": " + strerror(errno)) - 1;
+    }
+    SoOutput output;
+    output.setFilePointer(fp);
+    output.setBinary(binary);
+    SoWriteAction wa(&output);
+    wa.apply(root);
+    bool ok = fflush(fp) == 0 && !ferror(fp);
+    ok = fclose(fp) == 0 && ok;
+    if (ok)
+        chmod(temp.c_str(), 0666 & ~currentUmask());
+    if (!ok || rename(temp.c_str(), out) != 0) {
+        int err = errno;
+        unlink(temp.c_str());
+        return fail(std::string("cannot write ") + out + ": " + strerror(err)) - 1;
+    }
+    return 1;
+}
+
+bool isBinaryFile(const char *path)
+{
+    SoInput in;
+    return in.openFile(path, TRUE) && in.isBinary();
+}
+
+std::string kindOf(const ZnNote *note)
+{
+    std::string name = note->getTypeId().getName().getString();
+    if (name.compare(0, 2, "Zn") == 0)
+        name = name.substr(2);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, "Note") == 0)
+        name.resize(name.size() - 4);
+    return name;
+}
+
+std::string locationOf(ZnNote *note, long &size)
+{
+    size = note->getMediaByteCount();
+    if (note->isDataExternal())
+        return std::string("external ") + note->filename.getValue().getString() +
+               (size < 0 ? " (missing)" : "");
+    if (note->isOfType(ZnTextNote::getClassTypeId())) {
+        ZnTextNote *text = (ZnTextNote *)note;
+        text->updateLocalData();
+        size = text->getText().getLength();
+        return "inline text";
+    }
+    if (!note->usingMediaData()) {
+        size = -1;
+        return "no media data";
+    }
+    return size > 0 ? "inline" : "inline, empty";
+}
+
+void printTree(SoNode *node, int depth, int &index)
+{
+    std::string indent((size_t)depth * 2, ' ');
+    std::string name = node->getName().getString();
+    if (node->isOfType(ZnNote::getClassTypeId())) {
+        ZnNote *note = (ZnNote *)node;
+        time_t t = (time_t)note->timestamp.getValue().getValue();
+        char when[64];
+        strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", localtime(&t));
+        long size;
+        std::string where = locationOf(note, size);
+        printf("%s[%d] %s note%s%s  author %s  %s  %s", indent.c_str(), index++,
+               kindOf(note).c_str(), name.empty() ? "" : " ", name.c_str(),
+               note->author.getValue().getString(), when, where.c_str());
+        if (size >= 0)
+            printf("  %ld bytes", size);
+        printf("\n");
+        return;
+    }
+    if (!node->isOfType(SoGroup::getClassTypeId()) || notesOf(node).empty())
+        return;
+    printf("%s%s%s%s\n", indent.c_str(), node->getTypeId().getName().getString(),
+           name.empty() ? "" : " ", name.c_str());
+    SoGroup *group = (SoGroup *)node;
+    for (int i = 0; i < group->getNumChildren(); i++)
+        printTree(group->getChild(i), depth + 1, index);
+}
+
+int info(const char *file)
+{
+    SoSeparator *root = readScene(file);
+    if (!root)
+        return 1;
+    std::vector<ZnNote *> notes = notesOf(root);
+    printf("%s: %s, %zu note%s\n", file, isBinaryFile(file) ? "binary" : "ASCII", notes.size(),
+           notes.size() == 1 ? "" : "s");
+    int index = 0;
+    printTree(root, 0, index);
+    root->unref();
+    return 0;
+}
+
+int convert(const char *mode, const char *in, const char *out)
+{
+    bool binary;
+    if (strcmp(mode, "--ascii") == 0)
+        binary = false;
+    else if (strcmp(mode, "--binary") == 0)
+        binary = true;
+    else
+        return usage();
+    SoSeparator *root = readScene(in);
+    if (!root)
+        return 1;
+    int ok = writeScene(root, out, binary);
+    root->unref();
+    return ok ? 0 : 1;
+}
+
+int makeInline(const char *in, const char *out)
+{
+    SoSeparator *root = readScene(in);
+    if (!root)
+        return 1;
+    int status = 0;
+    for (ZnNote *note : notesOf(root)) {
+        if (!note->isDataExternal())
+            continue;
+        if (!note->checkDataFile(FALSE)) {
+            status = fail(std::string("the data file ") + note->filename.getValue().getString() +
+                          " of a " + kindOf(note) + " note cannot be read");
+            continue;
+        }
+        note->makeDataInline();
+    }
+    if (status == 0 && !writeScene(root, out, isBinaryFile(in)))
+        status = 1;
+    root->unref();
+    return status;
+}
+
+int makeExternal(const char *in, const char *out, const char *dir)
+{
+    struct stat st;
+    if (stat(dir, &st) != 0 || !S_ISDIR(st.st_mode))
+        return fail(std::string(dir) + " is not a directory");
+    SoSeparator *root = readScene(in);
+    if (!root)
+        return 1;
+    int status = 0;
+    for (ZnNote *note : notesOf(root)) {
+        if (note->isDataExternal() || !note->canBeExternal())
+            continue;
+        char name[PATH_MAX];
+        if (!ZnNote::buildUniqueFilename(dir, "note", note->getFileSuffix(), name) ||
+            !note->makeDataExternal(name, 0)) {
+            status = fail(std::string("cannot move the data of a ") + kindOf(note) +
+                          " note to " + dir);
+            break;
+        }
+    }
+    if (status == 0 && !writeScene(root, out, isBinaryFile(in)))
+        status = 1;
+    root->unref();
+    return status;
+}
+
+ZnNote *findNote(SoNode *root, const char *which)
+{
+    std::vector<ZnNote *> notes = notesOf(root);
+    char *end;
+    long index = strtol(which, &end, 10);
+    if (*which && *end == '\0')
+        return index >= 0 && index < (long)notes.size() ? notes[(size_t)index] : NULL;
+    for (ZnNote *note : notes)
+        if (note->getName() == which)
+            return note;
+    return NULL;
+}
+
+int extract(const char *file, const char *which, const char *out)
+{
+    SoSeparator *root = readScene(file);
+    if (!root)
+        return 1;
+    ZnNote *note = findNote(root, which);
+    int status = 0;
+    std::string temp;
+    if (!note)
+        status = fail(std::string("no note ") + which + " in " + file);
+    else if (!note->usingMediaData() && !note->isOfType(ZnTextNote::getClassTypeId()))
+        status = fail(std::string("a ") + kindOf(note) + " note has no media data");
+    else if ((temp = tempBeside(out)).empty())
+        status = fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno));
+    else if (!note->extractDataTo(temp.c_str()))
+        status = fail(std::string("cannot extract the data of note ") + which);
+    else if (chmod(temp.c_str(), 0666 & ~currentUmask()) != 0 || rename(temp.c_str(), out) != 0)
+        status = fail(std::string("cannot write ") + out + ": " + strerror(errno));
+    if (status && !temp.empty())
+        unlink(temp.c_str());
+    root->unref();
+    return status;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 3)
+        return usage();
+    SoDB::init();
+    ZnInit::initClasses();
+    SoReadError::setHandlerCallback(collectReadError, NULL);
+    SoSFDelayedData::supportDelayedReading = 1;
+    std::string cmd = argv[1];
+    if (cmd == "info" && argc == 3)
+        return info(argv[2]);
+    if (cmd == "convert" && argc == 5)
+        return convert(argv[2], argv[3], argv[4]);
+    if (cmd == "inline" && argc == 4)
+        return makeInline(argv[2], argv[3]);
+    if (cmd == "external" && argc == 5)
+        return makeExternal(argv[2], argv[3], argv[4]);
+    if (cmd == "extract" && argc == 5)
+        return extract(argv[2], argv[3], argv[4]);
+    return usage();
+}

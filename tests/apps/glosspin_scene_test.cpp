@@ -1,0 +1,144 @@
+// The scene tool on the shipped sample: the listing, extraction, format
+// conversion, moving media in and out, and failures that leave nothing
+// behind.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+};
+
+// Runs the tool in dir with the sample copied there.
+ToolRun tool(const TempDir &dir, const std::string &args)
+{
+    std::string cmd = "cd '" + dir.path() + "' && DISPLAY= '" GLOSSPIN_SCENE_TOOL "' " + args +
+                      " 2>&1";
+    ToolRun r;
+    FILE *p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while (p && (n = fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
+    int st = p ? pclose(p) : -1;
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+class SceneToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        std::string cmd = "cp -r '" GLOSSPIN_SAMPLE_DIR "'/. '" + dir.path() + "'";
+        ASSERT_EQ(0, system(cmd.c_str()));
+    }
+    TempDir dir;
+};
+
+size_t count(const std::string &text, const std::string &what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+}
+
+TEST_F(SceneToolTest, InfoListsEveryKindWithItsDataLocation)
+{
+    for (const char *file : {"annotated.iv", "annotated-binary.iv"}) {
+        ToolRun r = tool(dir, std::string("info ") + file);
+        ASSERT_EQ(0, r.status) << r.out;
+        EXPECT_NE(std::string::npos, r.out.find("9 notes")) << r.out;
+        for (const char *kind : {"Text note", "URL note", "View note", "Movie note", "Sound note",
+                                 "Image note", "System note", "Inventor note"})
+            EXPECT_NE(std::string::npos, r.out.find(kind)) << kind;
+        EXPECT_NE(std::string::npos, r.out.find("Image note Picture  author glosspin  "
+                                                "2026-01-01"))
+            << r.out;
+        EXPECT_NE(std::string::npos, r.out.find("inline  5120 bytes")) << r.out;
+        EXPECT_NE(std::string::npos, r.out.find("external media/tone.aifc  8156 bytes"));
+    }
+}
+
+TEST_F(SceneToolTest, ExtractAndConvertKeepTheBytes)
+{
+    ASSERT_EQ(0, tool(dir, "extract annotated.iv Movie m.y4m").status);
+    ASSERT_EQ(0, tool(dir, "extract annotated-binary.iv 4 m2.y4m").status);
+    std::string movie = TempDir::readFile(dir.file("m.y4m"));
+    EXPECT_EQ(15460u, movie.size());
+    EXPECT_EQ(0u, movie.find("YUV4MPEG2 W32 H32"));
+    EXPECT_EQ(movie, TempDir::readFile(dir.file("m2.y4m")));
+    ASSERT_EQ(0, tool(dir, "extract annotated.iv Readme r.txt").status);
+    EXPECT_EQ(TempDir::readFile(dir.file("media/readme.txt")), TempDir::readFile(dir.file("r.txt")));
+    ASSERT_EQ(0, tool(dir, "extract annotated-binary.iv Welcome w.txt").status);
+    EXPECT_EQ("Welcome to the Glosspin sample scene.\nEvery kind of note is attached here.\n",
+              TempDir::readFile(dir.file("w.txt")));
+
+    // ASCII floats carry six digits, so binary copies made from ASCII and
+    // from memory may differ in the last bit; their ASCII forms agree.
+    ASSERT_EQ(0, tool(dir, "convert --binary annotated.iv c.bin").status);
+    ASSERT_EQ(0, tool(dir, "convert --ascii c.bin c.iv").status);
+    EXPECT_EQ(TempDir::readFile(dir.file("annotated.iv")), TempDir::readFile(dir.file("c.iv")));
+    ASSERT_EQ(0, tool(dir, "convert --ascii annotated-binary.iv b.iv").status);
+    EXPECT_EQ(TempDir::readFile(dir.file("annotated.iv")), TempDir::readFile(dir.file("b.iv")));
+}
+
+TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
+{
+    ToolRun r = tool(dir, "inline annotated.iv all.iv");
+    ASSERT_EQ(0, r.status) << r.out;
+    r = tool(dir, "info all.iv");
+    EXPECT_EQ(0u, count(r.out, "external")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("Sound note Tone  author glosspin  2026-01-01 "
+                                            "00:00:00  inline  8156 bytes"))
+        << r.out;
+    ASSERT_EQ(0, system(("mkdir '" + dir.file("out") + "'").c_str()));
+    r = tool(dir, "external all.iv ext.iv out");
+    ASSERT_EQ(0, r.status) << r.out;
+    r = tool(dir, "info ext.iv");
+    EXPECT_EQ(6u, count(r.out, "external out/note")) << r.out;  // four media notes, two texts
+    ASSERT_EQ(0, tool(dir, "extract ext.iv Tone t.aifc").status);
+    EXPECT_EQ(TempDir::readFile(dir.file("media/tone.aifc")), TempDir::readFile(dir.file("t.aifc")));
+}
+
+TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
+{
+    ASSERT_EQ(0, system(("mkdir '" + dir.file("adir") + "'").c_str()));
+    std::vector<std::string> before = dir.entries();
+    struct Case {
+        const char *args, *message;
+    } cases[] = {
+        {"convert --ascii annotated.iv adir", "cannot write adir"},
+        {"convert --ascii annotated.iv nodir/x.iv", "cannot create a file beside nodir/x.iv"},
+        {"convert --text annotated.iv x.iv", "usage:"},
+        {"info missing.iv", "cannot open missing.iv"},
+        {"extract annotated.iv Link x", "a URL note has no media data"},
+        {"extract annotated.iv 99 x", "no note 99"},
+        {"external annotated.iv x.iv nodir", "nodir is not a directory"},
+    };
+    for (const Case &c : cases) {
+        ToolRun r = tool(dir, c.args);
+        EXPECT_NE(0, r.status) << c.args;
+        EXPECT_NE(std::string::npos, r.out.find(c.message)) << c.args << ": " << r.out;
+    }
+    TempDir::writeFile(dir.file("broken.iv"), TempDir::readFile(dir.file("annotated.iv")).substr(0, 3000));
+    ToolRun r = tool(dir, "convert --binary broken.iv x.bin");
+    EXPECT_NE(0, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("cannot read broken.iv")) << r.out;
+    std::vector<std::string> after = dir.entries();
+    after.erase(std::remove(after.begin(), after.end(), "broken.iv"), after.end());
+    EXPECT_EQ(before, after);
+}
