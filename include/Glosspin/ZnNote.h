@@ -108,6 +108,12 @@ class ZnNote : public SoShape {
     static void setExternalFilePrefix(const char *prefix);
     static const char *getExternalFilePrefix();
     static const char *getTempDirName();
+    // As buildUniqueFilename, but also creates the file exclusively, so
+    // that nobody else takes the name and no planted link is followed.
+    static int claimUniqueFilename(const char *dir, const char *base, const char *suffix,
+                                   char *out);
+    // Base name of the library's temporary data files.
+    static const char *const NOTE_BASE;
     // Removes the cache files of delayed-read blocks left by processes
     // that no longer run; an Xt work procedure that runs once.
     static char cleanUpWorkProc(void *);

@@ -46,8 +46,8 @@ int ZnNote::copyForPaste(SbString &fresh, int inTempDir)
     char buf[PATH_MAX];
     const char *prefix = getExternalFilePrefix();
     int ok = !inTempDir && prefix
-                 ? buildUniqueFilename("", prefix, getFileSuffix(), buf)
-                 : buildUniqueFilename(getTempDirName(), "gsp_note", getFileSuffix(), buf);
+                 ? claimUniqueFilename("", prefix, getFileSuffix(), buf)
+                 : claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf);
     if (!ok)
         return 0;
     dataFileIsTemp = inTempDir || !prefix;

@@ -23,7 +23,7 @@
 #include "note/MappedSource.h"
 #include "platform/TempFiles.h"
 
-static const char *const NOTE_BASE = "gsp_note";
+const char *const ZnNote::NOTE_BASE = "gsp_note";
 static const char *const CACHE_PREFIX = "_gsp_";
 
 static int isDirectory(const char *path)
@@ -52,6 +52,25 @@ int ZnNote::buildUniqueFilename(const char *dir, const char *base, const char *s
             return 0;
         if (lstat(out, &st) != 0)
             return errno == ENOENT;
+    }
+    return 0;
+}
+
+int ZnNote::claimUniqueFilename(const char *dir, const char *base, const char *suffix,
+                                char *out)
+{
+    // Temporary files are private; prefixed files are the user's.
+    int mode = strcmp(base, NOTE_BASE) == 0 ? 0600 : 0666;
+    for (int attempt = 0; attempt < 100; attempt++) {
+        if (!buildUniqueFilename(dir, base, suffix, out))
+            return 0;
+        int fd = GspTempFiles::createExclusive(out, mode);
+        if (fd >= 0) {
+            close(fd);
+            return 1;
+        }
+        if (errno != EEXIST && errno != ELOOP)
+            return 0;
     }
     return 0;
 }
@@ -87,7 +106,7 @@ const char *ZnNote::getExternalFilePrefix()
 int ZnNote::buildTempName(SbString &name)
 {
     char buf[PATH_MAX];
-    if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
+    if (!claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
         return 0;
     name = buf;
     return 1;
@@ -194,8 +213,8 @@ int ZnNote::checkFilename()
         if (filename.getValue().getLength() > 0)
             return 1;
         const char *prefix = getExternalFilePrefix();
-        int ok = prefix ? buildUniqueFilename("", prefix, getFileSuffix(), buf)
-                        : buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf);
+        int ok = prefix ? claimUniqueFilename("", prefix, getFileSuffix(), buf)
+                        : claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf);
         if (!ok) {
             ZnCommon::displayError("cannotCreateNoteMsg");
             return 0;
@@ -206,7 +225,7 @@ int ZnNote::checkFilename()
     }
     if (tempDataFileName.getLength() > 0 && (!wasImported.getValue() || dataFileIsTemp))
         return 1;
-    if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf)) {
+    if (!claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf)) {
         ZnCommon::displayError("cannotCreateTempNoteMsg");
         return 0;
     }
@@ -354,6 +373,7 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
     const char *prefix = getExternalFilePrefix();
     char buf[PATH_MAX];
     SbString target;
+    int claimed = 0;
     if (name) {
         target = name;
         dataFileIsTemp = 0;
@@ -361,17 +381,19 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
         if (!deleteDataFileOnDestroy && hadTemp)
             target = tempDataFileName;
         else {
-            if (!buildUniqueFilename("", prefix, getFileSuffix(), buf))
+            if (!claimUniqueFilename("", prefix, getFileSuffix(), buf))
                 return 0;
             target = buf;
+            claimed = 1;
             dataFileIsTemp = 0;
         }
     } else if (hadTemp)
         target = tempDataFileName;
     else {
-        if (!buildUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
+        if (!claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf))
             return 0;
         target = buf;
+        claimed = 1;
         dataFileIsTemp = 1;
     }
 
@@ -381,10 +403,15 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
         int same = 0;
         if (!copyDataToExternalFile(&same) && !same) {
             filename = "";
+            if (claimed)
+                unlink(target.getString());
             return 0;
         }
-    } else if (!moveDataFile(target, hadTemp))
+    } else if (!moveDataFile(target, hadTemp)) {
+        if (claimed)
+            unlink(target.getString());
         return 0;
+    }
 
     setDataExternal(1);
     if (name) {

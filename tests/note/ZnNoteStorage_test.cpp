@@ -139,6 +139,33 @@ TEST_F(NoteStorageTest, UniqueNamesTempDirectoryAndPrefixes)
     note->unref();
 }
 
+// Fresh data files are created when they are named: two notes never get
+// one name, and a planted link is never written through.
+TEST_F(NoteStorageTest, FreshDataFilesAreClaimedWhenNamed)
+{
+    TempDir::writeFile(tmp.file("victim"), "keep");
+    symlink(tmp.file("victim").c_str(), tmp.file("gsp_note0.dat").c_str());
+    StoredNote *a = new StoredNote, *b = new StoredNote;
+    a->ref();
+    b->ref();
+    ASSERT_EQ(1, a->checkFilename());
+    ASSERT_EQ(1, b->checkFilename());
+    std::string na = a->getTempDataFileName().getString(), nb = b->getTempDataFileName().getString();
+    EXPECT_EQ(tmp.file("gsp_note1.dat"), na);
+    EXPECT_EQ(tmp.file("gsp_note2.dat"), nb);
+    struct stat st;
+    ASSERT_EQ(0, lstat(na.c_str(), &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    TempDir::writeFile(tmp.file("src"), "new bytes");
+    ASSERT_EQ(1, a->makeCopyOfNoteDataFile(tmp.file("src").c_str(), na.c_str()));
+    EXPECT_EQ("keep", TempDir::readFile(tmp.file("victim")));
+    a->unref();
+    b->unref();
+    EXPECT_FALSE(exists(na));
+    EXPECT_FALSE(exists(nb));
+}
+
 TEST_F(NoteStorageTest, RelativeAndFullNames)
 {
     mkdir(tmp.file("media").c_str(), 0700);
