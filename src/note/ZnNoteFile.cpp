@@ -107,7 +107,6 @@ int ZnNote::readExternal(int fromFile)
             if (rel.getLength() > 0)
                 filename = rel;
         }
-        dataFileIsTemp = 0;
         deleteDataFileOnDestroy = 0;
         return TRUE;
     }
@@ -201,6 +200,11 @@ void ZnNote::write(SoWriteAction *action)
         } else {
             if (toBuffer)
                 prepareCopy();
+            else if (dataExternal && dataFileIsTemp && getExternalFilePrefix())
+                // A scene file must not name a private temporary file:
+                // the data moves to a prefixed name before the fields are
+                // written.
+                makeDataExternal(NULL, 0);
             if (!dataExternal && !hasInlineData())
                 mediaData.setDefault(TRUE);
         }
@@ -282,8 +286,6 @@ void ZnNote::dataWriteCB(const SoSFDelayedData *field, SoOutput *out)
         return;
     }
     if (note->dataExternal) {
-        if (note->dataFileIsTemp && getExternalFilePrefix())
-            note->makeDataExternal(NULL, 0);
         if (out->isBinary()) {
             out->write((int)1);
             out->write((int)0);

@@ -310,6 +310,21 @@ TEST_F(NoteFileTest, SavingOverTheDelayedReadSourceKeepsTheData)
 TEST_F(NoteFileTest, SavedExternalFilesOutliveTheirNotes)
 {
     ZnNote::newNotesInline = 0;
+    // A private temporary file moves to a prefixed name when it is saved.
+    ZnImageNote *temporary = new ZnImageNote;
+    temporary->ref();
+    ASSERT_EQ(1, temporary->checkFilename());
+    std::string tempFile = temporary->filename.getValue().getString();
+    EXPECT_EQ(0u, tempFile.find(tmp.file("gsp_note")));
+    TempDir::writeFile(tempFile, pattern(30));
+    ZnNote::setExternalFilePrefix((tmp.path() + "/kept").c_str());
+    writeScene(temporary, tmp.file("t.iv"), false);
+    EXPECT_EQ(SbString(tmp.file("kept.0.rgb").c_str()), temporary->filename.getValue());
+    EXPECT_NE(std::string::npos, TempDir::readFile(tmp.file("t.iv")).find("kept.0.rgb"));
+    EXPECT_FALSE(exists(tempFile));
+    temporary->unref();
+    EXPECT_EQ(pattern(30), TempDir::readFile(tmp.file("kept.0.rgb")));
+
     ZnNote::setExternalFilePrefix((tmp.path() + "/scene").c_str());
     TempDir::writeFile(tmp.file("pic.raw"), pattern(20));
     SoSeparator *root = new SoSeparator;
