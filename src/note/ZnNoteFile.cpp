@@ -27,6 +27,7 @@ static long fileSize(const char *name)
 void ZnNote::pointMediaDataAt(const char *file)
 {
     long size = fileSize(file);
+    mediaData.clearFileIndex();  // a kept descriptor is the old source's
     mediaData.setFileInfo(file, 0, size < 0 ? 0 : (int)size);
     mediaIsRaw = 1;
 }

@@ -202,6 +202,10 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     EXPECT_FALSE(original->isDataExternal());
     EXPECT_FALSE(original->preferInline.getValue());
     EXPECT_EQ(0, original->filename.getValue().getLength());
+    // Its bytes now come from the temporary file, not through the scene
+    // file's descriptor.
+    EXPECT_EQ(original->getTempDataFileName(), original->mediaData.getFileName());
+    EXPECT_EQ(-1, original->mediaData.getFD());
 
     SoSeparator *pasted = readBuffer(copy);
     ASSERT_TRUE(pasted) << readErrors();
