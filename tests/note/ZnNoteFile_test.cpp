@@ -202,10 +202,6 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     EXPECT_FALSE(original->isDataExternal());
     EXPECT_FALSE(original->preferInline.getValue());
     EXPECT_EQ(0, original->filename.getValue().getLength());
-    // Its bytes now come from the temporary file, not through the scene
-    // file's descriptor.
-    EXPECT_EQ(original->getTempDataFileName(), original->mediaData.getFileName());
-    EXPECT_EQ(-1, original->mediaData.getFD());
 
     SoSeparator *pasted = readBuffer(copy);
     ASSERT_TRUE(pasted) << readErrors();
@@ -218,6 +214,27 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     pasted->unref();
     EXPECT_FALSE(exists(pasteFile));
     EXPECT_EQ(pattern(99), dataOf(original));
+    read->unref();
+
+    // A copy that cannot make its file leaves the original as it was.
+    SoSFDelayedData::supportDelayedReading = 1;
+    read = readScene(tmp.file("s.iv"));
+    ASSERT_TRUE(read);
+    ZnNote::tmpDirName = "/nonexistent/dir";
+    testing::internal::CaptureStderr();
+    writeBuffer(read);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, err.find("Cannot copy the note")) << err;
+    ZnNote::tmpDirName = "";
+    original = nth<ZnImageNote>(read);
+    EXPECT_FALSE(original->isDataExternal());
+    EXPECT_FALSE(original->preferInline.getValue());
+    writeScene(read, tmp.file("after.iv"), false);
+    read->unref();
+    SoSFDelayedData::supportDelayedReading = 0;
+    read = readScene(tmp.file("after.iv"));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(pattern(99), dataOf(nth<ZnImageNote>(read)));
     read->unref();
 }
 
@@ -397,6 +414,25 @@ TEST_F(NoteFileTest, MovesToExternalFilesCopyImportedOnesAndCrossFileSystems)
     EXPECT_EQ(pattern(77), TempDir::readFile(tmp.file("mine.rgb")));
     EXPECT_EQ(pattern(77), TempDir::readFile(tmp.file("user.rgb")));
     EXPECT_FALSE(note->wasImported.getValue());
+
+    // A delayed-read note handed a file of the user's: moving it out
+    // copies that file, not the bytes the scene file holds.
+    SoSeparator *scene = new SoSeparator;
+    scene->ref();
+    TempDir::writeFile(tmp.file("first.raw"), pattern(99));
+    ZnImageNote *first = new ZnImageNote;
+    first->setDataFilename(tmp.file("first.raw").c_str(), 0);
+    scene->addChild(first);
+    writeScene(scene, tmp.file("d.iv"), true);
+    scene->unref();
+    SoSFDelayedData::supportDelayedReading = 1;
+    SoSeparator *read = readScene(tmp.file("d.iv"));
+    ASSERT_TRUE(read);
+    TempDir::writeFile(tmp.file("given.rgb"), std::string(40, 'g'));
+    nth<ZnImageNote>(read)->setDataFilename(tmp.file("given.rgb").c_str(), 0);
+    ASSERT_EQ(1, nth<ZnImageNote>(read)->makeDataExternal(tmp.file("out.rgb").c_str(), 1));
+    EXPECT_EQ(std::string(40, 'g'), TempDir::readFile(tmp.file("out.rgb")));
+    read->unref();
 
     // The library's own file is renamed.
     ASSERT_EQ(1, note->makeDataExternal(tmp.file("moved.rgb").c_str(), 1));
