@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <set>
+#include <map>
 #include <string>
 
 
@@ -34,17 +34,21 @@ int ZnNote::usingLaunchEffect = 0;
 int ZnNote::numNotes = 0;
 ZnNote *ZnNote::noteToEdit = NULL;
 
-static std::set<ZnNote *> &liveNotes()
+// Live notes and the process that made each: a child forked from the
+// application must not remove its parent's files when it exits.
+static std::map<ZnNote *, pid_t> &liveNotes()
 {
-    static std::set<ZnNote *> *notes = new std::set<ZnNote *>;
+    static std::map<ZnNote *, pid_t> *notes = new std::map<ZnNote *, pid_t>;
     return *notes;
 }
 
 void ZnNote::removePrivateFilesAtExit()
 {
-    for (ZnNote *note : liveNotes()) {
+    pid_t self = getpid();
+    for (const auto &entry : liveNotes()) {
+        ZnNote *note = entry.first;
         const char *name = note->getDataFilename();
-        if (note->deleteDataFileOnDestroy && name)
+        if (entry.second == self && note->deleteDataFileOnDestroy && name)
             unlink(name);
     }
 }
@@ -115,7 +119,7 @@ ZnNote::ZnNote()
     selected = 0;
     editorInputId = playerInputId = 0;
     numNotes++;
-    liveNotes().insert(this);
+    liveNotes()[this] = getpid();
 
     mediaIsRaw = 0;
     dataExternal = !newNotesInline;

@@ -519,6 +519,13 @@ TEST_F(NoteFileTest, BadInputFailsTheReadOrReportsWhenTheDataIsNeeded)
     std::string bytes = TempDir::readFile(tmp.file("full.iv"));
     TempDir::writeFile(tmp.file("cut"), bytes.substr(0, bytes.size() - 30));
     before = tmp.entries();
+    // A note of this process, alive while the child exits: its file stays.
+    TempDir::writeFile(tmp.file("mine.raw"), "x");
+    ZnImageNote *mine = new ZnImageNote;
+    mine->ref();
+    mine->setDataFilename(tmp.file("mine.raw").c_str(), 1);
+    before.push_back("mine.raw");
+    std::sort(before.begin(), before.end());
     pid_t child = fork();
     if (child == 0) {
         SoSeparator *bad = readScene(tmp.file("cut"));
@@ -528,4 +535,5 @@ TEST_F(NoteFileTest, BadInputFailsTheReadOrReportsWhenTheDataIsNeeded)
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(before, tmp.entries());
+    mine->unref();
 }
