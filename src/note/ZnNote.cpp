@@ -1,26 +1,18 @@
 #include <Glosspin/ZnNote.h>
 
 #include <Glosspin/ZnCommon.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
 #include <Inventor/Xt/SoXt.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/sensors/SoAlarmSensor.h>
 #include <X11/Intrinsic.h>
 
-#include <dirent.h>
-#include <errno.h>
-#include <fcntl.h>
-#include <limits.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
 #include <string>
-
 
 SO_NODE_ABSTRACT_SOURCE(ZnNote);
 

@@ -141,6 +141,8 @@ TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
             EXPECT_EQ(454, text->textData[2].getLength());
             EXPECT_EQ(SbString("echo \"hi\""), nth<ZnSystemNote>(read)->command.getValue());
             EXPECT_EQ(SbVec3f(1, 2, 3), nth<ZnViewNote>(read)->position.getValue());
+            EXPECT_STREQ("for duration of view change (2.0 sec)",
+                         nth<ZnViewNote>(read)->getDurationMsg());
             EXPECT_EQ(SbString("author1"), nth<ZnURLNote>(read)->author.getValue());
 
             writeScene(read, second, binary);
