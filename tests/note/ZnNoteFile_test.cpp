@@ -154,6 +154,22 @@ TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
             EXPECT_EQ(TempDir::readFile(first), TempDir::readFile(second))
                 << (binary ? "binary" : "ascii") << " delayed " << delayed;
         }
+    // Through a memory buffer, as copy and paste do.
+    SoSeparator *root = everyKind();
+    SoSeparator *pasted = readBuffer(writeBuffer(root));
+    ASSERT_TRUE(pasted) << readErrors();
+    EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(pasted)));
+    EXPECT_EQ(pattern(10), dataOf(nth<ZnSoundNote>(pasted)));
+    EXPECT_EQ(pattern(333), dataOf(nth<ZnMovieNote>(pasted)));
+    EXPECT_EQ("#Inventor V2.1 ascii\n\nCube {}\n", dataOf(nth<ZnInventorNote>(pasted)));
+    EXPECT_EQ(3, nth<ZnTextNote>(pasted)->textData.getNum());
+    EXPECT_EQ(SbString("http://example.org/a b"), nth<ZnURLNote>(pasted)->url.getValue());
+    EXPECT_EQ(SbString("echo \"hi\""), nth<ZnSystemNote>(pasted)->command.getValue());
+    EXPECT_FALSE(nth<ZnViewNote>(pasted)->isPerspectiveCamera.getValue());
+    pasted->unref();
+    EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(root)));
+    root->unref();
+
     // Cache files and temporary data files are gone with the notes.
     for (const std::string &e : tmp.entries())
         EXPECT_TRUE(e.find("gsp_") == std::string::npos) << e;
