@@ -14,6 +14,7 @@
 #include <Glosspin/SoSFDelayedData.h>
 
 class SoAlarmSensor;
+class SoState;
 class SoSensor;
 struct dirent;
 typedef struct _WidgetRec *Widget;
@@ -193,6 +194,10 @@ class ZnNote : public SoShape {
     char *activeIconData, *iconData;
 
   private:
+    void iconCorners(SoState *state, SbVec3f corners[4], SbVec3f &screen) const;
+    void drawIcon(SoState *state);
+    void drawSelectionFrame(SoState *state);
+
     // mediaData points at a raw file of exact length (a temporary data
     // file) rather than at a block in a scene file.
     int mediaIsRaw;

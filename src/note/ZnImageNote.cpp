@@ -1,5 +1,7 @@
 #include <Glosspin/ZnImageNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnImageNote);
 
 const char *ZnImageNote::fileSuffix = ".rgb";
@@ -14,6 +16,7 @@ void ZnImageNote::initClass()
 ZnImageNote::ZnImageNote()
 {
     SO_NODE_CONSTRUCTOR(ZnImageNote);
+    GSP_SET_NOTE_ICONS(image);
     startNextNote = 2;
     nextNoteDelay = 5.0f;
     usePlayerGeometry = 0;

@@ -1,5 +1,7 @@
 #include <Glosspin/ZnInventorNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnInventorNote);
 
 const char *ZnInventorNote::fileSuffix = ".iv";
@@ -14,6 +16,7 @@ void ZnInventorNote::initClass()
 ZnInventorNote::ZnInventorNote()
 {
     SO_NODE_CONSTRUCTOR(ZnInventorNote);
+    GSP_SET_NOTE_ICONS(scene);
     SO_NODE_ADD_FIELD(sceneGraph, (NULL));
     SO_NODE_ADD_FIELD(externalNoteDirName, (""));
     startNextNote = 2;

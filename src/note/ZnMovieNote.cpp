@@ -1,5 +1,7 @@
 #include <Glosspin/ZnMovieNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnMovieNote);
 
 const char *ZnMovieNote::fileSuffix = ".mv";
@@ -15,6 +17,7 @@ void ZnMovieNote::initClass()
 ZnMovieNote::ZnMovieNote()
 {
     SO_NODE_CONSTRUCTOR(ZnMovieNote);
+    GSP_SET_NOTE_ICONS(movie);
     lifetimeType = 2;
     startNextNote = 1;
     playerLocationSupported = 2;

@@ -151,8 +151,6 @@ void ZnNote::killEditorProcessId()
     editorPid = -1;
 }
 
-void ZnNote::setOffset(SbVec3f o) { offset = o; }
-
 void ZnNote::edit()
 {
     if (noteToEdit)
@@ -215,15 +213,6 @@ long ZnNote::mediaBlockSize() const
 }
 
 const char *ZnNote::getFileSuffix() { return ""; }
-void ZnNote::setIconData(int width, int height, char *bits)
-{
-    iconWidth = (short)width;
-    iconHeight = (short)height;
-    iconData = bits;
-    if (!currentIconData)
-        currentIconData = bits;
-}
-void ZnNote::setActiveIconData(char *bits) { activeIconData = bits; }
 void ZnNote::findMediaLength() {}
 void ZnNote::invokeExternalPlayer(int) {}
 void ZnNote::invokeExternalEditor() {}
@@ -254,15 +243,4 @@ void ZnNote::deselect()
     selected = 0;
     touch();
     killEditor();
-}
-
-// Icons and picking come with the icon drawing; until then a note
-// draws nothing and has no extent.
-void ZnNote::GLRender(SoGLRenderAction *) {}
-void ZnNote::handleEvent(SoHandleEventAction *) {}
-void ZnNote::generatePrimitives(SoAction *) {}
-void ZnNote::computeBBox(SoAction *, SbBox3f &box, SbVec3f &center)
-{
-    box.makeEmpty();
-    center = offset;
 }

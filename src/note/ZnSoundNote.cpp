@@ -1,5 +1,7 @@
 #include <Glosspin/ZnSoundNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnSoundNote);
 
 const char *ZnSoundNote::fileSuffix = ".aifc";
@@ -15,6 +17,7 @@ void ZnSoundNote::initClass()
 ZnSoundNote::ZnSoundNote()
 {
     SO_NODE_CONSTRUCTOR(ZnSoundNote);
+    GSP_SET_NOTE_ICONS(sound);
     lifetimeType = 2;
     startNextNote = 1;
     playerLocationSupported = 0;

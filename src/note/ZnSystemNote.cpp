@@ -1,5 +1,7 @@
 #include <Glosspin/ZnSystemNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnSystemNote);
 
 void ZnSystemNote::initClass()
@@ -12,6 +14,7 @@ void ZnSystemNote::initClass()
 ZnSystemNote::ZnSystemNote()
 {
     SO_NODE_CONSTRUCTOR(ZnSystemNote);
+    GSP_SET_NOTE_ICONS(system);
     SO_NODE_ADD_FIELD(command, (""));
     supportsExternalData = 0;
     dataExternal = 0;

@@ -1,5 +1,7 @@
 #include <Glosspin/ZnTextNote.h>
 
+#include "note/NoteIcons.h"
+
 #include <Glosspin/ZnCommon.h>
 
 #include <fcntl.h>
@@ -30,6 +32,7 @@ ZnTextNote::ZnTextNote()
       savedWidth(0), savedHeight(0)
 {
     SO_NODE_CONSTRUCTOR(ZnTextNote);
+    GSP_SET_NOTE_ICONS(text);
     SO_NODE_ADD_FIELD(textData, (""));
     startNextNote = 2;
     nextNoteDelay = 5.0f;

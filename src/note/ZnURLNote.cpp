@@ -1,5 +1,7 @@
 #include <Glosspin/ZnURLNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnURLNote);
 
 long ZnURLNote::WWWPlayerProcessId = -1;
@@ -14,6 +16,7 @@ void ZnURLNote::initClass()
 ZnURLNote::ZnURLNote()
 {
     SO_NODE_CONSTRUCTOR(ZnURLNote);
+    GSP_SET_NOTE_ICONS(url);
     SO_NODE_ADD_FIELD(url, (""));
     startNextNote = 1;
     nextNoteDelay = 5.0f;

@@ -1,5 +1,7 @@
 #include <Glosspin/ZnViewNote.h>
 
+#include "note/NoteIcons.h"
+
 SO_NODE_SOURCE(ZnViewNote);
 
 void ZnViewNote::initClass()
@@ -12,6 +14,7 @@ void ZnViewNote::initClass()
 ZnViewNote::ZnViewNote() : duration(2.0f)
 {
     SO_NODE_CONSTRUCTOR(ZnViewNote);
+    GSP_SET_NOTE_ICONS(view);
     SO_NODE_ADD_FIELD(position, (0, 0, 0));
     SO_NODE_ADD_FIELD(orientation, (SbVec3f(0, 0, 1), 0));
     SO_NODE_ADD_FIELD(focalDistance, (0));
