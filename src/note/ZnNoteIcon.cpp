@@ -18,6 +18,7 @@
 #include <Inventor/events/SoMouseButtonEvent.h>
 
 #include <GL/gl.h>
+#include <math.h>
 
 // Two clicks closer than this many milliseconds make a double click.
 static const unsigned int DOUBLE_CLICK_MS = 301;
@@ -109,26 +110,29 @@ void ZnNote::drawIcon(SoState *state)
     }
     // The lower-left corner is outside the view: find the first visible
     // row and column from the upper-right corner, then draw row by row.
+    // Probes go a quarter pixel into the pixels an unclipped icon would
+    // cover (raster positions are rounded), so that the visible part lands
+    // exactly there.
     IconProjection proj(state);
     SbVec3f s = proj.toScreen(offset);
+    float bx = floorf(s[0] + 0.5f) + 0.25f, by = floorf(s[1] + 0.5f) + 0.25f;
     auto rasterAt = [&](int column, int row) {
-        glRasterPos3fv(proj.toObject(s[0] + column, s[1] + row, s[2]).getValue());
+        glRasterPos3fv(proj.toObject(bx + column, by + row, s[2]).getValue());
         return rasterValid();
     };
-    if (rasterAt(iconWidth, iconHeight)) {
-        int row = iconHeight;
-        while (row > 0 && rasterAt(iconWidth, row - 1))
+    int top = iconHeight - 1, right = iconWidth - 1;
+    if (rasterAt(right, top)) {
+        int row = top;
+        while (row > 0 && rasterAt(right, row - 1))
             row--;
-        int column = iconWidth;
+        int column = right;
         while (column > 0 && rasterAt(column - 1, row))
             column--;
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, iconWidth);
-        for (int r = row; r < iconHeight; r++) {
+        for (int r = row; r <= top; r++) {
             rasterAt(column, r);
             glDrawPixels(iconWidth - column, 1, GL_RGB, GL_UNSIGNED_BYTE,
                          currentIconData + 3 * (r * iconWidth + column));
         }
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
