@@ -75,6 +75,13 @@ class ZnNote : public SoShape {
     virtual int usingMediaData();
     virtual void updateStaticProcessId(long pid);
 
+    // Start the kind's external player or editor without blocking the
+    // event loop; the note learns when it ends and with what status.
+    void playExternal(int autoPlay);
+    void editExternal();
+    // For kinds that show their media in their own window (playerWindow).
+    static void windowClosedCB(Widget w, void *note, void *callData);
+
     void select();
     void deselect();
     int isSelected() const { return selected; }
@@ -156,9 +163,13 @@ class ZnNote : public SoShape {
     static void dataWriteCB(const SoSFDelayedData *field, SoOutput *out);
     static void PlayerTimeUpCB(void *data, SoSensor *);
 
-    // Process bookkeeping shared with the players and editors.
+    // Stop the player or editor process only.
     void killPlayerProcessId();
     void killEditorProcessId();
+    void playerForkFailed();
+    void editorForkFailed();
+    static void playerCB(void *note, int *source, unsigned long *id);
+    static void editorCB(void *note, int *source, unsigned long *id);
     // A fresh name in the temporary directory for this kind's data.
     int buildTempName(SbString &name);
     // Size in bytes of the inline media block (its temporary data file
@@ -194,6 +205,15 @@ class ZnNote : public SoShape {
     char *activeIconData, *iconData;
 
   private:
+    // Watchers of the running player and editor.
+    void *playerWatcher, *editorWatcher;
+
+    int startWatcher(bool player, int autoPlay);
+    void playerMessage(int kind, int value);
+    void editorMessage(int kind, int value);
+    void closePlayerChannel();
+    void closeEditorChannel();
+
     void iconCorners(SoState *state, SbVec3f corners[4], SbVec3f &screen) const;
     void drawIcon(SoState *state);
     void drawSelectionFrame(SoState *state);

@@ -110,6 +110,7 @@ ZnNote::ZnNote()
     iconWidth = iconHeight = 0;
     selected = 0;
     editorInputId = playerInputId = 0;
+    playerWatcher = editorWatcher = NULL;
     numNotes++;
     liveNotes()[this] = getpid();
 
@@ -133,22 +134,6 @@ ZnNote::~ZnNote()
     const char *name = getDataFilename();
     if (deleteDataFileOnDestroy && name)
         unlink(name);
-}
-
-// Process bookkeeping: the watcher threads of the players and editors
-// come with them; here only what a note at rest needs.
-void ZnNote::killPlayerProcessId()
-{
-    if (playerPid >= 2)
-        kill(playerPid, SIGTERM);
-    playerPid = -1;
-}
-
-void ZnNote::killEditorProcessId()
-{
-    if (editorPid >= 2)
-        kill(editorPid, SIGTERM);
-    editorPid = -1;
 }
 
 void ZnNote::edit()
@@ -177,8 +162,6 @@ void ZnNote::play(int autoPlay)
 
 int ZnNote::isPlaying() const { return playerPid >= 2; }
 int ZnNote::isEditing() const { return editorPid >= 2; }
-void ZnNote::killPlayer() { killPlayerProcessId(); }
-void ZnNote::killEditor() { killEditorProcessId(); }
 
 const char *ZnNote::getDurationMsg()
 {
@@ -221,16 +204,6 @@ void ZnNote::externalEditorFailed() { ZnCommon::displayError("cannotStartEditorM
 int ZnNote::usingMediaData() { return FALSE; }
 void ZnNote::updateStaticProcessId(long) {}
 
-void ZnNote::PlayerTimeUpCB(void *data, SoSensor *)
-{
-    ZnNote *note = (ZnNote *)data;
-    note->killPlayer();
-    if (note->playerFinishedCallback) {
-        void (*cb)(void *, int) = note->playerFinishedCallback;
-        note->playerFinishedCallback = NULL;
-        (*cb)(note->playerFinishedCallbackData, 0);
-    }
-}
 
 void ZnNote::select()
 {
