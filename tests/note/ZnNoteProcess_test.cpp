@@ -15,8 +15,14 @@
 #include <string>
 #include <vector>
 
+#include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnNote.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
 
+#include "support/RenderWindow.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
@@ -32,6 +38,7 @@ class ProcNote : public ZnNote {
 
     int gatherPendingData(int) override { return pendingData; }
     int getUndoWeight() override { return 1; }
+    void play(int autoPlay) override { playExternal(autoPlay); }
     void invokeExternalPlayer(int) override { run(playerArgs); }
     void invokeExternalEditor() override { run(editorArgs); }
     void externalPlayerFailed() override { playerFailures++; }
@@ -296,4 +303,44 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
     EXPECT_EQ(ECHILD, errno);
     EXPECT_EQ(descriptors, openDescriptors());
     EXPECT_TRUE(tmp.entries().empty());  // no resource file left
+}
+
+// In a window: a click on the icon starts the program, the event loop
+// goes on while it runs, and a later click stops it.
+TEST_F(NoteProcessTest, ClicksStartAndStopTheProgramWithoutBlocking)
+{
+    SoSeparator *root = new SoSeparator;
+    root->ref();
+    SoOrthographicCamera *camera = new SoOrthographicCamera;
+    camera->position = SbVec3f(0, 0, 10);
+    camera->nearDistance = 1;
+    camera->farDistance = 20;
+    root->addChild(camera);
+    root->addChild(note);
+    RenderWindow window(root);
+    window.draw();
+    ZnCommon::editMode = 1;
+    auto click = [&](double seconds) {
+        SoHandleEventAction ha(window.viewport());
+        for (SoButtonEvent::State st : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+            SoMouseButtonEvent ev;
+            ev.setButton(SoMouseButtonEvent::BUTTON1);
+            ev.setState(st);
+            SbVec2s centre = window.viewport().getWindowSize();
+            ev.setPosition(SbVec2s(centre[0] / 2 + 5, centre[1] / 2 + 5));
+            ev.setTime(SbTime(seconds));
+            ha.setEvent(&ev);
+            ha.apply(root);
+        }
+    };
+    note->playerArgs = {"sleep"};
+    click(10.0);
+    ASSERT_TRUE(note->isPlaying());
+    int pid = note->pid();
+    GspTest::pumpEvents(300);  // events flow while it runs
+    EXPECT_TRUE(alive(pid));
+    click(11.0);
+    EXPECT_FALSE(note->isPlaying());
+    EXPECT_FALSE(alive(pid));
+    root->unref();
 }
