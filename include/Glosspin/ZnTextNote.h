@@ -17,6 +17,12 @@ class ZnTextNote : public ZnNote {
     static void initClass();
     ZnTextNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    int isPlaying() const override;
+    int isEditing() const override;
+    void killPlayer() override;
+    void killEditor() override;
     int gatherPendingData(int accept) override;
     const char *getFileSuffix() override;
     int estimateDiskSpaceRequired(int binary) override;
@@ -38,10 +44,23 @@ class ZnTextNote : public ZnNote {
     // Writes the local text to the data file.
     int blastDataToExternalFile();
 
+    // Shows the text in the note's dialog, read-only or for editing as
+    // the note's editing flag says.
+    static void createDialog(const char *title, ZnTextNote *note);
+    static void createDialogCB(Widget w, void *note, void *callData);
+    // Rows and columns the text widget gets.
+    int getRows() const { return rows; }
+    int getColumns() const { return columns; }
+
     static const char *fileSuffix;
+    static unsigned long textBgPixel, textReadOnlyBgPixel;
+    static int textColorInitialized;
 
   protected:
     ~ZnTextNote() override;
+
+    void closeDialog();
+    void placeDialog();
 
     SbBool readInstance(SoInput *in, unsigned short flags) override;
     void write(SoWriteAction *action) override;

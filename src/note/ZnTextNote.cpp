@@ -3,6 +3,8 @@
 #include "note/NoteIcons.h"
 
 #include <Glosspin/ZnCommon.h>
+#include <X11/Intrinsic.h>
+#include <Xm/Xm.h>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -40,7 +42,14 @@ ZnTextNote::ZnTextNote()
     mediaData.setWriteCB(NULL);
 }
 
-ZnTextNote::~ZnTextNote() {}
+ZnTextNote::~ZnTextNote()
+{
+    if (playerWindow) {
+        Widget shell = XtParent(XtParent(playerWindow));  // the note's own shell
+        XtRemoveAllCallbacks(shell, XmNdestroyCallback);
+        XtDestroyWidget(shell);
+    }
+}
 
 int ZnTextNote::gatherPendingData(int) { return 0; }
 const char *ZnTextNote::getFileSuffix() { return fileSuffix; }

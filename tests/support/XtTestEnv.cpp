@@ -61,7 +61,8 @@ static Widget search(Widget w, const std::function<bool(Widget)> &match)
         return NULL;
     if (match(w))
         return w;
-    for (Cardinal i = 0; i < w->core.num_popups; i++)
+    // Gadgets and other plain objects have no popup list.
+    for (Cardinal i = 0; XtIsWidget(w) && i < w->core.num_popups; i++)
         if (Widget f = search(w->core.popup_list[i], match))
             return f;
     if (XtIsComposite(w)) {

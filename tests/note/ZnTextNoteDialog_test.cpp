@@ -1,0 +1,219 @@
+// The text note's dialog with the real Motif widgets: read-only while
+// playing, editable while editing, its size rule, a pending note's empty
+// editor, a file the user may not change, and the hand-over to automatic
+// playback when the user closes it.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <Glosspin/ZnTextNote.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Xm/MessageB.h>
+#include <Xm/Text.h>
+#include <Xm/Xm.h>
+
+#include "support/TempDir.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+class TextDialogTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        ZnNote::tmpDirName = "";
+        note = new ZnTextNote;
+        note->ref();
+    }
+    void TearDown() override
+    {
+        note->unref();
+        XtTest::TearDown();
+    }
+    Widget dialog() const { return GspTest::findWidget(GspTest::topLevel(), "Text Block"); }
+    Widget text() const { return GspTest::findWidget(GspTest::topLevel(), "info text"); }
+    std::string shownText() const
+    {
+        char *s = XmTextGetString(text());
+        std::string out = s ? s : "";
+        XtFree(s);
+        return out;
+    }
+    bool editable() const
+    {
+        Boolean e = False;
+        XtVaGetValues(text(), XmNeditable, &e, NULL);
+        return e;
+    }
+    short rows() const
+    {
+        short r = 0;
+        XtVaGetValues(text(), XmNrows, &r, NULL);
+        return r;
+    }
+    short columns() const
+    {
+        short c = 0;
+        XtVaGetValues(text(), XmNcolumns, &c, NULL);
+        return c;
+    }
+    // Presses a button of the dialog as Motif reports it.
+    void press(int reason)
+    {
+        XmAnyCallbackStruct cbs = {reason, NULL};
+        XtCallCallbacks(dialog(), reason == XmCR_OK ? XmNokCallback : XmNcancelCallback, &cbs);
+    }
+
+    ZnTextNote *note = NULL;
+    TempDir tmp;
+};
+
+}
+
+TEST_F(TextDialogTest, PlayingShowsTheTextReadOnlySizedByItsLines)
+{
+    note->setFieldFromString("one line without a newline");
+    note->play(0);
+    ASSERT_TRUE(dialog());
+    EXPECT_TRUE(XtIsManaged(dialog()));
+    EXPECT_TRUE(note->isPlaying());
+    EXPECT_FALSE(note->isEditing());
+    EXPECT_EQ("one line without a newline\n", shownText());
+    EXPECT_FALSE(editable());
+    EXPECT_EQ(5, rows());
+    EXPECT_EQ("Glosspin : Text for this Note", GspTest::compoundText(dialog(), XmNdialogTitle));
+    Widget ok = XmMessageBoxGetChild(dialog(), XmDIALOG_OK_BUTTON);
+    EXPECT_EQ("Close", GspTest::compoundText(ok, XmNlabelString));
+    EXPECT_FALSE(XtIsManaged(XmMessageBoxGetChild(dialog(), XmDIALOG_CANCEL_BUTTON)));
+    press(XmCR_OK);
+    EXPECT_FALSE(note->isPlaying());
+
+    std::string hundred;
+    for (int i = 0; i < 100; i++)
+        hundred += "line " + std::to_string(i) + "\n";
+    ZnTextNote *longer = new ZnTextNote;
+    longer->ref();
+    longer->setFieldFromString(hundred.c_str());
+    longer->play(0);
+    EXPECT_EQ(40, longer->getRows());
+    EXPECT_EQ(60, longer->getColumns());
+    longer->killPlayer();
+    EXPECT_FALSE(longer->isPlaying());
+    longer->unref();
+}
+
+TEST_F(TextDialogTest, EditingTakesTheTypedTextOnOkAndNothingOnCancel)
+{
+    note->setFieldFromString("old text\n");
+    note->edit();
+    ASSERT_TRUE(note->isEditing());
+    EXPECT_TRUE(editable());
+    EXPECT_EQ("Glosspin : Edit the text for the Note",
+              GspTest::compoundText(dialog(), XmNdialogTitle));
+    EXPECT_TRUE(XtIsManaged(XmMessageBoxGetChild(dialog(), XmDIALOG_CANCEL_BUTTON)));
+    XmTextSetString(text(), (char *)"typed\n");
+    press(XmCR_CANCEL);
+    EXPECT_EQ(SbString("old text\n"), note->getText());
+
+    note->edit();
+    XmTextSetString(text(), (char *)"typed\n");
+    press(XmCR_OK);
+    EXPECT_FALSE(note->isEditing());
+    EXPECT_EQ(SbString("typed\n"), note->getText());
+    EXPECT_FALSE(note->wasImported.getValue());
+    // The text went to the note's data file too.
+    EXPECT_EQ("typed\n", TempDir::readFile(note->getTempDataFileName().getString()));
+}
+
+TEST_F(TextDialogTest, APendingNoteOpensEmptyAndReportsItsEnd)
+{
+    static int ready, finished;
+    ready = finished = 0;
+    note->isPendingNote = 1;
+    note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
+    note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
+    note->edit();
+    EXPECT_TRUE(editable());
+    EXPECT_EQ("", shownText());
+    EXPECT_EQ(10, rows());
+    EXPECT_EQ(60, columns());
+    press(XmCR_CANCEL);
+    EXPECT_EQ(1, finished);
+    EXPECT_EQ(0, ready);
+    note->edit();
+    XmTextSetString(text(), (char *)"first words\n");
+    press(XmCR_OK);
+    EXPECT_EQ(1, ready);
+}
+
+TEST_F(TextDialogTest, AFileTheUserMayNotChangeOpensReadOnly)
+{
+    TempDir::writeFile(tmp.file("fixed.txt"), "fixed\n");
+    chmod(tmp.file("fixed.txt").c_str(), 0444);
+    if (access(tmp.file("fixed.txt").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "running with the right to write any file (root)";
+    note->setDataExternal(1);
+    note->setDataFilename(tmp.file("fixed.txt").c_str(), 0);
+    testing::internal::CaptureStderr();
+    note->edit();
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(editable());
+    EXPECT_TRUE(note->isPlaying());
+    EXPECT_EQ("fixed\n", shownText());
+}
+
+TEST_F(TextDialogTest, ClosingAnAutoPlayedNoteStartsTheNextOnlyWhenItWaitsForTheUser)
+{
+    static int next;
+    next = 0;
+    note->setFieldFromString("read me\n");
+    note->playerFinishedCallback = [](void *, int) { next++; };
+    note->lifetimeType = 0;
+    note->play(1);
+    press(XmCR_OK);
+    EXPECT_EQ(1, next);
+    EXPECT_EQ(0, note->playingInSequence);
+
+    note->lifetimeType = 2;
+    note->playerFinishedCallback = [](void *, int) { next++; };
+    note->play(1);
+    press(XmCR_OK);
+    EXPECT_EQ(1, next);
+}
+
+TEST_F(TextDialogTest, TheDialogKeepsItsPlaceAndTheNoteSavesIt)
+{
+    note->setFieldFromString("placed\n");
+    note->playerWidth = 320;
+    note->playerHeight = 240;
+    note->playerLocationX = 30;
+    note->playerLocationY = 40;
+    note->play(0);
+    GspTest::pumpEvents(100);
+    Dimension w = 0, h = 0;
+    XtVaGetValues(dialog(), XmNwidth, &w, XmNheight, &h, NULL);
+    EXPECT_EQ(320, w);
+    EXPECT_EQ(240, h);
+    press(XmCR_OK);
+
+    // Without stored geometry, the place the user left it is saved with
+    // the note.
+    note->playerWidth = -1;
+    note->play(0);
+    press(XmCR_OK);
+    SoOutput out;
+    out.setBuffer(malloc(256), 256, realloc);
+    SoWriteAction wa(&out);
+    wa.apply(note);
+    void *buf;
+    size_t n;
+    out.getBuffer(buf, n);
+    free(buf);
+    EXPECT_EQ(320, note->playerWidth.getValue());
+    EXPECT_EQ(240, note->playerHeight.getValue());
+}
