@@ -117,7 +117,6 @@ void ZnTextNote::createDialog(const char *title, ZnTextNote *note)
     Widget top = SoXt::getTopLevelWidget();
     if (!top)
         return;
-    makeLabels();
     if (!note->playerWindow) {
         Screen *screen = XtScreen(top);
         Widget shell = XtVaCreatePopupShell(
@@ -125,6 +124,7 @@ void ZnTextNote::createDialog(const char *title, ZnTextNote *note)
             WidthOfScreen(screen) / 2, XmNy, HeightOfScreen(screen) / 2, XmNwidth, 1, XmNheight,
             1, NULL);
         XtRealizeWidget(shell);
+        makeLabels();  // compound strings need an initialised Motif shell
         // Destroyed by someone else (the application closing its popups):
         // the note forgets its dialog.
         XtAddCallback(shell, XmNdestroyCallback,
