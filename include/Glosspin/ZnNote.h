@@ -166,6 +166,8 @@ class ZnNote : public SoShape {
     // Stop the player or editor process only.
     void killPlayerProcessId();
     void killEditorProcessId();
+    // Calls playerFinishedCallback once and clears it.
+    void callPlayerFinished();
     void playerForkFailed();
     void editorForkFailed();
     static void playerCB(void *note, int *source, unsigned long *id);

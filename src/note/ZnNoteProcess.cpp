@@ -176,11 +176,7 @@ void ZnNote::playerMessage(int kind, int value)
         externalPlayerFailed();
     if (playingInSequence && trackPlayerExit) {
         playingInSequence = 0;
-        if (playerFinishedCallback) {
-            void (*cb)(void *, int) = playerFinishedCallback;
-            playerFinishedCallback = NULL;
-            (*cb)(playerFinishedCallbackData, 0);
-        }
+        callPlayerFinished();
     }
     GspWatcher::join((Watcher *)playerWatcher);
     playerWatcher = NULL;
@@ -301,15 +297,20 @@ void ZnNote::killEditor()
     }
 }
 
+// Automatic playback of this note is over: tells the note list, once.
+void ZnNote::callPlayerFinished()
+{
+    void (*cb)(void *, int) = playerFinishedCallback;
+    playerFinishedCallback = NULL;
+    if (cb)
+        (*cb)(playerFinishedCallbackData, 0);
+}
+
 void ZnNote::PlayerTimeUpCB(void *data, SoSensor *)
 {
     ZnNote *note = (ZnNote *)data;
     note->killPlayer();
-    if (note->playerFinishedCallback) {
-        void (*cb)(void *, int) = note->playerFinishedCallback;
-        note->playerFinishedCallback = NULL;
-        (*cb)(note->playerFinishedCallbackData, 0);
-    }
+    note->callPlayerFinished();
     note->playingInSequence = 0;
 }
 
@@ -329,10 +330,7 @@ void ZnNote::windowClosedCB(Widget, void *data, void *)
     }
     if (note->playingInSequence) {
         note->playingInSequence = 0;
-        if (note->lifetimeType.getValue() == 0 && note->playerFinishedCallback) {
-            void (*cb)(void *, int) = note->playerFinishedCallback;
-            note->playerFinishedCallback = NULL;
-            (*cb)(note->playerFinishedCallbackData, 0);
-        }
+        if (note->lifetimeType.getValue() == 0)
+            note->callPlayerFinished();
     }
 }

@@ -237,10 +237,7 @@ void ZnTextNote::createDialogCB(Widget, void *data, void *callData)
     note->touch();
     if (note->playingInSequence) {
         note->playingInSequence = 0;
-        if (note->lifetimeType.getValue() == 0 && note->playerFinishedCallback) {
-            void (*cb)(void *, int) = note->playerFinishedCallback;
-            note->playerFinishedCallback = NULL;
-            (*cb)(note->playerFinishedCallbackData, 0);
-        }
+        if (note->lifetimeType.getValue() == 0)
+            note->callPlayerFinished();
     }
 }
