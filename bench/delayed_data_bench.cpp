@@ -3,6 +3,8 @@
 // and by the toolkit alone. Prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
+#include "support/RatioReporter.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -189,30 +191,6 @@ void BM_ReadScenePlainToolkit(benchmark::State &state)
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)SCENE_MEDIA_BYTES);
 }
 
-// Records each run's time per iteration to print ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.iterations > 0)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime() /
-                                              benchmark::GetTimeUnitMultiplier(r.time_unit);
-    }
-    double get(const std::string &name) const
-    {
-        auto it = seconds.find(name);
-        return it == seconds.end() ? 0 : it->second;
-    }
-    void printRatio(const char *label, const std::string &a, const std::string &b) const
-    {
-        double x = get(a), y = get(b);
-        if (x > 0 && y > 0)
-            printf("  %-44s %8.3f\n", label, x / y);
-    }
-};
 
 }
 

@@ -3,6 +3,8 @@
 // file on the same run. Prints the ratios after the runs.
 #include <benchmark/benchmark.h>
 
+#include "support/RatioReporter.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -141,25 +143,6 @@ void BM_Cp(benchmark::State &state)
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)MEDIA_BYTES);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.iterations > 0)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime() /
-                                              benchmark::GetTimeUnitMultiplier(r.time_unit);
-    }
-    void printRatio(const char *label, const std::string &a, const std::string &b) const
-    {
-        auto x = seconds.find(a), y = seconds.find(b);
-        if (x != seconds.end() && y != seconds.end() && y->second > 0)
-            printf("  %-40s %8.3f  (%.0f ms vs %.0f ms)\n", label, x->second / y->second,
-                   x->second * 1e3, y->second * 1e3);
-    }
-};
 
 }
 
