@@ -18,6 +18,7 @@ class SoState;
 class SoSensor;
 struct dirent;
 typedef struct _WidgetRec *Widget;
+typedef union _XEvent XEvent;
 
 // The base of every note: a shape under a marker's note list that
 // carries one piece of media (inline in the scene file or in an external
@@ -85,6 +86,39 @@ class ZnNote : public SoShape {
     void select();
     void deselect();
     int isSelected() const { return selected; }
+
+    // The playback options dialog, one for all notes; it shows
+    // noteToEdit and writes every change straight into its fields.
+    void editNoteOptions();
+    void updateNoteOptionUI();
+    static void disableNoteOptionUI();
+    void enableNoteOptionAutoPlayUI(char autoPlayable);
+    void updateNoteOptionPlayerPositionUI();
+    void updateNoteOptionMediaLengthUI();
+    // Takes the running player's window geometry from the user's click.
+    void grabPlayerLocation();
+    // One callback for every control; code is the control's index in
+    // noteOptionWidgetList.
+    static void noteOptionDialogCB(Widget w, int code, void *callData);
+    static void noteOptionFieldChangedCB(Widget w, void *clientData, void *callData);
+
+    // Indices into noteOptionWidgetList.
+    enum NoteOptionWidget {
+        OPT_SHELL, OPT_CHANGED_LABEL, OPT_DATE_LABEL, OPT_AUTOPLAY, OPT_STAYS_LABEL,
+        OPT_UNTIL_CLOSED, OPT_FOR_SECONDS, OPT_TIME_FIELD, OPT_TIME_UNIT, OPT_FOR_MEDIA,
+        OPT_NEXT_LABEL, OPT_IMMEDIATELY, OPT_AFTER, OPT_DELAY_FIELD, OPT_DELAY_UNIT,
+        OPT_WHEN_DONE, OPT_DATA_LABEL, OPT_INLINE, OPT_EXTERNAL, OPT_FILE_FIELD, OPT_ACCEPT,
+        OPT_LOCATION_LABEL, OPT_PLAY, OPT_GRAB, OPT_NUM_WIDGETS
+    };
+    static Widget *noteOptionWidgetList;
+    static int dialogVisible;
+    static int noteOptionFieldChanged;
+    static int ignoreFieldChangedCB;
+    static int needToDeiconifyDialog;
+    // Locale for the numbers in the dialog; NULL for the current one.
+    static char *numLanguage;
+    // Called after every change made through the dialog.
+    static void (*noteOptionDirtyCB)();
 
     // Data location.
     const char *getDataFilename() const;
@@ -215,6 +249,15 @@ class ZnNote : public SoShape {
     void editorMessage(int kind, int value);
     void closePlayerChannel();
     void closeEditorChannel();
+
+    static void buildNoteOptionDialog();
+    void overwriteDialog(char *name);
+    static void overwriteDialogCB(Widget w, void *clientData, void *callData);
+    static void noteOptionClosedCB(Widget w, void *clientData, void *callData);
+    static void shellStructureNotifyCB(Widget w, void *clientData, XEvent *event, char *cont);
+    // Moves the data to the name in the file field, reporting why not.
+    void acceptExternalName();
+    void takeNumberField(int code);
 
     void iconCorners(SoState *state, SbVec3f corners[4], SbVec3f &screen) const;
     void drawIcon(SoState *state);

@@ -128,7 +128,7 @@ ZnNote::~ZnNote()
     playerTimer->unschedule();
     delete playerTimer;
     if (noteToEdit == this)
-        noteToEdit = NULL;
+        disableNoteOptionUI();
     numNotes--;
     liveNotes().erase(this);
     const char *name = getDataFilename();
@@ -158,6 +158,8 @@ void ZnNote::play(int autoPlay)
             playerTimer->schedule();
         }
     }
+    if (noteToEdit == this)
+        updateNoteOptionPlayerPositionUI();
 }
 
 int ZnNote::isPlaying() const { return playerPid >= 2; }
@@ -209,6 +211,7 @@ void ZnNote::select()
 {
     selected = 1;
     touch();
+    updateNoteOptionUI();
 }
 
 void ZnNote::deselect()

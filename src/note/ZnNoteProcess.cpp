@@ -161,6 +161,8 @@ void ZnNote::playerMessage(int kind, int value)
     if (kind == 0) {
         playerPid = value;
         updateStaticProcessId(playerPid);
+        if (noteToEdit == this)
+            updateNoteOptionPlayerPositionUI();
         return;
     }
     if (!isEditing() && (trackPlayerExit || !isPlaying())) {
@@ -181,6 +183,8 @@ void ZnNote::playerMessage(int kind, int value)
     GspWatcher::join((Watcher *)playerWatcher);
     playerWatcher = NULL;
     playerMonitorPid = -1;
+    if (noteToEdit == this)
+        updateNoteOptionPlayerPositionUI();
 }
 
 void ZnNote::editorMessage(int kind, int value)
@@ -214,6 +218,8 @@ void ZnNote::editorMessage(int kind, int value)
     if (!dataExternal)
         wasImported = FALSE;  // the editor made the data
     findMediaLength();
+    if (noteToEdit == this)
+        updateNoteOptionMediaLengthUI();
 }
 
 void ZnNote::playerCB(void *data, int *, unsigned long *id)
@@ -286,6 +292,8 @@ void ZnNote::killPlayer()
         currentIconData = iconData;
         touch();
     }
+    if (noteToEdit == this)
+        updateNoteOptionPlayerPositionUI();
 }
 
 void ZnNote::killEditor()

@@ -62,7 +62,7 @@ void ZnTextNote::edit()
         return;
     const char *name = getDataFilename();
     if (dataExternal && name && access(name, F_OK) == 0 && access(name, W_OK) != 0) {
-        ZnCommon::displayError("noPermissionMsg", "permissionDeniedMsg", name);
+        ZnCommon::displayError("noPermissionMsg", "permissionDeniedMsg", name, name);
         editing = FALSE;
         createDialog(ZnCommon::getResource("title_text_read", "Glosspin : Text for this Note"), this);
         return;
@@ -98,6 +98,8 @@ void ZnTextNote::closeDialog()
     currentIconData = iconData;
     touch();
     XtUnmanageChild(playerWindow);
+    if (noteToEdit == this)
+        updateNoteOptionPlayerPositionUI();
 }
 
 void ZnTextNote::killPlayer()
