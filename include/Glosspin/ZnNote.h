@@ -101,6 +101,8 @@ class ZnNote : public SoShape {
     // noteOptionWidgetList.
     static void noteOptionDialogCB(Widget w, int code, void *callData);
     static void noteOptionFieldChangedCB(Widget w, void *clientData, void *callData);
+    // The window manager closed the dialog.
+    static void noteOptionClosedCB(Widget w, void *clientData, void *callData);
 
     // Indices into noteOptionWidgetList.
     enum NoteOptionWidget {
@@ -253,7 +255,6 @@ class ZnNote : public SoShape {
     static void buildNoteOptionDialog();
     void overwriteDialog(char *name);
     static void overwriteDialogCB(Widget w, void *clientData, void *callData);
-    static void noteOptionClosedCB(Widget w, void *clientData, void *callData);
     static void shellStructureNotifyCB(Widget w, void *clientData, XEvent *event, char *cont);
     // Moves the data to the name in the file field, reporting why not.
     void acceptExternalName();

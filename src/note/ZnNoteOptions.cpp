@@ -242,19 +242,21 @@ void ZnNote::buildNoteOptionDialog()
     w[16] = place(xmLabelWidgetClass, "Note data is stored", data, NULL, 0);
     w[17] = place(xmToggleButtonWidgetClass, "inline", data, w[16], 20);
     w[18] = place(xmToggleButtonWidgetClass, "in external file", data, w[17], 20);
-    w[19] = place(xmTextFieldWidgetClass, "fileField", data, w[18], 20);
-    w[20] = place(xmPushButtonWidgetClass, "Accept", data, NULL, 0, w[19]);
-    XtVaSetValues(w[19], XmNcolumns, 32, NULL);
-    XtVaSetValues(w[20], XmNleftOffset, 8, XmNrightAttachment, XmATTACH_FORM, XmNrightOffset, 4,
+    w[20] = XtVaCreateManagedWidget("Accept", xmPushButtonWidgetClass, data, XmNtopAttachment,
+                                    XmATTACH_WIDGET, XmNtopWidget, w[18], XmNrightAttachment,
+                                    XmATTACH_FORM, XmNrightOffset, 4, NULL);
+    w[19] = XtVaCreateManagedWidget(
+        "fileField", xmTextFieldWidgetClass, data, XmNcolumns, 32, XmNleftAttachment,
+        XmATTACH_FORM, XmNleftOffset, 20, XmNrightAttachment, XmATTACH_WIDGET, XmNrightWidget,
+        w[20], XmNrightOffset, 8, XmNtopAttachment, XmATTACH_WIDGET, XmNtopWidget, w[18], NULL);
+    XtVaSetValues(w[20], XmNbottomAttachment, XmATTACH_OPPOSITE_WIDGET, XmNbottomWidget, w[19],
                   NULL);
-    XtVaSetValues(w[19], XmNrightAttachment, XmATTACH_WIDGET, XmNrightWidget, w[20], NULL);
-    XtVaSetValues(w[20], XmNleftAttachment, XmATTACH_NONE, NULL);
     XtAddCallback(w[19], XmNvalueChangedCallback, fieldChangedCB, NULL);
     Widget sep3 = makeSeparator(form, "sep3", data);
 
     // Who changed the note last, and when.
-    w[1] = place(xmLabelWidgetClass, "lastChanged", form, sep3, 0);
-    w[2] = place(xmLabelWidgetClass, "date", form, w[1], 0);
+    w[1] = place(xmLabelWidgetClass, "lastChanged", form, sep3, 4);
+    w[2] = place(xmLabelWidgetClass, "date", form, w[1], 4);
     XtVaSetValues(w[1], XmNtopOffset, 4, XmNrightAttachment, XmATTACH_FORM, NULL);
     XtVaSetValues(w[2], XmNrightAttachment, XmATTACH_FORM, NULL);
 

@@ -1,0 +1,424 @@
+// The playback options dialog driven through its real Motif controls:
+// filling, typing and activating the fields, the sensitivity rules of
+// the note kinds, moving the data to a named file with the overwrite
+// question, following the main window's iconification and grabbing a
+// window's geometry with a synthesised click.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnSoundNote.h>
+#include <Glosspin/ZnTextNote.h>
+#include <Glosspin/ZnURLNote.h>
+#include <Inventor/Xt/SoXt.h>
+#include <X11/extensions/XTest.h>
+#include <Xm/MessageB.h>
+#include <Xm/TextF.h>
+#include <Xm/ToggleB.h>
+#include <Xm/Xm.h>
+
+#include "support/TempDir.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+Widget W(int i) { return ZnNote::noteOptionWidgetList[i]; }
+bool on(int i) { return XmToggleButtonGetState(W(i)); }
+bool sensitive(int i) { return XtIsSensitive(W(i)); }
+
+std::string field(int i)
+{
+    char *s = XmTextFieldGetString(W(i));
+    std::string out = s ? s : "";
+    XtFree(s);
+    return out;
+}
+
+// What a user's typing does: the text changes, then Return is pressed
+// (or the focus leaves the field).
+void type(int i, const char *text) { XmTextFieldSetString(W(i), (char *)text); }
+void activate(int i)
+{
+    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
+    XtCallCallbacks(W(i), XmNactivateCallback, &cbs);
+}
+void loseFocus(int i)
+{
+    XmAnyCallbackStruct cbs = {XmCR_LOSING_FOCUS, NULL};
+    XtCallCallbacks(W(i), XmNlosingFocusCallback, &cbs);
+}
+void click(int toggle) { XmToggleButtonSetState(W(toggle), !on(toggle), True); }
+
+int dirtyCalls;
+
+bool mapped(Widget w)
+{
+    XWindowAttributes a;
+    XGetWindowAttributes(XtDisplay(w), XtWindow(w), &a);
+    return a.map_state == IsViewable;
+}
+
+class OptionsTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        ZnNote::tmpDirName = "";
+        ZnNote::dialogVisible = 0;
+        dirtyCalls = 0;
+        ZnNote::noteOptionDirtyCB = [] { dirtyCalls++; };
+        note = new ZnTextNote;
+        note->ref();
+        note->setFieldFromString("the note's text\n");
+    }
+    void TearDown() override
+    {
+        note->unref();
+        ZnNote::noteOptionDirtyCB = NULL;
+        XtTest::TearDown();
+        EXPECT_EQ(nullptr, ZnNote::noteOptionWidgetList);
+    }
+    // The message of the question or error box now open.
+    std::string openBoxMessage(const char *name)
+    {
+        Widget box = NULL;
+        GspTest::pumpUntil([&] {
+            box = GspTest::findWidget(GspTest::topLevel(), name);
+            return box && XtIsManaged(box);
+        });
+        return box ? GspTest::compoundText(box, XmNmessageString) : "";
+    }
+
+    ZnTextNote *note = NULL;
+    TempDir tmp;
+};
+
+}
+
+TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
+{
+    GspTest::setResource("date_format", "%Y-%m-%d %H:%M");
+    note->author = "alice";
+    note->timestamp = SbTime(86400.0 * 365);
+    note->lifetime = 7.25f;
+    note->lifetimeType = 1;
+    note->startNextNote = 2;
+    note->editNoteOptions();
+    ASSERT_TRUE(ZnNote::noteOptionWidgetList);
+    EXPECT_EQ(note, ZnNote::noteToEdit);
+
+    Widget shell = W(ZnNote::OPT_SHELL);
+    EXPECT_STREQ("NoteOptionsDialog", XtName(shell));
+    char *title = NULL;
+    int decorations = 0, functions = 0;
+    XtVaGetValues(shell, XmNtitle, &title, XmNmwmDecorations, &decorations, XmNmwmFunctions,
+                  &functions, NULL);
+    EXPECT_STREQ("Glosspin : Playback Options", title);
+    EXPECT_EQ(30, decorations);
+    EXPECT_EQ(38, functions);
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return mapped(shell); }));
+
+    EXPECT_TRUE(on(3));
+    EXPECT_FALSE(on(5));
+    EXPECT_TRUE(on(6));
+    EXPECT_EQ("7.2", field(7));
+    EXPECT_TRUE(on(12));
+    EXPECT_FALSE(on(15));
+    EXPECT_EQ("5.0", field(13));
+    EXPECT_TRUE(on(17));
+    EXPECT_FALSE(on(18));
+    EXPECT_FALSE(sensitive(ZnNote::OPT_ACCEPT));
+    EXPECT_EQ("Last changed by alice", GspTest::compoundText(W(1), XmNlabelString));
+    char date[64];
+    time_t when = 86400 * 365;
+    strftime(date, sizeof date, "%Y-%m-%d %H:%M", localtime(&when));
+    EXPECT_EQ(date, GspTest::compoundText(W(2), XmNlabelString));
+    // Filling the fields is not typing.
+    EXPECT_EQ(0, ZnNote::noteOptionFieldChanged);
+
+    ZnTextNote *other = new ZnTextNote;
+    other->ref();
+    other->author = "bob";
+    other->startNextNote = 0;
+    other->select();
+    EXPECT_EQ(other, ZnNote::noteToEdit);
+    EXPECT_EQ("60.0", field(7));
+    EXPECT_TRUE(on(11));
+    EXPECT_FALSE(on(12));
+    EXPECT_EQ("Last changed by bob", GspTest::compoundText(W(1), XmNlabelString));
+    // A destroyed note leaves a dialog that does nothing.
+    other->unref();
+    EXPECT_EQ(nullptr, ZnNote::noteToEdit);
+    for (int i = 1; i < ZnNote::OPT_NUM_WIDGETS; i++)
+        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    click(3);
+    EXPECT_EQ(0, dirtyCalls);
+}
+
+TEST_F(OptionsTest, NumberFieldsTakeOnlyPositiveNumbers)
+{
+    note->lifetime = 30.0f;
+    note->lifetimeType = 0;
+    note->editNoteOptions();
+    for (const char *bad : {"0", "-3", "abc", ""}) {
+        type(7, bad);
+        activate(7);
+        EXPECT_FLOAT_EQ(30.0f, note->lifetime.getValue()) << bad;
+        EXPECT_EQ(0, note->lifetimeType.getValue()) << bad;
+        EXPECT_EQ("30.0", field(7)) << bad;
+    }
+    type(7, "2.25");
+    activate(7);
+    EXPECT_FLOAT_EQ(2.25f, note->lifetime.getValue());
+    EXPECT_EQ(1, note->lifetimeType.getValue());
+    EXPECT_TRUE(on(6));
+    EXPECT_FALSE(on(5));
+    EXPECT_EQ("2.2", field(7));
+
+    // Leaving "delayField" takes its number and selects "after".
+    type(13, "12");
+    loseFocus(13);
+    EXPECT_FLOAT_EQ(12.0f, note->nextNoteDelay.getValue());
+    EXPECT_EQ(2, note->startNextNote.getValue());
+    EXPECT_TRUE(on(12));
+    EXPECT_FALSE(on(11));
+    EXPECT_FALSE(on(15));
+    EXPECT_EQ("12.0", field(13));
+    // Without new typing a Return changes nothing.
+    note->nextNoteDelay = 3.0f;
+    activate(13);
+    EXPECT_FLOAT_EQ(3.0f, note->nextNoteDelay.getValue());
+
+    // The choices are exclusive and each writes its value.
+    click(11);
+    EXPECT_EQ(0, note->startNextNote.getValue());
+    EXPECT_FALSE(on(12));
+    click(15);
+    EXPECT_EQ(1, note->startNextNote.getValue());
+    EXPECT_FALSE(on(11));
+    click(5);
+    EXPECT_EQ(0, note->lifetimeType.getValue());
+    EXPECT_FALSE(on(6));
+    // Every Return and every choice counts, taken or not.
+    EXPECT_EQ(4 + 3 + 3, dirtyCalls);
+}
+
+TEST_F(OptionsTest, NumbersFollowTheDialogLocale)
+{
+    // A private copy of a decimal-comma locale.
+    std::string dir = tmp.file("locales");
+    mkdir(dir.c_str(), 0700);
+    std::string cmd = "localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (system(cmd.c_str()) != 0)
+        GTEST_SKIP() << "localedef cannot build de_DE here";
+    setenv("LOCPATH", dir.c_str(), 1);
+    ZnNote::numLanguage = (char *)"de_DE.UTF-8";
+    note->lifetime = 1.5f;
+    note->editNoteOptions();
+    EXPECT_EQ("1,5", field(7));
+    type(7, "2,5");
+    activate(7);
+    ZnNote::numLanguage = NULL;
+    unsetenv("LOCPATH");
+    EXPECT_FLOAT_EQ(2.5f, note->lifetime.getValue());
+    EXPECT_EQ("2,5", field(7));
+    // The library's own numbers are back in "C".
+    char buf[16];
+    snprintf(buf, sizeof buf, "%.1f", 0.5);
+    EXPECT_STREQ("0.5", buf);
+}
+
+TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
+{
+    // A text note has no media length: a typed lifetime, not the media's.
+    note->editNoteOptions();
+    for (int i : {4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 17, 18, 19, 21, 22})
+        EXPECT_TRUE(sensitive(i)) << "widget " << i;
+    EXPECT_FALSE(sensitive(9));
+    EXPECT_FALSE(sensitive(ZnNote::OPT_GRAB));
+    note->play(0);
+    EXPECT_TRUE(sensitive(ZnNote::OPT_GRAB));
+    note->killPlayer();
+    EXPECT_FALSE(sensitive(ZnNote::OPT_GRAB));
+
+    // Turning automatic playback off disables its part.
+    click(3);
+    EXPECT_FALSE(note->autoPlayable.getValue());
+    for (int i = 4; i <= 15; i++)
+        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+
+    // A measured length leaves only the media's duration.
+    ZnSoundNote *sound = new ZnSoundNote;
+    sound->ref();
+    sound->mediaLength = 4.0f;
+    sound->select();
+    EXPECT_TRUE(sensitive(9));
+    for (int i : {5, 6, 7, 8})
+        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    EXPECT_EQ("for duration of audio recording (4.0 sec)",
+              GspTest::compoundText(W(9), XmNlabelString));
+    // No player window to place.
+    EXPECT_FALSE(sensitive(21));
+    EXPECT_FALSE(sensitive(22));
+
+    // Without a tracked exit only "until user closes it"; no external
+    // data: the file field is empty and insensitive.
+    ZnURLNote *url = new ZnURLNote;
+    url->ref();
+    url->filename = "ignored.url";
+    url->select();
+    EXPECT_TRUE(sensitive(5));
+    for (int i : {6, 7, 8, 9})
+        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    EXPECT_EQ("", field(19));
+    EXPECT_FALSE(sensitive(18));
+    EXPECT_FALSE(sensitive(19));
+    url->unref();
+    sound->unref();
+}
+
+TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
+{
+    note->editNoteOptions();
+    std::string target = tmp.file("kept.txt");
+    type(19, target.c_str());
+    EXPECT_TRUE(sensitive(ZnNote::OPT_ACCEPT));
+    activate(ZnNote::OPT_ACCEPT);
+    EXPECT_TRUE(note->isDataExternal());
+    EXPECT_EQ(target, note->getDataFilename());
+    EXPECT_EQ("the note's text\n", TempDir::readFile(target));
+    EXPECT_TRUE(on(18));
+    EXPECT_FALSE(on(17));
+    EXPECT_FALSE(sensitive(ZnNote::OPT_ACCEPT));
+    // Accepting the same name again does nothing at all.
+    activate(ZnNote::OPT_ACCEPT);
+    EXPECT_EQ(1, dirtyCalls);
+
+    click(17);
+    EXPECT_FALSE(note->isDataExternal());
+    EXPECT_TRUE(on(17));
+    EXPECT_FALSE(on(18));
+    // With an empty file field the data goes to a file of the library's.
+    type(19, "");
+    click(18);
+    EXPECT_TRUE(note->isDataExternal());
+    EXPECT_EQ("the note's text\n", TempDir::readFile(note->getDataFilename()));
+    EXPECT_EQ(3, dirtyCalls);
+}
+
+TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
+{
+    std::string existing = tmp.file("existing.txt");
+    TempDir::writeFile(existing, "precious\n");
+    note->editNoteOptions();
+    for (int answer : {XmCR_CANCEL, XmCR_OK}) {
+        type(19, existing.c_str());
+        activate(19);
+        std::string message = openBoxMessage("Overwrite Dialog");
+        EXPECT_EQ(existing + " exists, overwrite ?", message);
+        Widget box = GspTest::findWidget(GspTest::topLevel(), "Overwrite Dialog");
+        ASSERT_TRUE(box);
+        EXPECT_EQ("Overwrite",
+                  GspTest::compoundText(XmMessageBoxGetChild(box, XmDIALOG_OK_BUTTON),
+                                        XmNlabelString));
+        EXPECT_FALSE(XtIsManaged(XmMessageBoxGetChild(box, XmDIALOG_HELP_BUTTON)));
+        // Nothing moves before the answer.
+        EXPECT_FALSE(note->isDataExternal());
+        XmAnyCallbackStruct cbs = {answer, NULL};
+        XtCallCallbacks(box, answer == XmCR_OK ? XmNokCallback : XmNcancelCallback, &cbs);
+        EXPECT_FALSE(XtIsManaged(box));
+        if (answer == XmCR_CANCEL) {
+            EXPECT_FALSE(note->isDataExternal());
+            EXPECT_EQ("precious\n", TempDir::readFile(existing));
+        }
+    }
+    EXPECT_TRUE(note->isDataExternal());
+    EXPECT_EQ(existing, note->getDataFilename());
+    EXPECT_EQ("the note's text\n", TempDir::readFile(existing));
+    EXPECT_TRUE(on(18));
+}
+
+TEST_F(OptionsTest, AMissingDirectoryIsReportedAndChangesNothing)
+{
+    note->editNoteOptions();
+    std::string name = tmp.file("no/such/dir/file.txt");
+    type(19, name.c_str());
+    activate(19);
+    Widget box = NULL;
+    GspTest::pumpUntil([&] {
+        box = GspTest::findWidgetOfClass(GspTest::topLevel(), xmMessageBoxWidgetClass);
+        return box != NULL;
+    });
+    ASSERT_TRUE(box);
+    std::string message = GspTest::compoundText(box, XmNmessageString);
+    EXPECT_NE(std::string::npos, message.find("Cannot save the note's data")) << message;
+    EXPECT_NE(std::string::npos, message.find(name + " does not exist")) << message;
+    EXPECT_FALSE(note->isDataExternal());
+    EXPECT_TRUE(on(17));
+    // The field shows the note's own name again.
+    EXPECT_EQ("", field(19));
+}
+
+TEST_F(OptionsTest, TheDialogFollowsTheMainWindowsIconification)
+{
+    Widget top = GspTest::topLevel();
+    XtVaSetValues(top, XmNwidth, 60, XmNheight, 40, NULL);
+    XtRealizeWidget(top);
+    XtMapWidget(top);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return mapped(top); }));
+    note->editNoteOptions();
+    Widget shell = W(ZnNote::OPT_SHELL);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return mapped(shell); }));
+
+    XtUnmapWidget(top);
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return !mapped(shell); }));
+    EXPECT_EQ(1, ZnNote::needToDeiconifyDialog);
+    XtMapWidget(top);
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return mapped(shell); }));
+    EXPECT_EQ(0, ZnNote::needToDeiconifyDialog);
+
+    // Once the user closed it, iconifying leaves it alone.
+    ZnNote::noteOptionClosedCB(shell, NULL, NULL);
+    EXPECT_EQ(0, ZnNote::dialogVisible);
+    XtUnmapWidget(top);
+    GspTest::pumpUntil([&] { return !mapped(top); });
+    EXPECT_EQ(0, ZnNote::needToDeiconifyDialog);
+    XtMapWidget(top);
+    GspTest::pumpUntil([&] { return mapped(top); });
+}
+
+TEST_F(OptionsTest, GrabTakesTheClickedWindowsGeometry)
+{
+    Display *d = SoXt::getDisplay();
+    int event, error, major, minor;
+    if (!XTestQueryExtension(d, &event, &error, &major, &minor))
+        GTEST_SKIP() << "no XTEST extension on this display";
+    Window player = XCreateSimpleWindow(d, DefaultRootWindow(d), 300, 200, 160, 120, 0, 0, 0);
+    XMapWindow(d, player);
+    XSync(d, False);
+    GspTest::pumpEvents(50);
+
+    auto grabWith = [&](unsigned int button) {
+        XTestFakeMotionEvent(d, DefaultScreen(d), 350, 250, CurrentTime);
+        XTestFakeButtonEvent(d, button, True, CurrentTime);
+        XSync(d, False);
+        note->grabPlayerLocation();
+        XTestFakeButtonEvent(d, button, False, CurrentTime);
+        XSync(d, False);
+    };
+    grabWith(3);  // the other buttons give up
+    EXPECT_EQ(-1, note->playerLocationX.getValue());
+    EXPECT_EQ(-1, note->playerWidth.getValue());
+    grabWith(1);
+    EXPECT_EQ(300, note->playerLocationX.getValue());
+    EXPECT_EQ(200, note->playerLocationY.getValue());
+    EXPECT_EQ(160, note->playerWidth.getValue());
+    EXPECT_EQ(120, note->playerHeight.getValue());
+    XDestroyWindow(d, player);
+    XSync(d, False);
+}
