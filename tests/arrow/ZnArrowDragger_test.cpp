@@ -246,7 +246,7 @@ TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
     root->addChild(backFacing);
     dragger->addTargetNode(backFacing);
     dragger->translation = SbVec3f(0, 0, 0);  // the head not hidden by the rotator ball
-    dragger->rotation = SbRotation();
+    dragger->rotation = SbRotation::identity();
     on = pixelOf(SbVec3f(0, 0.4f, 0.2f));
     over = pixelOf(SbVec3f(-3, 2, 0.5f));
     driver->press(on[0], on[1]);
