@@ -51,6 +51,10 @@ class ZnNote : public SoShape {
 
     // Icon position, set by the note list.
     virtual void setOffset(SbVec3f o);
+    short getIconWidth() const { return iconWidth; }
+    short getIconHeight() const { return iconHeight; }
+    // The data file is one of the library's temporary files.
+    int isDataFileTemp() const { return dataFileIsTemp; }
     virtual void edit();
     virtual void play(int autoPlay);
     virtual int isPlaying() const;

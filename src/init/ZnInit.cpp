@@ -5,13 +5,16 @@
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
+#include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMovieNote.h>
 #include <Glosspin/ZnNote.h>
+#include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnSoundNote.h>
 #include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
 #include <Glosspin/ZnURLNote.h>
 #include <Glosspin/ZnViewNote.h>
+#include <Inventor/SoInteraction.h>
 
 #include "platform/HardwareProbe.h"
 
@@ -24,7 +27,12 @@ void ZnInit::initClasses()
     // Set first: the chaining initClass() functions call back here.
     initialized = 1;
 
+    // Markers are interaction kits.
+    SoInteraction::init();
+
     // In registration order; each later class joins this list.
+    if (ZnMarker::getClassTypeId() == SoType::badType())
+        ZnMarker::initClass();
     if (ZnArrow::getClassTypeId() == SoType::badType())
         ZnArrow::initClass();
     // Notes hold a delayed-read field.
@@ -48,6 +56,8 @@ void ZnInit::initClasses()
         ZnSystemNote::initClass();
     if (ZnInventorNote::getClassTypeId() == SoType::badType())
         ZnInventorNote::initClass();
+    if (ZnNoteList::getClassTypeId() == SoType::badType())
+        ZnNoteList::initClass();
     // The library's own screen-aligned text (never written to files).
     SoBitmapText::initClass();
 

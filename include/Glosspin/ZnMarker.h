@@ -1,0 +1,100 @@
+#ifndef GLOSSPIN_ZNMARKER_H
+#define GLOSSPIN_ZNMARKER_H
+
+#include <Inventor/SbPList.h>
+#include <Inventor/SbString.h>
+#include <Inventor/nodekits/SoInteractionKit.h>
+#include <X11/Xlib.h>
+
+class SoDragger;
+class SoGLRenderAction;
+class SoHandleEventAction;
+class SoPath;
+class SoTransform;
+class SbColor;
+class ZnNoteList;
+typedef struct _WidgetRec *Widget;
+
+// The base of every marker: a piece of geometry in a 3-D scene that
+// carries a list of notes. It owns the parts all markers share (a
+// material and the note list), turns clicks into showing, hiding and
+// playing the notes, draws a locate highlight while the pointer is over
+// it, and keeps the marker's label in its note list. Geometry, dragger
+// and transforms belong to the derived markers.
+class ZnMarker : public SoInteractionKit {
+    SO_KIT_HEADER(ZnMarker);
+    SO_KIT_CATALOG_ENTRY_HEADER(material);
+    SO_KIT_CATALOG_ENTRY_HEADER(notes);
+
+  public:
+    ZnMarker();
+    static void initClass();
+
+    // The marker's label is its note list's label.
+    void setLabel(const char *label);
+    void setLabel(const SbString &label);
+    const SbString &getLabel();
+
+    virtual SoTransform *getObjectTransform();
+    virtual SoTransform *getDraggerTransform();
+    virtual void setDefaultNoteAnchor();
+    virtual SbColor *getDefaultColor();
+    virtual int getUndoWeight();
+    virtual SoDragger *getDragger();
+    virtual void attachDragger();
+    virtual void detachDragger();
+
+    void select();
+    void deselect();
+    int isSelected() const { return selected; }
+    int isHighlighted() const { return highlighted; }
+    void showNotes();
+    void hideNotes();
+    void deactivate();
+
+    // Installed by the marker sequencer: a click showed the notes, or a
+    // click elsewhere hid them.
+    void (*selectCallback)(void *data, ZnMarker *marker);
+    void *selectCallbackData;
+    void (*deselectCallback)(void *data, ZnMarker *marker);
+    void *deselectCallbackData;
+
+    // The widget of the GL window the pointer last entered.
+    static Widget currentWidget;
+
+    static void widgetDestroyedCB(Widget w, ZnMarker *marker, void *callData);
+    static void parentWindowEventCB(Widget w, ZnMarker *marker, XAnyEvent *event, char *cont);
+
+  SoEXTENDER public:
+    virtual void handleEvent(SoHandleEventAction *action);
+    virtual void GLRender(SoGLRenderAction *action);
+    virtual void write(SoWriteAction *action);
+
+  protected:
+    virtual ~ZnMarker();
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
+
+    int selected;
+    int highlighted;
+    int renderingHighlight;
+    SoGLRenderAction *highlightAction;
+    SoPath *highlightPath;
+    // Parallel lists, one entry a window this marker was drawn into.
+    SbPList windows;
+    SbPList widgets;
+    SbPList parentWidgets;
+    SbPList contexts;
+    unsigned long lastClickTime;
+
+    void checkForWindow();
+    void redrawHighlighted(SoHandleEventAction *action, int on);
+
+  private:
+    SoOutput *lastFullWrite;  // the output this marker was last written to in full
+    ZnNoteList *noteList();
+    void clickReleased(SoHandleEventAction *action, int onMarker, int onNote);
+    void forgetWindow(int i);
+    void moveWindowToFront(int i);
+};
+
+#endif

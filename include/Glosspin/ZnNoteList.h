@@ -1,0 +1,114 @@
+#ifndef GLOSSPIN_ZNNOTELIST_H
+#define GLOSSPIN_ZNNOTELIST_H
+
+#include <Inventor/SbLinear.h>
+#include <Inventor/SbString.h>
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/fields/SoSFShort.h>
+#include <Inventor/fields/SoSFString.h>
+#include <Inventor/nodes/SoGroup.h>
+
+class SoAlarmSensor;
+class SoFullPath;
+class SoSensor;
+class SoFont;
+class SoSeparator;
+class SoState;
+class SoTranslation;
+class SoBitmapText;
+class ZnNote;
+
+// The notes of one marker. Lays their icons out as a screen-aligned grid
+// of rows hanging from an anchor point, with an optional label under the
+// grid; plays the notes in turn (automatic playback); and holds a note
+// being created until its editor succeeds. Child 0 is the label
+// sub-graph, built by the list and never written to files; the notes are
+// children 1 to n.
+class ZnNoteList : public SoGroup {
+    SO_NODE_HEADER(ZnNoteList);
+
+  public:
+    SoSFShort iconsPerRow;  // 0 or less: one row
+    SoSFString label;       // empty: no label
+
+    ZnNoteList();
+    static void initClass();
+
+    void setVisible(int flag);
+    int isVisible() const { return visible; }
+    void setLabel(const char *text);
+    void setLabel(const SbString &text);
+    void setAnchor(SbVec3f &anchor, float towardViewerOffset, float rightOffset);
+
+    // Automatic playback, note after note by each note's startNextNote.
+    void autoPlay();
+    void autoPlayNext();
+    void startNextNote();
+    int isAutoPlaying() const { return currentNote != NULL; }
+    void pause();
+    void stop();
+    void killAllPlayers();
+    static void timeForNextNoteCB(void *data, SoSensor *sensor);
+
+    // A note being created: held by one reference, not a child.
+    void setPendingNote(ZnNote *note);
+    ZnNote *getPendingNote() const { return pendingNote; }
+    void resolvePendingNote(int accept);
+
+    // Index among the notes (child index minus one), -1 if not a child.
+    int findNote(ZnNote *note);
+    int getNumNotes();
+    int getUndoWeight();
+    // Gives every note with its own data file the full path under dirName.
+    void fullExternalNoteNames(const char *dirName);
+    // Moves a note one place earlier or later, appending it to path.
+    void shiftLeft(ZnNote *note, SoFullPath *path);
+    void shiftRight(ZnNote *note, SoFullPath *path);
+
+    // The grid layout for the state of a render or bounding-box traversal.
+    void computeOffsets(SoState *state);
+
+    // Called when automatic playback has run out of notes.
+    void (*finishCallback)(void *userData, SoAction *action);
+    void *finishCallbackData;
+
+  SoEXTENDER public:
+    virtual void doAction(SoAction *action);
+    virtual void GLRender(SoGLRenderAction *action);
+    virtual void getBoundingBox(SoGetBoundingBoxAction *action);
+    virtual void handleEvent(SoHandleEventAction *action);
+    virtual void rayPick(SoRayPickAction *action);
+    virtual void write(SoWriteAction *action);
+
+  protected:
+    virtual ~ZnNoteList();
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
+    virtual void copyContents(const SoFieldContainer *from, SbBool copyConnections);
+
+  private:
+    SoSeparator *firstChild;
+    SoTranslation *labelTranslation;
+    SoFont *labelFont;
+    SoBitmapText *labelText;
+    int visible;
+    ZnNote *currentNote;
+    int currentIndex;
+    int lastAutoPlayIndex;
+    ZnNote *pendingNote;
+    SbVec3f anchor;
+    float towardViewerOffset, rightOffset;
+    int offsetsValid;
+    int lastChildCount;
+    int maxIconWidth, maxIconHeight;
+    SbMatrix objToScreen;
+    SbViewportRegion viewport;
+    SoAlarmSensor *timer;
+
+    // A note's player ended (the notes' playerFinishedCallback).
+    static void noteFinishedCB(void *data, int status);
+    SbVec3f project(const SbVec3f &p) const;
+    SbVec3f backProject(const SbVec3f &screen, const SbMatrix &screenToObj) const;
+    void shift(ZnNote *note, SoFullPath *path, int by);
+};
+
+#endif
