@@ -22,55 +22,13 @@
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include "support/ProcNote.h"
 #include "support/RenderWindow.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
 namespace {
 
-// A note whose player and editor are the stand-in script.
-class ProcNote : public ZnNote {
-    SO_NODE_HEADER(ProcNote);
-
-  public:
-    static void initClass() { SO_NODE_INIT_CLASS(ProcNote, ZnNote, "ZnNote"); }
-    ProcNote() { SO_NODE_CONSTRUCTOR(ProcNote); }
-
-    int gatherPendingData(int) override { return pendingData; }
-    int getUndoWeight() override { return 1; }
-    void play(int autoPlay) override { playExternal(autoPlay); }
-    void invokeExternalPlayer(int) override { run(playerArgs); }
-    void invokeExternalEditor() override { run(editorArgs); }
-    void externalPlayerFailed() override { playerFailures++; }
-    void externalEditorFailed() override { editorFailures++; }
-
-    int pid() const { return playerPid; }
-    int editor() const { return editorPid; }
-    int &track() { return trackPlayerExit; }
-    int &geometry() { return usePlayerGeometry; }
-    const SbString &resourceFile() const { return resourceFileName; }
-    bool iconActive() const { return currentIconData == activeIconData; }
-
-    std::vector<std::string> playerArgs, editorArgs;
-    bool leadGroup = false;
-    int pendingData = 0, playerFailures = 0, editorFailures = 0;
-
-  private:
-    void run(const std::vector<std::string> &args)
-    {
-        if (leadGroup)
-            setpgid(0, 0);
-        std::vector<char *> argv;
-        argv.push_back((char *)"sh");
-        argv.push_back((char *)GLOSSPIN_TEST_PLAYER);
-        for (const std::string &a : args)
-            argv.push_back((char *)a.c_str());
-        argv.push_back(NULL);
-        execv("/bin/sh", argv.data());
-        _exit(127);
-    }
-};
-SO_NODE_SOURCE(ProcNote);
 
 bool alive(int pid)
 {

@@ -1,0 +1,40 @@
+#ifndef GLOSSPIN_TESTS_PROCNOTE_H
+#define GLOSSPIN_TESTS_PROCNOTE_H
+
+#include <string>
+#include <vector>
+
+#include <Glosspin/ZnNote.h>
+
+// A note whose player and editor are the stand-in script (tests/note/players).
+class ProcNote : public ZnNote {
+    SO_NODE_HEADER(ProcNote);
+
+  public:
+    static void initClass() { SO_NODE_INIT_CLASS(ProcNote, ZnNote, "ZnNote"); }
+    ProcNote() { SO_NODE_CONSTRUCTOR(ProcNote); }
+
+    int gatherPendingData(int) override { return pendingData; }
+    int getUndoWeight() override { return 1; }
+    void play(int autoPlay) override { playExternal(autoPlay); }
+    void invokeExternalPlayer(int) override { run(playerArgs); }
+    void invokeExternalEditor() override { run(editorArgs); }
+    void externalPlayerFailed() override { playerFailures++; }
+    void externalEditorFailed() override { editorFailures++; }
+
+    int pid() const { return playerPid; }
+    int editor() const { return editorPid; }
+    int &track() { return trackPlayerExit; }
+    int &geometry() { return usePlayerGeometry; }
+    const SbString &resourceFile() const { return resourceFileName; }
+    bool iconActive() const { return currentIconData == activeIconData; }
+
+    std::vector<std::string> playerArgs, editorArgs;
+    bool leadGroup = false;
+    int pendingData = 0, playerFailures = 0, editorFailures = 0;
+
+  private:
+    void run(const std::vector<std::string> &args);
+};
+
+#endif
