@@ -31,55 +31,13 @@
 #include <Xm/MessageB.h>
 #include <X11/IntrinsicP.h>
 
+#include "support/GridNote.h"
 #include "support/ProcNote.h"
 #include "support/RenderWindow.h"
 #include "support/XtTestEnv.h"
 
 namespace {
 
-// An in-process note: a white icon of any size; play and kill are counted,
-// and the test ends its playback with finish().
-class GridNote : public ZnNote {
-    SO_NODE_HEADER(GridNote);
-
-  public:
-    static void initClass() { SO_NODE_INIT_CLASS(GridNote, ZnNote, "ZnNote"); }
-    GridNote(int w = 24, int h = 24, std::vector<GridNote *> *log = NULL) : played(log)
-    {
-        SO_NODE_CONSTRUCTOR(GridNote);
-        pixels.assign(3 * w * h, 255);
-        setIconData(w, h, pixels.data());
-        setActiveIconData(pixels.data());
-    }
-    int gatherPendingData(int) override { return pendingData; }
-    int getUndoWeight() override { return 7; }
-    void play(int autoPlay) override
-    {
-        ZnNote::play(autoPlay);
-        playing = true;
-        plays++;
-        if (played)
-            played->push_back(this);
-    }
-    int isPlaying() const override { return playing; }
-    void killPlayer() override
-    {
-        playing = false;
-        kills++;
-    }
-    void finish()
-    {
-        playing = false;
-        callPlayerFinished();
-    }
-    const SbVec3f &getOffset() const { return offset; }
-
-    std::vector<GridNote *> *played;
-    std::vector<char> pixels;
-    bool playing = false;
-    int plays = 0, kills = 0, pendingData = 1;
-};
-SO_NODE_SOURCE(GridNote);
 
 // Of a 200 x 200 view of the plane z = 0, 10 units high: 20 pixels a unit,
 // the origin at pixel (100, 100).

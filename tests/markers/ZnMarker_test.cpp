@@ -1,0 +1,311 @@
+// The marker base kit: its catalog and hidden notes, clicks with timed
+// events in viewing and authoring mode, clicks on note icons, the locate
+// highlight read back from a real window, and the binary file form.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/events/SoLocation2Event.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include "support/GridNote.h"
+#include "support/RenderWindow.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+// The base marker with a way to its (private) geometry separator.
+class BodyMarker : public ZnMarker {
+  public:
+    SoSeparator *body() { return (SoSeparator *)getAnyPart("geomSeparator", TRUE); }
+    SoGroup *top() { return (SoGroup *)getAnyPart("topSeparator", FALSE); }
+};
+
+// A marker whose body is a cube 40 pixels wide at the window's centre
+// (a 200 x 200 view, 20 pixels a unit), holding one note.
+class MarkerTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        if (GridNote::getClassTypeId() == SoType::badType())
+            GridNote::initClass();
+        ZnCommon::editMode = 1;
+        ZnMarker::currentWidget = NULL;
+        root = new SoSeparator;
+        root->ref();
+        SoOrthographicCamera *camera = new SoOrthographicCamera;
+        camera->position = SbVec3f(0, 0, 10);
+        camera->height = 10;
+        camera->nearDistance = 1;
+        camera->farDistance = 20;
+        root->addChild(camera);
+        BodyMarker *m = new BodyMarker;
+        m->body()->addChild(new SoCube);
+        marker = m;
+        root->addChild(marker);
+        note = new GridNote;
+        notes()->addChild(note);
+        SbVec3f anchor(0, 0, 0);
+        notes()->setAnchor(anchor, 0, 3);  // the icon at pixel (160, 100)
+        marker->selectCallback = [](void *t, ZnMarker *) { ((MarkerTest *)t)->selects++; };
+        marker->selectCallbackData = this;
+        marker->deselectCallback = [](void *t, ZnMarker *) { ((MarkerTest *)t)->deselects++; };
+        marker->deselectCallbackData = this;
+        clock = SbTime::getTimeOfDay();
+    }
+    void TearDown() override
+    {
+        notes()->stop();
+        delete window;
+        root->unref();
+        ZnCommon::editMode = 1;
+        XtTest::TearDown();
+    }
+    ZnNoteList *notes() { return (ZnNoteList *)marker->getPart("notes", TRUE); }
+    SbViewportRegion viewport() const
+    {
+        return window ? window->viewport() : SbViewportRegion(200, 200);
+    }
+    // A press and a release at (x, y), ms after the previous click.
+    void click(short x, short y, int ms)
+    {
+        clock += SbTime(ms / 1000.0);
+        SoMouseButtonEvent e;
+        e.setButton(SoMouseButtonEvent::BUTTON1);
+        e.setPosition(SbVec2s(x, y));
+        e.setTime(clock);
+        for (SoButtonEvent::State s : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+            e.setState(s);
+            SoHandleEventAction ha(viewport());
+            ha.setEvent(&e);
+            ha.apply(root);
+        }
+    }
+    void moveTo(short x, short y)
+    {
+        SoLocation2Event e;
+        e.setPosition(SbVec2s(x, y));
+        e.setTime(SbTime::getTimeOfDay());
+        SoHandleEventAction ha(viewport());
+        ha.setEvent(&e);
+        ha.apply(root);
+    }
+    void layOut()
+    {
+        SoGetBoundingBoxAction bb(viewport());
+        bb.apply(root);
+    }
+
+    SoSeparator *root = NULL;
+    ZnMarker *marker = NULL;
+    GridNote *note = NULL;
+    RenderWindow *window = NULL;
+    SbTime clock;
+    int selects = 0, deselects = 0;
+};
+
+}
+
+TEST_F(MarkerTest, CatalogLabelAndANewMarkersHiddenNotes)
+{
+    BodyMarker *fresh = new BodyMarker;
+    fresh->ref();
+    ZnNoteList *list = (ZnNoteList *)fresh->getPart("notes", FALSE);
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->isVisible());
+    SoMaterial *material = (SoMaterial *)fresh->getPart("material", TRUE);
+    fresh->body();
+    SoGroup *top = fresh->top();
+    ASSERT_EQ(3, top->getNumChildren());
+    EXPECT_EQ(material, top->getChild(0));
+    EXPECT_EQ(fresh->body(), top->getChild(1));
+    EXPECT_EQ(list, top->getChild(2));
+
+    fresh->setLabel("Valve");
+    EXPECT_EQ(SbString("Valve"), fresh->getLabel());
+    EXPECT_EQ(SbString("Valve"), list->label.getValue());
+    fresh->setLabel(SbString());
+    EXPECT_EQ(SbString(""), fresh->getLabel());
+    EXPECT_EQ(1500 + 260, fresh->getUndoWeight());
+    EXPECT_EQ(1500 + 260 + note->getUndoWeight(), marker->getUndoWeight());
+    EXPECT_EQ(NULL, fresh->getDragger());
+    EXPECT_EQ(NULL, fresh->getDefaultColor());
+    fresh->unref();
+}
+
+TEST_F(MarkerTest, ViewingClicksShowHideAndPlayTheNotes)
+{
+    // A single click shows the notes once; another leaves them shown.
+    click(100, 100, 1000);
+    EXPECT_TRUE(notes()->isVisible());
+    EXPECT_EQ(1, selects);
+    click(100, 100, 400);
+    EXPECT_TRUE(notes()->isVisible());
+    EXPECT_EQ(1, selects);
+    EXPECT_EQ(0, note->plays);
+
+    // 301 ms apart: two single clicks; 300 ms: a double click that plays.
+    click(100, 100, 301);
+    EXPECT_EQ(0, note->plays);
+    click(100, 100, 300);
+    EXPECT_EQ(1, note->plays);
+    EXPECT_TRUE(notes()->isAutoPlaying());
+
+    // A click elsewhere stops the playback and hides the notes.
+    click(10, 10, 1000);
+    EXPECT_FALSE(notes()->isVisible());
+    EXPECT_FALSE(notes()->isAutoPlaying());
+    EXPECT_EQ(1, note->kills);
+    EXPECT_EQ(1, deselects);
+    click(10, 10, 1000);
+    EXPECT_EQ(1, deselects);
+}
+
+TEST_F(MarkerTest, AuthoringClicksOnlyPlayOnADoubleClick)
+{
+    ZnCommon::editMode = 2;
+    click(100, 100, 1000);
+    EXPECT_FALSE(notes()->isVisible());
+    EXPECT_EQ(0, selects);
+    click(100, 100, 250);
+    EXPECT_EQ(1, note->plays);
+    marker->showNotes();
+    click(10, 10, 1000);  // a click elsewhere leaves the notes alone
+    EXPECT_TRUE(notes()->isVisible());
+    EXPECT_EQ(0, deselects);
+}
+
+TEST_F(MarkerTest, ClicksOnANoteGoToTheNoteAndStopPlayback)
+{
+    marker->showNotes();
+    layOut();
+    click(165, 105, 1000);
+    EXPECT_EQ(1, note->plays);  // the note's own single click plays it
+    EXPECT_FALSE(notes()->isAutoPlaying());
+    EXPECT_EQ(0, selects);
+
+    click(100, 100, 1000);
+    click(100, 100, 100);  // a double click: the list plays
+    ASSERT_TRUE(notes()->isAutoPlaying());
+    layOut();
+    click(165, 105, 1000);
+    EXPECT_FALSE(notes()->isAutoPlaying());
+    EXPECT_FALSE(note->playing);
+
+    // select() and deselect() show and hide, and stop the playback.
+    marker->deselect();  // not selected: nothing
+    EXPECT_TRUE(notes()->isVisible());
+    marker->hideNotes();
+    marker->select();
+    EXPECT_TRUE(marker->isSelected());
+    EXPECT_TRUE(notes()->isVisible());
+    notes()->autoPlay();
+    marker->deselect();
+    EXPECT_FALSE(notes()->isAutoPlaying());
+    marker->showNotes();
+    marker->deactivate();
+    EXPECT_FALSE(notes()->isVisible());
+}
+
+TEST_F(MarkerTest, TheLocateHighlightLightsTheMarkerInTheWindowUnderThePointer)
+{
+    window = new RenderWindow(root);
+    window->draw();
+    ASSERT_EQ(window->area->getNormalWidget(), ZnMarker::currentWidget);
+    float dark = window->pixel(100, 100)[0];
+    EXPECT_LT(dark, 0.2f);
+
+    moveTo(100, 100);
+    EXPECT_TRUE(marker->isHighlighted());
+    window->readBack();
+    float lit = window->pixel(100, 100)[0];
+    EXPECT_GT(lit, dark + 0.2f);
+    EXPECT_EQ(SbVec3f(0, 0, 0), window->pixel(10, 10));
+
+    moveTo(10, 10);
+    EXPECT_FALSE(marker->isHighlighted());
+    window->readBack();
+    EXPECT_NEAR(dark, window->pixel(100, 100)[0], 0.02f);
+
+    // Leaving the window puts the highlight out.
+    moveTo(100, 100);
+    ASSERT_TRUE(marker->isHighlighted());
+    XAnyEvent leave = {};
+    leave.type = LeaveNotify;
+    ZnMarker::parentWindowEventCB(XtParent(window->area->getNormalWidget()), marker, &leave,
+                                  NULL);
+    EXPECT_FALSE(marker->isHighlighted());
+    window->readBack();
+    EXPECT_NEAR(dark, window->pixel(100, 100)[0], 0.02f);
+
+    // A selected marker is not highlighted; nor is any without a window.
+    marker->select();
+    moveTo(100, 100);
+    EXPECT_FALSE(marker->isHighlighted());
+    marker->deselect();
+    ZnMarker::currentWidget = NULL;
+    moveTo(100, 100);
+    EXPECT_FALSE(marker->isHighlighted());
+
+    // The window's end forgets it.
+    window->draw();
+    EXPECT_TRUE(ZnMarker::currentWidget);
+    delete window;
+    window = NULL;
+    EXPECT_EQ(NULL, ZnMarker::currentWidget);
+}
+
+TEST_F(MarkerTest, FilesCarryTheMarkerAndItsNotesInBothForms)
+{
+    marker->setLabel("Pump");
+    SoSeparator *scene = new SoSeparator;
+    scene->ref();
+    scene->addChild(marker);
+    scene->addChild(marker);  // written again as a reference
+    scene->addChild(new SoCube);
+    for (bool binary : {false, true}) {
+        SoOutput out;
+        out.setBinary(binary);
+        out.setBuffer(malloc(1024), 1024, realloc);
+        SoWriteAction wa(&out);
+        wa.apply(scene);
+        void *buf;
+        size_t size;
+        out.getBuffer(buf, size);
+
+        SoInput in;
+        in.setBuffer(buf, size);
+        SoSeparator *read = SoDB::readAll(&in);
+        ASSERT_TRUE(read) << binary;
+        read->ref();
+        // A single separator at the top comes back as the result itself.
+        SoSeparator *back = read;
+        ASSERT_EQ(3, back->getNumChildren()) << binary;
+        ASSERT_TRUE(back->getChild(0)->isOfType(ZnMarker::getClassTypeId()));
+        EXPECT_EQ(back->getChild(0), back->getChild(1));
+        EXPECT_TRUE(back->getChild(2)->isOfType(SoCube::getClassTypeId())) << binary;
+        ZnMarker *m = (ZnMarker *)back->getChild(0);
+        EXPECT_EQ(SbString("Pump"), m->getLabel());
+        ZnNoteList *list = (ZnNoteList *)m->getPart("notes", FALSE);
+        ASSERT_TRUE(list);
+        EXPECT_EQ(1, list->getNumNotes());
+        EXPECT_FALSE(list->isVisible());
+        read->unref();
+    }
+    scene->unref();
+}

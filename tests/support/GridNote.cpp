@@ -1,0 +1,3 @@
+#include "support/GridNote.h"
+
+SO_NODE_SOURCE(GridNote);
