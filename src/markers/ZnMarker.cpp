@@ -7,6 +7,7 @@
 #include <Glosspin/ZnNote.h>
 #include <Glosspin/ZnNoteList.h>
 #include <Inventor/SoInput.h>
+#include <Inventor/SoInteraction.h>
 #include <Inventor/SoOutput.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
@@ -22,6 +23,8 @@
 #include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
+
+#include "init/FullPath.h"
 
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -40,6 +43,10 @@ static const EventMask ENTER_LEAVE = EnterWindowMask | LeaveWindowMask;
 
 void ZnMarker::initClass()
 {
+    // The parent kit, and the note list that the catalog names.
+    SoInteraction::init();
+    if (ZnNoteList::getClassTypeId() == SoType::badType())
+        ZnNoteList::initClass();
     SO__KIT_INIT_CLASS(ZnMarker, "ZnMarker", SoInteractionKit);
 }
 
@@ -159,7 +166,7 @@ void ZnMarker::handleEvent(SoHandleEventAction *action)
     const SoPickedPoint *pp = action->getPickedPoint();
     const SoPath *picked = pp ? pp->getPath() : NULL;
     int onMarker = picked && picked->containsPath(action->getCurPath());
-    SoNode *tail = onMarker ? ((const SoFullPath *)picked)->getTail() : NULL;
+    SoNode *tail = onMarker ? gspFullTail(picked) : NULL;
     int onNote = tail && tail->isOfType(ZnNote::getClassTypeId());
 
     if (!selected && currentWidget && event->isOfType(SoLocation2Event::getClassTypeId())) {

@@ -36,6 +36,9 @@ static const int ICON_GAP = 4;
 
 void ZnNoteList::initClass()
 {
+    // The label is drawn by the library's bitmap text.
+    if (SoBitmapText::getClassTypeId() == SoType::badType())
+        SoBitmapText::initClass();
     SO__NODE_INIT_CLASS(ZnNoteList, "ZnNoteList", SoGroup);
 }
 
@@ -433,8 +436,10 @@ void ZnNoteList::shift(ZnNote *note, SoFullPath *path, int by)
     if (movable) {
         removeChild(k + 1);
         insertChild(note, k + 1 + by);
-        if (path)
-            path->append(note);
+        if (path) {
+            SoPath *p = path;  // the toolkit's SoFullPath is a view of an SoPath
+            p->append(note);
+        }
     }
     note->unref();
     offsetsValid = FALSE;

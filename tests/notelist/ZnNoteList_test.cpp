@@ -31,6 +31,7 @@
 #include <Xm/MessageB.h>
 #include <X11/IntrinsicP.h>
 
+#include "init/FullPath.h"
 #include "support/GridNote.h"
 #include "support/ProcNote.h"
 #include "support/RenderWindow.h"
@@ -212,7 +213,7 @@ TEST_F(NoteListTest, AHiddenListDrawsPicksAndHearsNothingButStillLaysOut)
     EXPECT_EQ(SbVec3f(0, 0, 0), window->pixel(130, 110));
     pick.apply(root);
     ASSERT_TRUE(pick.getPickedPoint());
-    EXPECT_EQ(n, ((SoFullPath *)pick.getPickedPoint()->getPath())->getTail());
+    EXPECT_EQ(n, gspFullTail(pick.getPickedPoint()->getPath()));
     click(110, 110);
     EXPECT_EQ(1, n->plays);
 }
@@ -391,19 +392,20 @@ TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
 TEST_F(NoteListTest, ShiftingMovesOneNoteAndExtendsThePath)
 {
     GridNote *a = add(), *b = add(), *c = add();
-    SoFullPath *path = (SoFullPath *)new SoPath(list);
+    SoPath *path = new SoPath(list);
     path->ref();
-    list->shiftLeft(a, path);
-    list->shiftRight(c, path);
-    list->shiftLeft(NULL, path);
+    SoFullPath *full = gspFullPath(path);
+    list->shiftLeft(a, full);
+    list->shiftRight(c, full);
+    list->shiftLeft(NULL, full);
     EXPECT_EQ(1, path->getLength());
     EXPECT_EQ(0, list->findNote(a));
 
-    list->shiftRight(a, path);
+    list->shiftRight(a, full);
     EXPECT_EQ(0, list->findNote(b));
     EXPECT_EQ(1, list->findNote(a));
     EXPECT_EQ(2, path->getLength());
-    EXPECT_EQ(a, path->getTail());
+    EXPECT_EQ(a, gspFullTail(path));
     list->shiftLeft(c, NULL);
     EXPECT_EQ(1, list->findNote(c));
     EXPECT_EQ(2, list->findNote(a));
