@@ -90,6 +90,7 @@ ZnNote::ZnNote()
     timestamp = SbTime::getTimeOfDay();
 
     lastClickTime = 0;
+    offset.setValue(0, 0, 0);
     dataFileIsTemp = 1;
     playerPid = editorPid = playerMonitorPid = editorMonitorPid = -1;
     supportsExternalData = 1;
