@@ -21,6 +21,8 @@ endif()
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+# ONC RPC, for the port-mapper query of the file-change monitor client.
+pkg_check_modules(TIRPC REQUIRED IMPORTED_TARGET libtirpc)
 
 # The toolkit package links its font names to installed font files here.
 set(GLOSSPIN_TOOLKIT_FONT_DIR "/usr/share/inventor/fonts" CACHE PATH

@@ -11,6 +11,7 @@
 #include <Inventor/fields/SoSFTime.h>
 #include <Inventor/nodes/SoShape.h>
 
+#include <Glosspin/Fcm.h>
 #include <Glosspin/SoSFDelayedData.h>
 
 class SoAlarmSensor;
@@ -187,6 +188,8 @@ class ZnNote : public SoShape {
     static int alwaysKillPlayers;
     static int usingLaunchEffect;
     static int numNotes;
+    // Held open while any note exists; no note makes requests on it.
+    static FcmConnection fcmConnection;
     static ZnNote *noteToEdit;
 
   protected:

@@ -24,6 +24,7 @@ int ZnNote::newNotesInline = 1;
 int ZnNote::alwaysKillPlayers = 1;
 int ZnNote::usingLaunchEffect = 0;
 int ZnNote::numNotes = 0;
+FcmConnection ZnNote::fcmConnection = {-1, NULL};
 ZnNote *ZnNote::noteToEdit = NULL;
 
 // Live notes and the process that made each: a child forked from the
@@ -112,6 +113,10 @@ ZnNote::ZnNote()
     selected = 0;
     editorInputId = playerInputId = 0;
     playerWatcher = editorWatcher = NULL;
+    // The first note opens the monitor connection; without a monitor
+    // service nothing changes.
+    if (numNotes == 0)
+        FcmOpen(&fcmConnection);
     numNotes++;
     liveNotes()[this] = getpid();
 
@@ -130,7 +135,8 @@ ZnNote::~ZnNote()
     delete playerTimer;
     if (noteToEdit == this)
         disableNoteOptionUI();
-    numNotes--;
+    if (--numNotes == 0)
+        FcmClose(&fcmConnection);
     liveNotes().erase(this);
     const char *name = getDataFilename();
     if (deleteDataFileOnDestroy && name)
