@@ -71,6 +71,9 @@ ZnMarker::~ZnMarker()
         highlightPath->unref();
     for (int i = 0; i < widgets.getLength(); i++) {
         Widget w = (Widget)widgets[i];
+        // No one would hear of this widget's end any more.
+        if (w == currentWidget)
+            currentWidget = NULL;
         XtRemoveCallback(w, XtNdestroyCallback, (XtCallbackProc)&ZnMarker::widgetDestroyedCB,
                          this);
         XtRemoveEventHandler((Widget)parentWidgets[i], ENTER_LEAVE, FALSE,
@@ -237,7 +240,8 @@ void ZnMarker::GLRender(SoGLRenderAction *action)
     SoState *state = action->getState();
     if (!renderingHighlight && !SoGLLazyElement::isColorIndex(state))
         checkForWindow();
-    int lit = highlighted && currentWidget &&
+    // Only a tracked widget is known to be alive.
+    int lit = highlighted && currentWidget && widgets.find(currentWidget) >= 0 &&
               glXGetCurrentDrawable() == XtWindow(currentWidget);
     if (lit)
         state->push();

@@ -70,7 +70,8 @@ class MarkerTest : public XtTest {
     }
     void TearDown() override
     {
-        notes()->stop();
+        if (marker)
+            notes()->stop();
         delete window;
         root->unref();
         ZnCommon::editMode = 1;
@@ -308,4 +309,14 @@ TEST_F(MarkerTest, FilesCarryTheMarkerAndItsNotesInBothForms)
         read->unref();
     }
     scene->unref();
+}
+
+TEST_F(MarkerTest, AMarkerGoneLeavesNoWindowBehind)
+{
+    window = new RenderWindow(root);
+    window->draw();
+    ASSERT_TRUE(ZnMarker::currentWidget);
+    root->removeChild(marker);  // its last reference
+    marker = NULL;
+    EXPECT_EQ(NULL, ZnMarker::currentWidget);
 }
