@@ -144,8 +144,6 @@ TEST_F(MarkerTest, CatalogLabelAndANewMarkersHiddenNotes)
     EXPECT_EQ(SbString(""), fresh->getLabel());
     EXPECT_EQ(1500 + 260, fresh->getUndoWeight());
     EXPECT_EQ(1500 + 260 + note->getUndoWeight(), marker->getUndoWeight());
-    EXPECT_EQ(NULL, fresh->getDragger());
-    EXPECT_EQ(NULL, fresh->getDefaultColor());
     fresh->unref();
 }
 
