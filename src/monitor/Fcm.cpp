@@ -205,7 +205,8 @@ int parseEvent(const char *msg, int n, FcmEvent *fe)
     fe->filename[len] = '\0';
 
     fe->fr.reqnum = reqnum;
-    int slot = requests.numbers ? requests.find(reqnum) : -1;
+    // Numbers start at 1; -1 marks a free slot and must not find one.
+    int slot = requests.numbers && reqnum > 0 ? requests.find(reqnum) : -1;
     fe->userdata = slot >= 0 ? requests.userData[slot] : NULL;
     int listEnded = slot >= 0 && requests.endOfExists[slot];
     switch (letter) {
@@ -239,8 +240,10 @@ int parseEvent(const char *msg, int n, FcmEvent *fe)
         break;
     case 'G':
         fe->code = FcmAcknowledge;
-        if (slot >= 0)
+        if (slot >= 0) {
             requests.numbers[slot] = -1;
+            requests.userData[slot] = NULL;
+        }
         break;
     default:
         break;  // an unknown letter leaves the code as it was

@@ -203,7 +203,8 @@ TEST_F(FcmTest, EventsOfEveryLetter)
     }
     // After the acknowledgement, and for numbers never made: no user data,
     // and the list of existing entries counts as not ended.
-    for (std::string text : {"e" + n + " late\n", std::string("e999999 stranger\n")}) {
+    for (std::string text : {"e" + n + " late\n", std::string("e999999 stranger\n"),
+                             std::string("e-1 free slot\n")}) {
         service.sendEvent(text);
         ASSERT_EQ(1, next(fe));
         EXPECT_EQ(NULL, fe.userdata);
