@@ -27,6 +27,7 @@
 
 #include "manips/DragDriver.h"
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 
 namespace {
 
@@ -52,12 +53,7 @@ class ArrowDraggerTest : public XtTest {
         ZnArrowDragger::initClass();
         root = new SoSeparator;
         root->ref();
-        camera = new SoOrthographicCamera;
-        camera->position = SbVec3f(0, 0, 10);
-        camera->height = 10;
-        camera->nearDistance = 1;
-        camera->farDistance = 20;
-        root->addChild(camera);
+        camera = GspTest::addFrontCamera(root);
         root->addChild(new SoDirectionalLight);
         dragger = new ZnArrowDragger;
         root->addChild(dragger);

@@ -8,22 +8,18 @@
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnNoteList.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
 #include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoHandleEventAction.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/events/SoLocation2Event.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 #include "support/XtTestEnv.h"
 
 namespace {
@@ -48,12 +44,7 @@ class MarkerTest : public XtTest {
         ZnMarker::currentWidget = NULL;
         root = new SoSeparator;
         root->ref();
-        SoOrthographicCamera *camera = new SoOrthographicCamera;
-        camera->position = SbVec3f(0, 0, 10);
-        camera->height = 10;
-        camera->nearDistance = 1;
-        camera->farDistance = 20;
-        root->addChild(camera);
+        GspTest::addFrontCamera(root);
         BodyMarker *m = new BodyMarker;
         m->body()->addChild(new SoCube);
         marker = m;
@@ -278,18 +269,7 @@ TEST_F(MarkerTest, FilesCarryTheMarkerAndItsNotesInBothForms)
     scene->addChild(marker);  // written again as a reference
     scene->addChild(new SoCube);
     for (bool binary : {false, true}) {
-        SoOutput out;
-        out.setBinary(binary);
-        out.setBuffer(malloc(1024), 1024, realloc);
-        SoWriteAction wa(&out);
-        wa.apply(scene);
-        void *buf;
-        size_t size;
-        out.getBuffer(buf, size);
-
-        SoInput in;
-        in.setBuffer(buf, size);
-        SoSeparator *read = SoDB::readAll(&in);
+        SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(scene, binary));
         ASSERT_TRUE(read) << binary;
         read->ref();
         // A single separator at the top comes back as the result itself.

@@ -16,6 +16,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 
 namespace {
 
@@ -70,12 +71,7 @@ class NoteIconTest : public XtTest {
             ClickNote::initClass();
         root = new SoSeparator;
         root->ref();
-        camera = new SoOrthographicCamera;
-        camera->position = SbVec3f(0, 0, 10);
-        camera->height = 10;
-        camera->nearDistance = 1;
-        camera->farDistance = 20;
-        root->addChild(camera);
+        camera = GspTest::addFrontCamera(root);
         note = new ClickNote;
         root->addChild(note);
         window = new RenderWindow(root);

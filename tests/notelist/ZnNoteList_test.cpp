@@ -15,15 +15,11 @@
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -35,6 +31,7 @@
 #include "support/GridNote.h"
 #include "support/ProcNote.h"
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 #include "support/XtTestEnv.h"
 
 namespace {
@@ -53,12 +50,7 @@ class NoteListTest : public XtTest {
             ProcNote::initClass();
         root = new SoSeparator;
         root->ref();
-        camera = new SoOrthographicCamera;
-        camera->position = SbVec3f(0, 0, 10);
-        camera->height = 10;
-        camera->nearDistance = 1;
-        camera->farDistance = 20;
-        root->addChild(camera);
+        camera = GspTest::addFrontCamera(root);
         list = new ZnNoteList;
         root->addChild(list);
         list->finishCallback = &NoteListTest::finished;
@@ -425,15 +417,7 @@ TEST_F(NoteListTest, FilesHoldTheNotesButNeverTheLabelGraph)
     list->iconsPerRow = 2;
     list->setLabel("Engine");
     for (bool binary : {false, true}) {
-        SoOutput out;
-        out.setBinary(binary);
-        out.setBuffer(malloc(1024), 1024, realloc);
-        SoWriteAction wa(&out);
-        wa.apply(list);
-        void *buf;
-        size_t size;
-        out.getBuffer(buf, size);
-        std::string text((const char *)buf, size);
+        std::string text = GspTest::writeToBuffer(list, binary);
         if (!binary) {
             SCOPED_TRACE(text);
             EXPECT_NE(std::string::npos, text.find("iconsPerRow\t2"));
@@ -443,9 +427,7 @@ TEST_F(NoteListTest, FilesHoldTheNotesButNeverTheLabelGraph)
         }
         EXPECT_EQ(3, list->getNumChildren());  // the label is back in place
 
-        SoInput in;
-        in.setBuffer(buf, size);
-        SoSeparator *read = SoDB::readAll(&in);
+        SoSeparator *read = GspTest::readFromBuffer(text);
         ASSERT_TRUE(read) << binary;
         read->ref();
         ASSERT_TRUE(read->getChild(0)->isOfType(ZnNoteList::getClassTypeId()));
