@@ -23,6 +23,7 @@
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDetail.h>
+#include "init/ToolkitMacros.h"
 
 // The compiled-in copy of znArrowDragger.iv, in binary form.
 extern const unsigned char gspArrowDraggerGeometry[];
@@ -98,7 +99,7 @@ ZnArrowDragger::ZnArrowDragger()
     : pickAction(NULL), attachedPath(NULL), translating(FALSE), stretching(FALSE),
       startLength(0), startScale(1)
 {
-    SO_KIT_CONSTRUCTOR(ZnArrowDragger);
+    GSP_KIT_CONSTRUCTOR(ZnArrowDragger);
 
     SO_KIT_ADD_CATALOG_ENTRY(stretcherSep, SoSeparator, FALSE, topSeparator, geomSeparator, FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(stretcherRotFromRot, SoRotation, TRUE, stretcherSep, , FALSE);

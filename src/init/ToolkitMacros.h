@@ -13,4 +13,13 @@
         _Pragma("GCC diagnostic pop")                                         \
     }
 
+// The toolkit's kit constructor macro ends in an if without braces that
+// clang reads as a dangling else; the wrapper keeps clang builds quiet.
+#define GSP_KIT_CONSTRUCTOR(className)                                        \
+    _Pragma("GCC diagnostic push")                                            \
+    _Pragma("GCC diagnostic ignored \"-Wpragmas\"")                           \
+    _Pragma("GCC diagnostic ignored \"-Wdangling-else\"")                     \
+    SO_KIT_CONSTRUCTOR(className);                                            \
+    _Pragma("GCC diagnostic pop")
+
 #endif

@@ -6,6 +6,7 @@
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
+#include "init/ToolkitMacros.h"
 
 // The compiled-in copy of screenCompoundDragger.iv, in binary form.
 extern const unsigned char gspScreenCompoundDraggerGeometry[];
@@ -36,7 +37,7 @@ void SoScreenCompoundDragger::initClass()
 
 SoScreenCompoundDragger::SoScreenCompoundDragger()
 {
-    SO_KIT_CONSTRUCTOR(SoScreenCompoundDragger);
+    GSP_KIT_CONSTRUCTOR(SoScreenCompoundDragger);
 
     SO_KIT_ADD_CATALOG_ENTRY(screenPlane, SoScreenPlaneDragger, TRUE, topSeparator,
                              geomSeparator, TRUE);

@@ -12,6 +12,7 @@
 
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
+#include "init/ToolkitMacros.h"
 
 // The compiled-in copy of screenPlaneDragger.iv, in binary form.
 extern const unsigned char gspScreenPlaneDraggerGeometry[];
@@ -31,7 +32,7 @@ void SoScreenPlaneDragger::initClass()
 SoScreenPlaneDragger::SoScreenPlaneDragger()
     : shiftDown(FALSE), altDown(FALSE), constrainedAxis(-1)
 {
-    SO_KIT_CONSTRUCTOR(SoScreenPlaneDragger);
+    GSP_KIT_CONSTRUCTOR(SoScreenPlaneDragger);
 
     SO_KIT_ADD_CATALOG_ENTRY(translatorSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(translatorHilite, SoLocateHighlightGroup, TRUE, translatorSwitch, , FALSE);

@@ -32,6 +32,7 @@
 #include <X11/StringDefs.h>
 
 #include <stdint.h>
+#include "init/ToolkitMacros.h"
 
 SO_KIT_SOURCE(ZnMarker);
 
@@ -55,7 +56,7 @@ ZnMarker::ZnMarker()
       deselectCallbackData(NULL), selected(0), highlighted(0), renderingHighlight(0),
       highlightAction(NULL), highlightPath(NULL), lastClickTime(0), lastFullWrite(NULL)
 {
-    SO_KIT_CONSTRUCTOR(ZnMarker);
+    GSP_KIT_CONSTRUCTOR(ZnMarker);
     SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, topSeparator, geomSeparator, TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(notes, ZnNoteList, TRUE, topSeparator, , TRUE);
     SO_KIT_INIT_INSTANCE();
