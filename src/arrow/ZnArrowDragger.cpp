@@ -23,6 +23,7 @@
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDetail.h>
+
 #include "init/ToolkitMacros.h"
 
 // The compiled-in copy of znArrowDragger.iv, in binary form.

@@ -6,6 +6,7 @@
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
+
 #include "init/ToolkitMacros.h"
 
 // The compiled-in copy of screenCompoundDragger.iv, in binary form.

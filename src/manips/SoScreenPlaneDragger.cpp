@@ -12,6 +12,7 @@
 
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
+
 #include "init/ToolkitMacros.h"
 
 // The compiled-in copy of screenPlaneDragger.iv, in binary form.

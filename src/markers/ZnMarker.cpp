@@ -24,14 +24,14 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "init/FullPath.h"
-
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Intrinsic.h>
 #include <X11/StringDefs.h>
 
 #include <stdint.h>
+
+#include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
 
 SO_KIT_SOURCE(ZnMarker);
