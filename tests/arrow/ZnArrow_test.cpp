@@ -11,16 +11,15 @@
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include "support/Scenes.h"
 
 namespace {
 
@@ -46,21 +45,6 @@ class ArrowTest : public ::testing::Test {
         root->addChild(arrow);
     }
     void TearDown() override { root->unref(); }
-
-    static std::string written(SoNode *node, bool binary = false)
-    {
-        SoOutput out;
-        out.setBinary(binary);
-        out.setBuffer(malloc(256), 256, realloc);
-        SoWriteAction wa(&out);
-        wa.apply(node);
-        void *buf;
-        size_t n;
-        out.getBuffer(buf, n);
-        std::string s((const char *)buf, n);
-        free(buf);
-        return s;
-    }
 
     int triangles() { return trianglesOf(root); }
 
@@ -143,7 +127,7 @@ SbVec3f unit(float x, float y, float z)
 
 TEST_F(ArrowTest, NewArrowWritesOnlyItsParts)
 {
-    std::string text = written(arrow);
+    std::string text = GspTest::writeToBuffer(arrow);
     EXPECT_NE(std::string::npos, text.find("parts\t0x3")) << text;
     EXPECT_EQ(std::string::npos, text.find("type")) << text;
     EXPECT_EQ(std::string::npos, text.find("length")) << text;
@@ -283,7 +267,7 @@ TEST_F(ArrowTest, BinaryFileRoundTripRunsTheTypeUpdate)
     arrow->length = 6;
     root->addChild(new SoCube);
     for (int binary = 0; binary < 2; binary++) {
-        std::string file = written(root, binary);
+        std::string file = GspTest::writeToBuffer(root, binary);
         SoInput in;
         in.setBuffer((void *)file.data(), file.size());
         SoSeparator *read = SoDB::readAll(&in);

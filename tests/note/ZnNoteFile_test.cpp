@@ -22,6 +22,7 @@
 #include <Inventor/nodes/SoCube.h>
 
 #include "field/FieldTestUtil.h"
+#include "support/Scenes.h"
 
 using namespace FieldTest;
 
@@ -51,20 +52,6 @@ template <class T> T *nth(SoSeparator *root, int i = 0)
         if (root->getChild(k)->isOfType(T::getClassTypeId()) && i-- == 0)
             return (T *)root->getChild(k);
     return NULL;
-}
-
-std::string writeBuffer(SoNode *root)
-{
-    SoOutput out;
-    out.setBuffer(malloc(1024), 1024, realloc);
-    SoWriteAction wa(&out);
-    wa.apply(root);
-    void *buf;
-    size_t n;
-    out.getBuffer(buf, n);
-    std::string text((const char *)buf, n);
-    free(buf);
-    return text;
 }
 
 class NoteFileTest : public ::testing::Test {
@@ -156,7 +143,7 @@ TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
         }
     // Through a memory buffer, as copy and paste do.
     SoSeparator *root = everyKind();
-    SoSeparator *pasted = readBuffer(writeBuffer(root));
+    SoSeparator *pasted = readBuffer(GspTest::writeToBuffer(root));
     ASSERT_TRUE(pasted) << readErrors();
     EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(pasted)));
     EXPECT_EQ(pattern(10), dataOf(nth<ZnSoundNote>(pasted)));
@@ -181,7 +168,7 @@ TEST_F(NoteFileTest, EmptyNoteWritesNoDataAndBinaryNotesEndInAZeroWord)
     root->ref();
     root->addChild(new ZnImageNote);
     root->addChild(new SoCube);
-    std::string text = writeBuffer(root);
+    std::string text = GspTest::writeToBuffer(root);
     EXPECT_EQ(std::string::npos, text.find("mediaData")) << text;
 
     writeScene(root, tmp.file("two.bin"), true);
@@ -213,7 +200,7 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     SoSeparator *read = readScene(tmp.file("s.iv"));
     ASSERT_TRUE(read);
     ZnImageNote *original = nth<ZnImageNote>(read);
-    std::string copy = writeBuffer(read);
+    std::string copy = GspTest::writeToBuffer(read);
     EXPECT_NE(std::string::npos, copy.find("preferInline\tTRUE")) << copy;
     EXPECT_NE(std::string::npos, copy.find("filename\t\"" + tmp.path() + "/gsp_note")) << copy;
     EXPECT_EQ(std::string::npos, copy.find("mediaData"));
@@ -240,7 +227,7 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     ASSERT_TRUE(read);
     ZnNote::tmpDirName = "/nonexistent/dir";
     testing::internal::CaptureStderr();
-    writeBuffer(read);
+    GspTest::writeToBuffer(read);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, err.find("Cannot copy the note")) << err;
     ZnNote::tmpDirName = "";
@@ -275,7 +262,7 @@ TEST_F(NoteFileTest, PastedExternalNotesShareImportedFilesAndCopyOwnedOnes)
     owned->wasImported = FALSE;
     root->addChild(owned);
 
-    std::string copy = writeBuffer(root);
+    std::string copy = GspTest::writeToBuffer(root);
     EXPECT_NE(std::string::npos, copy.find(tmp.path() + "/user.mv")) << copy;
     EXPECT_EQ(SbString("user.mv"), imported->filename.getValue());  // relative again
     SoSeparator *pasted = readBuffer(copy);
@@ -407,7 +394,7 @@ TEST_F(NoteFileTest, TextNotesCutTheirTextAndKeepExternalTextInAFile)
     SoSeparator *root = new SoSeparator;
     root->ref();
     root->addChild(note);
-    std::string text = writeBuffer(root);
+    std::string text = GspTest::writeToBuffer(root);
     EXPECT_NE(std::string::npos, text.find("textData\t\"\"")) << text;
     writeScene(root, tmp.file("t.iv"), false);
     root->unref();

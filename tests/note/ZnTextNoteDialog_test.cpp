@@ -10,12 +10,11 @@
 #include <string>
 
 #include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoOutput.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Xm/MessageB.h>
 #include <Xm/Text.h>
 #include <Xm/Xm.h>
 
+#include "support/Scenes.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
@@ -206,14 +205,7 @@ TEST_F(TextDialogTest, TheDialogKeepsItsPlaceAndTheNoteSavesIt)
     note->playerWidth = -1;
     note->play(0);
     press(XmCR_OK);
-    SoOutput out;
-    out.setBuffer(malloc(256), 256, realloc);
-    SoWriteAction wa(&out);
-    wa.apply(note);
-    void *buf;
-    size_t n;
-    out.getBuffer(buf, n);
-    free(buf);
+    GspTest::writeToBuffer(note);
     EXPECT_EQ(320, note->playerWidth.getValue());
     EXPECT_EQ(240, note->playerHeight.getValue());
 }
