@@ -14,6 +14,8 @@
 #include <Inventor/elements/SoOverrideElement.h>
 #include <Inventor/events/SoLocation2Event.h>
 
+#include "init/FrontBuffer.h"
+
 SO_NODE_SOURCE(SoLocateHighlightGroup);
 
 Widget SoLocateHighlightGroup::currentWidget = NULL;
@@ -175,20 +177,9 @@ void SoLocateHighlightGroup::redrawHighlighted(SoHandleEventAction *action, SbBo
         currentWidget = (Widget)widgets[0];
         index = 0;
     }
-    if (highlightPath && XtIsRealized(currentWidget)) {
-        glXMakeCurrent(SoXt::getDisplay(), XtWindow(currentWidget),
-                       (GLXContext)contexts[index]);
-        GLint drawBuffer;
-        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-        if (drawBuffer != GL_FRONT)
-            glDrawBuffer(GL_FRONT);
-        drawingHighlight = TRUE;
-        renderAction->apply(highlightPath);
-        drawingHighlight = FALSE;
-        glFlush();
-        if (drawBuffer != GL_FRONT)
-            glDrawBuffer((GLenum)drawBuffer);
-    }
+    if (highlightPath && XtIsRealized(currentWidget))
+        gspDrawIntoFrontBuffer(currentWidget, (GLXContext)contexts[index], renderAction,
+                               highlightPath, drawingHighlight);
     if (!highlight && highlightPath) {
         highlightPath->unref();
         highlightPath = NULL;

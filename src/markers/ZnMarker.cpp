@@ -31,6 +31,7 @@
 
 #include <stdint.h>
 
+#include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
 
@@ -344,20 +345,9 @@ void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
     else if (action)
         highlightAction->setViewportRegion(action->getViewportRegion());
     int i = widgets.find(currentWidget);
-    if (highlightAction && highlightPath && i >= 0) {
-        glXMakeCurrent(XtDisplay(currentWidget), XtWindow(currentWidget),
-                       (GLXContext)contexts[i]);
-        GLint buffer;
-        glGetIntegerv(GL_DRAW_BUFFER, &buffer);
-        if (buffer != GL_FRONT)
-            glDrawBuffer(GL_FRONT);
-        renderingHighlight = TRUE;
-        highlightAction->apply(highlightPath);
-        renderingHighlight = FALSE;
-        glFlush();
-        if (buffer != GL_FRONT)
-            glDrawBuffer(buffer);
-    }
+    if (highlightAction && highlightPath && i >= 0)
+        gspDrawIntoFrontBuffer(currentWidget, (GLXContext)contexts[i], highlightAction,
+                               highlightPath, renderingHighlight);
     if (!highlighted && highlightPath) {
         highlightPath->unref();
         highlightPath = NULL;
