@@ -90,7 +90,6 @@ class ZnMarker : public SoInteractionKit {
     void redrawHighlighted(SoHandleEventAction *action, int on);
 
   private:
-    SoOutput *lastFullWrite;  // the output this marker was last written to in full
     ZnNoteList *noteList();
     void clickReleased(SoHandleEventAction *action, int onMarker, int onNote);
     void forgetWindow(int i);

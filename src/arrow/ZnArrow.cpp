@@ -606,11 +606,11 @@ void ZnArrow::write(SoWriteAction *action)
         addWriteReference(out, FALSE);
         return;
     }
-    if (writeHeader(out, FALSE, FALSE))
+    // Marked a group, so that readers that do not know the class read
+    // the zero after the fields as its child count.
+    if (writeHeader(out, TRUE, FALSE))
         return;  // a reference to an instance written before
     getFieldData()->write(out, this);
-    // Readers that do not know the class read it as a group: give them
-    // a child count of zero.
     if (out->isBinary())
         out->write((int)0);
     writeFooter(out);

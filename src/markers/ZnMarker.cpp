@@ -55,7 +55,7 @@ void ZnMarker::initClass()
 ZnMarker::ZnMarker()
     : selectCallback(NULL), selectCallbackData(NULL), deselectCallback(NULL),
       deselectCallbackData(NULL), selected(0), highlighted(0), renderingHighlight(0),
-      highlightAction(NULL), highlightPath(NULL), lastClickTime(0), lastFullWrite(NULL)
+      highlightAction(NULL), highlightPath(NULL), lastClickTime(0)
 {
     GSP_KIT_CONSTRUCTOR(ZnMarker);
     SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, topSeparator, geomSeparator, TRUE);
@@ -355,23 +355,28 @@ void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
 }
 
 // File form: binary files carry one 32-bit zero after a marker written
-// in full, so that readers without this library skip no data.
+// in full, and the header marks the marker a group, so that a reader
+// without this library reads the zero as its child count and skips no
+// data. The kit's own writer marks no group, so the binary writing pass
+// writes the header here and the kit's fields as the kit would (the
+// reference-counting pass, which picks the parts to write, is the kit's).
 
 void ZnMarker::write(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
-    if (out->getStage() == SoOutput::COUNT_REFS) {
-        lastFullWrite = NULL;
+    if (out->getStage() == SoOutput::COUNT_REFS || !out->isBinary()) {
         SoInteractionKit::write(action);
         return;
     }
-    int full = shouldWrite() && lastFullWrite != out;
-    SoInteractionKit::write(action);
-    if (full) {
-        lastFullWrite = out;
-        if (out->isBinary())
-            out->write((int)0);
-    }
+    if (writeHeader(out, TRUE, FALSE))
+        return;  // a reference to an instance written before
+    // As the kit writes: without the connections to its top separator,
+    // whose fields would otherwise be written too.
+    SbBool connected = setUpConnections(FALSE);
+    getFieldData()->write(out, this);
+    setUpConnections(connected);
+    out->write((int)0);
+    writeFooter(out);
 }
 
 SbBool ZnMarker::readInstance(SoInput *in, unsigned short flags)

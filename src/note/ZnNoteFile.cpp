@@ -215,10 +215,10 @@ void ZnNote::write(SoWriteAction *action)
         return;
     }
 
-    if (!writeHeader(out, FALSE, FALSE)) {
+    // The header marks the note a group: a reader that does not know the
+    // class then reads the zero after the fields as its child count.
+    if (!writeHeader(out, TRUE, FALSE)) {
         getFieldData()->write(out, this);
-        // A reader that does not know the class reads a node without
-        // children.
         if (out->isBinary())
             out->write((int)0);
         writeFooter(out);

@@ -1,0 +1,135 @@
+// Scenes the library writes open in a program linked with the toolkit
+// alone, in both file forms; binary files from before the header carried
+// the group flag still read.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnImageNote.h>
+#include <Glosspin/ZnInventorNote.h>
+#include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnMovieNote.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Glosspin/ZnSoundNote.h>
+#include <Glosspin/ZnSystemNote.h>
+#include <Glosspin/ZnTextNote.h>
+#include <Glosspin/ZnURLNote.h>
+#include <Glosspin/ZnViewNote.h>
+#include <Inventor/nodes/SoCube.h>
+
+#include "field/FieldTestUtil.h"
+
+using namespace FieldTest;
+
+namespace {
+
+const char *const kNoteKinds[] = {"ZnImageNote", "ZnSoundNote",  "ZnMovieNote", "ZnInventorNote",
+                                  "ZnTextNote",  "ZnURLNote",    "ZnSystemNote", "ZnViewNote"};
+
+// A marker holding a note of every kind (media inline), an arrow, the
+// marker again as a reference, and a cube after them all.
+SoSeparator *annotatedScene(const TempDir &tmp)
+{
+    TempDir::writeFile(tmp.file("media.raw"), "0123456789abcdefXYZ");
+    ZnMarker *marker = new ZnMarker;
+    ZnNoteList *list = (ZnNoteList *)marker->getPart("notes", TRUE);
+    for (const char *kind : kNoteKinds) {
+        ZnNote *note = (ZnNote *)SoType::fromName(kind).createInstance();
+        if (note->usingMediaData())
+            note->setDataFilename(tmp.file("media.raw").c_str(), 0);
+        list->addChild(note);
+    }
+    SoSeparator *root = new SoSeparator;
+    root->ref();
+    root->addChild(marker);
+    root->addChild(new ZnArrow);
+    root->addChild(marker);
+    root->addChild(new SoCube);
+    return root;
+}
+
+int count(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+// Runs the toolkit-only reader: its exit status and the scene as it
+// writes it back.
+int plainRead(const std::string &path, std::string &scene)
+{
+    std::string cmd = std::string(GLOSSPIN_PLAIN_READER) + " '" + path + "' 2>/dev/null";
+    FILE *p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    size_t n;
+    scene.clear();
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        scene.append(buf, n);
+    int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class PlainReaderTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        init();
+        setenv("USER", "author1", 1);
+    }
+    TempDir tmp;
+};
+
+}
+
+TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
+{
+    SoSeparator *root = annotatedScene(tmp);
+    int nodes[2];
+    const int kExpected = 14;  // separator, marker, list, 8 notes, arrow, marker, cube
+    for (bool binary : {false, true}) {
+        std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
+        writeScene(root, path, binary);
+        std::string scene;
+        ASSERT_EQ(0, plainRead(path, scene)) << binary;
+        nodes[binary] = count(scene, " {\n") + count(scene, "USE ");
+        for (const char *kind : kNoteKinds)
+            EXPECT_EQ(1, count(scene, std::string(kind) + " {")) << kind << binary;
+        EXPECT_EQ(1, count(scene, "ZnMarker {")) << binary;
+        EXPECT_EQ(1, count(scene, "ZnNoteList {")) << binary;
+        EXPECT_EQ(1, count(scene, "ZnArrow {")) << binary;
+        EXPECT_EQ(1, count(scene, "Cube {")) << binary;
+    }
+    EXPECT_EQ(kExpected, nodes[0]);
+    EXPECT_EQ(kExpected, nodes[1]);
+    root->unref();
+}
+
+// data/older-binary.iv is annotatedScene() as the library wrote it
+// before the header carried the group flag.
+TEST_F(PlainReaderTest, OlderBinaryFilesReadAsBefore)
+{
+    SoSeparator *old = readScene(GLOSSPIN_TOOLKIT_DATA "/older-binary.iv");
+    ASSERT_TRUE(old) << readErrors();
+    SoSeparator *root = annotatedScene(tmp);
+    std::string path = tmp.file("scene.bin");
+    writeScene(root, path, true);
+    SoSeparator *now = readScene(path);
+    ASSERT_TRUE(now) << readErrors();
+    // Same scene, apart from the authoring times of the notes.
+    auto ascii = [this](SoNode *scene) {
+        writeScene(scene, tmp.file("scene.iv"), false);
+        std::string s = TempDir::readFile(tmp.file("scene.iv"));
+        for (size_t at = s.find("timestamp\t"); at != std::string::npos;
+             at = s.find("timestamp\t", at + 1))
+            s.erase(at + 10, s.find('\n', at) - at - 10);
+        return s;
+    };
+    EXPECT_EQ(ascii(old), ascii(now));
+    old->unref();
+    now->unref();
+    root->unref();
+}
