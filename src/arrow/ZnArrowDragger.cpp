@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include <Inventor/SoInteraction.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoHandleEventAction.h>
@@ -91,6 +92,7 @@ void ZnArrowDragger::initClass()
 {
     if (getClassTypeId() != SoType::badType())
         return;
+    SoInteraction::init();  // the dragger base
     ZnArrow::initClass();
     SoLocateHighlightGroup::initClass();
     SO__KIT_INIT_CLASS(ZnArrowDragger, "ZnArrowDragger", SoDragger);

@@ -1,8 +1,9 @@
 #include <Glosspin/ZnInit.h>
 
-#include <Glosspin/SoBitmapText.h>
+#include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDragger.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
@@ -16,8 +17,6 @@
 #include <Glosspin/ZnViewNote.h>
 #include <Inventor/SoInteraction.h>
 
-#include "platform/HardwareProbe.h"
-
 int ZnInit::initialized = 0;
 
 void ZnInit::initClasses()
@@ -27,41 +26,35 @@ void ZnInit::initClasses()
     // Set first: the chaining initClass() functions call back here.
     initialized = 1;
 
-    // Markers are interaction kits.
+    // Markers and draggers are interaction kits.
     SoInteraction::init();
 
-    // In registration order; each later class joins this list.
-    if (ZnMarker::getClassTypeId() == SoType::badType())
-        ZnMarker::initClass();
-    if (ZnArrow::getClassTypeId() == SoType::badType())
-        ZnArrow::initClass();
-    // Notes hold a delayed-read field.
-    if (SoSFDelayedData::getClassTypeId() == SoType::badType())
-        SoSFDelayedData::initClass();
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    if (ZnTextNote::getClassTypeId() == SoType::badType())
-        ZnTextNote::initClass();
-    if (ZnURLNote::getClassTypeId() == SoType::badType())
-        ZnURLNote::initClass();
-    if (ZnViewNote::getClassTypeId() == SoType::badType())
-        ZnViewNote::initClass();
-    if (ZnMovieNote::getClassTypeId() == SoType::badType())
-        ZnMovieNote::initClass();
-    if (ZnSoundNote::getClassTypeId() == SoType::badType())
-        ZnSoundNote::initClass();
-    if (ZnImageNote::getClassTypeId() == SoType::badType())
-        ZnImageNote::initClass();
-    if (ZnSystemNote::getClassTypeId() == SoType::badType())
-        ZnSystemNote::initClass();
-    if (ZnInventorNote::getClassTypeId() == SoType::badType())
-        ZnInventorNote::initClass();
-    if (ZnNoteList::getClassTypeId() == SoType::badType())
-        ZnNoteList::initClass();
-    // The library's own screen-aligned text (never written to files).
-    SoBitmapText::initClass();
-
-    GspHardwareProbe::probeAll();
-    ZnMovieNote::hasVideoHW = GspHardwareProbe::hasVideoHW;
-    ZnSoundNote::hasAudioHW = GspHardwareProbe::hasAudioHW;
+    // In the library's registration order; each class registers only
+    // once.
+    typedef void (*InitFn)();
+    struct Entry {
+        SoType (*type)();
+        InitFn init;
+    };
+    static const Entry classes[] = {
+        {ZnMarker::getClassTypeId, ZnMarker::initClass},
+        {ZnNote::getClassTypeId, ZnNote::initClass},
+        {ZnArrow::getClassTypeId, ZnArrow::initClass},
+        {ZnImageNote::getClassTypeId, ZnImageNote::initClass},
+        {ZnInventorNote::getClassTypeId, ZnInventorNote::initClass},
+        {ZnMovieNote::getClassTypeId, ZnMovieNote::initClass},
+        {ZnSoundNote::getClassTypeId, ZnSoundNote::initClass},
+        {ZnTextNote::getClassTypeId, ZnTextNote::initClass},
+        {ZnViewNote::getClassTypeId, ZnViewNote::initClass},
+        {ZnSystemNote::getClassTypeId, ZnSystemNote::initClass},
+        {ZnURLNote::getClassTypeId, ZnURLNote::initClass},
+        {ZnNoteList::getClassTypeId, ZnNoteList::initClass},
+        {SoSFDelayedData::getClassTypeId, SoSFDelayedData::initClass},
+        {ZnArrowDragger::getClassTypeId, ZnArrowDragger::initClass},
+        // Registers the screen-plane dragger and the helper nodes too.
+        {SoScreenCompoundDragger::getClassTypeId, SoScreenCompoundDragger::initClass},
+    };
+    for (const Entry &c : classes)
+        if (c.type() == SoType::badType())
+            c.init();
 }

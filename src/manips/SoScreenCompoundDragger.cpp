@@ -1,5 +1,6 @@
 #include <Glosspin/SoScreenCompoundDragger.h>
 
+#include <Inventor/SoInteraction.h>
 #include <Inventor/draggers/SoScaleUniformDragger.h>
 #include <Inventor/sensors/SoFieldSensor.h>
 
@@ -30,6 +31,7 @@ void SoScreenCompoundDragger::initClass()
 {
     if (getClassTypeId() != SoType::badType())
         return;
+    SoInteraction::init();  // the dragger base
     SoLocateHighlightGroup::initClass();
     SoAntiSquish2::initClass();
     SoScreenPlaneDragger::initClass();

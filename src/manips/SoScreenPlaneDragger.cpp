@@ -1,6 +1,7 @@
 #include <Glosspin/SoScreenPlaneDragger.h>
 
 #include <Inventor/SbLinear.h>
+#include <Inventor/SoInteraction.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/events/SoKeyboardEvent.h>
@@ -25,6 +26,7 @@ void SoScreenPlaneDragger::initClass()
 {
     if (getClassTypeId() != SoType::badType())
         return;
+    SoInteraction::init();  // the dragger base
     SoLocateHighlightGroup::initClass();
     SoAntiSquish2::initClass();
     SO__KIT_INIT_CLASS(SoScreenPlaneDragger, "ScreenPlaneDragger", SoDragger);

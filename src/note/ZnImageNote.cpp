@@ -1,6 +1,7 @@
 #include <Glosspin/ZnImageNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnImageNote);
 
@@ -8,9 +9,7 @@ const char *ZnImageNote::fileSuffix = ".rgb";
 
 void ZnImageNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnImageNote, "ZnImageNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnImageNote);
 }
 
 ZnImageNote::ZnImageNote()

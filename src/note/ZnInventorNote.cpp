@@ -1,6 +1,7 @@
 #include <Glosspin/ZnInventorNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnInventorNote);
 
@@ -8,9 +9,7 @@ const char *ZnInventorNote::fileSuffix = ".iv";
 
 void ZnInventorNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnInventorNote, "ZnInventorNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnInventorNote);
 }
 
 ZnInventorNote::ZnInventorNote()

@@ -1,6 +1,8 @@
 #include <Glosspin/ZnMovieNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
+#include "platform/HardwareProbe.h"
 
 SO_NODE_SOURCE(ZnMovieNote);
 
@@ -9,9 +11,9 @@ int ZnMovieNote::hasVideoHW = 0;
 
 void ZnMovieNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnMovieNote, "ZnMovieNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnMovieNote);
+    // Recording is offered only where a capture device answers.
+    hasVideoHW = GspHardwareProbe::videoCaptureUsable();
 }
 
 ZnMovieNote::ZnMovieNote()

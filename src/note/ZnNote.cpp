@@ -2,6 +2,10 @@
 
 #include <Glosspin/ZnCommon.h>
 #include <Inventor/Xt/SoXt.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/elements/SoModelMatrixElement.h>
+#include <Inventor/elements/SoProjectionMatrixElement.h>
+#include <Inventor/elements/SoViewingMatrixElement.h>
 #include <Inventor/sensors/SoAlarmSensor.h>
 #include <X11/Intrinsic.h>
 
@@ -48,7 +52,15 @@ void ZnNote::removePrivateFilesAtExit()
 
 void ZnNote::initClass()
 {
+    if (getClassTypeId() != SoType::badType())
+        return;
+    // The media field's type, before any note is built.
+    SoSFDelayedData::initClass();
     SO__NODE_INIT_ABSTRACT_CLASS(ZnNote, "ZnNote", SoShape);
+    // The icon is placed in pixels from the three matrices.
+    SO_ENABLE(SoGLRenderAction, SoModelMatrixElement);
+    SO_ENABLE(SoGLRenderAction, SoProjectionMatrixElement);
+    SO_ENABLE(SoGLRenderAction, SoViewingMatrixElement);
 }
 
 ZnNote::ZnNote()

@@ -1,6 +1,8 @@
 #include <Glosspin/ZnSoundNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
+#include "platform/HardwareProbe.h"
 
 SO_NODE_SOURCE(ZnSoundNote);
 
@@ -9,9 +11,8 @@ int ZnSoundNote::hasAudioHW = 0;
 
 void ZnSoundNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnSoundNote, "ZnSoundNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnSoundNote);
+    hasAudioHW = GspHardwareProbe::audioCaptureUsable();
 }
 
 ZnSoundNote::ZnSoundNote()

@@ -1,14 +1,13 @@
 #include <Glosspin/ZnSystemNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnSystemNote);
 
 void ZnSystemNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnSystemNote, "ZnSystemNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnSystemNote);
 }
 
 ZnSystemNote::ZnSystemNote()

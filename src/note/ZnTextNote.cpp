@@ -1,6 +1,7 @@
 #include <Glosspin/ZnTextNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 #include <Glosspin/ZnCommon.h>
 #include <X11/Intrinsic.h>
@@ -24,9 +25,7 @@ static const int MAX_ROWS = 40;
 
 void ZnTextNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnTextNote, "ZnTextNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnTextNote);
 }
 
 ZnTextNote::ZnTextNote()

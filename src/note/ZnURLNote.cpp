@@ -1,6 +1,7 @@
 #include <Glosspin/ZnURLNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnURLNote);
 
@@ -8,9 +9,7 @@ long ZnURLNote::WWWPlayerProcessId = -1;
 
 void ZnURLNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnURLNote, "ZnURLNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnURLNote);
 }
 
 ZnURLNote::ZnURLNote()

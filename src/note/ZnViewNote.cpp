@@ -1,14 +1,13 @@
 #include <Glosspin/ZnViewNote.h>
 
 #include "note/NoteIcons.h"
+#include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnViewNote);
 
 void ZnViewNote::initClass()
 {
-    if (ZnNote::getClassTypeId() == SoType::badType())
-        ZnNote::initClass();
-    SO__NODE_INIT_CLASS(ZnViewNote, "ZnViewNote", ZnNote);
+    GSP_NOTE_KIND_INIT_CLASS(ZnViewNote);
 }
 
 ZnViewNote::ZnViewNote() : duration(2.0f)

@@ -13,9 +13,6 @@
 
 namespace GspHardwareProbe {
 
-int hasVideoHW = 0;
-int hasAudioHW = 0;
-
 namespace {
 
 int isCaptureDevice(const std::string &path)
@@ -74,14 +71,6 @@ int audioCaptureUsable()
     }
     snd_lib_error_set_handler(NULL);
     return usable;
-}
-
-void probeAll()
-{
-    hasVideoHW = 0;
-    hasVideoHW = videoCaptureUsable();
-    hasAudioHW = 0;
-    hasAudioHW = audioCaptureUsable();
 }
 
 }

@@ -7,17 +7,6 @@
 
 #include "support/XtTestEnv.h"
 
-TEST(InitClasses, RegistersOnceWhateverTheNumberOfCalls)
-{
-    GspTest::topLevel();
-    int types = SoType::getNumTypes();
-    ZnInit::initClasses();
-    ZnInit::initClasses();
-    SoSFDelayedData::initClass();
-    EXPECT_EQ(types, SoType::getNumTypes());
-    EXPECT_TRUE(ZnInit::isInitialized());
-}
-
 TEST(InitClasses, DelayedDataIsTheMFULongFieldType)
 {
     GspTest::topLevel();
