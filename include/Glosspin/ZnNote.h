@@ -14,6 +14,9 @@
 #include <Glosspin/Fcm.h>
 #include <Glosspin/SoSFDelayedData.h>
 
+#include <string>
+#include <vector>
+
 class SoAlarmSensor;
 class SoState;
 class SoSensor;
@@ -73,8 +76,13 @@ class ZnNote : public SoShape {
     virtual void setIconData(int width, int height, char *bits);
     virtual void setActiveIconData(char *bits);
     virtual void findMediaLength();
-    virtual void invokeExternalPlayer(int autoPlay);
-    virtual void invokeExternalEditor();
+    // The program the player or the editor runs: its arguments, the
+    // first naming the program (looked up in PATH). Asked for before the
+    // program's process exists; that process only execs the program, as
+    // the new process of a multi-threaded application may do no more.
+    // Empty (the base): the process ends at once with status 127.
+    virtual void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv);
+    virtual void getExternalEditorCommand(std::vector<std::string> &argv);
     virtual void externalPlayerFailed();
     virtual void externalEditorFailed();
     virtual int copyDataToExternalFile(int *sameFile);
@@ -241,6 +249,9 @@ class ZnNote : public SoShape {
     Widget playerWindow;
     int trackPlayerExit;
     int usePlayerGeometry;
+    // The player and editor lead process groups of their own, so that
+    // stopping them stops their children too.
+    int ownProcessGroup;
     char *currentIconData;
     short iconWidth, iconHeight;
     SbVec3f offset;

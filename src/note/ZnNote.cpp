@@ -120,6 +120,7 @@ ZnNote::ZnNote()
     playerWindow = NULL;
     trackPlayerExit = 1;
     usePlayerGeometry = 1;
+    ownProcessGroup = 0;
     currentIconData = activeIconData = iconData = NULL;
     iconWidth = iconHeight = 0;
     selected = 0;
@@ -218,8 +219,8 @@ long ZnNote::mediaBlockSize() const
 
 const char *ZnNote::getFileSuffix() { return ""; }
 void ZnNote::findMediaLength() {}
-void ZnNote::invokeExternalPlayer(int) {}
-void ZnNote::invokeExternalEditor() {}
+void ZnNote::getExternalPlayerCommand(int, std::vector<std::string> &) {}
+void ZnNote::getExternalEditorCommand(std::vector<std::string> &) {}
 void ZnNote::externalPlayerFailed() { ZnCommon::displayError("cannotStartPlayerMsg"); }
 void ZnNote::externalEditorFailed() { ZnCommon::displayError("cannotStartEditorMsg"); }
 int ZnNote::usingMediaData() { return FALSE; }

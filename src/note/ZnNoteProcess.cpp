@@ -9,7 +9,6 @@
 #include <Inventor/sensors/SoAlarmSensor.h>
 #include <X11/Intrinsic.h>
 
-#include <poll.h>
 #include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -22,14 +21,11 @@ using GspWatcher::Watcher;
 
 namespace {
 
-// Reads one (kind, value) message; waits up to timeoutMs for it.
-bool readMessage(int fd, int timeoutMs, int &kind, int &value)
+// Reads one (kind, value) message, without waiting.
+bool readMessage(int fd, int &kind, int &value)
 {
-    struct pollfd p = {fd, POLLIN, 0};
-    if (fd < 0 || poll(&p, 1, timeoutMs) != 1)
-        return false;
     int32_t msg[2];
-    if (recv(fd, msg, sizeof msg, MSG_WAITALL) != (ssize_t)sizeof msg)
+    if (fd < 0 || recv(fd, msg, sizeof msg, MSG_WAITALL | MSG_DONTWAIT) != (ssize_t)sizeof msg)
         return false;
     kind = msg[0];
     value = msg[1];
@@ -48,8 +44,9 @@ void closeFd(int &fd)
 void ZnNote::playerForkFailed() { ZnCommon::displayError("cannotStartPlayerMsg", "outOfSwapMsg"); }
 void ZnNote::editorForkFailed() { ZnCommon::displayError("cannotStartEditorMsg", "outOfSwapMsg"); }
 
-// Starts a watcher for the player or the editor. Returns 1 when the
-// program's process exists and its first message has been taken in.
+// Starts a watcher for the player or the editor and returns at once: 1
+// when it runs (its messages arrive through the Xt input), else 0 after
+// the error dialog. The note's state is the caller's to change.
 int ZnNote::startWatcher(bool player, int autoPlay)
 {
     int sv[2];
@@ -65,8 +62,9 @@ int ZnNote::startWatcher(bool player, int autoPlay)
     job.environment = GspWatcher::currentEnvironment();
     job.environment.push_back("GLRES=*.autoFork:False");
     job.reportFd = sv[1];
+    job.ownProcessGroup = ownProcessGroup != 0;
     if (player) {
-        job.child = [this, autoPlay] { invokeExternalPlayer(autoPlay); };
+        getExternalPlayerCommand(autoPlay, job.argv);
         if (usePlayerGeometry && playerWidth.getValue() > 0) {
             char line[128];
             snprintf(line, sizeof line, "*geometry:%dx%d+%d+%d\n", playerWidth.getValue(),
@@ -75,11 +73,9 @@ int ZnNote::startWatcher(bool player, int autoPlay)
             job.resourceLine = line;
         }
     } else
-        job.child = [this] { invokeExternalEditor(); };
+        getExternalEditorCommand(job.argv);
 
-    long id = -1;
-    std::string resourceFile;
-    Watcher *w = GspWatcher::start(std::move(job), id, resourceFile);
+    Watcher *w = GspWatcher::start(std::move(job));
     if (!w) {
         close(sv[0]);
         close(sv[1]);
@@ -92,25 +88,7 @@ int ZnNote::startWatcher(bool player, int autoPlay)
     int *channel = player ? playerPipe : editorPipe;
     channel[0] = sv[0];
     channel[1] = -1;  // the watcher's end
-    if (player) {
-        playerWatcher = w;
-        playerMonitorPid = (int)id;
-        resourceFileName = resourceFile.c_str();
-    } else {
-        editorWatcher = w;
-        editorMonitorPid = (int)id;
-    }
-    // The process exists by now: its start message (or the report that
-    // it could not be made) is waiting.
-    int kind, value;
-    if (!readMessage(sv[0], 2000, kind, value))
-        kind = 1, value = GspWatcher::FORK_FAILED;
-    if (player)
-        playerMessage(kind, value);
-    else
-        editorMessage(kind, value);
-    if (kind != 0)
-        return 0;
+    (player ? playerWatcher : editorWatcher) = w;
     unsigned long input = XtAppAddInput(SoXt::getAppContext(), sv[0],
                                         (XtPointer)XtInputReadMask,
                                         player ? playerCB : editorCB, this);
@@ -120,7 +98,7 @@ int ZnNote::startWatcher(bool player, int autoPlay)
 
 void ZnNote::playExternal(int autoPlay)
 {
-    if (isPlaying())
+    if (isPlaying() || playerWatcher)
         killPlayerProcessId();
     if (startWatcher(true, autoPlay))
         ZnNote::play(autoPlay);
@@ -128,14 +106,23 @@ void ZnNote::playExternal(int autoPlay)
 
 void ZnNote::editExternal()
 {
-    if (editorPid >= 0) {
+    if (editorPid >= 0 || editorWatcher) {
         ZnCommon::displayError("editorExistsMsg");
         return;
     }
-    // First, so that closing the editor of the note shown in the options
-    // dialog cannot close the one started here.
+    // The base edit ends the editor of the note shown in the options
+    // dialog, which may be this one: it runs before this editor counts as
+    // started, and only once the start has succeeded.
+    if (!startWatcher(false, 0))
+        return;
+    void *started = editorWatcher;
+    unsigned long input = editorInputId;
+    int channel = editorPipe[0];
+    editorWatcher = NULL;
     ZnNote::edit();
-    startWatcher(false, 0);
+    editorWatcher = started;
+    editorInputId = input;
+    editorPipe[0] = channel;
 }
 
 void ZnNote::closePlayerChannel()
@@ -160,9 +147,11 @@ void ZnNote::playerMessage(int kind, int value)
 {
     if (kind == 0) {
         playerPid = value;
-        updateStaticProcessId(playerPid);
+        playerMonitorPid = (int)GspWatcher::id((Watcher *)playerWatcher);
+        resourceFileName = GspWatcher::resourceFile((Watcher *)playerWatcher).c_str();
         if (noteToEdit == this)
             updateNoteOptionPlayerPositionUI();
+        updateStaticProcessId(playerPid);
         return;
     }
     if (!isEditing() && (trackPlayerExit || !isPlaying())) {
@@ -180,17 +169,19 @@ void ZnNote::playerMessage(int kind, int value)
         playingInSequence = 0;
         callPlayerFinished();
     }
-    GspWatcher::join((Watcher *)playerWatcher);
-    playerWatcher = NULL;
-    playerMonitorPid = -1;
     if (noteToEdit == this)
         updateNoteOptionPlayerPositionUI();
+    // The watcher ends by itself now.
+    GspWatcher::detach((Watcher *)playerWatcher);
+    playerWatcher = NULL;
+    playerMonitorPid = -1;
 }
 
 void ZnNote::editorMessage(int kind, int value)
 {
     if (kind == 0) {
         editorPid = value;
+        editorMonitorPid = (int)GspWatcher::id((Watcher *)editorWatcher);
         return;
     }
     if (!isPlaying() && trackPlayerExit) {
@@ -203,7 +194,7 @@ void ZnNote::editorMessage(int kind, int value)
         editorForkFailed();
     else if (value != 0)
         externalEditorFailed();
-    GspWatcher::join((Watcher *)editorWatcher);
+    GspWatcher::detach((Watcher *)editorWatcher);
     editorWatcher = NULL;
     editorMonitorPid = -1;
     if (isPendingNote) {
@@ -218,8 +209,10 @@ void ZnNote::editorMessage(int kind, int value)
     if (!dataExternal)
         wasImported = FALSE;  // the editor made the data
     findMediaLength();
-    if (noteToEdit == this)
+    if (noteToEdit == this) {
         updateNoteOptionMediaLengthUI();
+        updateNoteOptionPlayerPositionUI();
+    }
 }
 
 void ZnNote::playerCB(void *data, int *, unsigned long *id)
@@ -228,7 +221,7 @@ void ZnNote::playerCB(void *data, int *, unsigned long *id)
     if (*id != note->playerInputId)
         return;
     int kind, value;
-    if (!readMessage(note->playerPipe[0], 0, kind, value)) {
+    if (!readMessage(note->playerPipe[0], kind, value)) {
         ZnCommon::displayError("lostPlayerMsg", "communicationFailedMsg");
         // Without its channel the end can no longer be reported.
         note->closePlayerChannel();
@@ -243,8 +236,13 @@ void ZnNote::editorCB(void *data, int *, unsigned long *id)
     if (*id != note->editorInputId)
         return;
     int kind, value;
-    if (!readMessage(note->editorPipe[0], 0, kind, value)) {
-        ZnCommon::displayError("lostEditorMsg", "communicationFailedMsg");
+    if (!readMessage(note->editorPipe[0], kind, value)) {
+        // The watcher closes the channel when it could not write a
+        // message whole.
+        if (GspWatcher::reportFailed((Watcher *)note->editorWatcher))
+            ZnCommon::displayError("cannotStartEditorMsg", "communicationFailedMsg");
+        else
+            ZnCommon::displayError("lostEditorMsg", "communicationFailedMsg");
         note->closeEditorChannel();
         return;
     }
@@ -255,7 +253,8 @@ void ZnNote::killPlayerProcessId()
 {
     if (playerTimer->isScheduled())
         playerTimer->unschedule();
-    if (playerPid < 2)
+    // A player whose start message has not arrived yet is stopped too.
+    if (playerPid < 2 && !playerWatcher)
         return;
     closePlayerChannel();
     Watcher *w = (Watcher *)playerWatcher;
@@ -266,23 +265,20 @@ void ZnNote::killPlayerProcessId()
         GspWatcher::detach(w);  // the player keeps running, forgotten
         return;
     }
-    GspWatcher::sendSignal(w, SIGTERM);
-    if (resourceFileName.getLength() > 0)
-        unlink(resourceFileName.getString());
-    GspWatcher::join(w);
+    // The watcher removes the resource file when the player has gone.
+    GspWatcher::stop(w, SIGTERM);
 }
 
 void ZnNote::killEditorProcessId()
 {
-    if (editorPid < 2)
+    if (editorPid < 2 && !editorWatcher)
         return;
     closeEditorChannel();
     Watcher *w = (Watcher *)editorWatcher;
     editorWatcher = NULL;
     editorMonitorPid = -1;
     editorPid = -1;
-    GspWatcher::sendSignal(w, SIGTERM);
-    GspWatcher::join(w);
+    GspWatcher::stop(w, SIGTERM);
 }
 
 void ZnNote::killPlayer()
@@ -341,4 +337,6 @@ void ZnNote::windowClosedCB(Widget, void *data, void *)
         if (note->lifetimeType.getValue() == 0)
             note->callPlayerFinished();
     }
+    if (noteToEdit == note)
+        note->updateNoteOptionPlayerPositionUI();
 }

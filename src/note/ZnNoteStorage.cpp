@@ -300,6 +300,8 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
     close(in);
     if (close(out) != 0)
         ok = 0;
+    if (!ok)
+        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL, to);
     return ok;
 }
 
@@ -362,6 +364,8 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
         close(fd);
     if (close(out) != 0)
         ok = 0;
+    if (!ok)
+        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL, dest);
     return ok;
 }
 
@@ -397,19 +401,27 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
         dataFileIsTemp = 1;
     }
 
+    // A failure leaves the note as it was and no half-written target.
+    SbString oldName = filename.getValue();
+    int oldIsTemp = dataFileIsTemp;
+    struct stat before;
+    int existed = stat(target.getString(), &before) == 0;
+    int moved;
     if (!dataExternal && !hadTemp) {
         // The bytes are only in mediaData: extract them.
         setRelative(this, target.getString());
         int same = 0;
-        if (!copyDataToExternalFile(&same) && !same) {
-            filename = "";
-            if (claimed)
-                unlink(target.getString());
-            return 0;
-        }
-    } else if (!moveDataFile(target, hadTemp)) {
-        if (claimed)
+        moved = copyDataToExternalFile(&same) || same;
+    } else
+        moved = moveDataFile(target, hadTemp);
+    if (!moved) {
+        struct stat after;
+        if (claimed || (stat(target.getString(), &after) == 0 && S_ISREG(after.st_mode) &&
+                        (!existed || after.st_mtim.tv_nsec != before.st_mtim.tv_nsec ||
+                         after.st_mtime != before.st_mtime || after.st_size != before.st_size)))
             unlink(target.getString());
+        filename = oldName;
+        dataFileIsTemp = oldIsTemp;
         return 0;
     }
 

@@ -216,6 +216,8 @@ void ZnTextNote::createDialogCB(Widget, void *data, void *callData)
     note->savedWidth = (short)w;
     note->savedHeight = (short)h;
     XtUnmanageChild(note->playerWindow);
+    if (noteToEdit == note)
+        note->updateNoteOptionPlayerPositionUI();
 
     if (reason == XmCR_CANCEL) {
         note->currentIconData = note->iconData;

@@ -7,6 +7,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -541,4 +543,42 @@ TEST_F(NoteFileTest, BadInputFailsTheReadOrReportsWhenTheDataIsNeeded)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(before, tmp.entries());
     mine->unref();
+}
+
+// A copy that fails part-way (the file size limit here) leaves the note
+// as it was, its bytes intact, and no half-written target.
+TEST_F(NoteFileTest, AFailedMoveToAnExternalFileChangesNothing)
+{
+    TempDir::writeFile(tmp.file("user.rgb"), pattern(8000));
+    ZnImageNote *user = new ZnImageNote;  // the user's file, copied
+    user->setDataFilename(tmp.file("user.rgb").c_str(), 0);
+    SoSeparator *scene = new SoSeparator;
+    scene->ref();
+    scene->addChild(user);
+    writeScene(scene, tmp.file("s.iv"), false);
+    SoSFDelayedData::supportDelayedReading = 1;  // the bytes stay in s.iv
+    SoSeparator *read = readScene(tmp.file("s.iv"));
+    ASSERT_TRUE(read);
+    for (ZnNote *note : {(ZnNote *)user, (ZnNote *)nth<ZnImageNote>(read)}) {
+        SbString name = note->filename.getValue();
+        struct rlimit old, small;
+        getrlimit(RLIMIT_FSIZE, &old);
+        small = old;
+        small.rlim_cur = 1000;
+        signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        testing::internal::CaptureStderr();
+        int moved = note->makeDataExternal(tmp.file("out.rgb").c_str(), 1);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(0, moved);
+        EXPECT_NE(std::string::npos, err.find("out.rgb cannot be written")) << err;
+        EXPECT_FALSE(exists(tmp.file("out.rgb")));
+        EXPECT_EQ(name, note->filename.getValue());
+        EXPECT_FALSE(note->isDataExternal());
+        EXPECT_EQ(pattern(8000), dataOf(note));
+    }
+    signal(SIGXFSZ, SIG_DFL);
+    read->unref();
+    scene->unref();
 }

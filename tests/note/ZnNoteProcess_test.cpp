@@ -9,14 +9,17 @@
 #include <errno.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnNote.h>
+#include <Inventor/Xt/SoXt.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
@@ -33,6 +36,12 @@ namespace {
 bool alive(int pid)
 {
     return pid > 0 && kill(pid, 0) == 0;
+}
+
+// Stopping does not wait: the process goes, and is reaped, soon after.
+bool gone(int pid, int ms = 4000)
+{
+    return GspTest::pumpUntil([&] { return !alive(pid); }, ms);
 }
 
 int openDescriptors()
@@ -75,9 +84,17 @@ class NoteProcessTest : public XtTest {
         chdir(oldCwd);
         XtTest::TearDown();
     }
+    // The icon shows a player from its start to its end message.
     bool playerEnds(int ms = 5000)
     {
-        return GspTest::pumpUntil([&] { return !note->isPlaying(); }, ms);
+        return GspTest::pumpUntil([&] { return !note->iconActive(); }, ms);
+    }
+    // Starts the player and returns its process id once it has arrived.
+    int play(int autoPlay = 0)
+    {
+        note->playExternal(autoPlay);
+        GspTest::pumpUntil([&] { return note->pid() >= 2; });
+        return note->pid();
     }
 
     ProcNote *note = NULL;
@@ -91,9 +108,10 @@ TEST_F(NoteProcessTest, ExitStatusesAndSignalsReportAsTheyShould)
 {
     note->playerArgs = {"exit", "3"};
     note->playExternal(0);
-    int pid = note->pid();
-    EXPECT_GE(pid, 2);
     EXPECT_TRUE(note->iconActive());
+    int pid = -1;
+    GspTest::pumpUntil([&] { return (pid = std::max(pid, note->pid())) >= 2; });
+    ASSERT_GE(pid, 2);
     ASSERT_TRUE(playerEnds());
     EXPECT_EQ(1, note->playerFailures);
     EXPECT_FALSE(note->iconActive());
@@ -107,8 +125,7 @@ TEST_F(NoteProcessTest, ExitStatusesAndSignalsReportAsTheyShould)
 
     // Killed from outside: it ended, but did not fail.
     note->playerArgs = {"sleep"};
-    note->playExternal(0);
-    ASSERT_TRUE(note->isPlaying());
+    ASSERT_GE(play(), 2);
     kill(note->pid(), SIGKILL);
     ASSERT_TRUE(playerEnds());
     EXPECT_EQ(1, note->playerFailures);
@@ -116,29 +133,29 @@ TEST_F(NoteProcessTest, ExitStatusesAndSignalsReportAsTheyShould)
 
 TEST_F(NoteProcessTest, StoppingEndsTheWholeGroupUnlessPlayersAreKept)
 {
-    note->leadGroup = true;
+    note->leadGroup() = 1;
     note->playerArgs = {"group", tmp.file("child")};
-    note->playExternal(0);
-    int pid = note->pid();
+    int pid = play();
+    ASSERT_GE(pid, 2);
     ASSERT_TRUE(GspTest::pumpUntil([&] { return readPid(tmp.file("child")) > 0; }));
     int child = readPid(tmp.file("child"));
     ASSERT_TRUE(alive(child));
     note->killPlayer();
     EXPECT_FALSE(note->isPlaying());
     EXPECT_FALSE(note->iconActive());
-    EXPECT_FALSE(alive(pid));
-    EXPECT_TRUE(GspTest::pumpUntil([&] { return !alive(child); }));
+    EXPECT_TRUE(gone(pid));
+    EXPECT_TRUE(gone(child));
 
     // Neither always killing nor tracking: the player stays, forgotten.
     ZnNote::alwaysKillPlayers = 0;
     note->track() = 0;
-    note->leadGroup = false;
+    note->leadGroup() = 0;
     note->playerArgs = {"sleep"};
-    note->playExternal(0);
-    pid = note->pid();
+    pid = play();
+    ASSERT_GE(pid, 2);
     note->killPlayer();
     EXPECT_FALSE(note->isPlaying());
-    EXPECT_TRUE(alive(pid));
+    EXPECT_FALSE(gone(pid, 300));
     kill(pid, SIGKILL);
 
     // A player that ignores the request to end is killed after a grace
@@ -146,11 +163,11 @@ TEST_F(NoteProcessTest, StoppingEndsTheWholeGroupUnlessPlayersAreKept)
     ZnNote::alwaysKillPlayers = 1;
     note->track() = 1;
     note->playerArgs = {"ignore-term"};
-    note->playExternal(0);
-    pid = note->pid();
+    pid = play();
     GspTest::pumpEvents(100);
     note->killPlayer();
-    EXPECT_FALSE(alive(pid));
+    EXPECT_FALSE(gone(pid, 1500));
+    EXPECT_TRUE(gone(pid, 2000));
 }
 
 TEST_F(NoteProcessTest, TheProgramGetsItsOwnEnvironmentAndGeometry)
@@ -162,6 +179,7 @@ TEST_F(NoteProcessTest, TheProgramGetsItsOwnEnvironmentAndGeometry)
     note->playerLocationY = 20;
     note->playerArgs = {"record", tmp.file("env")};
     note->playExternal(0);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return note->resourceFile().getLength() > 0; }));
     std::string resource = note->resourceFile().getString();
     EXPECT_EQ(0u, resource.find(".XResources.glosspin."));
     ASSERT_TRUE(playerEnds());
@@ -184,8 +202,8 @@ TEST_F(NoteProcessTest, OneEditorAtATimeAndPendingNotesWithoutData)
 {
     note->editorArgs = {"append", tmp.file("starts")};
     note->editExternal();
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return note->editor() >= 2; }));
     int pid = note->editor();
-    ASSERT_GE(pid, 2);
     ASSERT_TRUE(GspTest::pumpUntil([&] { return !TempDir::readFile(tmp.file("starts")).empty(); }));
     testing::internal::CaptureStderr();
     note->editExternal();  // refused
@@ -194,8 +212,8 @@ TEST_F(NoteProcessTest, OneEditorAtATimeAndPendingNotesWithoutData)
     GspTest::pumpEvents(200);
     EXPECT_EQ("started\n", TempDir::readFile(tmp.file("starts")));
     note->killEditor();
-    EXPECT_FALSE(alive(pid));
     EXPECT_FALSE(note->isEditing());
+    EXPECT_TRUE(gone(pid));
 
     static int ready, finished;
     ready = finished = 0;
@@ -222,14 +240,13 @@ TEST_F(NoteProcessTest, ATimedPlaybackEndsAfterItsLifetime)
     note->lifetime = 0.3f;
     note->playerFinishedCallback = [](void *, int) { done++; };
     note->playerArgs = {"sleep"};
-    note->playExternal(1);
-    int pid = note->pid();
+    int pid = play(1);
     GspTest::pumpEvents(100);
     EXPECT_TRUE(note->isPlaying());
     EXPECT_EQ(0, done);
     ASSERT_TRUE(GspTest::pumpUntil([&] { return done > 0; }, 3000));
     EXPECT_FALSE(note->isPlaying());
-    EXPECT_FALSE(alive(pid));
+    EXPECT_TRUE(gone(pid));
     EXPECT_EQ(0, note->playingInSequence);
 }
 
@@ -245,22 +262,24 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
         default: note->playerArgs = {"no-such-mode"}; break;
         }
         note->playerWidth = i % 2 ? 100 : -1;  // half with a resource file
-        note->playExternal(0);
-        pids.push_back(note->pid());
-        if (i % 4 == 2)
+        if (i % 4 == 2) {
+            pids.push_back(play());
             note->killPlayer();
-        else
+        } else {
+            note->playExternal(0);
             playerEnds();
+        }
     }
     EXPECT_FALSE(note->isPlaying());
     EXPECT_EQ(100, note->playerFailures);  // status 5 and status 99
     for (int pid : pids)
-        EXPECT_FALSE(alive(pid)) << pid;
-    errno = 0;
-    EXPECT_EQ(-1, waitpid(-1, NULL, WNOHANG));  // no child, no zombie
-    EXPECT_EQ(ECHILD, errno);
-    EXPECT_EQ(descriptors, openDescriptors());
-    EXPECT_TRUE(tmp.entries().empty());  // no resource file left
+        EXPECT_TRUE(gone(pid)) << pid;
+    // The watchers reap their programs and close their ends by themselves.
+    EXPECT_TRUE(GspTest::pumpUntil([&] {
+        errno = 0;
+        return waitpid(-1, NULL, WNOHANG) == -1 && errno == ECHILD &&
+               openDescriptors() == descriptors && tmp.entries().empty();
+    }));
 }
 
 // In a window: a click on the icon starts the program, the event loop
@@ -293,12 +312,90 @@ TEST_F(NoteProcessTest, ClicksStartAndStopTheProgramWithoutBlocking)
     };
     note->playerArgs = {"sleep"};
     click(10.0);
-    ASSERT_TRUE(note->isPlaying());
+    ASSERT_TRUE(note->iconActive());
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return note->isPlaying(); }));
     int pid = note->pid();
     GspTest::pumpEvents(300);  // events flow while it runs
     EXPECT_TRUE(alive(pid));
     click(11.0);
     EXPECT_FALSE(note->isPlaying());
-    EXPECT_FALSE(alive(pid));
+    EXPECT_TRUE(gone(pid));
     root->unref();
+}
+
+// Starting and stopping never holds up the event loop: a 10 ms timer
+// keeps ticking while 50 players that ignore SIGTERM start and stop.
+TEST_F(NoteProcessTest, StartsAndStopsNeverStallTheEventLoop)
+{
+    struct Probe {
+        std::vector<ProcNote *> notes;
+        size_t next = 0;
+        bool running = true;
+        double last = 0, worst = 0;
+        static double now() { return SbTime::getTimeOfDay().getValue() * 1000.0; }
+        static void tick(XtPointer p, XtIntervalId *)
+        {
+            Probe *probe = (Probe *)p;
+            double t = now();
+            probe->worst = std::max(probe->worst, t - probe->last);
+            probe->last = t;
+            if (probe->running)
+                XtAppAddTimeOut(SoXt::getAppContext(), 10, tick, p);
+        }
+        // Starts every note in turn, then stops every note in turn.
+        static void step(XtPointer p, XtIntervalId *)
+        {
+            Probe *probe = (Probe *)p;
+            size_t n = probe->notes.size();
+            if (probe->next < n)
+                probe->notes[probe->next]->playExternal(0);
+            else if (probe->next < 2 * n)
+                probe->notes[probe->next - n]->killPlayer();
+            if (++probe->next < 2 * n)
+                XtAppAddTimeOut(SoXt::getAppContext(), 5, step, p);
+        }
+    } probe;
+    for (int i = 0; i < 50; i++) {
+        ProcNote *n = new ProcNote;
+        n->ref();
+        n->playerArgs = {"ignore-term"};
+        probe.notes.push_back(n);
+    }
+    probe.last = Probe::now();
+    XtAppAddTimeOut(SoXt::getAppContext(), 10, Probe::tick, &probe);
+    XtAppAddTimeOut(SoXt::getAppContext(), 5, Probe::step, &probe);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return probe.next >= 100; }, 10000));
+    probe.running = false;
+    GspTest::pumpEvents(20);
+    EXPECT_LT(probe.worst, 100.0);
+    for (ProcNote *n : probe.notes)
+        n->unref();
+    // The players are killed after their grace time, without the loop.
+    errno = 0;
+    EXPECT_TRUE(GspTest::pumpUntil(
+        [&] { return waitpid(-1, NULL, WNOHANG) == -1 && errno == ECHILD; }, 5000));
+}
+
+// A start that cannot be made leaves the note as it was.
+TEST_F(NoteProcessTest, AFailedEditorStartChangesNothing)
+{
+    note->author = "before";
+    note->timestamp = SbTime(5.0);
+    note->editorArgs = {"sleep"};
+    // No descriptor left for the report channel.
+    struct rlimit old;
+    getrlimit(RLIMIT_NOFILE, &old);
+    struct rlimit full = {(rlim_t)openDescriptors() + 64, old.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &full);
+    std::vector<int> fillers;
+    for (int fd; (fd = dup(0)) >= 0;)
+        fillers.push_back(fd);
+    note->editExternal();
+    for (int fd : fillers)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_EQ(SbString("before"), note->author.getValue());
+    EXPECT_EQ(SbTime(5.0), note->timestamp.getValue());
+    EXPECT_FALSE(note->iconActive());
+    EXPECT_FALSE(GspTest::pumpUntil([&] { return note->editor() >= 2; }, 200));
 }

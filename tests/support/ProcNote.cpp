@@ -1,19 +1,9 @@
 #include "support/ProcNote.h"
 
-#include <unistd.h>
-
 SO_NODE_SOURCE(ProcNote);
 
-void ProcNote::run(const std::vector<std::string> &args)
+void ProcNote::command(const std::vector<std::string> &args, std::vector<std::string> &argv)
 {
-    if (leadGroup)
-        setpgid(0, 0);
-    std::vector<char *> argv;
-    argv.push_back((char *)"sh");
-    argv.push_back((char *)GLOSSPIN_TEST_PLAYER);
-    for (const std::string &a : args)
-        argv.push_back((char *)a.c_str());
-    argv.push_back(NULL);
-    execv("/bin/sh", argv.data());
-    _exit(127);
+    argv = {"sh", GLOSSPIN_TEST_PLAYER};
+    argv.insert(argv.end(), args.begin(), args.end());
 }

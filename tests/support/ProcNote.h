@@ -17,8 +17,14 @@ class ProcNote : public ZnNote {
     int gatherPendingData(int) override { return pendingData; }
     int getUndoWeight() override { return 1; }
     void play(int autoPlay) override { playExternal(autoPlay); }
-    void invokeExternalPlayer(int) override { run(playerArgs); }
-    void invokeExternalEditor() override { run(editorArgs); }
+    void getExternalPlayerCommand(int, std::vector<std::string> &argv) override
+    {
+        command(playerArgs, argv);
+    }
+    void getExternalEditorCommand(std::vector<std::string> &argv) override
+    {
+        command(editorArgs, argv);
+    }
     void externalPlayerFailed() override { playerFailures++; }
     void externalEditorFailed() override { editorFailures++; }
 
@@ -30,11 +36,11 @@ class ProcNote : public ZnNote {
     bool iconActive() const { return currentIconData == activeIconData; }
 
     std::vector<std::string> playerArgs, editorArgs;
-    bool leadGroup = false;
+    int &leadGroup() { return ownProcessGroup; }
     int pendingData = 0, playerFailures = 0, editorFailures = 0;
 
   private:
-    void run(const std::vector<std::string> &args);
+    static void command(const std::vector<std::string> &args, std::vector<std::string> &argv);
 };
 
 #endif
