@@ -296,7 +296,9 @@ class ZnNote : public SoShape {
     void readPastedInline();
     int readExternal(int fromFile);
     void readInline();
-    void prepareCopy();
+    int prepareCopy();
+    // The copy this note stays out of, its data file not made.
+    SoOutput *leftOutOf;
     void saveBeforeOverwrite(SoOutput *out);
     void writeInlineBlock(SoOutput *out);
 

@@ -126,6 +126,7 @@ ZnNote::ZnNote()
     selected = 0;
     editorInputId = playerInputId = 0;
     playerWatcher = editorWatcher = NULL;
+    leftOutOf = NULL;
     // The first note opens the monitor connection; without a monitor
     // service nothing changes.
     if (numNotes == 0)

@@ -152,33 +152,30 @@ void ZnNote::readInline()
 
 // Counting pass of a copy into a memory buffer: inline data goes to a
 // temporary file whose full name the copy carries instead of the bytes.
-void ZnNote::prepareCopy()
+// 0 when that file cannot be made: the note then stays out of the copy.
+int ZnNote::prepareCopy()
 {
     if (!dataExternal && supportsExternalData && hasInlineData()) {
-        int ready = 1;
         if (tempDataFileName.getLength() == 0) {
             if (!checkFilename()) {
                 ZnCommon::displayError("cannotCopyNoteMsg", "cannotOpenTempMsg");
-                ready = 0;
-            } else {
-                int same = 0;
-                if (!copyDataToExternalFile(&same) && !same) {
-                    ZnCommon::displayError("cannotCopyNoteMsg", "copyToTempFailedMsg");
-                    unlink(tempDataFileName.getString());
-                    tempDataFileName = "";
-                    ready = 0;
-                } else
-                    pointMediaDataAt(tempDataFileName.getString());
+                return 0;
             }
+            int same = 0;
+            if (!copyDataToExternalFile(&same) && !same) {
+                ZnCommon::displayError("cannotCopyNoteMsg", "copyToTempFailedMsg");
+                unlink(tempDataFileName.getString());
+                tempDataFileName = "";
+                return 0;
+            }
+            pointMediaDataAt(tempDataFileName.getString());
         }
-        if (ready) {
-            // The copy carries the file; the original keeps its bytes.
-            preferInline = TRUE;
-            SbString temp = tempDataFileName;
-            setDataExternal(1);
-            filename = temp;
-            wasImported = FALSE;
-        }
+        // The copy carries the file; the original keeps its bytes.
+        preferInline = TRUE;
+        SbString temp = tempDataFileName;
+        setDataExternal(1);
+        filename = temp;
+        wasImported = FALSE;
     }
     if (filename.getValue().getLength() > 0) {
         char cwd[PATH_MAX];
@@ -188,6 +185,7 @@ void ZnNote::prepareCopy()
             filename = full;
         }
     }
+    return 1;
 }
 
 void ZnNote::write(SoWriteAction *action)
@@ -195,12 +193,15 @@ void ZnNote::write(SoWriteAction *action)
     SoOutput *out = action->getOutput();
     int toBuffer = out->getFilePointer() == NULL;
     if (out->getStage() == SoOutput::COUNT_REFS) {
+        leftOutOf = NULL;
         if (!usingMediaData()) {
             mediaData.setFileInfo(SbString(), 0, 0);
             mediaData.setDefault(TRUE);
         } else {
-            if (toBuffer)
-                prepareCopy();
+            if (toBuffer && !prepareCopy()) {
+                leftOutOf = out;
+                return;
+            }
             else if (dataExternal && dataFileIsTemp && getExternalFilePrefix())
                 // A scene file must not name a private temporary file:
                 // the data moves to a prefixed name before the fields are
@@ -215,6 +216,10 @@ void ZnNote::write(SoWriteAction *action)
         return;
     }
 
+    if (leftOutOf == out) {  // not in this copy
+        leftOutOf = NULL;
+        return;
+    }
     // The header marks the note a group: a reader that does not know the
     // class then reads the zero after the fields as its child count.
     if (!writeHeader(out, TRUE, FALSE)) {

@@ -223,15 +223,26 @@ TEST_F(NoteFileTest, CopyThroughABufferCarriesAFileAndPastesInline)
     EXPECT_EQ(pattern(99), dataOf(original));
     read->unref();
 
-    // A copy that cannot make its file leaves the original as it was.
+    // A copy that cannot make its file leaves that note out, the rest of
+    // the copy intact, and the original as it was.
     SoSFDelayedData::supportDelayedReading = 1;
     read = readScene(tmp.file("s.iv"));
     ASSERT_TRUE(read);
+    read->addChild(new ZnTextNote);
+    read->addChild(new SoCube);
     ZnNote::tmpDirName = "/nonexistent/dir";
-    testing::internal::CaptureStderr();
-    GspTest::writeToBuffer(read);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, err.find("Cannot copy the note")) << err;
+    for (bool binary : {false, true}) {
+        testing::internal::CaptureStderr();
+        pasted = readBuffer(GspTest::writeToBuffer(read, binary));
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, err.find("Cannot copy the note")) << err;
+        ASSERT_TRUE(pasted) << readErrors() << binary;
+        EXPECT_EQ(2, pasted->getNumChildren()) << binary;
+        EXPECT_TRUE(nth<ZnTextNote>(pasted)) << binary;
+        EXPECT_TRUE(nth<SoCube>(pasted)) << binary;
+        EXPECT_FALSE(nth<ZnImageNote>(pasted)) << binary;
+        pasted->unref();
+    }
     ZnNote::tmpDirName = "";
     original = nth<ZnImageNote>(read);
     EXPECT_FALSE(original->isDataExternal());
