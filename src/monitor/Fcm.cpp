@@ -28,12 +28,15 @@ const int MAX_GROUPS = 16;
 int nextRequest = 1;
 
 // Outstanding requests: number (-1 free), user data and whether the
-// initial list of existing entries has ended, slot by slot.
+// initial list of existing entries has ended, slot by slot. A renumbered
+// request may carry any number, -1 and below included, so whether a slot
+// is taken is kept apart from its number.
 struct RequestTable {
     int capacity = 0, growth = 100;
     int *numbers = NULL;
     void **userData = NULL;
     char *endOfExists = NULL;
+    char *taken = NULL;
 
     void create()
     {
@@ -46,24 +49,34 @@ struct RequestTable {
         numbers = (int *)realloc(numbers, n * sizeof *numbers);
         userData = (void **)realloc(userData, n * sizeof *userData);
         endOfExists = (char *)realloc(endOfExists, n);
+        taken = (char *)realloc(taken, n);
         for (int i = capacity; i < n; i++) {
             numbers[i] = -1;
             userData[i] = NULL;
             endOfExists[i] = 0;
+            taken[i] = 0;
         }
         capacity = n;
     }
-    int find(int reqnum) const
+    // The taken slot of reqnum, or with free set the first free slot; -1
+    // when there is none.
+    int find(int reqnum, bool free = false) const
     {
         for (int i = 0; i < capacity; i++)
-            if (numbers[i] == reqnum)
+            if (free ? !taken[i] : taken[i] && numbers[i] == reqnum)
                 return i;
         return -1;
+    }
+    void release(int i)
+    {
+        numbers[i] = -1;
+        userData[i] = NULL;
+        taken[i] = 0;
     }
     void store(int reqnum, void *data)
     {
         create();
-        int i = find(-1);
+        int i = find(0, true);
         if (i < 0) {
             i = capacity;
             resize(capacity + growth);
@@ -72,6 +85,7 @@ struct RequestTable {
         numbers[i] = reqnum;
         userData[i] = data;
         endOfExists[i] = 0;
+        taken[i] = 1;
     }
 };
 RequestTable requests;
@@ -196,8 +210,9 @@ int parseEvent(const char *msg, int n, FcmEvent *fe)
         name = strchr(text, ' ');
     }
     name = name ? name + 1 : text + strlen(text);
+    // The name ends in a newline, which goes with the last character.
     size_t len = strlen(name);
-    if (len > 0 && name[len - 1] == '\n')
+    if (len > 0)
         len--;
     if (len >= sizeof fe->filename)
         len = sizeof fe->filename - 1;
@@ -205,8 +220,7 @@ int parseEvent(const char *msg, int n, FcmEvent *fe)
     fe->filename[len] = '\0';
 
     fe->fr.reqnum = reqnum;
-    // Numbers start at 1; -1 marks a free slot and must not find one.
-    int slot = requests.numbers && reqnum > 0 ? requests.find(reqnum) : -1;
+    int slot = requests.numbers ? requests.find(reqnum) : -1;
     fe->userdata = slot >= 0 ? requests.userData[slot] : NULL;
     int listEnded = slot >= 0 && requests.endOfExists[slot];
     switch (letter) {
@@ -240,10 +254,8 @@ int parseEvent(const char *msg, int n, FcmEvent *fe)
         break;
     case 'G':
         fe->code = FcmAcknowledge;
-        if (slot >= 0) {
-            requests.numbers[slot] = -1;
-            requests.userData[slot] = NULL;
-        }
+        if (slot >= 0)
+            requests.release(slot);
         break;
     default:
         break;  // an unknown letter leaves the code as it was

@@ -9,6 +9,8 @@
 #include <grp.h>
 #include <unistd.h>
 
+#include <stdint.h>
+
 #include <string>
 #include <vector>
 
@@ -105,14 +107,20 @@ TEST_F(FcmTest, RequestsAreNumberedFromOneAndSentByteForByte)
     EXPECT_EQ(-1, FcmMonitorCollection(&fc, tooLong.c_str(), &r, NULL, 1, "*"));
     EXPECT_EQ("", service.nextRequest(100));
 
-    // Renumbered requests carry their own number as user data.
-    r.reqnum = 77;
-    EXPECT_EQ(0, FcmMonitorFile2(&fc, "/x", &r));
-    EXPECT_EQ(str(("W77 " + ids() + " /x\n").c_str()), service.nextRequest());
-    service.sendEvent("C77 /x\n");
-    FcmEvent fe;
-    ASSERT_EQ(1, next(fe));
-    EXPECT_EQ((void *)77, fe.userdata);
+    // Renumbered requests carry their own number as user data, whatever
+    // the number.
+    for (int number : {77, 0, -1, -5}) {
+        r.reqnum = number;
+        std::string n = std::to_string(number);
+        EXPECT_EQ(0, FcmMonitorFile2(&fc, "/x", &r));
+        EXPECT_EQ(str(("W" + n + " " + ids() + " /x\n").c_str()), service.nextRequest());
+        service.sendEvent("C" + n + " /x\n");
+        FcmEvent fe;
+        ASSERT_EQ(1, next(fe));
+        EXPECT_EQ((void *)(intptr_t)number, fe.userdata) << number;
+        service.sendEvent("G" + n + " \n");  // acknowledged: the slot is free again
+        ASSERT_EQ(1, next(fe));
+    }
 }
 
 TEST_F(FcmTest, ExtraGroupsGoInASecondString)
@@ -188,7 +196,7 @@ TEST_F(FcmTest, EventsOfEveryLetter)
         {"Q" + n + " run\n", FcmStopExecuting, "run"},
         {"q" + n + " run\n", FcmStopExecuting, "run"},
         {"Z" + n + " odd\n", -5, "odd"},  // unknown letter: code untouched
-        {"C" + n + " no newline", FcmChanged, "no newline"},
+        {"C" + n + " no newline", FcmChanged, "no newlin"},  // the last character goes
         {"G" + n + " \n", FcmAcknowledge, ""},
     };
     for (const Case &c : cases) {
@@ -228,16 +236,17 @@ TEST_F(FcmTest, LongAndSplitMessagesAreReadWhole)
 {
     open();
     FcmEvent fe;
-    // Longer than the caller's 1024-byte copy: truncated, consumed whole.
+    // Longer than the 1024 bytes read of a message: cut there (and the
+    // last character dropped as ever), consumed whole.
     service.sendEvent("C1 " + std::string(2000, 'n') + "\n");
     service.sendEvent("C1 after\n");
     ASSERT_EQ(1, next(fe));
-    EXPECT_EQ(std::string(1021, 'n'), fe.filename);
+    EXPECT_EQ(std::string(1020, 'n'), fe.filename);
     ASSERT_EQ(1, next(fe));
     EXPECT_STREQ("after", fe.filename);
     service.sendEvent("C1 " + std::string(1025, 'm') + "\n");
     ASSERT_EQ(1, next(fe));
-    EXPECT_EQ(1021u, strlen(fe.filename));
+    EXPECT_EQ(1020u, strlen(fe.filename));
 
     // A byte at a time: nothing until the last byte.
     std::string bytes = lengthWord(8) + "C1 slow\n";
