@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the built library into a scratch prefix, then builds and runs a
-# program against it through find_package and through pkg-config.
+# Installs the built library into a scratch prefix, runs an installed
+# program from there as a user would (no LD_LIBRARY_PATH), then builds and
+# runs a program against it through find_package and through pkg-config.
 set -euo pipefail
 source="$1"
 prefix="$(mktemp -d)"; work="$(mktemp -d)"
@@ -11,6 +12,8 @@ cmake -S "$source" -B "$work/lib" -DCMAKE_INSTALL_PREFIX="$prefix" \
 cmake --build "$work/lib" -j "$(nproc)" > /dev/null
 cmake --install "$work/lib" > /dev/null
 test -f "$prefix/share/X11/app-defaults/Glosspin"
+(unset LD_LIBRARY_PATH; cd "$prefix/share/glosspin/samples" &&
+  DISPLAY= "$prefix/bin/glosspin-scene" info annotated.iv > /dev/null)
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 cmake -S "$source/tests/install/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
 cmake --build "$work/consumer" > /dev/null
