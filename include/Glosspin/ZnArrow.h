@@ -88,10 +88,11 @@ class ZnArrow : public SoShape {
     void rayPickLineHead(SoRayPickAction *action);
     void rayPickLineShaft(SoRayPickAction *action);
     void rayPickSphereTail(SoRayPickAction *action);
-    void pickCapDisc(SoRayPickAction *action, float y, float radius, int part);
+    SoPickedPoint *pickCapDisc(SoRayPickAction *action, float y, float radius, int part);
     SbBool intersectInfiniteCone(const SbLine &line, SbVec3f &enter, SbVec3f &exit) const;
-    SbBool addHit(SoRayPickAction *action, const SbVec3f &point, const SbVec3f &normal,
-                  int part);
+    // The hit as a picked point, or NULL outside the pick's planes.
+    SoPickedPoint *addHit(SoRayPickAction *action, const SbVec3f &point, const SbVec3f &normal,
+                          int part);
 };
 
 #endif

@@ -38,7 +38,7 @@ class ZnNoteList : public SoGroup {
     int isVisible() const { return visible; }
     void setLabel(const char *text);
     void setLabel(const SbString &text);
-    void setAnchor(SbVec3f &anchor, float towardViewerOffset, float rightOffset);
+    void setAnchor(const SbVec3f &anchor, float towardViewerOffset, float rightOffset);
 
     // Automatic playback, note after note by each note's startNextNote.
     void autoPlay();

@@ -436,23 +436,27 @@ void ZnArrow::computeBBox(SoAction *, SbBox3f &box, SbVec3f &center)
     center.setValue(0, l / 2.0f, 0);
 }
 
-SbBool ZnArrow::addHit(SoRayPickAction *action, const SbVec3f &point,
-                       const SbVec3f &normal, int part)
+SoPickedPoint *ZnArrow::addHit(SoRayPickAction *action, const SbVec3f &point,
+                               const SbVec3f &normal, int part)
 {
     if (!action->isBetweenPlanes(point))
-        return FALSE;
+        return NULL;
     SoPickedPoint *pp = action->addIntersection(point);
     if (!pp)
-        return FALSE;
+        return NULL;
     pp->setObjectNormal(normal);
     pp->setDetail(new ZnArrowDetail(part), this);
-    if (part == SHAFT) {
-        int binding = SoMaterialBindingElement::get(action->getState());
-        if (binding == SoMaterialBindingElement::PER_PART ||
-            binding == SoMaterialBindingElement::PER_PART_INDEXED)
-            pp->setMaterialIndex(1);
-    }
-    return TRUE;
+    return pp;
+}
+
+// The cylinder shaft is the solid arrow's second part: its own material
+// when materials are bound per part.
+static void setCylinderShaftMaterial(SoRayPickAction *action, SoPickedPoint *pp)
+{
+    int binding = SoMaterialBindingElement::get(action->getState());
+    if (pp && (binding == SoMaterialBindingElement::PER_PART ||
+               binding == SoMaterialBindingElement::PER_PART_INDEXED))
+        pp->setMaterialIndex(1);
 }
 
 SbBool ZnArrow::intersectInfiniteCone(const SbLine &line, SbVec3f &enter,
@@ -506,12 +510,13 @@ void ZnArrow::rayPickConeHead(SoRayPickAction *action)
 }
 
 // The flat end facing +Y at height y: a disc of the given radius.
-void ZnArrow::pickCapDisc(SoRayPickAction *action, float y, float radius, int part)
+SoPickedPoint *ZnArrow::pickCapDisc(SoRayPickAction *action, float y, float radius, int part)
 {
     SbVec3f p;
     if (SbPlane(SbVec3f(0, 1, 0), y).intersect(action->getLine(), p) &&
         p[0] * p[0] + p[2] * p[2] <= radius * radius)
-        addHit(action, p, SbVec3f(0, 1, 0), part);
+        return addHit(action, p, SbVec3f(0, 1, 0), part);
+    return NULL;
 }
 
 void ZnArrow::rayPickCylShaft(SoRayPickAction *action)
@@ -528,11 +533,11 @@ void ZnArrow::rayPickCylShaft(SoRayPickAction *action)
             sideHits++;
             SbVec3f n(p[0], 0, p[2]);
             n.normalize();
-            addHit(action, p, n, SHAFT);
+            setCylinderShaftMaterial(action, addHit(action, p, n, SHAFT));
         }
     }
     if (sideHits < 2)
-        pickCapDisc(action, top, r, SHAFT);
+        setCylinderShaftMaterial(action, pickCapDisc(action, top, r, SHAFT));
 }
 
 void ZnArrow::rayPickSphereTail(SoRayPickAction *action)

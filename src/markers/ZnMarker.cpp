@@ -31,6 +31,8 @@
 
 #include <stdint.h>
 
+#include <map>
+
 #include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
@@ -38,6 +40,22 @@
 SO_KIT_SOURCE(ZnMarker);
 
 Widget ZnMarker::currentWidget = NULL;
+
+// How many markers know each window: the window under the pointer is
+// forgotten only when the last of them does.
+static std::map<Widget, int> markersOfWidget;
+
+// Forgets that one more marker knew w.
+static void releaseWidget(Widget w)
+{
+    auto it = markersOfWidget.find(w);
+    if (it != markersOfWidget.end() && --it->second > 0)
+        return;
+    if (it != markersOfWidget.end())
+        markersOfWidget.erase(it);
+    if (w == ZnMarker::currentWidget)
+        ZnMarker::currentWidget = NULL;
+}
 
 // Two releases closer than this many milliseconds make a double click.
 static const unsigned long DOUBLE_CLICK_MS = 301;
@@ -73,9 +91,7 @@ ZnMarker::~ZnMarker()
         highlightPath->unref();
     for (int i = 0; i < widgets.getLength(); i++) {
         Widget w = (Widget)widgets[i];
-        // No one would hear of this widget's end any more.
-        if (w == currentWidget)
-            currentWidget = NULL;
+        releaseWidget(w);
         XtRemoveCallback(w, XtNdestroyCallback, (XtCallbackProc)&ZnMarker::widgetDestroyedCB,
                          this);
         XtRemoveEventHandler((Widget)parentWidgets[i], ENTER_LEAVE, FALSE,
@@ -276,6 +292,7 @@ void ZnMarker::checkForWindow()
         XtAddEventHandler(p, ENTER_LEAVE, FALSE, (XtEventHandler)&ZnMarker::parentWindowEventCB,
                           this);
         XtAddCallback(w, XtNdestroyCallback, (XtCallbackProc)&ZnMarker::widgetDestroyedCB, this);
+        markersOfWidget[w]++;
         i = 0;
     } else if (i > 0) {
         for (int j = 0; j < i; j++)
@@ -320,8 +337,7 @@ void ZnMarker::parentWindowEventCB(Widget w, ZnMarker *marker, XAnyEvent *event,
 
 void ZnMarker::widgetDestroyedCB(Widget w, ZnMarker *marker, void *)
 {
-    if (w == currentWidget)
-        currentWidget = NULL;
+    releaseWidget(w);
     XtRemoveEventHandler(XtParent(w), ENTER_LEAVE, FALSE,
                          (XtEventHandler)&ZnMarker::parentWindowEventCB, marker);
     int i = marker->widgets.find(w);

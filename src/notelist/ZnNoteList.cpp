@@ -112,7 +112,7 @@ void ZnNoteList::setLabel(const SbString &text)
     labelText->string = label.getValue();
 }
 
-void ZnNoteList::setAnchor(SbVec3f &a, float towardViewer, float right)
+void ZnNoteList::setAnchor(const SbVec3f &a, float towardViewer, float right)
 {
     anchor = a;
     towardViewerOffset = towardViewer;

@@ -17,6 +17,7 @@
 #include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoMaterialBinding.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include "support/Scenes.h"
@@ -26,6 +27,7 @@ namespace {
 struct Hit {
     SbVec3f point, normal;
     int part;
+    int material;  // the picked point's material index
 };
 
 class ArrowTest : public ::testing::Test {
@@ -102,7 +104,8 @@ class ArrowTest : public ::testing::Test {
         for (int i = 0; i < list.getLength(); i++) {
             const SoDetail *d = list[i]->getDetail();
             hits.push_back({list[i]->getObjectPoint(), list[i]->getObjectNormal(),
-                            d ? ((const ZnArrowDetail *)d)->part : -1});
+                            d ? ((const ZnArrowDetail *)d)->part : -1,
+                            list[i]->getMaterialIndex()});
         }
         return hits;
     }
@@ -228,6 +231,39 @@ TEST_F(ArrowTest, RayThroughTheShaftAndItsCap)
     EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
     EXPECT_VEC_NEAR(hits[1].point, SbVec3f(0.05f, 1, 0));
     EXPECT_EQ(ZnArrow::HEAD, hits[1].part);
+}
+
+// With materials bound per part, the solid arrow's cylinder shaft (side
+// and cap) takes the second material; every other part the first.
+TEST_F(ArrowTest, PerPartMaterialsGiveOnlyTheCylinderShaftIndexOne)
+{
+    SoMaterialBinding *binding = new SoMaterialBinding;
+    binding->value = SoMaterialBinding::PER_PART;
+    root->insertChild(binding, 0);
+    struct Case {
+        int type;
+        SbVec3f start, dir;
+        int part, material;
+    } cases[] = {
+        {ZnArrow::ARROW, SbVec3f(-5, 2, 0), SbVec3f(1, 0, 0), ZnArrow::SHAFT, 1},
+        {ZnArrow::ARROW, SbVec3f(0.05f, 9, 0), SbVec3f(0, -1, 0), ZnArrow::SHAFT, 1},
+        {ZnArrow::ARROW, SbVec3f(-5, 0.5f, 0), SbVec3f(1, 0, 0), ZnArrow::HEAD, 0},
+        {ZnArrow::PUSHPIN, SbVec3f(-5, 3.8f, 0), SbVec3f(1, 0, 0), ZnArrow::TAIL, 0},
+    };
+    for (const Case &c : cases) {
+        arrow->setType(c.type);
+        std::vector<Hit> hits = pickRay(c.start, c.dir);
+        ASSERT_FALSE(hits.empty());
+        EXPECT_EQ(c.part, hits[0].part);
+        EXPECT_EQ(c.material, hits[0].material) << c.type << " part " << c.part;
+    }
+    for (int type : {ZnArrow::LINE_ARROW, ZnArrow::PUSHPIN}) {
+        arrow->setType(type);
+        std::vector<Hit> hits = pickPixel(100, 100);  // on the line shaft
+        ASSERT_EQ(1u, hits.size());
+        EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
+        EXPECT_EQ(0, hits[0].material) << type;
+    }
 }
 
 TEST_F(ArrowTest, RayThroughThePushpinBall)

@@ -51,8 +51,7 @@ class MarkerTest : public XtTest {
         root->addChild(marker);
         note = new GridNote;
         notes()->addChild(note);
-        SbVec3f anchor(0, 0, 0);
-        notes()->setAnchor(anchor, 0, 3);  // the icon at pixel (160, 100)
+        notes()->setAnchor(SbVec3f(0, 0, 0), 0, 3);  // the icon at pixel (160, 100)
         marker->selectCallback = [](void *t, ZnMarker *) { ((MarkerTest *)t)->selects++; };
         marker->selectCallbackData = this;
         marker->deselectCallback = [](void *t, ZnMarker *) { ((MarkerTest *)t)->deselects++; };
@@ -289,12 +288,17 @@ TEST_F(MarkerTest, FilesCarryTheMarkerAndItsNotesInBothForms)
     scene->unref();
 }
 
-TEST_F(MarkerTest, AMarkerGoneLeavesNoWindowBehind)
+TEST_F(MarkerTest, TheWindowIsForgottenWithTheLastMarkerInIt)
 {
+    ZnMarker *other = new ZnMarker;
+    root->addChild(other);
     window = new RenderWindow(root);
     window->draw();
-    ASSERT_TRUE(ZnMarker::currentWidget);
-    root->removeChild(marker);  // its last reference
+    Widget w = ZnMarker::currentWidget;
+    ASSERT_TRUE(w);
+    root->removeChild(marker);  // its last reference; the other stays
     marker = NULL;
+    EXPECT_EQ(w, ZnMarker::currentWidget);
+    root->removeChild(other);
     EXPECT_EQ(NULL, ZnMarker::currentWidget);
 }
