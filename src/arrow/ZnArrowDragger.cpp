@@ -25,6 +25,7 @@
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDetail.h>
 
+#include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
 
 // The compiled-in copy of znArrowDragger.iv, in binary form.
@@ -398,8 +399,9 @@ void ZnArrowDragger::stretcherDragStart()
     SoDragger *s = (SoDragger *)getAnyPart("stretcher", FALSE);
     const SbName &surrogate = s->getSurrogatePartPickedName();
     const SoPath *path = s->getPickPath();
+    // The arrow may be a part inside a node kit: the full path ends at it.
     if ((surrogate == "translator" || surrogate == "translatorActive") && path &&
-        path->getTail()->isOfType(ZnArrow::getClassTypeId())) {
+        gspFullTail(path)->isOfType(ZnArrow::getClassTypeId())) {
         SoHandleEventAction *ha = s->getHandleEventAction();
         const SoPickedPoint *pp = ha ? ha->getPickedPoint() : NULL;
         const ZnArrowDetail *d = pp ? (const ZnArrowDetail *)pp->getDetail() : NULL;
@@ -513,7 +515,7 @@ void ZnArrowDragger::dragStart()
     SoNode *sw = getAnyPart("translatorSwitch", FALSE);
     if (sw && path->containsNode(sw)) {
         translating = TRUE;
-    } else if (path->getTail()->isOfType(ZnArrow::getClassTypeId())) {
+    } else if (gspFullTail(path)->isOfType(ZnArrow::getClassTypeId())) {
         const ZnArrowDetail *d = (const ZnArrowDetail *)pp->getDetail();
         translating = d && d->getPart() == ZnArrow::HEAD;
     }

@@ -17,6 +17,7 @@
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodekits/SoShapeKit.h>
 #include <Inventor/nodes/SoFaceSet.h>
 #include <Inventor/nodes/SoNormal.h>
 #include <Inventor/nodes/SoNormalBinding.h>
@@ -264,46 +265,66 @@ TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
 
 // The application may let the arrow shape itself act as the stretcher or
 // the head knob (surrogate parts); then only the shaft stretches and only
-// the head moves.
+// the head moves, also when the arrow is a part inside a node kit.
 TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
 {
-    SoSeparator *shapeSep = new SoSeparator;
-    SoTranslation *beside = new SoTranslation;
-    beside->translation = SbVec3f(3, 0, 0);
-    ZnArrow *arrow = new ZnArrow;
-    shapeSep->addChild(beside);
-    shapeSep->addChild(arrow);
-    root->addChild(shapeSep);
-    SoPath *shape = new SoPath(root);
-    shape->ref();
-    shape->append(shapeSep);
-    shape->append(arrow);
     open();
     SbVec2s head = pixelOf(SbVec3f(3, 0.5f, 0.2f)), shaft = pixelOf(SbVec3f(3, 2.5f, 0.1f));
+    for (bool inKit : {false, true}) {
+        SCOPED_TRACE(inKit ? "in a kit" : "in a separator");
+        ZnArrow *arrow = new ZnArrow;
+        SoPath *shape = new SoPath(root);
+        shape->ref();
+        if (inKit) {
+            SoShapeKit *kit = new SoShapeKit;
+            kit->setPart("shape", arrow);
+            kit->set((char *)"transform { translation 3 0 0 }");
+            root->addChild(kit);
+            shape->append(kit);
+            SoPath *full = kit->createPathToPart("shape", TRUE, shape);
+            shape->unref();
+            shape = full;
+            shape->ref();
+        } else {
+            SoSeparator *shapeSep = new SoSeparator;
+            SoTranslation *beside = new SoTranslation;
+            beside->translation = SbVec3f(3, 0, 0);
+            shapeSep->addChild(beside);
+            shapeSep->addChild(arrow);
+            root->addChild(shapeSep);
+            shape->append(shapeSep);
+            shape->append(arrow);
+        }
+        dragger->arrowLength = 4;
+        dragger->translation = SbVec3f(0, 0, 0);
 
-    dragger->setPartAsPath("stretcher.translator", shape);
-    driver->press(head[0], head[1]);
-    ASSERT_TRUE(driver->action.getGrabber());
-    driver->move(head[0], head[1] + 20);
-    driver->release(head[0], head[1] + 20);
-    EXPECT_FLOAT_EQ(4, dragger->arrowLength.getValue());
-    driver->press(shaft[0], shaft[1]);
-    driver->move(shaft[0], shaft[1] + 20);
-    driver->release(shaft[0], shaft[1] + 20);
-    EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
-    dragger->setPartAsPath("stretcher.translator", NULL);
+        dragger->setPartAsPath("stretcher.translator", shape);
+        driver->press(head[0], head[1]);
+        ASSERT_TRUE(driver->action.getGrabber());
+        driver->move(head[0], head[1] + 20);
+        driver->release(head[0], head[1] + 20);
+        EXPECT_FLOAT_EQ(4, dragger->arrowLength.getValue());
+        driver->press(shaft[0], shaft[1]);
+        driver->move(shaft[0], shaft[1] + 20);
+        driver->release(shaft[0], shaft[1] + 20);
+        EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
+        dragger->setPartAsPath("stretcher.translator", NULL);
 
-    dragger->setPartAsPath("translator", shape);
-    driver->alt = TRUE;
-    driver->press(shaft[0], shaft[1]);
-    driver->move(shaft[0], shaft[1] + 20);
-    driver->release(shaft[0], shaft[1] + 20);
-    EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
-    driver->press(head[0], head[1]);
-    driver->move(head[0], head[1] + 20);
-    driver->release(head[0], head[1] + 20);
-    EXPECT_NEAR(20 * unitsPerPixel(), dragger->translation.getValue()[1], 0.02);
-    shape->unref();
+        dragger->setPartAsPath("translator", shape);
+        driver->alt = TRUE;
+        driver->press(shaft[0], shaft[1]);
+        driver->move(shaft[0], shaft[1] + 20);
+        driver->release(shaft[0], shaft[1] + 20);
+        EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
+        driver->press(head[0], head[1]);
+        driver->move(head[0], head[1] + 20);
+        driver->release(head[0], head[1] + 20);
+        EXPECT_NEAR(20 * unitsPerPixel(), dragger->translation.getValue()[1], 0.02);
+        driver->alt = FALSE;
+        dragger->setPartAsPath("translator", NULL);
+        root->removeChild(root->getNumChildren() - 1);
+        shape->unref();
+    }
 }
 
 // Changing from Alt to Shift in mid-drag goes on from where the head is:
