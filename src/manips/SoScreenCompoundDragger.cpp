@@ -9,6 +9,7 @@
 #include <Glosspin/SoScreenPlaneDragger.h>
 
 #include "init/ToolkitMacros.h"
+#include "manips/ScaleKnobProjector.h"
 
 // The compiled-in copy of screenCompoundDragger.iv, in binary form.
 extern const unsigned char gspScreenCompoundDraggerGeometry[];
@@ -116,8 +117,10 @@ SbBool SoScreenCompoundDragger::setUpConnections(SbBool onOff, SbBool doItAlways
         SoDragger::setUpConnections(onOff, doItAlways);
         if (plane)
             registerChildDragger(plane);
-        if (scale)
+        if (scale) {
+            GspScaleKnobProjector::install((SoScaleUniformDragger *)scale);
             registerChildDragger(scale);
+        }
         fieldSensorCB(this, NULL);
         attachSensors(TRUE);
     } else {

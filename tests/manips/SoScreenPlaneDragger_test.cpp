@@ -391,3 +391,50 @@ TEST_F(ScreenDraggerTest, DefaultGeometryFromTheCompiledInCopy)
     EXPECT_GT(near, 0.2f);
     EXPECT_LT(window->pixel((int)beyond[0], (int)beyond[1])[0], 0.05f);
 }
+
+// A drag on each part of the default geometry, seen from the front: the
+// octahedron moves the dragger; each knob scales it by the pointer's
+// motion away from the centre, the knob in front of the centre too (where
+// the scaling line runs along the line of sight), without jumps.
+TEST_F(ScreenDraggerTest, EveryPartOfTheCompoundDragsAsItShould)
+{
+    useCamera(new SoOrthographicCamera);
+    SoScreenCompoundDragger *d = new SoScreenCompoundDragger;
+    open(d);
+    struct Case {
+        const char *part;
+        SbVec3f grab;
+        short dx, dy;
+        float minScale, maxScale;
+        bool moves;
+    } cases[] = {
+        {"octahedron", SbVec3f(0.3f, 0.3f, 0.5f), 20, 10, 1, 1, true},
+        {"right knob, outwards", SbVec3f(1.025f, 0, 0.2f), 20, 0, 1.1f, 1.5f, false},
+        {"top knob, inwards", SbVec3f(0, 1.025f, 0.2f), 0, -20, 0.5f, 0.95f, false},
+        {"front knob, outwards", SbVec3f(0.1f, 0.05f, 1.1f), 20, 10, 1.1f, 1.5f, false},
+        {"front knob, inwards", SbVec3f(-0.1f, -0.1f, 1.1f), 20, 20, 0.3f, 0.9f, false},
+        {"front knob, centre", SbVec3f(0, 0, 1.1f), 0, 20, 1.05f, 1.5f, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.part);
+        d->scaleFactor = SbVec3f(1, 1, 1);
+        d->translation = SbVec3f(0, 0, 0);
+        SbVec2f at = pixelOf(c.grab);
+        short x = (short)at[0], y = (short)at[1];
+        driver->press(x, y);
+        ASSERT_TRUE(driver->action.getGrabber());
+        float last = 1;
+        for (int step = 1; step <= 4; step++) {
+            driver->move(x + c.dx * step / 4, y + c.dy * step / 4);
+            float s = d->scaleFactor.getValue()[0];
+            EXPECT_LT(fabsf(s - last), 0.25f) << "step " << step;
+            last = s;
+        }
+        driver->release(x + c.dx, y + c.dy);
+        SbVec3f s = d->scaleFactor.getValue();
+        EXPECT_GE(s[0], c.minScale);
+        EXPECT_LE(s[0], c.maxScale);
+        EXPECT_FLOAT_EQ(s[0], s[2]);
+        EXPECT_EQ(c.moves, d->translation.getValue() != SbVec3f(0, 0, 0));
+    }
+}
