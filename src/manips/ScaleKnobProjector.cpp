@@ -2,7 +2,6 @@
 
 #include <Inventor/draggers/SoScaleUniformDragger.h>
 
-#include <math.h>
 
 #include <map>
 
@@ -15,12 +14,21 @@ const float ALONG_SIGHT = 0.3f;
 // The drag under way. Only one drag runs at a time, and the projector
 // keeps no members of its own: the scaler deletes it as a line projector.
 struct Drag {
+    bool active = false;  // between the first projection and the finish
     SbLine line;          // the scaling line the drag started with
     bool alongSight = false;
-    SbVec3f start;        // the point on the line at the start
-    SbVec3f sight;        // the start ray's direction
-    SbVec3f outward;      // unit screen direction away from the centre
+    // In world space: where the knob was grabbed, the line's direction,
+    // the start ray's direction, the unit screen direction away from the
+    // centre, and the knob's distance from the centre.
+    SbVec3f start, direction, sight, outward;
+    float distance = 0;
+    bool centred = false; // the knob hides the centre: out is where the
+                          // pointer first goes
 } drag;
+
+// A knob this close to the line of sight through the centre (its offset
+// on the screen against its distance) hides the centre.
+const float CENTRED = 0.05f;
 
 bool sameLine(const SbLine &a, const SbLine &b)
 {
@@ -45,24 +53,31 @@ struct ScalerAccess : SoScaleUniformDragger {
 
 SbVec3f GspScaleKnobProjector::project(const SbVec2f &point)
 {
-    SbLine ray = getWorkingLine(point);
-    if (!sameLine(line, drag.line)) {  // a new drag
+    // In world space: the scaler's working space takes in the scale as
+    // it changes during the drag.
+    SbLine ray;
+    viewVol.projectPointToLine(point, ray);
+    if (!drag.active || !sameLine(line, drag.line)) {  // a new drag
+        drag.active = true;
         drag.line = line;
         drag.sight = ray.getDirection();
-        SbVec3f d = line.getDirection();
+        SbVec3f centre, grabbed, d;
+        workingToWorld.multVecMatrix(line.getPosition(), centre);
+        workingToWorld.multDirMatrix(line.getDirection(), d);
+        d.normalize();
         drag.alongSight = d.cross(drag.sight).length() < ALONG_SIGHT;
         auto it = scalers.find(this);
-        SbVec3f grabbed = it != scalers.end() ? it->second->getLocalStartingPoint()
-                                              : line.getPosition();
-        drag.start = line.getClosestPoint(grabbed);
-        SbVec3f off = drag.start - line.getPosition();
+        SbVec3f local = it != scalers.end() ? it->second->getLocalStartingPoint()
+                                            : line.getPosition();
+        workingToWorld.multVecMatrix(line.getClosestPoint(local), grabbed);
+        drag.start = grabbed;
+        drag.direction = d;
+        drag.distance = (grabbed - centre).length();
+        SbVec3f off = grabbed - centre;
         drag.outward = off - drag.sight * off.dot(drag.sight);
-        if (drag.outward.length() < 1e-4f * (off.length() + 1e-6f)) {
-            // Right in front of the centre: up the screen counts as out.
-            SbVec3f up = fabsf(drag.sight[1]) < 0.9f ? SbVec3f(0, 1, 0) : SbVec3f(1, 0, 0);
-            drag.outward = up - drag.sight * up.dot(drag.sight);
-        }
-        drag.outward.normalize();
+        drag.centred = drag.outward.length() <= CENTRED * drag.distance;
+        if (!drag.centred)
+            drag.outward.normalize();
     }
     if (!drag.alongSight)
         return SbLineProjector::project(point);
@@ -70,9 +85,22 @@ SbVec3f GspScaleKnobProjector::project(const SbVec2f &point)
     // start ray; its outward part is the motion along the line.
     SbVec3f onPlane;
     if (!SbPlane(drag.sight, drag.start).intersect(ray, onPlane))
-        return lastPoint = drag.start;
-    float along = (onPlane - drag.start).dot(drag.outward);
-    return lastPoint = drag.start + line.getDirection() * along;
+        onPlane = drag.start;
+    SbVec3f moved = onPlane - drag.start;
+    if (drag.centred) {
+        // Out is the way the pointer first goes clearly off the knob's
+        // place: a tenth of the knob's distance from the centre.
+        if (moved.length() < 0.1f * drag.distance)
+            moved = SbVec3f(0, 0, 0);
+        else {
+            drag.outward = moved;
+            drag.outward.normalize();
+            drag.centred = false;
+        }
+    }
+    SbVec3f world = drag.start + drag.direction * (drag.centred ? 0 : moved.dot(drag.outward));
+    worldToWorking.multVecMatrix(world, lastPoint);
+    return lastPoint = line.getClosestPoint(lastPoint);
 }
 
 SbProjector *GspScaleKnobProjector::copy() const
@@ -101,4 +129,5 @@ void GspScaleKnobProjector::install(SoScaleUniformDragger *scaler)
 #pragma GCC diagnostic pop
     current = mine;
     scalers[mine] = scaler;
+    scaler->addFinishCallback([](void *, SoDragger *) { drag.active = false; });
 }

@@ -6,6 +6,8 @@
 // from the compiled-in copy and draws in a real window.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <stdlib.h>
 
 #include <string>
@@ -16,6 +18,7 @@
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoOutput.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
@@ -414,6 +417,7 @@ TEST_F(ScreenDraggerTest, EveryPartOfTheCompoundDragsAsItShould)
         {"front knob, outwards", SbVec3f(0.1f, 0.05f, 1.1f), 20, 10, 1.1f, 1.5f, false},
         {"front knob, inwards", SbVec3f(-0.1f, -0.1f, 1.1f), 20, 20, 0.3f, 0.9f, false},
         {"front knob, centre", SbVec3f(0, 0, 1.1f), 0, 20, 1.05f, 1.5f, false},
+        {"front knob, centre, downwards", SbVec3f(0, 0, 1.1f), 0, -20, 1.05f, 1.5f, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.part);
@@ -437,4 +441,43 @@ TEST_F(ScreenDraggerTest, EveryPartOfTheCompoundDragsAsItShould)
         EXPECT_FLOAT_EQ(s[0], s[2]);
         EXPECT_EQ(c.moves, d->translation.getValue() != SbVec3f(0, 0, 0));
     }
+}
+
+// In a double-buffered window, as viewers have it: after a drag and after
+// the pointer leaves, the screen shows the scene as it now is, not the
+// frame from before the drag with the highlight on it.
+TEST_F(ScreenDraggerTest, TheScreenShowsTheCurrentSceneAfterDragsAndHighlights)
+{
+    useCamera(new SoOrthographicCamera);
+    ProbedDragger *d = planeDragger();
+    root->addChild(d);
+    window = new RenderWindow(root, true);
+    size = window->viewport().getWindowSize();
+    driver = new DragDriver(root, window->viewport());
+    window->area->render();
+    SoLocateHighlightGroup::currentWidget = window->area->getNormalWidget();
+    auto orange = [&](short x, short y) {
+        SbVec3f c = window->pixel(x, y);
+        return c[0] > 0.7f && c[0] > c[1] + 0.2f && c[2] < 0.35f;
+    };
+    // The screen as the next redraws leave it.
+    auto shows = [&](const std::function<bool()> &what) {
+        return GspTest::pumpUntil([&] {
+            window->readScreen();
+            return what();
+        }, 1000);
+    };
+    short x = cx(), y = cy(), to = (short)(cx() + 60);
+    driver->move(x, y);
+    ASSERT_TRUE(shows([&] { return orange(x, y); })) << "the highlight shows";
+    driver->press(x, y);
+    driver->move(to, y);
+    driver->release(to, y);
+    EXPECT_TRUE(shows([&] { return !orange(x, y) && orange(to, y); }))
+        << "after the drag: nothing at the old place, the highlight under the pointer";
+    driver->move(2, 2);
+    EXPECT_TRUE(shows([&] { return !orange(x, y) && !orange(to, y); }))
+        << "after leaving: no highlight anywhere";
+    EXPECT_GT(window->pixel(to, y)[0], 0.2f) << "the dragger is drawn";
+    SoLocateHighlightGroup::currentWidget = NULL;
 }

@@ -6,8 +6,9 @@
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/SoXtRenderArea.h>
 #include <X11/Shell.h>
+#include <X11/Xutil.h>
 
-RenderWindow::RenderWindow(SoNode *scene)
+RenderWindow::RenderWindow(SoNode *scene, bool doubleBuffer)
 {
     shell = XtVaCreatePopupShell("renderWindow", topLevelShellWidgetClass,
                                  GspTest::topLevel(), NULL);
@@ -15,8 +16,8 @@ RenderWindow::RenderWindow(SoNode *scene)
     area->setSize(SbVec2s(200, 200));
     area->setBackgroundColor(SbColor(0, 0, 0));
     area->setSceneGraph(scene);
-    // Single-buffered, so that each render lands where it is read.
-    area->setDoubleBuffer(FALSE);
+    // Single-buffered by default, so that each render lands where it is read.
+    area->setDoubleBuffer(doubleBuffer);
     area->show();
     XtPopup(shell, XtGrabNone);
     GspTest::pumpUntil([&] { return XtIsRealized(area->getNormalWidget()); });
@@ -53,6 +54,27 @@ void RenderWindow::readBack()
     pixels.assign(3 * windowSize[0] * windowSize[1], 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, windowSize[0], windowSize[1], GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+}
+
+void RenderWindow::readScreen()
+{
+    GspTest::pumpEvents(30);
+    Display *display = SoXt::getDisplay();
+    XSync(display, False);
+    windowSize = area->getViewportRegion().getWindowSize();
+    XImage *image = XGetImage(display, XtWindow(area->getNormalWidget()), 0, 0, windowSize[0],
+                              windowSize[1], AllPlanes, ZPixmap);
+    pixels.assign(3 * windowSize[0] * windowSize[1], 0);
+    for (int y = 0; image && y < windowSize[1]; y++)
+        for (int x = 0; x < windowSize[0]; x++) {
+            unsigned long v = XGetPixel(image, x, windowSize[1] - 1 - y);
+            unsigned char *p = &pixels[3 * (y * windowSize[0] + x)];
+            p[0] = (unsigned char)((v & image->red_mask) >> 16);
+            p[1] = (unsigned char)((v & image->green_mask) >> 8);
+            p[2] = (unsigned char)(v & image->blue_mask);
+        }
+    if (image)
+        XDestroyImage(image);
 }
 
 SbVec3f RenderWindow::pixel(int x, int y) const
