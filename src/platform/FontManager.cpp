@@ -40,8 +40,23 @@ void splitName(const std::string &name, std::string &family, std::string &style)
     style = dash == std::string::npos ? "" : name.substr(dash + 1);
 }
 
-// Asks fontconfig for the family; its best match must really be that
-// family, not the substitute fontconfig offers for any name.
+// True when family is the requested one or one of its aliases: the names
+// fontconfig's configuration binds strongly to it (Helvetica's metric
+// twin, say), not the weak fall-backs it adds for any name.
+bool isRequestedFamily(FcPattern *substituted, const FcChar8 *family)
+{
+    FcValue v;
+    FcValueBinding binding;
+    for (int i = 0;
+         FcPatternGetWithBinding(substituted, FC_FAMILY, i, &v, &binding) == FcResultMatch; i++)
+        if (binding != FcValueBindingWeak && v.type == FcTypeString &&
+            strcasecmp((const char *)v.u.s, (const char *)family) == 0)
+            return true;
+    return false;
+}
+
+// Asks fontconfig for the family; its best match must be that family or
+// an alias of it, not the substitute fontconfig offers for any name.
 std::string fontconfigFile(const std::string &name)
 {
     if (!FcInit())
@@ -59,7 +74,7 @@ std::string fontconfigFile(const std::string &name)
     std::string file;
     FcChar8 *matched = NULL, *path = NULL;
     if (match && FcPatternGetString(match, FC_FAMILY, 0, &matched) == FcResultMatch &&
-        strcasecmp((const char *)matched, family.c_str()) == 0 &&
+        isRequestedFamily(pattern, matched) &&
         FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
         file = (const char *)path;
     if (match)

@@ -156,21 +156,25 @@ SbBool SoBitmapFontCache::hasDisplayList(unsigned char ch)
 
 void SoBitmapFontCache::drawString(const SbString &s)
 {
+    // Glyph rows are byte-aligned; the application's alignment is put back.
+    GLint alignment;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const unsigned char *p = (const unsigned char *)s.getString();
     int n = s.getLength();
     bool all = true;
     for (int i = 0; i < n && all; i++)
         all = hasDisplayList(p[i]);
-    if (all) {
+    if (all)
         glCallLists(n, GL_UNSIGNED_BYTE, p);
-        return;
-    }
-    for (int i = 0; i < n; i++) {
-        if (hasDisplayList(p[i]))
-            glCallList(listBase + p[i]);
-        else
-            drawCharacter(p[i]);
-    }
+    else
+        for (int i = 0; i < n; i++) {
+            if (hasDisplayList(p[i]))
+                glCallList(listBase + p[i]);
+            else
+                drawCharacter(p[i]);
+        }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 
 void SoBitmapFontCache::drawCharacter(unsigned char ch)
@@ -178,7 +182,6 @@ void SoBitmapFontCache::drawCharacter(unsigned char ch)
     const GspFont::Glyph *g = getBitmap(ch);
     if (!g)
         return;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBitmap(g->width, g->height, g->xorig, g->yorig, g->xmove, g->ymove, g->bitmap);
 }
 

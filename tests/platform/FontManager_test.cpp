@@ -1,5 +1,5 @@
 // The font layer: name look-up (toolkit directory first, then fontconfig,
-// no substitutes), glyph bitmaps in glBitmap's layout, and sizing.
+// aliases but no substitutes), glyph bitmaps in glBitmap's layout, and sizing.
 #include <gtest/gtest.h>
 
 #include "platform/FontManager.h"
@@ -35,6 +35,10 @@ TEST_F(Fonts, NamesResolveThroughTheToolkitDirectoryThenFontconfig)
     std::string utopia = GspFont::findFontFile("Utopia-Regular");
     EXPECT_EQ(0u, utopia.find("/usr/share/inventor/fonts/")) << utopia;
     EXPECT_FALSE(GspFont::findFontFile("Nimbus Sans-Bold").empty());
+    // A family the machine has under another name, as fontconfig aliases
+    // it: the note list's Helvetica is the metric-compatible sans.
+    EXPECT_FALSE(GspFont::findFontFile("Helvetica").empty());
+    EXPECT_EQ(GspFont::findFontFile("Nimbus Sans"), GspFont::findFontFile("Helvetica"));
     // No stand-in for a family that does not exist, and no paths.
     EXPECT_EQ("", GspFont::findFontFile("NoSuchFamily-Regular"));
     EXPECT_EQ("", GspFont::findFontFile("../fonts/Courier-Bold"));

@@ -3,14 +3,18 @@
 // drawn pixels, picks of lines and characters, and the shared glyph caches.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <math.h>
 
 #include "text/SoBitmapFontCache.h"
 #include <Glosspin/SoBitmapText.h>
 #include <Inventor/SoPickedPoint.h>
+#include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/details/SoTextDetail.h>
+#include <Inventor/nodes/SoCallback.h>
 #include <Inventor/nodes/SoFont.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoMaterial.h>
@@ -129,6 +133,29 @@ TEST_F(BitmapTextTest, JustificationPlacesTheLineAgainstTheOrigin)
     Extent centre = drawn();
     EXPECT_NEAR(cx(), (centre.x0 + centre.x1 + 1) / 2.0f, 2);
     EXPECT_EQ(left.x1 - left.x0, centre.x1 - centre.x0);
+}
+
+// The glyphs are unpacked byte by byte; the application's unpack
+// alignment is what it was after the text, drawn in lists or directly.
+TEST_F(BitmapTextTest, LeavesTheUnpackAlignmentAsItWas)
+{
+    static GLint after;
+    SoCallback *before = new SoCallback, *check = new SoCallback;
+    before->setCallback([](void *, SoAction *a) {
+        if (a->isOfType(SoGLRenderAction::getClassTypeId()))
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    });
+    check->setCallback([](void *, SoAction *a) {
+        if (a->isOfType(SoGLRenderAction::getClassTypeId()))
+            glGetIntegerv(GL_UNPACK_ALIGNMENT, &after);
+    });
+    root->insertChild(before, root->findChild(text));
+    root->addChild(check);
+    for (int pass = 0; pass < 2; pass++) {  // glyphs drawn, then from lists
+        after = 0;
+        EXPECT_FALSE(drawn().empty());
+        EXPECT_EQ(8, after) << "pass " << pass;
+    }
 }
 
 TEST_F(BitmapTextTest, LinesLieTwoFontHeightsApart)
