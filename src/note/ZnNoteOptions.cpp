@@ -130,6 +130,38 @@ Widget makeSeparator(Widget parent, const char *name, Widget above)
                                    XmNtopOffset, 4, NULL);
 }
 
+// The fill of a set choice: the "select_color" resource, or Motif's
+// select shade of the background when that colour cannot be had. Without
+// it a set toggle looks like an unset one on the default grey.
+Pixel selectColour(Widget w)
+{
+    static Pixel pixel;
+    static Display *known = NULL;
+    if (known == XtDisplay(w))
+        return pixel;
+    Pixel background;
+    Colormap map;
+    XtVaGetValues(w, XmNbackground, &background, XmNcolormap, &map, NULL);
+    XColor near, exact;
+    const char *name = ZnCommon::getResource("select_color", "Yellow");
+    if (XAllocNamedColor(XtDisplay(w), map, name, &near, &exact))
+        pixel = near.pixel;
+    else
+        XmGetColors(XtScreen(w), map, background, NULL, NULL, NULL, &pixel);
+    known = XtDisplay(w);
+    return pixel;
+}
+
+// Selects the whole text of a field and gives it the keyboard, so that
+// the user's typing replaces it.
+void selectField(int index)
+{
+    Widget f = W(index);
+    XmTextPosition end = XmTextFieldGetLastPosition(f);
+    XmTextFieldSetSelection(f, 0, end, XtLastTimestampProcessed(XtDisplay(f)));
+    XmProcessTraversal(f, XmTRAVERSE_CURRENT);
+}
+
 // A control placed below `above` (the form's top when NULL), indented
 // by `indent` pixels, or to the right of `beside` on the same row.
 Widget place(WidgetClass cls, const char *name, Widget parent, Widget above, int indent,
@@ -156,7 +188,10 @@ Widget place(WidgetClass cls, const char *name, Widget parent, Widget above, int
     if (cls == xmLabelWidgetClass) {
         XtSetArg(args[n], XmNalignment, XmALIGNMENT_BEGINNING), n++;
     }
-    return XtCreateManagedWidget(name, cls, parent, args, n);
+    Widget w = XtCreateManagedWidget(name, cls, parent, args, n);
+    if (cls == xmToggleButtonWidgetClass)
+        XtVaSetValues(w, XmNselectColor, selectColour(w), XmNfillOnSelect, True, NULL);
+    return w;
 }
 
 // A number field to the right of `left`, below `above`; the choice
@@ -477,6 +512,9 @@ void ZnNote::noteOptionDialogCB(Widget w, int code, void *)
         if (!ok)
             ZnCommon::displayError("cannotMakeExternalMsg");
         note->updateNoteOptionUI();
+        // The library's own name stands until the user types another.
+        if (ok)
+            selectField(OPT_FILE_FIELD);
         break;
     }
     case OPT_FILE_FIELD:

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,6 +141,19 @@ TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
     EXPECT_EQ(date, GspTest::compoundText(W(2), XmNlabelString));
     // Filling the fields is not typing.
     EXPECT_EQ(0, ZnNote::noteOptionFieldChanged);
+    // A set choice shows a fill that stands out from the grey, not
+    // Motif's shade of it.
+    for (int i : {3, 5, 6, 9, 11, 12, 15, 17, 18}) {
+        XColor c[2] = {};
+        Boolean fills = False;
+        Colormap map;
+        XtVaGetValues(W(i), XmNselectColor, &c[0].pixel, XmNbackground, &c[1].pixel,
+                      XmNfillOnSelect, &fills, XmNcolormap, &map, NULL);
+        XQueryColors(XtDisplay(W(i)), map, c, 2);
+        int apart = abs(c[0].red - c[1].red) + abs(c[0].green - c[1].green) +
+                    abs(c[0].blue - c[1].blue);
+        EXPECT_TRUE(fills && apart > 0x8000) << "toggle " << i << ": " << apart;
+    }
 
     ZnTextNote *other = new ZnTextNote;
     other->ref();
@@ -307,6 +321,11 @@ TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
     type(19, "");
     click(18);
     EXPECT_TRUE(note->isDataExternal());
+    // Its name is selected, so that typing replaces it.
+    XmTextPosition from = -1, to = -1;
+    EXPECT_TRUE(XmTextFieldGetSelectionPosition(W(19), &from, &to));
+    EXPECT_EQ(0, from);
+    EXPECT_EQ((XmTextPosition)strlen(note->getDataFilename()), to);
     EXPECT_EQ("the note's text\n", TempDir::readFile(note->getDataFilename()));
     EXPECT_EQ(3, dirtyCalls);
 }
