@@ -32,6 +32,16 @@ class SoBitmapText : public SoShape {
     virtual void GLRender(SoGLRenderAction *action);
     virtual void rayPick(SoRayPickAction *action);
 
+    // Between object space and window pixels (x, y from the viewport's
+    // lower left, z the depth in normalized device coordinates), for
+    // nodes that lay things out in pixels.
+    static SbVec3f objectToPixel(const SbVec3f &p, const SbMatrix &objToScreen,
+                                 const SbViewportRegion &vp);
+    static SbVec3f pixelToObject(const SbVec3f &p, const SbMatrix &screenToObj,
+                                 const SbViewportRegion &vp);
+    // Model, viewing and projection matrix of the state, in one.
+    static SbMatrix objectToScreen(SoState *state);
+
   protected:
     virtual ~SoBitmapText();
     virtual void computeBBox(SoAction *action, SbBox3f &box, SbVec3f &center);
@@ -47,12 +57,6 @@ class SoBitmapText : public SoShape {
     SoBitmapFontCache *validCache(SoState *state, SbBool forRender);
     // The line's pixel box, its start at p.
     SbBox3f linePixelBox(int line, const SbVec3f &screenOrigin, SbBool onlyInked);
-
-    static SbVec3f objectToPixel(const SbVec3f &p, const SbMatrix &objToScreen,
-                                 const SbViewportRegion &vp);
-    static SbVec3f pixelToObject(const SbVec3f &p, const SbMatrix &screenToObj,
-                                 const SbViewportRegion &vp);
-    static SbMatrix objectToScreen(SoState *state);
 };
 
 #endif

@@ -1,13 +1,13 @@
 #ifndef GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
 #define GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
 
-#include <Inventor/SbPList.h>
 #include <Inventor/fields/SoSFBool.h>
 #include <Inventor/fields/SoSFColor.h>
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSubNode.h>
 #include <X11/Intrinsic.h>
 
+class GspGLWindowList;
 class SoColorPacker;
 class SoGLRenderAction;
 class SoHandleEventAction;
@@ -53,19 +53,14 @@ class SoLocateHighlightGroup : public SoGroup {
                                     Boolean *);
 
   private:
-    // One entry per GL window, most recently used first.
-    SbPList drawables;
-    SbPList widgets;
-    SbPList parents;
-    SbPList contexts;
+    // The GL windows drawn into, most recently used first.
+    GspGLWindowList *windows;
 
     SbBool highlighted;
     SbBool drawingHighlight;
     SoGLRenderAction *renderAction;
     SoPath *highlightPath;
     SoColorPacker *colorPacker;
-
-    void forgetWindow(int index);
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <Inventor/nodekits/SoInteractionKit.h>
 #include <X11/Xlib.h>
 
+class GspGLWindowList;
 class SoDragger;
 class SoGLRenderAction;
 class SoHandleEventAction;
@@ -79,11 +80,9 @@ class ZnMarker : public SoInteractionKit {
     int renderingHighlight;
     SoGLRenderAction *highlightAction;
     SoPath *highlightPath;
-    // Parallel lists, one entry a window this marker was drawn into.
-    SbPList windows;
-    SbPList widgets;
-    SbPList parentWidgets;
-    SbPList contexts;
+    // The GL windows this marker was drawn into: drawable, widget, the
+    // widget's parent and GLX context of each.
+    GspGLWindowList *windows;
     unsigned long lastClickTime;
 
     void checkForWindow();
@@ -92,8 +91,6 @@ class ZnMarker : public SoInteractionKit {
   private:
     ZnNoteList *noteList();
     void clickReleased(SoHandleEventAction *action, int onMarker, int onNote);
-    void forgetWindow(int i);
-    void moveWindowToFront(int i);
 };
 
 #endif

@@ -3,7 +3,6 @@
 
 #include <Inventor/SbLinear.h>
 #include <Inventor/SbString.h>
-#include <Inventor/SbViewportRegion.h>
 #include <Inventor/fields/SoSFShort.h>
 #include <Inventor/fields/SoSFString.h>
 #include <Inventor/nodes/SoGroup.h>
@@ -100,14 +99,10 @@ class ZnNoteList : public SoGroup {
     int offsetsValid;
     int lastChildCount;
     int maxIconWidth, maxIconHeight;
-    SbMatrix objToScreen;
-    SbViewportRegion viewport;
     SoAlarmSensor *timer;
 
     // A note's player ended (the notes' playerFinishedCallback).
     static void noteFinishedCB(void *data, int status);
-    SbVec3f project(const SbVec3f &p) const;
-    SbVec3f backProject(const SbVec3f &screen, const SbMatrix &screenToObj) const;
     void shift(ZnNote *note, SoFullPath *path, int by);
 };
 

@@ -27,6 +27,7 @@
 
 #include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
+#include "manips/ModifierKeys.h"
 
 // The compiled-in copy of znArrowDragger.iv, in binary form.
 extern const unsigned char gspArrowDraggerGeometry[];
@@ -491,11 +492,7 @@ void ZnArrowDragger::metaKeyChangeCB(void *, SoDragger *d)
     SoHandleEventAction *ha = self->getHandleEventAction();
     if (!ha || ha->getGrabber() != self || !self->translating)
         return;
-    const SoEvent *e = self->getEvent();
-    if (!SO_KEY_PRESS_EVENT(e, LEFT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, LEFT_SHIFT) &&
-        !SO_KEY_PRESS_EVENT(e, RIGHT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_SHIFT) &&
-        !SO_KEY_PRESS_EVENT(e, LEFT_ALT) && !SO_KEY_RELEASE_EVENT(e, LEFT_ALT) &&
-        !SO_KEY_PRESS_EVENT(e, RIGHT_ALT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_ALT))
+    if (!gspIsShiftOrAltChange(self->getEvent()))
         return;
     SbVec3f moved;
     self->getLocalToWorldMatrix().multDirMatrix(

@@ -139,19 +139,5 @@ ScanResult scanAsciiBody(FILE *fp, long h, WordSink *sink)
     return result;
 }
 
-int writeAll(int fd, const void *buf, size_t size)
-{
-    const char *p = (const char *)buf;
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return 0;
-        p += n;
-        size -= (size_t)n;
-    }
-    return 1;
-}
 
 }

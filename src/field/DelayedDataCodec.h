@@ -71,9 +71,6 @@ enum ScanResult { SCAN_OK, SCAN_MALFORMED, SCAN_SHORT, SCAN_SINK_FAILED };
 // more than the body, and leaves fp just after the closing bracket.
 ScanResult scanAsciiBody(FILE *fp, long h, WordSink *sink);
 
-// Writes all of buf to fd, retrying short writes. Returns 1 on success.
-int writeAll(int fd, const void *buf, size_t size);
-
 }
 
 #endif

@@ -20,6 +20,7 @@
 #include "field/DelayedDataCodec.h"
 #include "field/InputAccess.h"
 #include "platform/TempFiles.h"
+#include "platform/WriteAll.h"
 
 using namespace GspDelayedCodec;
 
@@ -396,7 +397,7 @@ int SoSFDelayedData::copyBinaryBlock(SoInput *in, FILE *fp, int out)
             SoReadError::post(in, "Error reading delayed-read data");
             return 0;
         }
-        if (!writeAll(out, buf, want)) {
+        if (!gspWriteAll(out, buf, want)) {
             SoReadError::post(in, "Error writing temporary cache for delayed-read data");
             return 0;
         }
@@ -417,7 +418,7 @@ class RawFileSink : public WordSink {
         for (size_t i = 0; i < count; i++)
             storeBE32(buf + 4 * i, words[i]);
         bytes += (long)(4 * count);
-        return writeAll(fd, buf, 4 * count);
+        return gspWriteAll(fd, buf, 4 * count);
     }
     int fd;
     long bytes;
@@ -521,7 +522,7 @@ int SoSFDelayedData::writeLongStripPadding(int fd, uint32_t word, short padCount
         return 1;
     unsigned char b[4];
     storeBE32(b, word);
-    return writeAll(fd, b, (size_t)(4 - (padCount < 0 ? 0 : padCount)));
+    return gspWriteAll(fd, b, (size_t)(4 - (padCount < 0 ? 0 : padCount)));
 }
 
 int SoSFDelayedData::writeBinaryToAscii(const char *data, SoOutput *out, long size) const
@@ -618,7 +619,7 @@ int SoSFDelayedData::writeAsciiToBinary(const char *text, SoOutput *out, int fd,
         bytes.resize((size_t)last * 4);
         for (long i = 0; i < last; i++)
             storeBE32(&bytes[(size_t)i * 4], words[(size_t)i]);
-        if (!bytes.empty() && !writeAll(fd, bytes.data(), bytes.size()))
+        if (!bytes.empty() && !gspWriteAll(fd, bytes.data(), bytes.size()))
             return 0;
         if (last < (long)words.size() && !writeLongStripPadding(fd, words.back(), padCount))
             return 0;
@@ -630,7 +631,7 @@ int SoSFDelayedData::writeBinaryToBinary(const char *data, SoOutput *out, int fd
                                          long size) const
 {
     if (!out)
-        return writeAll(fd, data, (size_t)size);
+        return gspWriteAll(fd, data, (size_t)size);
     const unsigned char *src = (const unsigned char *)data;
     long whole = size / 4;
     int rest = (int)(size % 4);

@@ -15,51 +15,22 @@ namespace {
 
 const char CLASS_NAME[] = "Glosspin";
 
-// Expands one XFILESEARCHPATH entry for the app-defaults file of our
-// class: %T the type, %N the name, %S no suffix, the language parts empty.
-std::string expandEntry(const std::string &entry)
-{
-    std::string out;
-    for (size_t i = 0; i < entry.size(); i++) {
-        if (entry[i] != '%' || i + 1 == entry.size()) {
-            out += entry[i];
-            continue;
-        }
-        char c = entry[++i];
-        if (c == 'T')
-            out += "app-defaults";
-        else if (c == 'N')
-            out += CLASS_NAME;
-        else if (c == '%')
-            out += '%';
-        // %S, %L, %l, %t, %c, %C: empty here.
-    }
-    return out;
-}
-
-std::string searchPathFromEnvironment()
+// Without a display: the entries of XFILESEARCHPATH, then the installed
+// file, expanded by Xt for the app-defaults file of our class (the
+// language parts and the suffix empty).
+std::string findWithoutDisplay()
 {
     const char *env = getenv("XFILESEARCHPATH");
-    if (!env)
-        return "";
-    std::string path(env);
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find(':', start);
-        if (end == std::string::npos)
-            end = path.size();
-        std::string file = expandEntry(path.substr(start, end - start));
-        if (!file.empty() && access(file.c_str(), R_OK) == 0)
-            return file;
-        start = end + 1;
-    }
-    return "";
-}
-
-std::string installedPath()
-{
-    std::string file = std::string(GLOSSPIN_APPDEFAULTS_DIR) + "/" + CLASS_NAME;
-    return access(file.c_str(), R_OK) == 0 ? file : "";
+    std::string path = env ? std::string(env) + ":" : std::string();
+    path += std::string(GLOSSPIN_APPDEFAULTS_DIR) + "/%N";
+    SubstitutionRec subs[] = {{'N', (String)CLASS_NAME}, {'T', (String) "app-defaults"},
+                              {'S', (String) ""},        {'L', (String) ""},
+                              {'l', (String) ""},        {'t', (String) ""},
+                              {'c', (String) ""},        {'C', (String) ""}};
+    char *p = XtFindFile(path.c_str(), subs, XtNumber(subs), NULL);
+    std::string file = p ? p : "";
+    XtFree(p);
+    return file;
 }
 
 }
@@ -77,9 +48,7 @@ const char *locate(Display *display)
         }
     }
     if (found.empty())
-        found = searchPathFromEnvironment();
-    if (found.empty())
-        found = installedPath();
+        found = findWithoutDisplay();
     return found.c_str();
 }
 

@@ -13,6 +13,7 @@
 #include <Inventor/nodes/SoNode.h>
 #include <X11/Xlib.h>
 
+#include "init/MessageText.h"
 #include "init/ResourceFile.h"
 
 SoMFString ZnCommon::filesToCleanUp;
@@ -30,16 +31,15 @@ Display *appDisplay()
     return SoXt::getTopLevelWidget() ? SoXt::getDisplay() : NULL;
 }
 
-// Fills the first "%s" of text with arg (empty when arg is NULL).
-std::string fillArgument(const char *text, const char *arg)
+}
+
+std::string gspFillMessage(const char *format, const char *arg)
 {
-    std::string s(text);
+    std::string s(format);
     size_t at = s.find("%s");
     if (at != std::string::npos)
         s.replace(at, 2, arg ? arg : "");
     return s;
-}
-
 }
 
 ZnCommon::ZnCommon()
@@ -83,13 +83,13 @@ void ZnCommon::displayError(const char *key, const char *detailKey,
     std::string message, detail;
     int hasMessage = 0, hasDetail = 0;
     if (key) {
-        message = fillArgument(getResource(key, "Unknown error occurred"), arg);
+        message = gspFillMessage(getResource(key, "Unknown error occurred"), arg);
         hasMessage = 1;
     }
     if (detailKey) {
         const char *text = getResource(detailKey);
         if (text) {
-            detail = fillArgument(text, detailArg);
+            detail = gspFillMessage(text, detailArg);
             hasDetail = 1;
         }
     }

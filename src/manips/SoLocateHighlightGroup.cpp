@@ -15,15 +15,12 @@
 #include <Inventor/events/SoLocation2Event.h>
 
 #include "init/FrontBuffer.h"
+#include "init/GLWindowList.h"
 
 SO_NODE_SOURCE(SoLocateHighlightGroup);
 
 Widget SoLocateHighlightGroup::currentWidget = NULL;
 SoLocateHighlightGroup *SoLocateHighlightGroup::currentHighlight = NULL;
-
-namespace {
-const EventMask CROSSING_EVENTS = EnterWindowMask | LeaveWindowMask;
-}
 
 void SoLocateHighlightGroup::initClass()
 {
@@ -32,7 +29,9 @@ void SoLocateHighlightGroup::initClass()
 }
 
 SoLocateHighlightGroup::SoLocateHighlightGroup()
-    : highlighted(FALSE), drawingHighlight(FALSE), renderAction(NULL), highlightPath(NULL),
+    : windows(new GspGLWindowList(&SoLocateHighlightGroup::parentWindowEventCB,
+                                  &SoLocateHighlightGroup::widgetDestroyedCB, this)),
+      highlighted(FALSE), drawingHighlight(FALSE), renderAction(NULL), highlightPath(NULL),
       colorPacker(new SoColorPacker)
 {
     SO_NODE_CONSTRUCTOR(SoLocateHighlightGroup);
@@ -43,62 +42,16 @@ SoLocateHighlightGroup::SoLocateHighlightGroup()
 
 SoLocateHighlightGroup::~SoLocateHighlightGroup()
 {
-    while (widgets.getLength() > 0) {
-        Widget w = (Widget)widgets[0];
-        XtRemoveCallback(w, XtNdestroyCallback, &SoLocateHighlightGroup::widgetDestroyedCB, this);
-        forgetWindow(0);
-    }
     if (currentHighlight == this)
         currentHighlight = NULL;
     if (highlightPath)
         highlightPath->unref();
     delete renderAction;
     delete colorPacker;
+    delete windows;
 }
 
-void SoLocateHighlightGroup::forgetWindow(int index)
-{
-    XtRemoveEventHandler((Widget)parents[index], CROSSING_EVENTS, False,
-                         &SoLocateHighlightGroup::parentWindowEventCB, this);
-    drawables.remove(index);
-    widgets.remove(index);
-    parents.remove(index);
-    contexts.remove(index);
-}
-
-void SoLocateHighlightGroup::checkForWindow()
-{
-    GLXDrawable drawable = glXGetCurrentDrawable();
-    Display *display = SoXt::getDisplay();
-    if (!drawable || !display)
-        return;
-    int index = drawables.find((void *)drawable);
-    if (index == 0)
-        return;
-    if (index > 0) {
-        void *entry[4] = {drawables[index], widgets[index], parents[index], contexts[index]};
-        drawables.remove(index);
-        widgets.remove(index);
-        parents.remove(index);
-        contexts.remove(index);
-        drawables.insert(entry[0], 0);
-        widgets.insert(entry[1], 0);
-        parents.insert(entry[2], 0);
-        contexts.insert(entry[3], 0);
-        return;
-    }
-    Widget widget = XtWindowToWidget(display, (Window)drawable);
-    if (!widget)
-        return;
-    Widget parent = XtParent(widget);
-    drawables.insert((void *)drawable, 0);
-    widgets.insert(widget, 0);
-    parents.insert(parent, 0);
-    contexts.insert(glXGetCurrentContext(), 0);
-    XtAddEventHandler(parent, CROSSING_EVENTS, False,
-                      &SoLocateHighlightGroup::parentWindowEventCB, this);
-    XtAddCallback(widget, XtNdestroyCallback, &SoLocateHighlightGroup::widgetDestroyedCB, this);
-}
+void SoLocateHighlightGroup::checkForWindow() { windows->noteCurrent(GspGLWindowList::TO_FRONT); }
 
 void SoLocateHighlightGroup::GLRender(SoGLRenderAction *action)
 {
@@ -155,7 +108,7 @@ void SoLocateHighlightGroup::handleEvent(SoHandleEventAction *action)
 
 void SoLocateHighlightGroup::redrawHighlighted(SoHandleEventAction *action, SbBool highlight)
 {
-    if (!currentWidget || widgets.getLength() == 0)
+    if (!currentWidget || windows->getLength() == 0)
         return;
     highlighted = highlight;
     if (highlight) {
@@ -172,13 +125,13 @@ void SoLocateHighlightGroup::redrawHighlighted(SoHandleEventAction *action, SbBo
     else if (action)
         renderAction->setViewportRegion(action->getViewportRegion());
 
-    int index = widgets.find(currentWidget);
+    int index = windows->findWidget(currentWidget);
     if (index < 0) {
-        currentWidget = (Widget)widgets[0];
+        currentWidget = windows->widget(0);
         index = 0;
     }
     if (highlightPath && XtIsRealized(currentWidget))
-        gspDrawIntoFrontBuffer(currentWidget, (GLXContext)contexts[index], renderAction,
+        gspDrawIntoFrontBuffer(currentWidget, windows->context(index), renderAction,
                                highlightPath, drawingHighlight);
     if (!highlight && highlightPath) {
         highlightPath->unref();
@@ -195,9 +148,9 @@ void SoLocateHighlightGroup::parentWindowEventCB(Widget parent, XtPointer client
 {
     SoLocateHighlightGroup *group = (SoLocateHighlightGroup *)clientData;
     if (event->type == EnterNotify) {
-        int index = group->parents.find(parent);
+        int index = group->windows->findParent(parent);
         if (index >= 0)
-            currentWidget = (Widget)group->widgets[index];
+            currentWidget = group->windows->widget(index);
     } else if (group->highlighted) {
         group->redrawHighlighted(NULL, FALSE);
     }
@@ -208,7 +161,5 @@ void SoLocateHighlightGroup::widgetDestroyedCB(Widget w, XtPointer clientData, X
     SoLocateHighlightGroup *group = (SoLocateHighlightGroup *)clientData;
     if (currentWidget == w)
         currentWidget = NULL;
-    int index = group->widgets.find(w);
-    if (index >= 0)
-        group->forgetWindow(index);
+    group->windows->forgetWidget(w);
 }

@@ -15,6 +15,7 @@
 #include <Glosspin/SoLocateHighlightGroup.h>
 
 #include "init/ToolkitMacros.h"
+#include "manips/ModifierKeys.h"
 
 // The compiled-in copy of screenPlaneDragger.iv, in binary form.
 extern const unsigned char gspScreenPlaneDraggerGeometry[];
@@ -269,11 +270,7 @@ void SoScreenPlaneDragger::metaKeyChangeCB(void *, SoDragger *d)
     SoHandleEventAction *ha = self->getHandleEventAction();
     if (!ha || ha->getGrabber() != self)
         return;
-    const SoEvent *e = self->getEvent();
-    if (!SO_KEY_PRESS_EVENT(e, LEFT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, LEFT_SHIFT) &&
-        !SO_KEY_PRESS_EVENT(e, RIGHT_SHIFT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_SHIFT) &&
-        !SO_KEY_PRESS_EVENT(e, LEFT_ALT) && !SO_KEY_RELEASE_EVENT(e, LEFT_ALT) &&
-        !SO_KEY_PRESS_EVENT(e, RIGHT_ALT) && !SO_KEY_RELEASE_EVENT(e, RIGHT_ALT))
+    if (!gspIsShiftOrAltChange(self->getEvent()))
         return;
     // End this drag and start another from where the pointer is now.
     ha->releaseGrabber();

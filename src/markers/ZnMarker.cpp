@@ -34,6 +34,7 @@
 #include <map>
 
 #include "init/FrontBuffer.h"
+#include "init/GLWindowList.h"
 #include "init/FullPath.h"
 #include "init/ToolkitMacros.h"
 
@@ -59,7 +60,6 @@ static void releaseWidget(Widget w)
 
 // Two releases closer than this many milliseconds make a double click.
 static const unsigned long DOUBLE_CLICK_MS = 301;
-static const EventMask ENTER_LEAVE = EnterWindowMask | LeaveWindowMask;
 
 void ZnMarker::initClass()
 {
@@ -73,7 +73,10 @@ void ZnMarker::initClass()
 ZnMarker::ZnMarker()
     : selectCallback(NULL), selectCallbackData(NULL), deselectCallback(NULL),
       deselectCallbackData(NULL), selected(0), highlighted(0), renderingHighlight(0),
-      highlightAction(NULL), highlightPath(NULL), lastClickTime(0)
+      highlightAction(NULL), highlightPath(NULL),
+      windows(new GspGLWindowList((XtEventHandler)&ZnMarker::parentWindowEventCB,
+                                  (XtCallbackProc)&ZnMarker::widgetDestroyedCB, this)),
+      lastClickTime(0)
 {
     GSP_KIT_CONSTRUCTOR(ZnMarker);
     SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, topSeparator, geomSeparator, TRUE);
@@ -89,18 +92,9 @@ ZnMarker::~ZnMarker()
     delete highlightAction;
     if (highlightPath)
         highlightPath->unref();
-    for (int i = 0; i < widgets.getLength(); i++) {
-        Widget w = (Widget)widgets[i];
-        releaseWidget(w);
-        XtRemoveCallback(w, XtNdestroyCallback, (XtCallbackProc)&ZnMarker::widgetDestroyedCB,
-                         this);
-        XtRemoveEventHandler((Widget)parentWidgets[i], ENTER_LEAVE, FALSE,
-                             (XtEventHandler)&ZnMarker::parentWindowEventCB, this);
-    }
-    windows.truncate(0);
-    widgets.truncate(0);
-    parentWidgets.truncate(0);
-    contexts.truncate(0);
+    for (int i = 0; i < windows->getLength(); i++)
+        releaseWidget(windows->widget(i));
+    delete windows;
 }
 
 ZnNoteList *ZnMarker::noteList() { return (ZnNoteList *)getAnyPart("notes", TRUE); }
@@ -259,7 +253,7 @@ void ZnMarker::GLRender(SoGLRenderAction *action)
     if (!renderingHighlight && !SoGLLazyElement::isColorIndex(state))
         checkForWindow();
     // Only a tracked widget is known to be alive.
-    int lit = highlighted && currentWidget && widgets.find(currentWidget) >= 0 &&
+    int lit = highlighted && currentWidget && windows->findWidget(currentWidget) >= 0 &&
               glXGetCurrentDrawable() == XtWindow(currentWidget);
     if (lit)
         state->push();
@@ -277,59 +271,22 @@ void ZnMarker::GLRender(SoGLRenderAction *action)
 
 void ZnMarker::checkForWindow()
 {
-    GLXDrawable d = glXGetCurrentDrawable();
-    void *key = (void *)(uintptr_t)d;
-    int i = windows.find(key);
-    if (i < 0) {
-        Widget w = XtWindowToWidget(SoXt::getDisplay(), d);
-        if (!w)
-            return;  // not a window of this application's widgets
-        Widget p = XtParent(w);
-        windows.insert(key, 0);
-        widgets.insert(w, 0);
-        parentWidgets.insert(p, 0);
-        contexts.insert(glXGetCurrentContext(), 0);
-        XtAddEventHandler(p, ENTER_LEAVE, FALSE, (XtEventHandler)&ZnMarker::parentWindowEventCB,
-                          this);
-        XtAddCallback(w, XtNdestroyCallback, (XtCallbackProc)&ZnMarker::widgetDestroyedCB, this);
-        markersOfWidget[w]++;
-        i = 0;
-    } else if (i > 0) {
-        for (int j = 0; j < i; j++)
-            if (parentWidgets[j] == parentWidgets[i]) {
-                moveWindowToFront(i);
-                i = 0;
-                break;
-            }
-    }
+    int known = windows->getLength();
+    int i = windows->noteCurrent(GspGLWindowList::TO_FRONT_IF_PARENT_SHARED);
+    if (i < 0)
+        return;  // not a window of this application's widgets
+    if (windows->getLength() > known)
+        markersOfWidget[windows->widget(0)]++;
     if (!currentWidget)
-        currentWidget = (Widget)widgets[i];
-}
-
-void ZnMarker::moveWindowToFront(int i)
-{
-    SbPList *lists[] = {&windows, &widgets, &parentWidgets, &contexts};
-    for (SbPList *list : lists) {
-        void *entry = (*list)[i];
-        list->insert(entry, 0);
-        list->remove(i + 1);
-    }
-}
-
-void ZnMarker::forgetWindow(int i)
-{
-    windows.remove(i);
-    widgets.remove(i);
-    parentWidgets.remove(i);
-    contexts.remove(i);
+        currentWidget = windows->widget(i);
 }
 
 void ZnMarker::parentWindowEventCB(Widget w, ZnMarker *marker, XAnyEvent *event, char *)
 {
     if (event->type == EnterNotify) {
-        int i = marker->parentWidgets.find(w);
+        int i = marker->windows->findParent(w);
         if (i >= 0)
-            currentWidget = (Widget)marker->widgets[i];
+            currentWidget = marker->windows->widget(i);
     } else if (marker->highlighted) {
         marker->redrawHighlighted(NULL, FALSE);
     }
@@ -338,11 +295,7 @@ void ZnMarker::parentWindowEventCB(Widget w, ZnMarker *marker, XAnyEvent *event,
 void ZnMarker::widgetDestroyedCB(Widget w, ZnMarker *marker, void *)
 {
     releaseWidget(w);
-    XtRemoveEventHandler(XtParent(w), ENTER_LEAVE, FALSE,
-                         (XtEventHandler)&ZnMarker::parentWindowEventCB, marker);
-    int i = marker->widgets.find(w);
-    if (i >= 0)
-        marker->forgetWindow(i);
+    marker->windows->forgetWidget(w);
 }
 
 void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
@@ -360,9 +313,9 @@ void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
         highlightAction = new SoGLRenderAction(action->getViewportRegion());
     else if (action)
         highlightAction->setViewportRegion(action->getViewportRegion());
-    int i = widgets.find(currentWidget);
+    int i = windows->findWidget(currentWidget);
     if (highlightAction && highlightPath && i >= 0)
-        gspDrawIntoFrontBuffer(currentWidget, (GLXContext)contexts[i], highlightAction,
+        gspDrawIntoFrontBuffer(currentWidget, windows->context(i), highlightAction,
                                highlightPath, renderingHighlight);
     if (!highlighted && highlightPath) {
         highlightPath->unref();

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/WriteAll.h"
+
 // A message that has not fully arrived.
 static const int INCOMPLETE_MESSAGE = 67;
 
@@ -141,26 +143,12 @@ int Client::ReadFromServer(int fd, char *buf, int max)
     return (int)length;
 }
 
-static int writeAll(int fd, const char *buf, int len)
-{
-    int done = 0;
-    while (done < len) {
-        ssize_t n = send(fd, buf + done, len - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return done > 0 ? done : -1;
-        done += (int)n;
-    }
-    return done;
-}
-
 int Client::WriteToServer(int fd, const char *buf, int len)
 {
     char word[4];
     long l = len;
     putword(word, &l);
-    if (writeAll(fd, word, 4) != 4)
+    if (!gspWriteAll(fd, word, 4, true) || !gspWriteAll(fd, buf, (size_t)len, true))
         return -1;
-    return writeAll(fd, buf, len);
+    return len;
 }

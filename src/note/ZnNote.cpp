@@ -18,6 +18,8 @@
 #include <map>
 #include <string>
 
+#include "init/MessageText.h"
+
 SO_NODE_ABSTRACT_SOURCE(ZnNote);
 
 short ZnNote::screenLimits[2] = {0, 0};
@@ -197,15 +199,7 @@ const char *ZnNote::formatDuration(char *buf, int size, const char *key,
     char number[32];
     snprintf(number, sizeof number, "%.1f", mediaLength);
     const char *format = ZnCommon::getResource(key, fallback);
-    // The format comes from the resource database: only "%s" is expanded.
-    std::string out;
-    for (const char *p = format; *p; p++) {
-        if (p[0] == '%' && p[1] == 's') {
-            out += number;
-            p++;
-        } else
-            out += *p;
-    }
+    std::string out = gspFillMessage(format, number);
     snprintf(buf, (size_t)size, "%s", out.c_str());
     return buf;
 }

@@ -27,6 +27,8 @@
 
 #include <string>
 
+#include "init/MessageText.h"
+
 Widget *ZnNote::noteOptionWidgetList = NULL;
 int ZnNote::dialogVisible = 0;
 int ZnNote::noteOptionFieldChanged = 0;
@@ -88,17 +90,6 @@ void setNumberField(int index, float value)
         snprintf(buf, sizeof buf, "%.1f", value);
     }
     setField(index, buf);
-}
-
-// Puts text into the first "%s" of a format from the resource database;
-// other conversions are left as they are, so no format can read memory.
-std::string fill(const char *format, const char *text)
-{
-    std::string s(format);
-    size_t at = s.find("%s");
-    if (at != std::string::npos)
-        s.replace(at, 2, text ? text : "");
-    return s;
 }
 
 void moveFocus() { XmProcessTraversal(W(ZnNote::OPT_SHELL), XmTRAVERSE_CURRENT); }
@@ -358,7 +349,7 @@ void ZnNote::updateNoteOptionUI()
     updateNoteOptionPlayerPositionUI();
 
     setLabel(W(OPT_CHANGED_LABEL),
-             fill(ZnCommon::getResource("last_changed_by", "Last changed by %s"),
+             gspFillMessage(ZnCommon::getResource("last_changed_by", "Last changed by %s"),
                   author.getValue().getString())
                  .c_str());
     time_t when = (time_t)timestamp.getValue().getValue();
@@ -594,7 +585,7 @@ void ZnNote::overwriteDialog(char *name)
                       [](Widget, XtPointer, XtPointer) { overwriteBox = NULL; }, NULL);
     }
     std::string text =
-        fill(ZnCommon::getResource("ovewrite_msg", "%s exists, overwrite ?"), name);
+        gspFillMessage(ZnCommon::getResource("ovewrite_msg", "%s exists, overwrite ?"), name);
     XmString message = XmStringCreateLocalized((char *)text.c_str());
     XtVaSetValues(overwriteBox, XmNmessageString, message, NULL);
     XmStringFree(message);

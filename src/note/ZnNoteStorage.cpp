@@ -22,6 +22,7 @@
 #include "field/DelayedDataCodec.h"
 #include "note/MappedSource.h"
 #include "platform/TempFiles.h"
+#include "platform/WriteAll.h"
 
 const char *const ZnNote::NOTE_BASE = "gsp_note";
 static const char *const CACHE_PREFIX = "_gsp_";
@@ -255,20 +256,6 @@ int ZnNote::isSameFile()
     return a.st_ino == b.st_ino && a.st_dev == b.st_dev;
 }
 
-static int writeAll(int fd, const char *p, size_t n)
-{
-    while (n > 0) {
-        ssize_t w = write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return 0;
-        p += w;
-        n -= (size_t)w;
-    }
-    return 1;
-}
-
 int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
 {
     int in = open(from, O_RDONLY | O_CLOEXEC);
@@ -294,7 +281,7 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
         ZnCommon::displayError("cannotCreateTempFileMsg");
         return 0;
     }
-    int ok = writeAll(out, (const char *)map, (size_t)st.st_size);
+    int ok = gspWriteAll(out, map, (size_t)st.st_size);
     if (map)
         munmap(map, (size_t)st.st_size);
     close(in);

@@ -15,9 +15,7 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/elements/SoCacheElement.h>
 #include <Inventor/elements/SoModelMatrixElement.h>
-#include <Inventor/elements/SoProjectionMatrixElement.h>
 #include <Inventor/elements/SoViewVolumeElement.h>
-#include <Inventor/elements/SoViewingMatrixElement.h>
 #include <Inventor/elements/SoViewportRegionElement.h>
 #include <Inventor/errors/SoDebugError.h>
 #include <Inventor/nodes/SoFont.h>
@@ -121,31 +119,18 @@ void ZnNoteList::setAnchor(const SbVec3f &a, float towardViewer, float right)
 
 // Layout.
 
-SbVec3f ZnNoteList::project(const SbVec3f &p) const
-{
-    SbVec3f q;
-    objToScreen.multVecMatrix(p, q);
-    const SbVec2s &size = viewport.getViewportSizePixels();
-    return SbVec3f((q[0] + 1) * size[0] / 2, (q[1] + 1) * size[1] / 2, q[2]);
-}
-
-SbVec3f ZnNoteList::backProject(const SbVec3f &s, const SbMatrix &screenToObj) const
-{
-    const SbVec2s &size = viewport.getViewportSizePixels();
-    double x = 2.0 * s[0] / size[0] - 1, y = 2.0 * s[1] / size[1] - 1;
-    SbVec3f p;
-    screenToObj.multVecMatrix(SbVec3f((float)x, (float)y, s[2]), p);
-    return p;
-}
-
 void ZnNoteList::computeOffsets(SoState *state)
 {
     const SbMatrix &model = SoModelMatrixElement::get(state);
-    objToScreen = SoProjectionMatrixElement::get(state);
-    objToScreen.multLeft(SoViewingMatrixElement::get(state));
-    objToScreen.multLeft(model);
+    SbMatrix objToScreen = SoBitmapText::objectToScreen(state);
     SbMatrix screenToObj = objToScreen.inverse();
-    viewport = SoViewportRegionElement::get(state);
+    const SbViewportRegion &viewport = SoViewportRegionElement::get(state);
+    auto project = [&](const SbVec3f &p) {
+        return SoBitmapText::objectToPixel(p, objToScreen, viewport);
+    };
+    auto backProject = [&](const SbVec3f &pixel) {
+        return SoBitmapText::pixelToObject(pixel, screenToObj, viewport);
+    };
 
     SbMatrix modelInverse = model.inverse();
     const SbViewVolume &vv = SoViewVolumeElement::get(state);
@@ -192,7 +177,7 @@ void ZnNoteList::computeOffsets(SoState *state)
         ZnNote *note = (ZnNote *)child;
         int dx = (maxIconWidth - note->getIconWidth()) / 2;
         int dy = (maxIconHeight - note->getIconHeight()) / 2;
-        note->setOffset(backProject(SbVec3f(s[0] + dx, s[1] + dy, s[2]), screenToObj));
+        note->setOffset(backProject(SbVec3f(s[0] + dx, s[1] + dy, s[2])));
         if (perRow > 0 && findNote(note) % perRow == perRow - 1) {
             rowsDone++;
             s = project(base);
@@ -204,7 +189,7 @@ void ZnNoteList::computeOffsets(SoState *state)
         }
     }
     if (hasLabel)
-        labelTranslation->translation = backProject(project(base), screenToObj);
+        labelTranslation->translation = backProject(project(base));
 }
 
 // Traversals.
