@@ -274,8 +274,6 @@ int gspFcmAttach(FcmConnection *fc, int fd)
     return 0;
 }
 
-int gspFcmRequestCapacity() { return requests.capacity; }
-
 int FcmOpen(FcmConnection *fc) { return FcmOpen2(fc, NULL); }
 
 int FcmOpen2(FcmConnection *fc, const char *appName)

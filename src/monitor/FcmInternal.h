@@ -4,8 +4,7 @@
 #include <Glosspin/Fcm.h>
 
 // For the tests and the fuzzer: a connection over a socket that is
-// already connected, and the size of the process-wide request table.
+// already connected.
 int gspFcmAttach(FcmConnection *fc, int fd);
-int gspFcmRequestCapacity();
 
 #endif

@@ -144,26 +144,6 @@ TEST_F(FcmTest, ExtraGroupsGoInASecondString)
               service.nextRequest());
 }
 
-TEST_F(FcmTest, TheRequestTableGrowsByAStepThatGrowsByHalf)
-{
-    open();
-    FcmRequest r;
-    EXPECT_EQ(200, gspFcmRequestCapacity());
-    int grown = 0, betweenGrowths = 0;
-    while (gspFcmRequestCapacity() < 450) {
-        int before = gspFcmRequestCapacity();
-        ASSERT_EQ(0, FcmMonitorFile(&fc, "/f", &r, NULL));
-        if (gspFcmRequestCapacity() != before) {
-            EXPECT_EQ(grown == 0 ? 300 : 450, gspFcmRequestCapacity());
-            grown++;
-        }
-        if (grown == 1)
-            betweenGrowths++;
-    }
-    EXPECT_EQ(2, grown);
-    EXPECT_EQ(100, betweenGrowths);  // the one that grew it and the 99 new free slots
-}
-
 TEST_F(FcmTest, EventsOfEveryLetter)
 {
     open();

@@ -89,13 +89,3 @@ TEST_F(Fonts, MatrixSetsThePixelSize)
     GspFont::destroyFont(small);
     GspFont::destroyFont(big);
 }
-
-TEST_F(Fonts, SameRequestSharesOneHandle)
-{
-    GspFont::Font *a = font("Courier-Regular", 20), *b = font("Courier-Regular", 20);
-    GspFont::Font *c = font("Courier-Regular", 21);
-    EXPECT_EQ(a, b);
-    EXPECT_NE(a, c);
-    GspFont::destroyFont(a);
-    GspFont::destroyFont(c);
-}
