@@ -32,6 +32,21 @@ Widget W(int i) { return ZnNote::noteOptionWidgetList[i]; }
 bool on(int i) { return XmToggleButtonGetState(W(i)); }
 bool sensitive(int i) { return XtIsSensitive(W(i)); }
 
+// Each listed toggle (or sensitivity) is as expected; the failures name
+// the widgets.
+std::string differing(std::initializer_list<int> widgets, bool want, bool (*is)(int))
+{
+    std::string out;
+    for (int i : widgets)
+        if (is(i) != want)
+            out += " " + std::to_string(i);
+    return out;
+}
+#define EXPECT_ON(...) EXPECT_EQ("", differing({__VA_ARGS__}, true, on))
+#define EXPECT_OFF(...) EXPECT_EQ("", differing({__VA_ARGS__}, false, on))
+#define EXPECT_SENSITIVE(...) EXPECT_EQ("", differing({__VA_ARGS__}, true, sensitive))
+#define EXPECT_INSENSITIVE(...) EXPECT_EQ("", differing({__VA_ARGS__}, false, sensitive))
+
 std::string field(int i)
 {
     char *s = XmTextFieldGetString(W(i));
@@ -113,27 +128,12 @@ TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
     ASSERT_TRUE(ZnNote::noteOptionWidgetList);
     EXPECT_EQ(note, ZnNote::noteToEdit);
 
-    Widget shell = W(ZnNote::OPT_SHELL);
-    EXPECT_STREQ("NoteOptionsDialog", XtName(shell));
-    char *title = NULL;
-    int decorations = 0, functions = 0;
-    XtVaGetValues(shell, XmNtitle, &title, XmNmwmDecorations, &decorations, XmNmwmFunctions,
-                  &functions, NULL);
-    EXPECT_STREQ("Glosspin : Playback Options", title);
-    EXPECT_EQ(30, decorations);
-    EXPECT_EQ(38, functions);
-    EXPECT_TRUE(GspTest::pumpUntil([&] { return mapped(shell); }));
-
-    EXPECT_TRUE(on(3));
-    EXPECT_FALSE(on(5));
-    EXPECT_TRUE(on(6));
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return mapped(W(ZnNote::OPT_SHELL)); }));
+    EXPECT_ON(3, 6, 12, 17);
+    EXPECT_OFF(5, 15, 18);
     EXPECT_EQ("7.2", field(7));
-    EXPECT_TRUE(on(12));
-    EXPECT_FALSE(on(15));
     EXPECT_EQ("5.0", field(13));
-    EXPECT_TRUE(on(17));
-    EXPECT_FALSE(on(18));
-    EXPECT_FALSE(sensitive(ZnNote::OPT_ACCEPT));
+    EXPECT_INSENSITIVE(ZnNote::OPT_ACCEPT);
     EXPECT_EQ("Last changed by alice", GspTest::compoundText(W(1), XmNlabelString));
     char date[64];
     time_t when = 86400 * 365;
@@ -162,14 +162,14 @@ TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
     other->select();
     EXPECT_EQ(other, ZnNote::noteToEdit);
     EXPECT_EQ("60.0", field(7));
-    EXPECT_TRUE(on(11));
-    EXPECT_FALSE(on(12));
+    EXPECT_ON(11);
+    EXPECT_OFF(12);
     EXPECT_EQ("Last changed by bob", GspTest::compoundText(W(1), XmNlabelString));
     // A destroyed note leaves a dialog that does nothing.
     other->unref();
     EXPECT_EQ(nullptr, ZnNote::noteToEdit);
     for (int i = 1; i < ZnNote::OPT_NUM_WIDGETS; i++)
-        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+        EXPECT_INSENSITIVE(i);
     click(3);
     EXPECT_EQ(0, dirtyCalls);
 }
@@ -190,8 +190,8 @@ TEST_F(OptionsTest, NumberFieldsTakeOnlyPositiveNumbers)
     activate(7);
     EXPECT_FLOAT_EQ(2.25f, note->lifetime.getValue());
     EXPECT_EQ(1, note->lifetimeType.getValue());
-    EXPECT_TRUE(on(6));
-    EXPECT_FALSE(on(5));
+    EXPECT_ON(6);
+    EXPECT_OFF(5);
     EXPECT_EQ("2.2", field(7));
 
     // Leaving "delayField" takes its number and selects "after".
@@ -199,9 +199,8 @@ TEST_F(OptionsTest, NumberFieldsTakeOnlyPositiveNumbers)
     loseFocus(13);
     EXPECT_FLOAT_EQ(12.0f, note->nextNoteDelay.getValue());
     EXPECT_EQ(2, note->startNextNote.getValue());
-    EXPECT_TRUE(on(12));
-    EXPECT_FALSE(on(11));
-    EXPECT_FALSE(on(15));
+    EXPECT_ON(12);
+    EXPECT_OFF(11, 15);
     EXPECT_EQ("12.0", field(13));
     // Without new typing a Return changes nothing.
     note->nextNoteDelay = 3.0f;
@@ -211,13 +210,13 @@ TEST_F(OptionsTest, NumberFieldsTakeOnlyPositiveNumbers)
     // The choices are exclusive and each writes its value.
     click(11);
     EXPECT_EQ(0, note->startNextNote.getValue());
-    EXPECT_FALSE(on(12));
+    EXPECT_OFF(12);
     click(15);
     EXPECT_EQ(1, note->startNextNote.getValue());
-    EXPECT_FALSE(on(11));
+    EXPECT_OFF(11);
     click(5);
     EXPECT_EQ(0, note->lifetimeType.getValue());
-    EXPECT_FALSE(on(6));
+    EXPECT_OFF(6);
     // Every Return and every choice counts, taken or not.
     EXPECT_EQ(4 + 3 + 3, dirtyCalls);
 }
@@ -251,34 +250,28 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
 {
     // A text note has no media length: a typed lifetime, not the media's.
     note->editNoteOptions();
-    for (int i : {4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 17, 18, 19, 21, 22})
-        EXPECT_TRUE(sensitive(i)) << "widget " << i;
-    EXPECT_FALSE(sensitive(9));
-    EXPECT_FALSE(sensitive(ZnNote::OPT_GRAB));
+    EXPECT_SENSITIVE(4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 17, 18, 19, 21, 22);
+    EXPECT_INSENSITIVE(9, ZnNote::OPT_GRAB);
     note->play(0);
-    EXPECT_TRUE(sensitive(ZnNote::OPT_GRAB));
+    EXPECT_SENSITIVE(ZnNote::OPT_GRAB);
     note->killPlayer();
-    EXPECT_FALSE(sensitive(ZnNote::OPT_GRAB));
+    EXPECT_INSENSITIVE(ZnNote::OPT_GRAB);
 
     // Turning automatic playback off disables its part.
     click(3);
     EXPECT_FALSE(note->autoPlayable.getValue());
-    for (int i = 4; i <= 15; i++)
-        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    EXPECT_INSENSITIVE(4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
 
-    // A measured length leaves only the media's duration.
+    // A measured length leaves only the media's duration; a sound note
+    // has no player window to place.
     ZnSoundNote *sound = new ZnSoundNote;
     sound->ref();
     sound->mediaLength = 4.0f;
     sound->select();
-    EXPECT_TRUE(sensitive(9));
-    for (int i : {5, 6, 7, 8})
-        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    EXPECT_SENSITIVE(9);
+    EXPECT_INSENSITIVE(5, 6, 7, 8, 21, 22);
     EXPECT_EQ("for duration of audio recording (4.0 sec)",
               GspTest::compoundText(W(9), XmNlabelString));
-    // No player window to place.
-    EXPECT_FALSE(sensitive(21));
-    EXPECT_FALSE(sensitive(22));
 
     // Without a tracked exit only "until user closes it"; no external
     // data: the file field is empty and insensitive.
@@ -286,12 +279,9 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
     url->ref();
     url->filename = "ignored.url";
     url->select();
-    EXPECT_TRUE(sensitive(5));
-    for (int i : {6, 7, 8, 9})
-        EXPECT_FALSE(sensitive(i)) << "widget " << i;
+    EXPECT_SENSITIVE(5);
+    EXPECT_INSENSITIVE(6, 7, 8, 9, 18, 19);
     EXPECT_EQ("", field(19));
-    EXPECT_FALSE(sensitive(18));
-    EXPECT_FALSE(sensitive(19));
     url->unref();
     sound->unref();
 }
@@ -301,22 +291,22 @@ TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
     note->editNoteOptions();
     std::string target = tmp.file("kept.txt");
     type(19, target.c_str());
-    EXPECT_TRUE(sensitive(ZnNote::OPT_ACCEPT));
+    EXPECT_SENSITIVE(ZnNote::OPT_ACCEPT);
     activate(ZnNote::OPT_ACCEPT);
     EXPECT_TRUE(note->isDataExternal());
     EXPECT_EQ(target, note->getDataFilename());
     EXPECT_EQ("the note's text\n", TempDir::readFile(target));
-    EXPECT_TRUE(on(18));
-    EXPECT_FALSE(on(17));
-    EXPECT_FALSE(sensitive(ZnNote::OPT_ACCEPT));
+    EXPECT_ON(18);
+    EXPECT_OFF(17);
+    EXPECT_INSENSITIVE(ZnNote::OPT_ACCEPT);
     // Accepting the same name again does nothing at all.
     activate(ZnNote::OPT_ACCEPT);
     EXPECT_EQ(1, dirtyCalls);
 
     click(17);
     EXPECT_FALSE(note->isDataExternal());
-    EXPECT_TRUE(on(17));
-    EXPECT_FALSE(on(18));
+    EXPECT_ON(17);
+    EXPECT_OFF(18);
     // With an empty file field the data goes to a file of the library's.
     type(19, "");
     click(18);
@@ -342,10 +332,6 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
         EXPECT_EQ(existing + " exists, overwrite ?", message);
         Widget box = GspTest::findWidget(GspTest::topLevel(), "Overwrite Dialog");
         ASSERT_TRUE(box);
-        EXPECT_EQ("Overwrite",
-                  GspTest::compoundText(XmMessageBoxGetChild(box, XmDIALOG_OK_BUTTON),
-                                        XmNlabelString));
-        EXPECT_FALSE(XtIsManaged(XmMessageBoxGetChild(box, XmDIALOG_HELP_BUTTON)));
         // Nothing moves before the answer.
         EXPECT_FALSE(note->isDataExternal());
         XmAnyCallbackStruct cbs = {answer, NULL};
@@ -359,7 +345,7 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
     EXPECT_TRUE(note->isDataExternal());
     EXPECT_EQ(existing, note->getDataFilename());
     EXPECT_EQ("the note's text\n", TempDir::readFile(existing));
-    EXPECT_TRUE(on(18));
+    EXPECT_ON(18);
 }
 
 TEST_F(OptionsTest, AMissingDirectoryIsReportedAndChangesNothing)
@@ -378,7 +364,7 @@ TEST_F(OptionsTest, AMissingDirectoryIsReportedAndChangesNothing)
     EXPECT_NE(std::string::npos, message.find("Cannot save the note's data")) << message;
     EXPECT_NE(std::string::npos, message.find(name + " does not exist")) << message;
     EXPECT_FALSE(note->isDataExternal());
-    EXPECT_TRUE(on(17));
+    EXPECT_ON(17);
     // The field shows the note's own name again.
     EXPECT_EQ("", field(19));
 }
