@@ -7,15 +7,13 @@
 #include <algorithm>
 
 #include <Glosspin/ZnArrow.h>
-#include <Inventor/SbBox.h>
 #include <Inventor/SoPrimitiveVertex.h>
 #include <Inventor/actions/SoCallbackAction.h>
-#include <Inventor/nodes/SoLightModel.h>
-#include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 
 namespace {
 
@@ -27,18 +25,10 @@ class ArrowRenderTest : public XtTest {
         XtTest::SetUp();
         root = new SoSeparator;
         root->ref();
-        SoOrthographicCamera *cam = new SoOrthographicCamera;
-        cam->position = SbVec3f(0, 2, 10);
-        cam->height = 10;
-        cam->farDistance = 20;  // the arrow's plane z = 0 well inside
-        SoLightModel *lm = new SoLightModel;
-        lm->model = SoLightModel::BASE_COLOR;
-        SoMaterial *mat = new SoMaterial;
-        mat->diffuseColor = SbColor(1, 0, 0);
+        GspTest::addFrontCamera(root)->position = SbVec3f(0, 2, 10);
+        const SbColor red(1, 0, 0);
+        GspTest::addFlatColour(root, &red);
         arrow = new ZnArrow;
-        root->addChild(cam);
-        root->addChild(lm);
-        root->addChild(mat);
         root->addChild(arrow);
         window = new RenderWindow(root);
     }

@@ -9,9 +9,9 @@
 #include <Glosspin/ZnArrowDetail.h>
 #include <Glosspin/ZnInit.h>
 #include <Inventor/SbViewportRegion.h>
+#include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
-#include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoRayPickAction.h>

@@ -6,19 +6,18 @@
 #include <math.h>
 
 #include <Glosspin/SoLocateHighlightGroup.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/events/SoLocation2Event.h>
 #include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
 
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 
 namespace {
 
@@ -30,14 +29,8 @@ class HighlightTest : public XtTest {
         SoLocateHighlightGroup::initClass();
         root = new SoSeparator;
         root->ref();
-        SoOrthographicCamera *cam = new SoOrthographicCamera;
-        cam->position = SbVec3f(0, 0, 10);
-        cam->height = 10;
-        cam->farDistance = 20;
-        SoLightModel *lm = new SoLightModel;
-        lm->model = SoLightModel::BASE_COLOR;
-        root->addChild(cam);
-        root->addChild(lm);
+        GspTest::addFrontCamera(root);
+        GspTest::addFlatColour(root);
         // The right-hand group comes first, so that it handles events
         // before the left-hand one.
         right = cubeGroup(2);

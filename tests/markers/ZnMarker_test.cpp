@@ -12,7 +12,6 @@
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -76,16 +75,7 @@ class MarkerTest : public XtTest {
     void click(short x, short y, int ms)
     {
         clock += SbTime(ms / 1000.0);
-        SoMouseButtonEvent e;
-        e.setButton(SoMouseButtonEvent::BUTTON1);
-        e.setPosition(SbVec2s(x, y));
-        e.setTime(clock);
-        for (SoButtonEvent::State s : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-            e.setState(s);
-            SoHandleEventAction ha(viewport());
-            ha.setEvent(&e);
-            ha.apply(root);
-        }
+        GspTest::click(root, viewport(), x, y, clock);
     }
     void moveTo(short x, short y)
     {

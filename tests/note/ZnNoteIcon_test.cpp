@@ -7,11 +7,8 @@
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnNote.h>
-#include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -111,20 +108,7 @@ class NoteIconTest : public XtTest {
     }
     bool click(int x, int y, double seconds)
     {
-        SoHandleEventAction ha(window->viewport());
-        bool handled = false;
-        for (SoButtonEvent::State st : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-            SoMouseButtonEvent ev;
-            ev.setButton(SoMouseButtonEvent::BUTTON1);
-            ev.setState(st);
-            ev.setPosition(SbVec2s((short)x, (short)y));
-            ev.setTime(SbTime(seconds));
-            ha.setEvent(&ev);
-            ha.apply(root);
-            if (st == SoButtonEvent::UP)
-                handled = ha.isHandled();
-        }
-        return handled;
+        return GspTest::click(root, window->viewport(), (short)x, (short)y, SbTime(seconds));
     }
 
     SoSeparator *root = NULL;

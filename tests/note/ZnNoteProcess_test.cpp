@@ -20,13 +20,11 @@
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnNote.h>
 #include <Inventor/Xt/SoXt.h>
-#include <Inventor/actions/SoHandleEventAction.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "support/ProcNote.h"
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
@@ -288,27 +286,14 @@ TEST_F(NoteProcessTest, ClicksStartAndStopTheProgramWithoutBlocking)
 {
     SoSeparator *root = new SoSeparator;
     root->ref();
-    SoOrthographicCamera *camera = new SoOrthographicCamera;
-    camera->position = SbVec3f(0, 0, 10);
-    camera->nearDistance = 1;
-    camera->farDistance = 20;
-    root->addChild(camera);
+    GspTest::addFrontCamera(root);
     root->addChild(note);
     RenderWindow window(root);
     window.draw();
     ZnCommon::editMode = 1;
     auto click = [&](double seconds) {
-        SoHandleEventAction ha(window.viewport());
-        for (SoButtonEvent::State st : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-            SoMouseButtonEvent ev;
-            ev.setButton(SoMouseButtonEvent::BUTTON1);
-            ev.setState(st);
-            SbVec2s centre = window.viewport().getWindowSize();
-            ev.setPosition(SbVec2s(centre[0] / 2 + 5, centre[1] / 2 + 5));
-            ev.setTime(SbTime(seconds));
-            ha.setEvent(&ev);
-            ha.apply(root);
-        }
+        SbVec2s size = window.viewport().getWindowSize();
+        GspTest::click(root, window.viewport(), size[0] / 2 + 5, size[1] / 2 + 5, SbTime(seconds));
     };
     note->playerArgs = {"sleep"};
     click(10.0);

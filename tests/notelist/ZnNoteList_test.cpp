@@ -15,12 +15,10 @@
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
+#include <Inventor/SoPath.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
@@ -93,20 +91,7 @@ class NoteListTest : public XtTest {
         SoGroup *inner = (SoGroup *)((SoGroup *)list->getChild(0))->getChild(0);
         return (SoBitmapText *)inner->getChild(4);
     }
-    void click(short x, short y)
-    {
-        SoHandleEventAction ha(SbViewportRegion(200, 200));
-        SoMouseButtonEvent e;
-        e.setButton(SoMouseButtonEvent::BUTTON1);
-        e.setPosition(SbVec2s(x, y));
-        e.setTime(SbTime::getTimeOfDay());
-        e.setState(SoButtonEvent::DOWN);
-        ha.setEvent(&e);
-        ha.apply(root);
-        e.setState(SoButtonEvent::UP);
-        ha.setEvent(&e);
-        ha.apply(root);
-    }
+    void click(short x, short y) { GspTest::click(root, SbViewportRegion(200, 200), x, y); }
 
     SoSeparator *root = NULL;
     SoOrthographicCamera *camera = NULL;

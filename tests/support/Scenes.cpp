@@ -5,7 +5,11 @@
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
 #include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -20,6 +24,35 @@ SoOrthographicCamera *addFrontCamera(SoGroup *root)
     camera->farDistance = 20;
     root->addChild(camera);
     return camera;
+}
+
+void addFlatColour(SoGroup *root, const SbColor *c)
+{
+    SoLightModel *model = new SoLightModel;
+    model->model = SoLightModel::BASE_COLOR;
+    root->addChild(model);
+    if (c) {
+        SoMaterial *material = new SoMaterial;
+        material->diffuseColor = *c;
+        root->addChild(material);
+    }
+}
+
+bool click(SoNode *root, const SbViewportRegion &vp, short x, short y, const SbTime &t)
+{
+    SoMouseButtonEvent e;
+    e.setButton(SoMouseButtonEvent::BUTTON1);
+    e.setPosition(SbVec2s(x, y));
+    e.setTime(t);
+    bool handled = false;
+    for (SoButtonEvent::State s : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+        e.setState(s);
+        SoHandleEventAction ha(vp);
+        ha.setEvent(&e);
+        ha.apply(root);
+        handled = ha.isHandled();
+    }
+    return handled;
 }
 
 std::string writeToBuffer(SoNode *root, bool binary)

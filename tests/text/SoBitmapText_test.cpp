@@ -15,14 +15,12 @@
 #include <Inventor/details/SoTextDetail.h>
 #include <Inventor/nodes/SoCallback.h>
 #include <Inventor/nodes/SoFont.h>
-#include <Inventor/nodes/SoLightModel.h>
-#include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoText2.h>
 
 #include "platform/FontManager.h"
 #include "support/RenderWindow.h"
+#include "support/Scenes.h"
 
 namespace {
 
@@ -38,22 +36,14 @@ class BitmapTextTest : public XtTest {
         XtTest::SetUp();
         root = new SoSeparator;
         root->ref();
-        SoOrthographicCamera *cam = new SoOrthographicCamera;
-        cam->position = SbVec3f(0, 0, 10);
-        cam->height = 10;
-        cam->farDistance = 20;
-        SoLightModel *lm = new SoLightModel;
-        lm->model = SoLightModel::BASE_COLOR;
-        SoMaterial *mat = new SoMaterial;
-        mat->diffuseColor = SbColor(1, 1, 1);
+        GspTest::addFrontCamera(root);
+        const SbColor white(1, 1, 1);
+        GspTest::addFlatColour(root, &white);
         font = new SoFont;
         font->name = "Utopia-Regular";
         font->size = 24;
         text = new SoBitmapText;
         text->string = "HHH";
-        root->addChild(cam);
-        root->addChild(lm);
-        root->addChild(mat);
         root->addChild(font);
         root->addChild(text);
         window = new RenderWindow(root);
