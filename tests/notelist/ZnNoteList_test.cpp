@@ -164,6 +164,19 @@ TEST_F(NoteListTest, SmallIconsAreCentredInCellsOfTheLargest)
     EXPECT_TRUE(at(172 + 8, 100 + 4, iconAt(small)));
 }
 
+// In a view twice as wide as high the cells keep their pixel size.
+TEST_F(NoteListTest, AWideViewKeepsThePixelGrid)
+{
+    GridNote *a = add(), *b = add();
+    SoGetBoundingBoxAction bb(SbViewportRegion(400, 200));
+    bb.apply(root);
+    SbVec3f n;
+    for (GridNote *note : {a, b}) {
+        camera->getViewVolume(2).projectToScreen(note->getOffset(), n);
+        EXPECT_TRUE(at(note == a ? 200 : 228, 100, SbVec2f(n[0] * 400, n[1] * 200)));
+    }
+}
+
 TEST_F(NoteListTest, AHiddenListDrawsPicksAndHearsNothingButStillLaysOut)
 {
     GridNote *n = add();
