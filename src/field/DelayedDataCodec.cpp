@@ -1,8 +1,5 @@
 #include "field/DelayedDataCodec.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <vector>
 
 namespace GspDelayedCodec {
@@ -138,6 +135,5 @@ ScanResult scanAsciiBody(FILE *fp, long h, WordSink *sink)
     }
     return result;
 }
-
 
 }

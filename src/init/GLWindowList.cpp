@@ -30,18 +30,14 @@ int GspGLWindowList::noteCurrent(Order order)
         return -1;
     void *key = (void *)(uintptr_t)d;
     int i = drawables.find(key);
-    if (i > 0) {
-        bool shared = false;
-        for (int j = 0; j < i && !shared; j++)
-            shared = parents[j] == parents[i];
-        if (order == TO_FRONT || shared) {
+    if (i >= 0) {
+        // Known: first already, or moved there when the order says so.
+        if (i > 0 && (order == TO_FRONT || parents.find(parents[i]) < i)) {
             moveToFront(i);
             i = 0;
         }
         return i;
     }
-    if (i == 0)
-        return 0;
     Widget w = XtWindowToWidget(display, d);
     if (!w)
         return -1;

@@ -1,8 +1,6 @@
 #include "init/ResourceFile.h"
 
 #include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
 
 #include <string>
 

@@ -34,8 +34,8 @@
 #include <map>
 
 #include "init/FrontBuffer.h"
-#include "init/GLWindowList.h"
 #include "init/FullPath.h"
+#include "init/GLWindowList.h"
 #include "init/ToolkitMacros.h"
 
 SO_KIT_SOURCE(ZnMarker);

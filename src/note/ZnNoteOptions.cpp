@@ -350,7 +350,7 @@ void ZnNote::updateNoteOptionUI()
 
     setLabel(W(OPT_CHANGED_LABEL),
              gspFillMessage(ZnCommon::getResource("last_changed_by", "Last changed by %s"),
-                  author.getValue().getString())
+                            author.getValue().getString())
                  .c_str());
     time_t when = (time_t)timestamp.getValue().getValue();
     struct tm local;

@@ -6,9 +6,9 @@
 #include <math.h>
 
 #include <Glosspin/SoLocateHighlightGroup.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/SoXtRenderArea.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/events/SoLocation2Event.h>
 #include <Inventor/nodes/SoCube.h>

@@ -15,8 +15,8 @@
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoPickedPoint.h>
 #include <Inventor/SoPath.h>
+#include <Inventor/SoPickedPoint.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
