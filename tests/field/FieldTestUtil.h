@@ -1,7 +1,10 @@
 #ifndef GLOSSPIN_TESTS_FIELDTESTUTIL_H
 #define GLOSSPIN_TESTS_FIELDTESTUTIL_H
 
+#include <functional>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
@@ -94,6 +97,23 @@ inline std::string pattern(size_t n)
     for (size_t i = 0; i < n; i++)
         s[i] = (char)((i * 7 + 3) & 0xff);
     return s;
+}
+
+// What f prints on stderr.
+inline std::string stderrOf(const std::function<void()> &f)
+{
+    testing::internal::CaptureStderr();
+    f();
+    return testing::internal::GetCapturedStderr();
+}
+
+// The i-th child of root of type T, or NULL.
+template <class T> T *nth(SoSeparator *root, int i = 0)
+{
+    for (int k = 0; root && k < root->getNumChildren(); k++)
+        if (root->getChild(k)->isOfType(T::getClassTypeId()) && i-- == 0)
+            return (T *)root->getChild(k);
+    return NULL;
 }
 
 inline GspMediaTestNode *firstMedia(SoSeparator *root)

@@ -19,6 +19,8 @@ class TempDir {
 
     static void writeFile(const std::string &path, const std::string &bytes);
     static std::string readFile(const std::string &path);
+    // True when path names anything, a dangling link included.
+    static bool exists(const std::string &path);
 
   private:
     std::string dir;

@@ -81,6 +81,11 @@ Widget findWidget(Widget root, const char *name)
     return search(root, [name](Widget w) { return strcmp(XtName(w), name) == 0; });
 }
 
+Widget findManaged(Widget root, const char *name)
+{
+    return search(root, [name](Widget w) { return !strcmp(XtName(w), name) && XtIsManaged(w); });
+}
+
 Widget findWidgetOfClass(Widget root, WidgetClass cls)
 {
     return search(root, [cls](Widget w) { return XtIsSubclass(w, cls); });

@@ -26,6 +26,8 @@ bool pumpUntil(const std::function<bool()> &pred, int timeoutMs = 2000);
 // First widget named name (or of class cls) below root, popups included.
 Widget findWidget(Widget root, const char *name);
 Widget findWidgetOfClass(Widget root, WidgetClass cls);
+// First managed widget named name below root, popups included.
+Widget findManaged(Widget root, const char *name);
 
 // Destroys every popup shell of the top-level widget (open dialogs).
 void destroyPopups();
