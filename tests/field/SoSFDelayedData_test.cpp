@@ -1,0 +1,331 @@
+// Delayed-read blocks: the exact ASCII text and binary words, round trips
+// in every pairing of encoding and read mode, the shared descriptor table,
+// cache files, line counting, and damaged blocks that fail the read.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "field/FieldTestUtil.h"
+#include "support/Scenes.h"
+
+using namespace FieldTest;
+
+namespace {
+
+const char HEADER[] = "#Inventor V2.1 ascii\n\n";
+
+std::string sceneWith(const std::string &value)
+{
+    return std::string(HEADER) + "Separator { GspMediaTestNode { mediaData " + value + "\n} }\n";
+}
+
+// What the converter writes for raw bytes, after the output's header.
+std::string convert(const std::string &raw, bool binary)
+{
+    init();
+    SoSFDelayedData field;
+    SoOutput out;
+    out.setBinary(binary);
+    out.setBuffer(malloc(64), 64, realloc);
+    out.write("");  // the header line
+    void *buf;
+    size_t headerLen, n;
+    out.getBuffer(buf, headerLen);
+    EXPECT_EQ(1, binary ? field.writeBinaryToBinary(raw.data(), &out, -1, (long)raw.size())
+                        : field.writeBinaryToAscii(raw.data(), &out, (long)raw.size()));
+    out.getBuffer(buf, n);
+    std::string text((const char *)buf + headerLen, n - headerLen);
+    free(buf);
+    return text;
+}
+
+std::string be32(uint32_t w)
+{
+    return {(char)(w >> 24), (char)(w >> 16), (char)(w >> 8), (char)w};
+}
+
+int usedSlots()
+{
+    int used = 0;
+    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
+        used += SoSFDelayedData::openFDs[i].inode != 0;
+    return used;
+}
+
+std::vector<int> tableInodes()
+{
+    std::vector<int> inodes;
+    for (int i = 0; i < SoSFDelayedData::MAX_OPEN_FDS; i++)
+        inodes.push_back(SoSFDelayedData::openFDs[i].inode);
+    return inodes;
+}
+
+// A scene file of media nodes holding the given bytes.
+std::string writeMediaScene(const TempDir &dir, const std::string &name,
+                            std::initializer_list<std::string> blocks, bool binary = false)
+{
+    SoSeparator *root = new SoSeparator;
+    root->ref();
+    int i = 0;
+    for (const std::string &b : blocks)
+        root->addChild(mediaNode(dir, b, name + std::to_string(i++) + ".raw"));
+    writeScene(root, dir.file(name), binary);
+    root->unref();
+    return dir.file(name);
+}
+
+class DelayedData : public ::testing::Test {
+  protected:
+    void SetUp() override { init(); }
+    void TearDown() override { SoSFDelayedData::supportDelayedReading = 0; }
+    TempDir dir;
+};
+
+}
+
+TEST(DelayedDataFormat, AsciiTextAndBinaryWords)
+{
+    EXPECT_EQ("[ 0x00000003,\n ]", convert("", false));
+    EXPECT_EQ("[ 0x00000019,\n0x01020304,0x05202020, ]",
+              convert(std::string("\x01\x02\x03\x04\x05", 5), false));
+    // Seven whole words: a full line of 67 characters, then one word.
+    std::string raw;
+    for (uint32_t i = 1; i <= 7; i++)
+        raw += be32(0x11111111u * i);
+    EXPECT_EQ("[ 0x00000051,\n"
+              "0x11111111,0x22222222,0x33333333,0x44444444,0x55555555,0x66666666,\n"
+              "0x77777777, ]",
+              convert(raw, false));
+    // The header number is the body's length plus one.
+    for (size_t n : {1u, 23u, 24u, 25u, 1000u}) {
+        std::string text = convert(pattern(n), false);
+        size_t body = text.find('\n') + 1;
+        EXPECT_EQ(text.size() - body + 1, strtoul(text.c_str() + 2, NULL, 16)) << n;
+    }
+    // Binary: a big-endian word count, the words, blank fill bytes.
+    EXPECT_EQ(be32(1001) + pattern(4004), convert(pattern(4004), true));
+    EXPECT_EQ(be32(2) + std::string("\x01\x02\x03\x04\x05\x06\x20\x20", 8),
+              convert(std::string("\x01\x02\x03\x04\x05\x06", 6), true));
+    EXPECT_EQ(be32(0), convert("", true));
+}
+
+TEST_F(DelayedData, AsciiToRawStripsFillBytesAndStopsAtDamage)
+{
+    SoSFDelayedData field;
+    for (short pad = 0; pad < 4; pad++) {
+        std::string raw = pattern(4 * 13 - pad), text = convert(raw, false);
+        std::string body = text.substr(text.find('\n') + 1) + "\n";
+        int fd = open(dir.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_EQ(1, field.writeAsciiToBinary(body.data(), NULL, fd, (long)body.size(), pad));
+        close(fd);
+        EXPECT_EQ(raw, TempDir::readFile(dir.file("out"))) << "pad " << pad;
+    }
+    std::string body = "0x0102zz04, ]\n";
+    EXPECT_EQ(0, field.writeAsciiToBinary(body.data(), NULL, -1, (long)body.size(), 0));
+}
+
+// Every pairing of scene encoding and read mode keeps the bytes, and a
+// scene written again in the same encoding is the same file.
+class DelayedDataRoundTrip
+    : public ::testing::TestWithParam<std::tuple<size_t, bool, bool>> {};
+
+TEST_P(DelayedDataRoundTrip, BytesSurviveWriteAndRead)
+{
+    init();
+    size_t n = std::get<0>(GetParam());
+    bool binary = std::get<1>(GetParam());
+    SoSFDelayedData::supportDelayedReading = std::get<2>(GetParam());
+    TempDir dir;
+    std::string a = writeMediaScene(dir, "a.iv", {pattern(n)}, binary);
+    if (!binary) {
+        EXPECT_NE(std::string::npos, TempDir::readFile(a).find("MFULong mediaData"));
+    }
+    SoSeparator *read = readScene(a);
+    ASSERT_TRUE(read) << readErrors();
+    EXPECT_EQ(pattern(n), nth<GspMediaTestNode>(read)->mediaBytes());
+    // Write again in both encodings, from the delayed or cached source.
+    writeScene(read, dir.file("b.iv"), binary);
+    writeScene(read, dir.file("c.iv"), !binary);
+    EXPECT_EQ(TempDir::readFile(a), TempDir::readFile(dir.file("b.iv")));
+    read->unref();
+    SoSeparator *other = readScene(dir.file("c.iv"));
+    ASSERT_TRUE(other) << readErrors();
+    EXPECT_EQ(pattern(n), nth<GspMediaTestNode>(other)->mediaBytes());
+    other->unref();
+    SoSFDelayedData::supportDelayedReading = 0;
+    EXPECT_EQ("", readErrors());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SizesEncodingsModes, DelayedDataRoundTrip,
+    ::testing::Combine(::testing::Values(1, 5, 24, 27, 4 * 1001 + 2, 100003),
+                       ::testing::Bool(), ::testing::Bool()));
+
+TEST_F(DelayedData, EmptyBlocksAndMemoryBuffers)
+{
+    for (const char *value : {"0", "[ ]", "[ 0x00000003,\n ]"}) {
+        SoSeparator *root = readBuffer(sceneWith(value));
+        ASSERT_TRUE(root) << value << ": " << readErrors();
+        EXPECT_EQ(0, nth<GspMediaTestNode>(root)->mediaData.getDataSize()) << value;
+        root->unref();
+    }
+    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_EQ(NULL, readBuffer(sceneWith("[ 0x00000019,\n0x01020304,0x05202020, ]")));
+    EXPECT_NE(std::string::npos,
+              readErrors().find("Can't read delayed-read data from non-file input"));
+}
+
+TEST_F(DelayedData, NotesFromOneFileShareOneDescriptor)
+{
+    SoSFDelayedData::supportDelayedReading = 1;
+    std::string path = writeMediaScene(dir, "two.iv", {pattern(40), pattern(90)});
+    int before = usedSlots();
+    SoSeparator *read = readScene(path);
+    ASSERT_TRUE(read) << readErrors();
+    GspMediaTestNode *a = nth<GspMediaTestNode>(read), *b = nth<GspMediaTestNode>(read, 1);
+    EXPECT_EQ(before + 1, usedSlots());
+    ASSERT_GE(a->mediaData.getFD(), 0);
+    EXPECT_EQ(a->mediaData.getFD(), b->mediaData.getFD());
+    // The offset names the first data character in the file.
+    EXPECT_EQ("0x", TempDir::readFile(path).substr((size_t)a->mediaData.getFileOffset(), 2));
+    EXPECT_EQ(pattern(40), a->mediaBytes());
+    EXPECT_EQ(pattern(90), b->mediaBytes());
+    EXPECT_FALSE(a->mediaData.isCachedInTempFile());
+    a->mediaData.clearFileIndex();
+    EXPECT_EQ(before + 1, usedSlots());
+    read->unref();
+    EXPECT_EQ(before, usedSlots());
+}
+
+TEST_F(DelayedData, AFullDescriptorTableFallsBackToACacheFile)
+{
+    SoSFDelayedData::supportDelayedReading = 1;
+    std::vector<SoSeparator *> scenes;
+    for (int i = usedSlots(); i < SoSFDelayedData::MAX_OPEN_FDS; i++) {
+        scenes.push_back(readScene(writeMediaScene(dir, "s" + std::to_string(i), {pattern(8)})));
+        ASSERT_TRUE(scenes.back()) << readErrors();
+    }
+    std::vector<int> table = tableInodes();
+    readErrors().clear();
+    SoSeparator *extra = readScene(writeMediaScene(dir, "last", {pattern(21)}));
+    ASSERT_TRUE(extra) << readErrors();
+    EXPECT_NE(std::string::npos, readErrors().find("Cannot keep open fd for delayed data from"));
+    EXPECT_TRUE(nth<GspMediaTestNode>(extra)->hasRawSource());
+    EXPECT_EQ(pattern(21), nth<GspMediaTestNode>(extra)->mediaBytes());
+    EXPECT_EQ(table, tableInodes());
+    extra->unref();
+    for (SoSeparator *s : scenes)
+        s->unref();
+    EXPECT_EQ(0, usedSlots());
+}
+
+TEST_F(DelayedData, CacheFilesAreNamedForTheProcessAndGoWithTheirOwner)
+{
+    SoSeparator *root = readScene(writeMediaScene(dir, "c.iv", {pattern(10)}));
+    ASSERT_TRUE(root) << readErrors();
+    std::string cache;
+    for (const std::string &e : dir.entries())
+        if (e.find("_gsp_" + std::to_string(getpid()) + "_") == 0)
+            cache = dir.file(e);
+    EXPECT_EQ(pattern(10), TempDir::readFile(cache));
+    root->unref();
+    EXPECT_FALSE(TempDir::exists(cache));
+
+    // A field nobody adopted removes its cache file itself; assignment
+    // copies the value only.
+    TempDir::writeFile(dir.file("value.iv"),
+                       std::string(HEADER) + "[ 0x00000019,\n0x01020304,0x05202020, ]\n");
+    SoInput in;
+    ASSERT_TRUE(in.openFile(dir.file("value.iv").c_str()));
+    SoSFDelayedData *field = new SoSFDelayedData;
+    ASSERT_TRUE(field->read(&in, "mediaData")) << readErrors();
+    EXPECT_EQ(std::string("\x01\x02\x03\x04\x05\x20\x20\x20", 8),
+              TempDir::readFile(field->getFileName().getString()));
+    SoSFDelayedData copy;
+    copy = *field;
+    EXPECT_EQ(0, copy.getDataSize());
+    std::string own = field->getFileName().getString();
+    delete field;
+    EXPECT_FALSE(TempDir::exists(own));
+}
+
+TEST_F(DelayedData, LineNumbersAfterASkippedBlockStayRight)
+{
+    // 100 words: 16 full lines and four words, then an error.
+    std::string value = "[ 0x0000045f,\n";
+    for (int i = 0; i < 100; i++)
+        value += i % 6 == 5 ? "0x0000abcd,\n" : "0x0000abcd,";
+    std::string text = std::string(HEADER) + "Separator {\nGspMediaTestNode { mediaData " +
+                       value + " ]\n}\nCube { width bogus }\n}\n";
+    TempDir::writeFile(dir.file("lines.iv"), text);
+    char expected[32];
+    snprintf(expected, sizeof expected, "line %3d ",
+             1 + (int)std::count(text.begin(), text.begin() + text.find("bogus"), '\n'));
+    for (int delayed : {0, 1}) {
+        SoSFDelayedData::supportDelayedReading = delayed;
+        readErrors().clear();
+        EXPECT_EQ(NULL, readScene(dir.file("lines.iv")));
+        EXPECT_NE(std::string::npos, readErrors().find(expected)) << delayed << readErrors();
+    }
+}
+
+// Damaged blocks fail the read with a read error in both read modes,
+// leave no cache file and do not disturb the descriptor table.
+TEST_F(DelayedData, DamagedBlocksFailTheRead)
+{
+    std::vector<std::string> bad = {
+        sceneWith("[ 0x00000019,\n0x0102zz04,0x05202020, ]"),   // non-hex word
+        sceneWith("[ 0x00000019;\n0x01020304,0x05202020, ]"),   // wrong separator
+        sceneWith("[ 0x00000019,\n0x01020304 0x05202020, ]"),   // no comma
+        sceneWith("[ 0x7ffffff0,\n0x01020304, ]"),              // beyond the file
+        sceneWith("[ -25,\n0x01020304,0x05202020, ]"),          // negative
+        sceneWith("[ 0x00000017,\n0x01020304,0x05202020, ]"),   // no layout
+        sceneWith("[ 0x0000000e,\n0x01020304,0x05202020, ]"),   // too small
+        sceneWith("[ ,\n0x01020304, ]"),                        // no size
+        sceneWith("[ 0x00000019,\n0x01020304,0x05202020,  "),   // no bracket
+        std::string(HEADER) + "GspMediaTestNode { mediaData [ 0x00000051,\n0x11111111,"};
+    // Binary: the word count made too large, and a cut inside the block.
+    std::string good = TempDir::readFile(writeMediaScene(dir, "good", {pattern(64)}, true));
+    size_t at = good.find(be32(16) + pattern(8));
+    ASSERT_NE(std::string::npos, at);
+    for (uint32_t count : {0x00100000u, 0x7fffffffu, 0x80000000u, 0xffffffffu})
+        bad.push_back(std::string(good).replace(at, 4, be32(count)));
+    bad.push_back(good.substr(0, at + 34));
+
+    std::vector<std::string> files = dir.entries();
+    files.push_back("bad.iv");
+    std::sort(files.begin(), files.end());
+    for (int delayed : {0, 1}) {
+        SoSFDelayedData::supportDelayedReading = delayed;
+        for (size_t i = 0; i < bad.size(); i++) {
+            TempDir::writeFile(dir.file("bad.iv"), bad[i]);
+            std::vector<int> table = tableInodes();
+            readErrors().clear();
+            SoSeparator *root = readScene(dir.file("bad.iv"));
+            EXPECT_EQ(NULL, root) << "case " << i << " delayed " << delayed;
+            if (root)
+                root->unref();
+            EXPECT_FALSE(readErrors().empty()) << i;
+            EXPECT_EQ(files, dir.entries()) << i;
+            EXPECT_EQ(table, tableInodes()) << i;
+        }
+    }
+}
+
+TEST_F(DelayedData, TheWriteCallbackRunsInBothPasses)
+{
+    static int calls[2];
+    calls[0] = calls[1] = 0;
+    GspMediaTestNode *node = mediaNode(dir, "abcdefgh");
+    node->ref();
+    node->mediaData.setWriteCB(
+        [](const SoSFDelayedData *, SoOutput *out) { calls[out->getStage() == SoOutput::WRITE]++; });
+    GspTest::writeToBuffer(node);
+    EXPECT_EQ(1, calls[0]);  // counting pass
+    EXPECT_EQ(1, calls[1]);  // writing pass
+    node->unref();
+}
