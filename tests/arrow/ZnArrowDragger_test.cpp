@@ -14,13 +14,9 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoCone.h>
-#include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodekits/SoShapeKit.h>
-#include <Inventor/nodes/SoFaceSet.h>
-#include <Inventor/nodes/SoNormal.h>
-#include <Inventor/nodes/SoNormalBinding.h>
 #include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoScale.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -78,6 +74,7 @@ class ArrowDraggerTest : public XtTest {
         camera->getViewVolume((float)size[0] / size[1]).projectToScreen(p, n);
         return SbVec2s((short)(n[0] * size[0] + 0.5f), (short)(n[1] * size[1] + 0.5f));
     }
+    static SbVec2s up(const SbVec2s &p, short dy) { return SbVec2s(p[0], p[1] + dy); }
     float unitsPerPixel() const { return 10.0f / size[1]; }
 
     SoSeparator *root = NULL;
@@ -114,11 +111,6 @@ TEST_F(ArrowDraggerTest, KnobGeometryOfEachTypeFromTheCompiledInCopy)
         EXPECT_FLOAT_EQ(radius[effective], cone->bottomRadius.getValue()) << type;
     }
 
-    // Setting the type it already has leaves the knobs as they are.
-    SoNode *head = dragger->getPart("translator", FALSE);
-    dragger->setArrowType(0);
-    EXPECT_EQ(head, dragger->getPart("translator", FALSE));
-
     // The knob copies follow the dragger's scale factor and arrow length.
     dragger->scaleFactor = SbVec3f(2, 2, 2);
     dragger->arrowLength = 6;
@@ -137,19 +129,14 @@ TEST_F(ArrowDraggerTest, StretchingLengthensOrScalesWithinItsLimits)
     open();
     SbVec2s on = pixelOf(SbVec3f(0, 2.75f, 0.15f));  // the stretcher cylinder
 
-    driver->press(on[0], on[1]);
-    ASSERT_TRUE(driver->action.getGrabber());
-    driver->move(on[0], on[1] + 20);
-    driver->release(on[0], on[1] + 20);
+    ASSERT_TRUE(driver->drag(on, up(on, 20)));
     EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
     EXPECT_EQ(SbVec3f(1, 1, 1), dragger->scaleFactor.getValue());
     float length = dragger->arrowLength.getValue();
 
     // Shorter than 2.2 is not applied.
     on = pixelOf(SbVec3f(0, length - 1.25f, 0.15f));
-    driver->press(on[0], on[1]);
-    driver->move(on[0], on[1] - (short)(3.5f / unitsPerPixel()));
-    driver->release(on[0], on[1] - (short)(3.5f / unitsPerPixel()));
+    driver->drag(on, up(on, -(short)(3.5f / unitsPerPixel())));
     EXPECT_FLOAT_EQ(length, dragger->arrowLength.getValue());
 
     // With Shift the whole arrow scales evenly; without motion nothing.
@@ -157,9 +144,7 @@ TEST_F(ArrowDraggerTest, StretchingLengthensOrScalesWithinItsLimits)
     driver->press(on[0], on[1]);
     driver->release(on[0], on[1]);
     EXPECT_EQ(SbVec3f(1, 1, 1), dragger->scaleFactor.getValue());
-    driver->press(on[0], on[1]);
-    driver->move(on[0], on[1] + 20);
-    driver->release(on[0], on[1] + 20);
+    driver->drag(on, up(on, 20));
     float k = (20 * unitsPerPixel() + length) / length;
     EXPECT_NEAR(k, dragger->scaleFactor.getValue()[0], 0.01);
     EXPECT_FLOAT_EQ(dragger->scaleFactor.getValue()[0], dragger->scaleFactor.getValue()[2]);
@@ -171,15 +156,12 @@ TEST_F(ArrowDraggerTest, HeadSlidesAlongTheAxisWithAltAndAcrossWithShift)
     open();
     SbVec2s on = pixelOf(SbVec3f(0, 0.4f, 0.2f));  // the head cone
     driver->alt = TRUE;
-    driver->press(on[0], on[1]);
-    ASSERT_TRUE(driver->action.getGrabber());
-    driver->move(on[0] + 15, on[1] + 20);  // only the part along the axis counts
-    driver->release(on[0] + 15, on[1] + 20);
+    // Only the part along the axis counts.
+    ASSERT_TRUE(driver->drag(on, SbVec2s(on[0] + 15, on[1] + 20)));
     SbVec3f t = dragger->translation.getValue();
     EXPECT_NEAR(0, t[0], 1e-4);
     EXPECT_NEAR(20 * unitsPerPixel(), t[1], 0.02);
-    const SbMatrix &m = dragger->getMotionMatrix();
-    EXPECT_NEAR(t[1], m[3][1], 1e-5);
+    EXPECT_NEAR(t[1], dragger->getMotionMatrix()[3][1], 1e-5);
 
     // Across the axis: tilted towards the viewer, so that the plane across
     // it is not seen edge-on; the screen's X lies in that plane.
@@ -187,79 +169,52 @@ TEST_F(ArrowDraggerTest, HeadSlidesAlongTheAxisWithAltAndAcrossWithShift)
     driver->shift = TRUE;
     dragger->rotation = SbRotation(SbVec3f(0, 1, 0), SbVec3f(0, 0.6f, 0.8f));
     on = pixelOf(t + SbVec3f(0.05f, 0.24f, 0.32f));
-    driver->press(on[0], on[1]);
-    ASSERT_TRUE(driver->action.getGrabber());
-    driver->move(on[0] + 30, on[1]);
-    driver->release(on[0] + 30, on[1]);
+    ASSERT_TRUE(driver->drag(on, SbVec2s(on[0] + 30, on[1])));
     EXPECT_NEAR(30 * unitsPerPixel(), dragger->translation.getValue()[0], 0.02);
     EXPECT_NEAR(t[1], dragger->translation.getValue()[1], 1e-4);
 }
 
 TEST_F(ArrowDraggerTest, PlainHeadDragDropsOntoATargetFacingTheViewer)
 {
-    SoSeparator *target = new SoSeparator;
-    SoTranslation *at = new SoTranslation;
-    at->translation = SbVec3f(2.5f, -2.5f, 0);
-    target->addChild(at);
-    target->addChild(new SoCube);  // front face at z = 1
-    root->addChild(target);
-    open();
-
-    // Without targets the head stays.
-    SbVec2s on = pixelOf(SbVec3f(0, 0.4f, 0.2f)), over = pixelOf(SbVec3f(2.5f, -2.5f, 1));
-    driver->press(on[0], on[1]);
-    driver->move(over[0], over[1]);
-    driver->release(over[0], over[1]);
-    EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
-
-    dragger->addTargetNode(target);
-    driver->press(on[0], on[1]);
-    driver->move(over[0], over[1]);
-    driver->release(over[0], over[1]);
-    SbVec3f t = dragger->translation.getValue();
-    EXPECT_NEAR(2.5f, t[0], 0.06);
-    EXPECT_NEAR(-2.5f, t[1], 0.06);
-    EXPECT_NEAR(1, t[2], 1e-3);
-    SbVec3f up;
-    dragger->rotation.getValue().multVec(SbVec3f(0, 1, 0), up);
-    EXPECT_NEAR(1, up[2], 1e-4);  // stands on the front face, towards the eye
-    ASSERT_TRUE(dragger->getAttachedPath());
-    EXPECT_TRUE(dragger->getAttachedPath()->getTail()->isOfType(SoCube::getClassTypeId()));
-
-    // A face whose normal points away from the eye: the arrow still stands
-    // on the viewer's side of it.
-    SoSeparator *backFacing = new SoSeparator;
-    SoNormal *away = new SoNormal;
-    away->vector.set1Value(0, SbVec3f(0, 0, -1));
-    SoNormalBinding *overall = new SoNormalBinding;
-    overall->value = SoNormalBinding::OVERALL;
-    SoCoordinate3 *quad = new SoCoordinate3;
-    const SbVec3f corners[] = {{-4, 1, 0.5f}, {-2, 1, 0.5f}, {-2, 3, 0.5f}, {-4, 3, 0.5f}};
-    quad->point.setValues(0, 4, corners);
-    backFacing->addChild(away);
-    backFacing->addChild(overall);
-    backFacing->addChild(quad);
-    backFacing->addChild(new SoFaceSet);
+    // A cube with its front face at z = 1, and a quad at z = 0.5 whose
+    // normal points away from the eye.
+    SoSeparator *cube = (SoSeparator *)GspTest::readFromBuffer(
+        "#Inventor V2.1 ascii\nSeparator { Translation { translation 2.5 -2.5 0 } Cube {} }");
+    SoSeparator *backFacing = (SoSeparator *)GspTest::readFromBuffer(
+        "#Inventor V2.1 ascii\nSeparator { Normal { vector 0 0 -1 } "
+        "NormalBinding { value OVERALL } "
+        "Coordinate3 { point [ -4 1 0.5, -2 1 0.5, -2 3 0.5, -4 3 0.5 ] } FaceSet {} }");
+    root->addChild(cube);
     root->addChild(backFacing);
-    dragger->addTargetNode(backFacing);
-    dragger->translation = SbVec3f(0, 0, 0);  // the head not hidden by the rotator ball
-    dragger->rotation = SbRotation::identity();
-    on = pixelOf(SbVec3f(0, 0.4f, 0.2f));
-    over = pixelOf(SbVec3f(-3, 2, 0.5f));
-    driver->press(on[0], on[1]);
-    driver->move(over[0], over[1]);
-    driver->release(over[0], over[1]);
-    EXPECT_NEAR(0.5f, dragger->translation.getValue()[2], 1e-3);
-    dragger->rotation.getValue().multVec(SbVec3f(0, 1, 0), up);
-    EXPECT_NEAR(1, up[2], 1e-4);
-    t = dragger->translation.getValue();
-
+    open();
+    SbVec2s head = pixelOf(SbVec3f(0, 0.4f, 0.2f));
+    struct {
+        SoNode *target;
+        SbVec3f over;
+    } drops[] = {{NULL, SbVec3f(2.5f, -2.5f, 1)},  // no targets: the head stays
+                 {cube, SbVec3f(2.5f, -2.5f, 1)},
+                 {backFacing, SbVec3f(-3, 2, 0.5f)}};
+    for (auto &d : drops) {
+        dragger->translation = SbVec3f(0, 0, 0);
+        dragger->rotation = SbRotation::identity();
+        if (d.target)
+            dragger->addTargetNode(d.target);
+        driver->drag(head, pixelOf(d.over));
+        SbVec3f t = dragger->translation.getValue();
+        EXPECT_LT((t - (d.target ? d.over : SbVec3f(0, 0, 0))).length(), 0.07f) << t[0] << t[1];
+        // Stands on the face, on the viewer's side.
+        SbVec3f upAxis;
+        dragger->rotation.getValue().multVec(SbVec3f(0, 1, 0), upAxis);
+        EXPECT_NEAR(d.target ? 1 : 0, upAxis[2], 1e-4);
+        if (d.target == cube) {
+            EXPECT_TRUE(dragger->getAttachedPath()->getTail()->isOfType(SoCube::getClassTypeId()));
+        }
+    }
     // Cleared targets: the head stays where it is.
     dragger->clearTargetNodes();
-    on = pixelOf(t + SbVec3f(0, 0, 0.3f));
-    driver->press(on[0], on[1]);
-    driver->move(on[0] + 40, on[1] + 40);
-    driver->release(on[0] + 40, on[1] + 40);
+    SbVec3f t = dragger->translation.getValue();
+    SbVec2s on = pixelOf(t + SbVec3f(0, 0, 0.3f));
+    driver->drag(on, SbVec2s(on[0] + 40, on[1] + 40));
     EXPECT_EQ(t, dragger->translation.getValue());
 }
 
@@ -283,13 +238,11 @@ TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
             shape->append(kit);
             SoPath *full = kit->createPathToPart("shape", TRUE, shape);
             shape->unref();
-            shape = full;
-            shape->ref();
+            (shape = full)->ref();
         } else {
             SoSeparator *shapeSep = new SoSeparator;
-            SoTranslation *beside = new SoTranslation;
-            beside->translation = SbVec3f(3, 0, 0);
-            shapeSep->addChild(beside);
+            shapeSep->addChild(new SoTranslation);
+            ((SoTranslation *)shapeSep->getChild(0))->translation = SbVec3f(3, 0, 0);
             shapeSep->addChild(arrow);
             root->addChild(shapeSep);
             shape->append(shapeSep);
@@ -299,26 +252,17 @@ TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
         dragger->translation = SbVec3f(0, 0, 0);
 
         dragger->setPartAsPath("stretcher.translator", shape);
-        driver->press(head[0], head[1]);
-        ASSERT_TRUE(driver->action.getGrabber());
-        driver->move(head[0], head[1] + 20);
-        driver->release(head[0], head[1] + 20);
+        ASSERT_TRUE(driver->drag(head, up(head, 20)));
         EXPECT_FLOAT_EQ(4, dragger->arrowLength.getValue());
-        driver->press(shaft[0], shaft[1]);
-        driver->move(shaft[0], shaft[1] + 20);
-        driver->release(shaft[0], shaft[1] + 20);
+        driver->drag(shaft, up(shaft, 20));
         EXPECT_NEAR(4 + 20 * unitsPerPixel(), dragger->arrowLength.getValue(), 0.02);
         dragger->setPartAsPath("stretcher.translator", NULL);
 
         dragger->setPartAsPath("translator", shape);
         driver->alt = TRUE;
-        driver->press(shaft[0], shaft[1]);
-        driver->move(shaft[0], shaft[1] + 20);
-        driver->release(shaft[0], shaft[1] + 20);
+        driver->drag(shaft, up(shaft, 20));
         EXPECT_EQ(SbVec3f(0, 0, 0), dragger->translation.getValue());
-        driver->press(head[0], head[1]);
-        driver->move(head[0], head[1] + 20);
-        driver->release(head[0], head[1] + 20);
+        driver->drag(head, up(head, 20));
         EXPECT_NEAR(20 * unitsPerPixel(), dragger->translation.getValue()[1], 0.02);
         driver->alt = FALSE;
         dragger->setPartAsPath("translator", NULL);

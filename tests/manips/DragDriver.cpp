@@ -51,3 +51,12 @@ void DragDriver::key(SoKeyboardEvent::Key k, SbBool down)
     e.setState(down ? SoButtonEvent::DOWN : SoButtonEvent::UP);
     send(&e, last[0], last[1]);
 }
+
+bool DragDriver::drag(const SbVec2s &from, const SbVec2s &to)
+{
+    press(from[0], from[1]);
+    bool grabbed = action.getGrabber() != NULL;
+    move(to[0], to[1]);
+    release(to[0], to[1]);
+    return grabbed;
+}

@@ -19,6 +19,9 @@ class DragDriver {
     void move(short x, short y);
     void release(short x, short y);
     void key(SoKeyboardEvent::Key k, SbBool down);
+    // Press at from, one move to to, release there; true when the press
+    // was grabbed.
+    bool drag(const SbVec2s &from, const SbVec2s &to);
 
     SbBool shift = FALSE, alt = FALSE;
     SoHandleEventAction action;
