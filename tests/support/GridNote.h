@@ -5,8 +5,9 @@
 
 #include <Glosspin/ZnNote.h>
 
-// An in-process note: a white icon of any size; play and kill are counted,
-// and the test ends its playback with finish().
+// An in-process note: a white icon of any size, or one whose pixels give
+// their column and row (coded()); play and kill are counted, and the test
+// ends its playback with finish().
 class GridNote : public ZnNote {
     SO_NODE_HEADER(GridNote);
 
@@ -18,6 +19,17 @@ class GridNote : public ZnNote {
         pixels.assign(3 * w * h, 255);
         setIconData(w, h, pixels.data());
         setActiveIconData(pixels.data());
+    }
+    // Each pixel's column and row times 10 in red and green, blue 200.
+    GridNote *coded()
+    {
+        for (size_t i = 0; i < pixels.size(); i += 3) {
+            int col = (int)(i / 3 % 24), row = (int)(i / 3 / 24);
+            pixels[i] = (char)(col * 10);
+            pixels[i + 1] = (char)(row * 10);
+            pixels[i + 2] = (char)200;
+        }
+        return this;
     }
     int gatherPendingData(int) override { return pendingData; }
     int getUndoWeight() override { return 7; }
