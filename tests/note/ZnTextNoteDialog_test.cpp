@@ -90,7 +90,8 @@ TEST_F(TextDialogTest, PlayingShowsTheTextReadOnlySizedByItsLines)
     for (const std::string &t : {std::string("short"), hundred}) {
         note->loadFromString(t.c_str());
         note->play(0);
-        EXPECT_EQ(t.size() > 5 ? "40 x 60" : "5 x 60", textSize());
+        EXPECT_EQ(t.size() > 5 ? 40 : 5, note->getRows());
+        EXPECT_EQ(60, note->getColumns());
         note->killPlayer();
         EXPECT_FALSE(note->isPlaying());
     }
