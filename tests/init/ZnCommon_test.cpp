@@ -7,11 +7,10 @@
 
 #include <Glosspin/ZnCommon.h>
 #include <Inventor/SoPath.h>
-#include <Inventor/nodes/SoGroup.h>
-#include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Xm/MessageB.h>
 
+#include "support/Scenes.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
@@ -45,29 +44,25 @@ Dialog openErrorDialog()
 
 class CommonTest : public XtTest {};
 
-TEST_F(CommonTest, ErrorDialogFillsTheDetailWithTheFileName)
+TEST_F(CommonTest, ErrorDialogsFillTheDetailOrSayUnknownError)
 {
     GspTest::setResource("cannotOpenNoteMsg", "Cannot open the note.");
     GspTest::setResource("fileNotReadableMsg", "The file %s cannot be read.");
-    ZnCommon::displayError("cannotOpenNoteMsg", "fileNotReadableMsg", NULL, "/data/clip.mov");
-    Dialog d = openErrorDialog();
-    ASSERT_TRUE(d.found);
-    EXPECT_EQ("Glosspin : Error Dialog", d.title);
-    EXPECT_NE(std::string::npos, d.message.find("Cannot open the note.")) << d.message;
-    EXPECT_NE(std::string::npos, d.message.find("The file /data/clip.mov cannot be read."))
-        << d.message;
-}
-
-TEST_F(CommonTest, ErrorDialogWithoutResourcesSaysUnknownError)
-{
-    ZnCommon::displayError("neverDefinedMsg", "neverDefinedDetailMsg", "x", "y");
-    Dialog d = openErrorDialog();
-    ASSERT_TRUE(d.found);
-    EXPECT_EQ("Unknown error occurred", d.message.substr(0, d.message.find_last_not_of("\n ") + 1));
-}
-
-TEST_F(CommonTest, ApplicationSettingsOverrideTheShippedTexts)
-{
+    struct {
+        const char *key, *detailKey, *want;
+    } cases[] = {
+        {"cannotOpenNoteMsg", "fileNotReadableMsg",
+         "Cannot open the note.The file /data/clip.mov cannot be read."},
+        {"neverDefinedMsg", "neverDefinedDetailMsg", "Unknown error occurred"},
+    };
+    for (auto &c : cases) {
+        ZnCommon::displayError(c.key, c.detailKey, NULL, "/data/clip.mov");
+        Dialog d = openErrorDialog();
+        EXPECT_EQ("Glosspin : Error Dialog", d.title);
+        EXPECT_EQ(c.want, d.message.substr(0, d.message.find_last_not_of("\n ") + 1));
+        GspTest::destroyPopups();
+    }
+    // The application's settings override the shipped texts.
     std::string shipped = ZnCommon::getResource("cameraMissingMsg", "");
     EXPECT_FALSE(shipped.empty());
     GspTest::setResource("cameraMissingMsg", "No camera here.");
@@ -75,84 +70,49 @@ TEST_F(CommonTest, ApplicationSettingsOverrideTheShippedTexts)
     GspTest::setResource("cameraMissingMsg", shipped.c_str());
 }
 
-TEST_F(CommonTest, CameraPathFromARootHoldsTheCameraAndItsParent)
+// The camera path holds the camera and its parent: found from a root, or
+// searched for under the remembered parent.
+TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
 {
-    SoSeparator *root = new SoSeparator;
-    root->ref();
-    SoPerspectiveCamera *camera = new SoPerspectiveCamera;
-    root->addChild(camera);
-    ASSERT_EQ(1, ZnCommon::updateCameraPath(root));
-    ASSERT_EQ(2, ZnCommon::cameraPath->getLength());
-    EXPECT_EQ(root, ZnCommon::cameraPath->getHead());
-    EXPECT_EQ(camera, ZnCommon::cameraPath->getTail());
-
-    // Deeper down, the path keeps only the last two nodes.
-    SoSeparator *deep = new SoSeparator;
-    SoGroup *middle = new SoGroup;
-    SoGroup *parent = new SoGroup;
-    SoPerspectiveCamera *deepCamera = new SoPerspectiveCamera;
-    deep->ref();
-    deep->addChild(middle);
-    middle->addChild(parent);
-    parent->addChild(deepCamera);
-    ASSERT_EQ(1, ZnCommon::updateCameraPath(deep));
-    ASSERT_EQ(2, ZnCommon::cameraPath->getLength());
-    EXPECT_EQ(parent, ZnCommon::cameraPath->getHead());
-    EXPECT_EQ(deepCamera, ZnCommon::cameraPath->getTail());
-    deep->unref();
-    root->unref();
-}
-
-TEST_F(CommonTest, CameraPathWithoutRootSearchesTheRememberedParent)
-{
-    SoSeparator *parent = new SoSeparator;
-    parent->ref();
-    SoPerspectiveCamera *camera = new SoPerspectiveCamera;
-    parent->addChild(camera);
-
-    // Nothing remembered: an error and 0.
-    if (ZnCommon::cameraPath)
-        ZnCommon::cameraPath->unref();
-    ZnCommon::cameraPath = NULL;
-    EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
-    EXPECT_TRUE(openErrorDialog().found);
-    GspTest::destroyPopups();
-
-    // The parent alone: the camera, a direct child, is appended.
-    ZnCommon::cameraPath = new SoPath(parent);
-    ZnCommon::cameraPath->ref();
-    ASSERT_EQ(1, ZnCommon::updateCameraPath(NULL));
-    ASSERT_EQ(2, ZnCommon::cameraPath->getLength());
-    EXPECT_EQ(camera, ZnCommon::cameraPath->getTail());
-
+    SoSeparator *scene = GspTest::readFromBuffer(
+        "#Inventor V2.1 ascii\nSeparator { DEF shallow Separator { DEF near PerspectiveCamera {} } "
+        "DEF deep Separator { Group { DEF parent Group { DEF far PerspectiveCamera {} } } } "
+        "DEF empty Separator {} }");
+    scene->ref();
+    auto node = [](const char *name) { return SoNode::getByName(name); };
+    auto remember = [](SoNode *head) {
+        if (ZnCommon::cameraPath)
+            ZnCommon::cameraPath->unref();
+        ZnCommon::cameraPath = head ? new SoPath(head) : NULL;
+        if (head)
+            ZnCommon::cameraPath->ref();
+    };
+    auto holds = [](SoNode *parent, SoNode *camera) {
+        return ZnCommon::cameraPath->getLength() == 2 && ZnCommon::cameraPath->getHead() == parent &&
+               ZnCommon::cameraPath->getTail() == camera;
+    };
+    ASSERT_EQ(1, ZnCommon::updateCameraPath(node("shallow")));
+    EXPECT_TRUE(holds(node("shallow"), node("near")));
+    ASSERT_EQ(1, ZnCommon::updateCameraPath(node("deep")));
+    EXPECT_TRUE(holds(node("parent"), node("far")));
     // A path of two nodes is not a parent to search under.
     EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
     GspTest::destroyPopups();
-
-    // A camera deeper below the parent replaces the path.
-    SoSeparator *top = new SoSeparator;
-    top->ref();
-    SoGroup *holder = new SoGroup;
-    SoPerspectiveCamera *inner = new SoPerspectiveCamera;
-    top->addChild(holder);
-    holder->addChild(inner);
-    ZnCommon::cameraPath->unref();
-    ZnCommon::cameraPath = new SoPath(top);
-    ZnCommon::cameraPath->ref();
-    ASSERT_EQ(1, ZnCommon::updateCameraPath(NULL));
-    EXPECT_EQ(holder, ZnCommon::cameraPath->getHead());
-    EXPECT_EQ(inner, ZnCommon::cameraPath->getTail());
-
-    // No camera under the remembered parent.
-    SoSeparator *empty = new SoSeparator;
-    ZnCommon::cameraPath->unref();
-    ZnCommon::cameraPath = new SoPath(empty);
-    ZnCommon::cameraPath->ref();
-    EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
-    Dialog d = openErrorDialog();
-    EXPECT_NE(std::string::npos, d.message.find(ZnCommon::getResource("cameraMissingMsg")));
-    top->unref();
-    parent->unref();
+    for (const char *parent : {"shallow", "deep"}) {
+        remember(node(parent));
+        ASSERT_EQ(1, ZnCommon::updateCameraPath(NULL)) << parent;
+    }
+    EXPECT_TRUE(holds(node("parent"), node("far")));
+    // Nothing remembered, or no camera below it: an error and 0.
+    for (const char *parent : {(const char *)NULL, "empty"}) {
+        remember(parent ? node(parent) : NULL);
+        EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
+        Dialog d = openErrorDialog();
+        EXPECT_NE(std::string::npos, d.message.find(ZnCommon::getResource("cameraMissingMsg")))
+            << d.message;
+        GspTest::destroyPopups();
+    }
+    scene->unref();
 }
 
 TEST_F(CommonTest, FilesAreRemovedOnlyByTheOriginalProcess)
