@@ -3,14 +3,13 @@
 // behind.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/Run.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -23,16 +22,10 @@ struct ToolRun {
 // Runs the tool in dir with the sample copied there.
 ToolRun tool(const TempDir &dir, const std::string &args)
 {
-    std::string cmd = "cd '" + dir.path() + "' && DISPLAY= '" GLOSSPIN_SCENE_TOOL "' " + args +
-                      " 2>&1";
     ToolRun r;
-    FILE *p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while (p && (n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    int st = p ? pclose(p) : -1;
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.status = GspTest::run("cd '" + dir.path() + "' && DISPLAY= '" GLOSSPIN_SCENE_TOOL "' " +
+                                args + " 2>&1",
+                            r.out);
     return r;
 }
 
@@ -45,14 +38,6 @@ class SceneToolTest : public ::testing::Test {
     }
     TempDir dir;
 };
-
-size_t count(const std::string &text, const std::string &what)
-{
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        n++;
-    return n;
-}
 
 }
 
@@ -101,7 +86,7 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
     ToolRun r = tool(dir, "inline annotated.iv all.iv");
     ASSERT_EQ(0, r.status) << r.out;
     r = tool(dir, "info all.iv");
-    EXPECT_EQ(0u, count(r.out, "external")) << r.out;
+    EXPECT_EQ(0, GspTest::occurrences(r.out, "external")) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("Sound note Tone  author glosspin  2026-01-01 "
                                             "00:00:00  inline  8156 bytes"))
         << r.out;
@@ -109,7 +94,7 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
     r = tool(dir, "external all.iv ext.iv out");
     ASSERT_EQ(0, r.status) << r.out;
     r = tool(dir, "info ext.iv");
-    EXPECT_EQ(6u, count(r.out, "external out/note")) << r.out;  // four media notes, two texts
+    EXPECT_EQ(6, GspTest::occurrences(r.out, "external out/note")) << r.out;  // four media notes, two texts
     ASSERT_EQ(0, tool(dir, "extract ext.iv Tone t.aifc").status);
     EXPECT_EQ(TempDir::readFile(dir.file("media/tone.aifc")), TempDir::readFile(dir.file("t.aifc")));
 }

@@ -3,7 +3,6 @@
 // the group flag still read.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <Glosspin/ZnArrow.h>
@@ -20,6 +19,7 @@
 #include <Inventor/nodes/SoCube.h>
 
 #include "field/FieldTestUtil.h"
+#include "support/Run.h"
 
 using namespace FieldTest;
 
@@ -50,27 +50,16 @@ SoSeparator *annotatedScene(const TempDir &tmp)
     return root;
 }
 
-int count(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        n++;
-    return n;
-}
-
 // Runs the toolkit-only reader: its exit status and the scene as it
 // writes it back.
 int plainRead(const std::string &path, std::string &scene)
 {
-    std::string cmd = std::string(GLOSSPIN_PLAIN_READER) + " '" + path + "' 2>/dev/null";
-    FILE *p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    scene.clear();
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        scene.append(buf, n);
-    int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return GspTest::run(std::string(GLOSSPIN_PLAIN_READER) + " '" + path + "' 2>/dev/null", scene);
+}
+
+int count(const std::string &text, const std::string &what)
+{
+    return GspTest::occurrences(text, what);
 }
 
 class PlainReaderTest : public ::testing::Test {
@@ -96,12 +85,10 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
         std::string scene;
         ASSERT_EQ(0, plainRead(path, scene)) << binary;
         nodes[binary] = count(scene, " {\n") + count(scene, "USE ");
-        for (const char *kind : kNoteKinds)
-            EXPECT_EQ(1, count(scene, std::string(kind) + " {")) << kind << binary;
-        EXPECT_EQ(1, count(scene, "ZnMarker {")) << binary;
-        EXPECT_EQ(1, count(scene, "ZnNoteList {")) << binary;
-        EXPECT_EQ(1, count(scene, "ZnArrow {")) << binary;
-        EXPECT_EQ(1, count(scene, "Cube {")) << binary;
+        std::vector<std::string> kinds(std::begin(kNoteKinds), std::end(kNoteKinds));
+        kinds.insert(kinds.end(), {"ZnMarker", "ZnNoteList", "ZnArrow", "Cube"});
+        for (const std::string &kind : kinds)
+            EXPECT_EQ(1, count(scene, kind + " {")) << kind << binary;
     }
     EXPECT_EQ(kExpected, nodes[0]);
     EXPECT_EQ(kExpected, nodes[1]);

@@ -1,0 +1,29 @@
+#include "support/Run.h"
+
+#include <stdio.h>
+#include <sys/wait.h>
+
+namespace GspTest {
+
+int run(const std::string &command, std::string &out)
+{
+    out.clear();
+    FILE *p = popen(command.c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int occurrences(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+}
