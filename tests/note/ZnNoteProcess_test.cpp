@@ -17,14 +17,10 @@
 #include <string>
 #include <vector>
 
-#include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnNote.h>
 #include <Inventor/Xt/SoXt.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 #include "support/ProcNote.h"
-#include "support/RenderWindow.h"
-#include "support/Scenes.h"
 #include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
@@ -265,34 +261,6 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
     // The watchers reap their programs and close their ends by themselves.
     EXPECT_TRUE(GspTest::pumpUntil(
         [&] { return allReaped() && openDescriptors() == descriptors && tmp.entries().empty(); }));
-}
-
-// In a window: a click on the icon starts the program, the event loop
-// goes on while it runs, and a later click stops it.
-TEST_F(NoteProcessTest, ClicksStartAndStopTheProgramWithoutBlocking)
-{
-    SoSeparator *root = new SoSeparator;
-    root->ref();
-    GspTest::addFrontCamera(root);
-    root->addChild(note);
-    RenderWindow window(root);
-    window.draw();
-    ZnCommon::editMode = 1;
-    auto click = [&](double seconds) {
-        SbVec2s size = window.viewport().getWindowSize();
-        GspTest::click(root, window.viewport(), size[0] / 2 + 5, size[1] / 2 + 5, SbTime(seconds));
-    };
-    note->playerArgs = {"sleep"};
-    click(10.0);
-    ASSERT_TRUE(note->iconActive());
-    ASSERT_TRUE(GspTest::pumpUntil([&] { return note->isPlaying(); }));
-    int pid = note->pid();
-    GspTest::pumpEvents(300);  // events flow while it runs
-    EXPECT_TRUE(alive(pid));
-    click(11.0);
-    EXPECT_FALSE(note->isPlaying());
-    EXPECT_TRUE(gone(pid));
-    root->unref();
 }
 
 // Starting and stopping never holds up the event loop: a 10 ms timer

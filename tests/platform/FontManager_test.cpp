@@ -1,5 +1,5 @@
 // The font layer: name look-up (toolkit directory first, then fontconfig,
-// aliases but no substitutes), glyph bitmaps in glBitmap's layout, and sizing.
+// aliases but no substitutes), glyph bitmaps in glBitmap's layout.
 #include <gtest/gtest.h>
 
 #include "platform/FontManager.h"
@@ -43,6 +43,7 @@ TEST_F(Fonts, NamesResolveThroughTheToolkitDirectoryThenFontconfig)
     EXPECT_EQ("", GspFont::findFontFile("NoSuchFamily-Regular"));
     EXPECT_EQ("", GspFont::findFontFile("../fonts/Courier-Bold"));
     EXPECT_EQ(NULL, font("NoSuchFamily-Regular", 20));
+    EXPECT_EQ(NULL, font("Courier-Regular", 0));  // a zero size is no font
 }
 
 TEST_F(Fonts, GlyphBitmapsStandOnTheBaselineBottomRowFirst)
@@ -73,19 +74,4 @@ TEST_F(Fonts, GlyphBitmapsStandOnTheBaselineBottomRowFirst)
     for (GspFont::Glyph *g : {l, p, space})
         GspFont::freeBitmap(g);
     GspFont::destroyFont(f);
-}
-
-TEST_F(Fonts, MatrixSetsThePixelSize)
-{
-    GspFont::Font *small = font("Courier-Regular", 12), *big = font("Courier-Regular", 48);
-    ASSERT_TRUE(small && big);
-    GspFont::Glyph *a = GspFont::getBitmap(small, 'M'), *b = GspFont::getBitmap(big, 'M');
-    EXPECT_NEAR(4.0, (double)b->height / a->height, 0.8);
-    EXPECT_NEAR(4.0, b->xmove / a->xmove, 0.5);
-    GspFont::freeBitmap(a);
-    GspFont::freeBitmap(b);
-    // A zero size is no font.
-    EXPECT_EQ(NULL, font("Courier-Regular", 0));
-    GspFont::destroyFont(small);
-    GspFont::destroyFont(big);
 }
