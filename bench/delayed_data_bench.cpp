@@ -16,6 +16,7 @@
 #include <string>
 
 #include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInit.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
@@ -23,7 +24,6 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoSeparator.h>
 
-#include "support/MediaTestNode.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -70,7 +70,7 @@ void setUp()
     if (!done) {
         SoDB::init();
         ZnInit::initClasses();
-        GspMediaTestNode::initClass();
+        ZnNote::newNotesInline = 1;
         done = true;
     }
 }
@@ -130,8 +130,8 @@ struct SceneFiles {
         TempDir::writeFile(dir.file("media.raw"), pattern(SCENE_MEDIA_BYTES));
         SoSeparator *root = new SoSeparator;
         root->ref();
-        GspMediaTestNode *node = new GspMediaTestNode;
-        node->setRawSource(dir.file("media.raw"));
+        ZnImageNote *node = new ZnImageNote;
+        node->setDataFilename(dir.file("media.raw").c_str(), 0);
         root->addChild(node);
         ascii = dir.file("media-ascii.iv");
         binary = dir.file("media-binary.iv");

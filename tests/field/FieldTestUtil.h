@@ -16,7 +16,8 @@
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnInit.h>
 
-#include "support/MediaTestNode.h"
+#include <Glosspin/ZnImageNote.h>
+
 #include "support/TempDir.h"
 
 // Shared set-up for the field tests: the database and the classes
@@ -41,11 +42,11 @@ inline void init()
     if (!done) {
         SoDB::init();
         ZnInit::initClasses();
-        GspMediaTestNode::initClass();
         SoReadError::setHandlerCallback(collectError, NULL);
         done = true;
     }
     readErrors().clear();
+    ZnNote::tmpDirName = "";  // the last test's directory is gone
 }
 
 // Writes root to path, ASCII or binary.
@@ -81,14 +82,26 @@ inline SoSeparator *readBuffer(const std::string &text)
     return root;
 }
 
-// A media node holding bytes through a raw file in dir.
-inline GspMediaTestNode *mediaNode(const TempDir &dir, const std::string &bytes,
-                                   const std::string &name = "raw.bin")
+// An inline image note holding bytes through a raw file in dir.
+inline ZnImageNote *mediaNode(const TempDir &dir, const std::string &bytes,
+                              const std::string &name = "raw.bin")
 {
     TempDir::writeFile(dir.file(name), bytes);
-    GspMediaTestNode *n = new GspMediaTestNode;
-    n->setRawSource(dir.file(name));
+    ZnNote::newNotesInline = 1;
+    ZnImageNote *n = new ZnImageNote;
+    n->setDataFilename(dir.file(name).c_str(), 0);
     return n;
+}
+
+// The note's media bytes, wherever they are.
+inline std::string dataOf(ZnNote *note)
+{
+    if (note->isDataExternal())
+        return TempDir::readFile(note->filename.getValue().getString());
+    if (note->getTempDataFileName().getLength() == 0 &&
+        (!note->checkFilename() || !note->copyDataToExternalFile(NULL)))
+        return "<extraction failed>";
+    return TempDir::readFile(note->getTempDataFileName().getString());
 }
 
 inline std::string pattern(size_t n)
@@ -116,13 +129,6 @@ template <class T> T *nth(SoSeparator *root, int i = 0)
     return NULL;
 }
 
-inline GspMediaTestNode *firstMedia(SoSeparator *root)
-{
-    for (int i = 0; root && i < root->getNumChildren(); i++)
-        if (root->getChild(i)->isOfType(GspMediaTestNode::getClassTypeId()))
-            return (GspMediaTestNode *)root->getChild(i);
-    return NULL;
-}
 
 }
 

@@ -29,17 +29,6 @@ using namespace FieldTest;
 
 namespace {
 
-// The note's media bytes, wherever they are.
-std::string dataOf(ZnNote *note)
-{
-    if (note->isDataExternal())
-        return TempDir::readFile(note->filename.getValue().getString());
-    if (note->getTempDataFileName().getLength() == 0 &&
-        (!note->checkFilename() || !note->copyDataToExternalFile(NULL)))
-        return "<extraction failed>";
-    return TempDir::readFile(note->getTempDataFileName().getString());
-}
-
 class NoteFileTest : public ::testing::Test {
   protected:
     void SetUp() override
