@@ -4,8 +4,6 @@
 
 #include <math.h>
 
-#include <algorithm>
-
 #include <Glosspin/ZnArrow.h>
 #include <Inventor/SoPrimitiveVertex.h>
 #include <Inventor/actions/SoCallbackAction.h>
@@ -61,21 +59,6 @@ class ArrowRenderTest : public XtTest {
         return false;
     }
 
-    // Pixel rectangle [x0, x1] x [y0, y1] of the red pixels.
-    void redExtent(int r[4])
-    {
-        r[0] = r[2] = 1 << 20;
-        r[1] = r[3] = -1;
-        for (int y = 0; y < window->size()[1]; y++)
-            for (int x = 0; x < window->size()[0]; x++) {
-                SbVec3f p = window->pixel(x, y);
-                if (p[0] > 0.8f && p[1] < 0.2f) {
-                    r[0] = std::min(r[0], x), r[1] = std::max(r[1], x);
-                    r[2] = std::min(r[2], y), r[3] = std::max(r[3], y);
-                }
-            }
-    }
-
     SoSeparator *root;
     ZnArrow *arrow;
     RenderWindow *window;
@@ -125,13 +108,12 @@ TEST_F(ArrowRenderTest, GeneratedTrianglesCoverWhatIsDrawn)
         ca.apply(root);
         ASSERT_FALSE(box.isEmpty());
         draw();
-        int r[4];
-        redExtent(r);
+        RenderWindow::Extent r = window->extent();
         float scale = window->size()[1] / 10.0f, cx = window->size()[0] / 2.0f,
               cy = window->size()[1] / 2.0f;
-        EXPECT_NEAR(cx + box.getMin()[0] * scale, r[0], 1.5f) << type;
-        EXPECT_NEAR(cx + box.getMax()[0] * scale, r[1] + 1, 1.5f) << type;
-        EXPECT_NEAR(cy + (box.getMin()[1] - 2) * scale, r[2], 1.5f) << type;
-        EXPECT_NEAR(cy + (box.getMax()[1] - 2) * scale, r[3] + 1, 1.5f) << type;
+        EXPECT_NEAR(cx + box.getMin()[0] * scale, r.x0, 1.5f) << type;
+        EXPECT_NEAR(cx + box.getMax()[0] * scale, r.x1 + 1, 1.5f) << type;
+        EXPECT_NEAR(cy + (box.getMin()[1] - 2) * scale, r.y0, 1.5f) << type;
+        EXPECT_NEAR(cy + (box.getMax()[1] - 2) * scale, r.y1 + 1, 1.5f) << type;
     }
 }

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 
+#include <algorithm>
+
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/SoXtRenderArea.h>
 #include <X11/Shell.h>
@@ -83,4 +85,16 @@ SbVec3f RenderWindow::pixel(int x, int y) const
         return SbVec3f(0, 0, 0);
     const unsigned char *p = &pixels[3 * (y * windowSize[0] + x)];
     return SbVec3f(p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
+}
+
+RenderWindow::Extent RenderWindow::extent(const std::function<bool(const SbVec3f &)> &matches) const
+{
+    Extent e;
+    for (int y = 0; y < windowSize[1]; y++)
+        for (int x = 0; x < windowSize[0]; x++)
+            if (matches(pixel(x, y))) {
+                e.x0 = std::min(e.x0, x), e.x1 = std::max(e.x1, x);
+                e.y0 = std::min(e.y0, y), e.y1 = std::max(e.y1, y);
+            }
+    return e;
 }

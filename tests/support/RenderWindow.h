@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_TESTS_RENDERWINDOW_H
 #define GLOSSPIN_TESTS_RENDERWINDOW_H
 
+#include <functional>
 #include <vector>
 
 #include <Inventor/SbLinear.h>
@@ -28,6 +29,15 @@ class RenderWindow {
     // Colour of a pixel, bottom-left origin.
     SbVec3f pixel(int x, int y) const;
     const SbVec2s &size() const { return windowSize; }
+
+    // The smallest pixel rectangle holding every pixel whose colour
+    // matches (default: red above one half), bottom-left origin.
+    struct Extent {
+        int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
+        bool empty() const { return x1 < 0; }
+    };
+    Extent extent(const std::function<bool(const SbVec3f &)> &matches =
+                      [](const SbVec3f &c) { return c[0] > 0.5f; }) const;
     SbViewportRegion viewport() const;
 
     SoXtRenderArea *area;

@@ -24,10 +24,7 @@
 
 namespace {
 
-struct Extent {
-    int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
-    bool empty() const { return x1 < 0; }
-};
+typedef RenderWindow::Extent Extent;
 
 class BitmapTextTest : public XtTest {
   protected:
@@ -58,14 +55,7 @@ class BitmapTextTest : public XtTest {
     Extent drawn()
     {
         window->draw();
-        Extent e;
-        for (int y = 0; y < window->size()[1]; y++)
-            for (int x = 0; x < window->size()[0]; x++)
-                if (window->pixel(x, y)[0] > 0.5f) {
-                    e.x0 = std::min(e.x0, x), e.x1 = std::max(e.x1, x);
-                    e.y0 = std::min(e.y0, y), e.y1 = std::max(e.y1, y);
-                }
-        return e;
+        return window->extent();
     }
 
     // Rows holding ink, bottom up.
