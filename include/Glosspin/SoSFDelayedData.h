@@ -49,6 +49,12 @@ class SoSFDelayedData : public SoSField {
     // or an empty string when the block was not cached.
     SbString takeCachedFile();
 
+    // An ASCII block is skipped unread when it is delayed; its words are
+    // checked where they are first used. Set once a full pass found them
+    // sound, so that later copies need not check again.
+    SbBool isBodyChecked() const { return bodyChecked; }
+    void setBodyChecked(SbBool checked) const { bodyChecked = checked; }
+
     // Kept-open descriptor of the block's file, or -1; its inode, or 0.
     int getFD() const;
     int getInode() const;
@@ -91,6 +97,7 @@ class SoSFDelayedData : public SoSField {
     int fileIndex;
     int fileOffset;
     int dataSize;
+    mutable SbBool bodyChecked;
 
     int takeFileSlot(SoInput *in, int fd, int inode);
     int readHeader(SoInput *in, int canDelay);

@@ -21,6 +21,7 @@ class SoAlarmSensor;
 class SoState;
 class SoSensor;
 struct dirent;
+struct GspMediaSource;
 typedef struct _WidgetRec *Widget;
 typedef union _XEvent XEvent;
 
@@ -301,6 +302,7 @@ class ZnNote : public SoShape {
     SoOutput *leftOutOf;
     void saveBeforeOverwrite(SoOutput *out);
     void writeInlineBlock(SoOutput *out);
+    int openMediaSource(GspMediaSource &m, int fromTempFile);
 
 };
 

@@ -1,5 +1,7 @@
 #include "field/DelayedDataCodec.h"
 
+#include <string.h>
+
 #include <vector>
 
 namespace GspDelayedCodec {
@@ -21,52 +23,116 @@ long asciiHeaderNumber(long n)
     return h;
 }
 
-char *formatWord(char *dst, uint32_t w)
+namespace {
+
+// The two hex digits of each byte value, as they lie in memory.
+struct HexPairs {
+    uint16_t pair[256];
+    HexPairs()
+    {
+        static const char hex[] = "0123456789abcdef";
+        for (int b = 0; b < 256; b++) {
+            const char c[2] = {hex[b >> 4], hex[b & 15]};
+            memcpy(&pair[b], c, 2);
+        }
+    }
+};
+const HexPairs hexPairs;
+
+// The eight hex digits of a word, first digit first in memory.
+inline uint64_t hexDigits(uint32_t w)
 {
-    static const char hex[] = "0123456789abcdef";
+    const uint16_t *t = hexPairs.pair;
+    return (uint64_t)t[w >> 24] | (uint64_t)t[(w >> 16) & 0xff] << 16 |
+           (uint64_t)t[(w >> 8) & 0xff] << 32 | (uint64_t)t[w & 0xff] << 48;
+}
+
+inline char *putWord(char *dst, uint32_t w)
+{
+    const uint64_t digits = hexDigits(w);
     dst[0] = '0';
     dst[1] = 'x';
-    for (int i = 0; i < 8; i++)
-        dst[2 + i] = hex[(w >> (28 - 4 * i)) & 0xf];
+    memcpy(dst + 2, &digits, 8);
     dst[10] = ',';
     return dst + WORD_CHARS;
 }
 
-// Hex digit values by character; -1 for anything else.
-namespace {
-struct HexTable {
-    signed char value[256];
-    HexTable()
-    {
-        for (int c = 0; c < 256; c++)
-            value[c] = -1;
-        for (int c = '0'; c <= '9'; c++)
-            value[c] = (signed char)(c - '0');
-        for (int c = 'a'; c <= 'f'; c++)
-            value[c] = value[c - 'a' + 'A'] = (signed char)(c - 'a' + 10);
-    }
-};
-const HexTable hexTable;
+const uint64_t ONES = 0x0101010101010101ULL, HIGH = 0x8080808080808080ULL;
+
+// The word written by the eight hex digits at p (either case); false if
+// any of them is no hex digit. Each byte is tested on its own: every
+// step stays below 0x100 within its byte once bytes above 0x7f are out.
+inline bool hexWord(const char *p, uint32_t *w)
+{
+    uint64_t x;
+    memcpy(&x, p, 8);
+    if (x & HIGH)
+        return false;
+    const uint64_t digit = (x + 0x50 * ONES) & ~(x + 0x46 * ONES) & HIGH;  // '0'..'9'
+    const uint64_t lower = x | 0x20 * ONES;
+    const uint64_t letter = (lower + 0x1f * ONES) & ~(lower + 0x19 * ONES) & HIGH;  // a..f
+    if ((digit | letter) != HIGH)
+        return false;
+    const uint64_t n = (x & 0x0f * ONES) + (letter >> 7) * 9;
+    const uint64_t pairs = ((n & 0x000f000f000f000fULL) << 4) | ((n >> 8) & 0x000f000f000f000fULL);
+    *w = (uint32_t)((pairs & 0xff) << 24 | ((pairs >> 16) & 0xff) << 16 |
+                    ((pairs >> 32) & 0xff) << 8 | ((pairs >> 48) & 0xff));
+    return true;
+}
+
+inline bool wordAt(const char *p, uint32_t *w)
+{
+    return p[0] == '0' && (p[1] | 0x20) == 'x' && p[10] == ',' && hexWord(p + 2, w);
+}
+
+}
+
+char *formatWord(char *dst, uint32_t w)
+{
+    return putWord(dst, w);
 }
 
 int parseWord(const char *p, uint32_t *w)
 {
-    if (p[0] != '0' || (p[1] != 'x' && p[1] != 'X') || p[10] != ',')
-        return 0;
-    const signed char *table = hexTable.value;
-    const unsigned char *d = (const unsigned char *)p + 2;
-    // A non-digit makes its entry negative, which sets bad's sign bit.
-    int bad = 0;
-    uint32_t v = 0;
-    for (int i = 0; i < 8; i++) {
-        int x = table[d[i]];
-        bad |= x;
-        v = (v << 4) | (uint32_t)(x & 0xf);
+    return wordAt(p, w);
+}
+
+char *encodeWords(const unsigned char *src, long count, int &column, char *dst)
+{
+    for (long i = 0; i < count; i++) {
+        dst = putWord(dst, loadBE32(src + 4 * i));
+        if (++column == WORDS_PER_LINE) {
+            *dst++ = '\n';
+            column = 0;
+        }
     }
-    if (bad < 0)
-        return 0;
-    *w = v;
-    return 1;
+    return dst;
+}
+
+bool decodeLines(const char *text, long lines, unsigned char *dst)
+{
+    for (long l = 0; l < lines; l++, text += LINE_CHARS) {
+        if (text[LINE_CHARS - 1] != '\n')
+            return false;
+        for (int i = 0; i < WORDS_PER_LINE; i++, dst += 4) {
+            uint32_t w;
+            if (!wordAt(text + i * WORD_CHARS, &w))
+                return false;
+            storeBE32(dst, w);
+        }
+    }
+    return true;
+}
+
+bool decodeWords(const char *text, long count, unsigned char *dst)
+{
+    for (long i = 0; i < count; i++, dst += 4) {
+        uint32_t w;
+        if (!wordAt(text + i * WORD_CHARS, &w))
+            return false;
+        storeBE32(dst, w);
+    }
+    return true;
 }
 
 bool AsciiLayout::fromHeader(long h)

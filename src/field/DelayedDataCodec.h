@@ -45,6 +45,18 @@ char *formatWord(char *dst, uint32_t w);
 // and the word on success, 0 otherwise.
 int parseWord(const char *p, uint32_t *w);
 
+// Encodes count whole words of src, ending a line after every sixth
+// word; column counts the words already on the current line and is
+// updated. dst must hold count * WORD_CHARS + count / WORDS_PER_LINE + 1
+// characters. Returns the end of what was written.
+char *encodeWords(const unsigned char *src, long count, int &column, char *dst);
+
+// Decodes lines full lines of six words (each ending in a newline), or
+// count words standing back to back, into big-endian bytes at dst.
+// False at the first character out of place.
+bool decodeLines(const char *text, long lines, unsigned char *dst);
+bool decodeWords(const char *text, long count, unsigned char *dst);
+
 // Layout of an ASCII body with header number h: full lines of six words,
 // then the words of a last short line, then " ]". Body characters run
 // from the first word through the bracket (h - 1 of them).

@@ -41,9 +41,21 @@ const size_t COPY_BLOCK = 4096;
 // Characters written to the output per call in ASCII conversion.
 const size_t TEXT_CHUNK = 64 * 1024;
 
+// The output's file, when it writes to one rather than to memory.
+FILE *outputFile(SoOutput *out)
+{
+    void *buf;
+    size_t size;
+    return out->getBuffer(buf, size) ? NULL : out->getFilePointer();
+}
+
 // Writes size characters of text to an ASCII output in chunks.
 void writeText(SoOutput *out, const char *text, size_t size)
 {
+    if (FILE *fp = outputFile(out)) {
+        fwrite(text, 1, size, fp);
+        return;
+    }
     char buf[TEXT_CHUNK + 1];
     while (size > 0) {
         size_t n = size < TEXT_CHUNK ? size : TEXT_CHUNK;
@@ -70,7 +82,7 @@ long bytesLeft(FILE *fp)
 
 SoSFDelayedData::SoSFDelayedData()
     : isBinarySource(0), cachedInTempFile(0), writeCallback(NULL),
-      fileIndex(-1), fileOffset(0), dataSize(0)
+      fileIndex(-1), fileOffset(0), dataSize(0), bodyChecked(FALSE)
 {
     value = 0;
 }
@@ -99,6 +111,7 @@ void SoSFDelayedData::setFileInfo(const SbString &name, int offset, int size)
     fileOffset = offset;
     dataSize = size;
     isBinarySource = 1;
+    bodyChecked = FALSE;
 }
 
 SbString SoSFDelayedData::takeCachedFile()
@@ -316,13 +329,18 @@ int SoSFDelayedData::skipBlock(SoInput *in)
         }
         return 1;
     }
-    // The words are checked as they are skipped, so that a damaged block
-    // fails the read instead of a later playback or save.
-    if (left >= 0 && left < dataSize - 1) {
-        SoReadError::post(in, "Error reading delayed-read data");
-        return 0;
-    }
-    return finishAsciiScan(in, scanAsciiBody(fp, dataSize, NULL));
+    // A seek over the body to its closing " ]", whatever its size: the
+    // words are checked where they are first used (a decode, copy or
+    // save), which then fails with a message and changes nothing.
+    AsciiLayout layout;
+    if (!layout.fromHeader(dataSize))
+        return finishAsciiScan(in, SCAN_MALFORMED);
+    if (left >= 0 && left < dataSize - 1)
+        return finishAsciiScan(in, SCAN_SHORT);
+    char end[2];
+    if (fseek(fp, dataSize - 3, SEEK_CUR) != 0 || fread(end, 1, 2, fp) != 2)
+        return finishAsciiScan(in, SCAN_SHORT);
+    return finishAsciiScan(in, end[0] == ' ' && end[1] == ']' ? SCAN_OK : SCAN_MALFORMED);
 }
 
 // Posts the read error for a failed scan and counts the body's lines.
@@ -449,6 +467,7 @@ SbBool SoSFDelayedData::readBlock(SoInput *in)
     cachedInTempFile = 0;
     fileOffset = 0;
     dataSize = 0;
+    bodyChecked = FALSE;
 
     FILE *fp = in->getCurFile();
     int canDelay = 1;
@@ -542,17 +561,11 @@ int SoSFDelayedData::writeBinaryToAscii(const char *data, SoOutput *out, long si
     // A batch is whole lines, so that line breaks fall where they would
     // if the words were written one by one.
     char buf[(LINE_CHARS * (BATCH_WORDS / WORDS_PER_LINE)) + 1];
-    long done = 0;
-    while (done < whole) {
+    int column = 0;
+    for (long done = 0; done < whole;) {
         long n = whole - done < BATCH_WORDS ? whole - done : BATCH_WORDS;
-        char *q = buf;
-        for (long i = 0; i < n; i++) {
-            q = formatWord(q, loadBE32(src + 4 * (done + i)));
-            if ((done + i + 1) % WORDS_PER_LINE == 0)
-                *q++ = '\n';
-        }
-        *q = '\0';
-        out->write(buf);
+        char *q = encodeWords(src + 4 * done, n, column, buf);
+        writeText(out, buf, (size_t)(q - buf));
         done += n;
     }
     p = head;
@@ -595,36 +608,33 @@ int SoSFDelayedData::writeAsciiToBinary(const char *text, SoOutput *out, int fd,
     if (out)
         out->write((int)total);
 
-    // The word at index k lies at line k/6, column k%6.
-    std::vector<uint32_t> words;
-    std::vector<unsigned char> bytes;
-    words.reserve(BATCH_WORDS);
-    long k = 0;
-    while (k < total) {
-        long n = total - k < BATCH_WORDS ? total - k : BATCH_WORDS;
-        words.clear();
-        for (long i = 0; i < n; i++, k++) {
-            const char *w = text + (k / WORDS_PER_LINE) * LINE_CHARS +
-                            (k % WORDS_PER_LINE) * WORD_CHARS;
-            uint32_t v;
-            if (!parseWord(w, &v))
-                return 0;
-            words.push_back(v);
-        }
-        if (out) {
-            writeArrayInChunks(out, words.data(), (long)words.size());
-            continue;
-        }
-        long last = (k == total && padCount > 0) ? (long)words.size() - 1 : (long)words.size();
-        bytes.resize((size_t)last * 4);
-        for (long i = 0; i < last; i++)
-            storeBE32(&bytes[(size_t)i * 4], words[(size_t)i]);
-        if (!bytes.empty() && !gspWriteAll(fd, bytes.data(), bytes.size()))
+    // Raw extraction leaves out the last word's fill bytes.
+    long keep = 4 * total - (!out && padCount > 0 && padCount < 4 ? padCount : 0);
+    long written = 0;
+    FILE *fp = out ? outputFile(out) : NULL;
+    std::vector<unsigned char> bytes((size_t)BATCH_WORDS * 4);
+    auto emit = [&](long n) {
+        if (n > keep - written)
+            n = keep - written;
+        written += n;
+        if (n <= 0)
+            return true;
+        if (!out)
+            return gspWriteAll(fd, bytes.data(), (size_t)n);
+        if (fp)
+            return fwrite(bytes.data(), 1, (size_t)n, fp) == (size_t)n;
+        out->writeBinaryArray(bytes.data(), (int)n);
+        return true;
+    };
+    const long batchLines = BATCH_WORDS / WORDS_PER_LINE;
+    for (long done = 0; done < lines;) {
+        long n = lines - done < batchLines ? lines - done : batchLines;
+        if (!decodeLines(text + done * LINE_CHARS, n, bytes.data()) ||
+            !emit(n * WORDS_PER_LINE * 4))
             return 0;
-        if (last < (long)words.size() && !writeLongStripPadding(fd, words.back(), padCount))
-            return 0;
+        done += n;
     }
-    return 1;
+    return decodeWords(text + lines * LINE_CHARS, extra, bytes.data()) && emit(extra * 4);
 }
 
 int SoSFDelayedData::writeBinaryToBinary(const char *data, SoOutput *out, int fd,

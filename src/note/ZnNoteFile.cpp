@@ -12,11 +12,10 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "note/MappedSource.h"
+#include "note/MediaSource.h"
 
 static long fileSize(const char *name)
 {
@@ -302,49 +301,44 @@ void ZnNote::dataWriteCB(const SoSFDelayedData *field, SoOutput *out)
     note->writeInlineBlock(out);
 }
 
+// The media block to read: the temporary data file when asked for and
+// there is one (raw bytes), else the field's source. 0 after an error
+// dialog when that file cannot be opened.
+int ZnNote::openMediaSource(GspMediaSource &m, int fromTempFile)
+{
+    using namespace GspBlockCopy;
+    int raw = fromTempFile && tempDataFileName.getLength() > 0;
+    m.name = raw ? tempDataFileName.getString() : mediaData.getFileName().getString();
+    m.block.offset = raw ? 0 : mediaData.getFileOffset();
+    m.block.size = raw ? fileSize(m.name) : mediaData.getDataSize();
+    m.block.form = raw || mediaIsRaw ? RAW : mediaData.isBinary() ? WORDS : ASCII;
+    m.block.pad = padByteCount.getValue();
+    m.block.fd = raw ? -1 : mediaData.getFD();
+    if (m.block.fd < 0 && m.block.size > 0) {
+        m.block.fd = open(m.name, O_RDONLY | O_CLOEXEC);
+        m.opened = m.block.fd >= 0;
+    }
+    return m.block.size >= 0 && (m.block.size == 0 || m.block.fd >= 0);
+}
+
 void ZnNote::writeInlineBlock(SoOutput *out)
 {
-    int raw = tempDataFileName.getLength() > 0;
-    const char *name = raw ? tempDataFileName.getString() : mediaData.getFileName().getString();
-    long offset = raw ? 0 : mediaData.getFileOffset();
-    long size = raw ? fileSize(name) : mediaData.getDataSize();
-    int binary = raw || mediaData.isBinary();
-    int fd = raw ? -1 : mediaData.getFD(), opened = 0;
-    if (fd < 0 && size > 0) {
-        fd = open(name, O_RDONLY | O_CLOEXEC);
-        opened = fd >= 0;
-    }
-    if (size < 0 || (size > 0 && fd < 0)) {
-        ZnCommon::displayError("cannotWriteNoteMsg", "tmpFileNotReadableMsg", NULL, name);
+    GspMediaSource m;
+    if (!openMediaSource(m, 1)) {
+        ZnCommon::displayError("cannotWriteNoteMsg", "tmpFileNotReadableMsg", NULL, m.name);
         return;
     }
-    size_t mapped = (size_t)(offset + size);
-    char *map = NULL;
-    if (size > 0) {
-        int failed;
-        map = (char *)gspMapSource(fd, mapped, failed);
-        if (failed) {
-            if (opened)
-                close(fd);
-            ZnCommon::displayError("cannotWriteNoteMsg");
-            return;
-        }
+    int ascii = m.block.form == GspBlockCopy::ASCII;
+    switch (GspBlockCopy::toOutput(m.block, out, mediaData.isBodyChecked())) {
+    case GspBlockCopy::DONE:
+        mediaData.setBodyChecked(ascii);
+        break;
+    case GspBlockCopy::DAMAGED:
+        // Copied as it stands to an ASCII file, so that nothing is lost.
+        ZnCommon::displayError("cannotWriteNoteMsg", "damagedDataMsg", NULL, m.name);
+        break;
+    default:
+        ZnCommon::displayError("cannotWriteNoteMsg");
+        break;
     }
-    const char *src = map ? map + offset : NULL;
-    if (binary) {
-        long length = raw || mediaIsRaw ? size : size - padByteCount.getValue();
-        if (length < 0)
-            length = 0;
-        if (out->isBinary())
-            mediaData.writeBinaryToBinary(src, out, -1, length);
-        else
-            mediaData.writeBinaryToAscii(src, out, length);
-    } else if (out->isBinary())
-        mediaData.writeAsciiToBinary(src, out, -1, size, padByteCount.getValue());
-    else
-        mediaData.writeAsciiToAscii(src, out, size);
-    if (map)
-        munmap(map, mapped);
-    if (opened)
-        close(fd);
 }

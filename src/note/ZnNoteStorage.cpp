@@ -13,14 +13,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "field/DelayedDataCodec.h"
-#include "note/MappedSource.h"
+#include "note/MediaSource.h"
+#include "platform/FileCopy.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
 
@@ -266,24 +266,13 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
         ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
         return 0;
     }
-    int failed;
-    void *map = gspMapSource(in, (size_t)st.st_size, failed);
-    if (failed) {
-        close(in);
-        ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
-        return 0;
-    }
     int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
-        if (map)
-            munmap(map, (size_t)st.st_size);
         close(in);
         ZnCommon::displayError("cannotCreateTempFileMsg");
         return 0;
     }
-    int ok = gspWriteAll(out, map, (size_t)st.st_size);
-    if (map)
-        munmap(map, (size_t)st.st_size);
+    int ok = gspCopyRange(in, 0, out, (size_t)st.st_size);
     close(in);
     if (close(out) != 0)
         ok = 0;
@@ -304,56 +293,39 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     const char *dest = getDataFilename();
     if (!dest)
         return 0;
-    long length = mediaData.getDataSize();
-    if (mediaData.isBinary() && !mediaIsRaw)
-        length -= padByteCount.getValue();
-    if (length < 0)
-        length = 0;
-    size_t offset = (size_t)mediaData.getFileOffset();
-    int fd = mediaData.getFD(), opened = 0;
-    if (fd < 0 && mediaData.getFileName().getLength() > 0) {
-        fd = open(mediaData.getFileName().getString(), O_RDONLY | O_CLOEXEC);
-        opened = fd >= 0;
-    }
-    if (fd < 0 && mediaData.getDataSize() > 0) {
-        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL,
-                               mediaData.getFileName().getString());
+    GspMediaSource m;
+    if (!openMediaSource(m, 0)) {
+        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL, m.name);
         return 0;
     }
-    size_t mapped = offset + (size_t)mediaData.getDataSize();
-    int failed = 0;
-    char *map = fd >= 0 ? (char *)gspMapSource(fd, mapped, failed) : NULL;
-    if (failed) {
-        if (opened)
-            close(fd);
-        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL,
-                               mediaData.getFileName().getString());
-        return 0;
-    }
-    int out = open(dest, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    SbString target = dest;  // the name may go below
+    int out = open(target.getString(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
         ZnCommon::displayError("cannotCreateTempFileMsg");
-        if (map)
-            munmap(map, mapped);
-        if (opened)
-            close(fd);
         return 0;
     }
-    int ok = 1;
-    if (map && length > 0)
-        ok = mediaData.isBinary()
-                 ? mediaData.writeBinaryToBinary(map + offset, NULL, out, length)
-                 : mediaData.writeAsciiToBinary(map + offset, NULL, out, mediaData.getDataSize(),
-                                                padByteCount.getValue());
-    if (map)
-        munmap(map, mapped);
-    if (opened)
-        close(fd);
-    if (close(out) != 0)
-        ok = 0;
-    if (!ok)
-        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL, dest);
-    return ok;
+    GspBlockCopy::Result r =
+        m.block.size > 0 ? GspBlockCopy::toRawFile(m.block, out) : GspBlockCopy::DONE;
+    if (close(out) != 0 && r == GspBlockCopy::DONE)
+        r = GspBlockCopy::WRITE_FAILED;
+    if (r == GspBlockCopy::DONE) {
+        mediaData.setBodyChecked(m.block.form == GspBlockCopy::ASCII);
+        return 1;
+    }
+    if (r == GspBlockCopy::DAMAGED)
+        ZnCommon::displayError("cannotOpenForExtractMsg", "damagedDataMsg", NULL, m.name);
+    else if (r == GspBlockCopy::READ_FAILED)
+        ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL, m.name);
+    else
+        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL,
+                               target.getString());
+    // A temporary data file holds the data only when it is complete: the
+    // note goes on reading its block.
+    if (!dataExternal && target == tempDataFileName) {
+        unlink(target.getString());
+        tempDataFileName = "";
+    }
+    return 0;
 }
 
 int ZnNote::makeDataExternal(const char *name, int ownFile)

@@ -1,0 +1,13 @@
+#ifndef GLOSSPIN_PLATFORM_FILECOPY_H
+#define GLOSSPIN_PLATFORM_FILECOPY_H
+
+#include <stddef.h>
+#include <sys/types.h>
+
+// Copies length bytes of in, from offset, to out at out's current
+// position (which moves past them), inside the kernel where it can
+// (copy_file_range, then sendfile), else through one fixed buffer.
+// False when fewer than length bytes could be read or written.
+bool gspCopyRange(int in, off_t offset, int out, size_t length);
+
+#endif
