@@ -1,19 +1,17 @@
-// Throughput of the delayed-read block converters beside memcpy, and the
-// cost of reading a scene that holds 64 MiB of media: delayed, cached,
-// and by the toolkit alone. Prints the ratios after the runs.
+// The delayed-read block's costs against their physical references, each
+// pair timed alternately: the hex codec against memcpy of the same bytes,
+// and opening a scene with delayed reading against a read by the toolkit
+// alone, at two media sizes. Google Benchmark gives the absolute speeds.
 #include <benchmark/benchmark.h>
 
-#include "support/RatioReporter.h"
-
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnImageNote.h>
@@ -24,12 +22,16 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include "field/DelayedDataCodec.h"
+#include "support/Alternation.h"
 #include "support/TempDir.h"
+
+using namespace GspDelayedCodec;
 
 namespace {
 
 const size_t CODEC_BYTES = 8u << 20;
-const size_t SCENE_MEDIA_BYTES = 64u << 20;
+const long CODEC_WORDS = CODEC_BYTES / 4;
 
 std::string pattern(size_t n)
 {
@@ -39,29 +41,27 @@ std::string pattern(size_t n)
     return s;
 }
 
-const std::string &rawBlock()
-{
-    static std::string raw = pattern(CODEC_BYTES);
-    return raw;
-}
+struct Codec {
+    std::string raw = pattern(CODEC_BYTES);
+    std::vector<char> copy = std::vector<char>(CODEC_BYTES);
+    std::vector<char> text = std::vector<char>(CODEC_WORDS * WORD_CHARS + CODEC_WORDS + ENCODE_SLACK);
+    std::vector<unsigned char> back = std::vector<unsigned char>(CODEC_BYTES);
 
-// The ASCII body of rawBlock() as it stands in a scene file.
-const std::string &asciiBody()
-{
-    static std::string body;
-    if (body.empty()) {
-        SoSFDelayedData field;
-        SoOutput out;
-        out.setBuffer(malloc(1 << 20), 1 << 20, realloc);
-        field.writeBinaryToAscii(rawBlock().data(), &out, (long)rawBlock().size());
-        void *buf;
-        size_t n;
-        out.getBuffer(buf, n);
-        std::string text((const char *)buf, n);
-        free(buf);
-        body = text.substr(text.find("[ 0x") + 14) + "\n";
+    void memcpyRaw() { memcpy(copy.data(), raw.data(), CODEC_BYTES); }
+    void encode()
+    {
+        int column = 0;
+        encodeWords((const unsigned char *)raw.data(), CODEC_WORDS, column, text.data());
     }
-    return body;
+    bool decode() { return decodeLines(text.data(), CODEC_WORDS / WORDS_PER_LINE, back.data()); }
+};
+
+Codec &codec()
+{
+    static Codec c;
+    static bool ready = (c.encode(), true);
+    (void)ready;
+    return c;
 }
 
 void setUp()
@@ -75,158 +75,146 @@ void setUp()
     }
 }
 
-void BM_Memcpy(benchmark::State &state)
-{
-    const std::string &raw = rawBlock();
-    std::unique_ptr<char[]> dst(new char[raw.size()]);
-    for (auto _ : state) {
-        memcpy(dst.get(), raw.data(), raw.size());
-        benchmark::DoNotOptimize(dst.get());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)raw.size());
-}
-
-// Raw bytes to a scene output: state.range(0) 0 ASCII, 1 binary.
-void BM_RawToOutput(benchmark::State &state)
-{
-    setUp();
-    SoSFDelayedData field;
-    FILE *sink = fopen("/dev/null", "w");
-    SoOutput out;
-    out.setBinary(state.range(0) != 0);
-    out.setFilePointer(sink);
-    const std::string &raw = rawBlock();
-    for (auto _ : state) {
-        if (state.range(0))
-            field.writeBinaryToBinary(raw.data(), &out, -1, (long)raw.size());
-        else
-            field.writeBinaryToAscii(raw.data(), &out, (long)raw.size());
-    }
-    fclose(sink);
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)raw.size());
-}
-
-void BM_AsciiToRaw(benchmark::State &state)
-{
-    setUp();
-    SoSFDelayedData field;
-    const std::string &body = asciiBody();
-    int sink = open("/dev/null", O_WRONLY);
-    for (auto _ : state)
-        if (!field.writeAsciiToBinary(body.data(), NULL, sink, (long)body.size(), 0))
-            state.SkipWithError("decoding failed");
-    close(sink);
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)rawBlock().size());
-}
-
-// The two scene files, written once.
+// A scene of one image note holding bytes of media, in both encodings.
 struct SceneFiles {
     TempDir dir;
     std::string ascii, binary;
-    SceneFiles()
+    explicit SceneFiles(size_t bytes)
     {
         setUp();
-        TempDir::writeFile(dir.file("media.raw"), pattern(SCENE_MEDIA_BYTES));
+        std::string raw = dir.file("media.raw");
+        FILE *f = fopen(raw.c_str(), "wb");
+        std::string chunk = pattern(1 << 20);
+        for (size_t n = 0; n < bytes; n += chunk.size())
+            fwrite(chunk.data(), 1, chunk.size(), f);
+        fclose(f);
         SoSeparator *root = new SoSeparator;
         root->ref();
-        ZnImageNote *node = new ZnImageNote;
-        node->setDataFilename(dir.file("media.raw").c_str(), 0);
-        root->addChild(node);
+        ZnImageNote *note = new ZnImageNote;
+        note->setDataFilename(raw.c_str(), 0);
+        root->addChild(note);
         ascii = dir.file("media-ascii.iv");
         binary = dir.file("media-binary.iv");
         for (int b = 0; b < 2; b++) {
             SoOutput out;
             out.setBinary(b);
             out.openFile((b ? binary : ascii).c_str());
-            SoWriteAction wa(&out);
-            wa.apply(root);
+            SoWriteAction(&out).apply(root);
             out.closeFile();
         }
         root->unref();
-        unlink(dir.file("media.raw").c_str());
+        unlink(raw.c_str());
     }
 };
 
-SceneFiles &scenes()
+SceneFiles &scenes(int large)
 {
-    static SceneFiles files;
-    return files;
+    static SceneFiles small(64u << 20);
+    if (!large)
+        return small;
+    static SceneFiles big(512u << 20);
+    return big;
 }
 
-// state.range(0): 0 ASCII, 1 binary; state.range(1): 0 cached, 1 delayed.
-void BM_ReadScene(benchmark::State &state)
+bool openDelayed(const std::string &file)
 {
-    const std::string &file = state.range(0) ? scenes().binary : scenes().ascii;
-    SoSFDelayedData::supportDelayedReading = (int)state.range(1);
-    for (auto _ : state) {
-        SoInput in;
-        in.openFile(file.c_str());
-        SoSeparator *root = SoDB::readAll(&in);
-        if (!root) {
-            state.SkipWithError("read failed");
-            break;
-        }
+    SoSFDelayedData::supportDelayedReading = 1;
+    SoInput in;
+    if (!in.openFile(file.c_str()))
+        return false;
+    SoSeparator *root = SoDB::readAll(&in);
+    if (root) {
         root->ref();
         root->unref();
     }
-    SoSFDelayedData::supportDelayedReading = 0;
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)SCENE_MEDIA_BYTES);
+    return root != NULL;
 }
 
-// The same files read by a program that links only the toolkit.
-void BM_ReadScenePlainToolkit(benchmark::State &state)
+// The seconds a program that links only the toolkit takes to read file.
+double plainRead(const std::string &file)
 {
-    const std::string &file = state.range(0) ? scenes().binary : scenes().ascii;
     std::string command = std::string(PLAIN_READER) + " " + file;
-    for (auto _ : state) {
-        FILE *p = popen(command.c_str(), "r");
-        double seconds = -1;
-        if (!p || fscanf(p, "%lf", &seconds) != 1 || pclose(p) != 0 || seconds < 0) {
-            state.SkipWithError("plain reader failed");
-            break;
-        }
-        state.SetIterationTime(seconds);
-    }
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)SCENE_MEDIA_BYTES);
+    FILE *p = popen(command.c_str(), "r");
+    double seconds = -1;
+    if (!p || fscanf(p, "%lf", &seconds) != 1 || pclose(p) != 0)
+        return -1;
+    return seconds;
 }
 
+void BM_Memcpy(benchmark::State &state)
+{
+    for (auto _ : state) {
+        codec().memcpyRaw();
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)CODEC_BYTES);
+}
+
+void BM_Encode(benchmark::State &state)
+{
+    for (auto _ : state) {
+        codec().encode();
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)CODEC_BYTES);
+}
+
+void BM_Decode(benchmark::State &state)
+{
+    for (auto _ : state)
+        if (!codec().decode())
+            state.SkipWithError("decoding failed");
+    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)CODEC_BYTES);
+}
+
+// state.range(0): 0 ASCII, 1 binary.
+void BM_OpenDelayed(benchmark::State &state)
+{
+    const SceneFiles &s = scenes(0);
+    for (auto _ : state)
+        if (!openDelayed(state.range(0) ? s.binary : s.ascii))
+            state.SkipWithError("read failed");
+}
 
 }
 
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawToOutput)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AsciiToRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadScene)->ArgsProduct({{0, 1}, {0, 1}})->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadScenePlainToolkit)->Arg(0)->Arg(1)->Iterations(2)->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Encode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDelayed)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-
-    printf("\nTime ratios (lower is faster):\n");
-    reporter.printRatio("raw->ASCII / memcpy", "BM_RawToOutput/0", "BM_Memcpy");
-    reporter.printRatio("ASCII->raw / memcpy", "BM_AsciiToRaw", "BM_Memcpy");
-    reporter.printRatio("raw->binary / memcpy", "BM_RawToOutput/1", "BM_Memcpy");
-    reporter.printRatio("ASCII read delayed / toolkit alone", "BM_ReadScene/0/1/iterations:3",
-                        "BM_ReadScenePlainToolkit/0/iterations:2/manual_time");
-    reporter.printRatio("ASCII read cached / toolkit alone", "BM_ReadScene/0/0/iterations:3",
-                        "BM_ReadScenePlainToolkit/0/iterations:2/manual_time");
-    reporter.printRatio("binary read delayed / toolkit alone", "BM_ReadScene/1/1/iterations:3",
-                        "BM_ReadScenePlainToolkit/1/iterations:2/manual_time");
-    reporter.printRatio("binary read cached / toolkit alone", "BM_ReadScene/1/0/iterations:3",
-                        "BM_ReadScenePlainToolkit/1/iterations:2/manual_time");
-    reporter.printRatio("ASCII read delayed / cached", "BM_ReadScene/0/1/iterations:3",
-                        "BM_ReadScene/0/0/iterations:3");
-    reporter.printRatio("binary read delayed / cached", "BM_ReadScene/1/1/iterations:3",
-                        "BM_ReadScene/1/0/iterations:3");
-    double delayed = reporter.get("BM_ReadScene/1/1/iterations:3");
-    if (delayed > 0)
-        printf("  %-44s %8.3f ns\n", "binary delayed read per media byte",
-               delayed * 1e9 / (double)SCENE_MEDIA_BYTES);
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+
+    using namespace GspBench;
+    Codec &c = codec();
+    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
+    print("encode / memcpy",
+          alternate([&] { return noTime([&] { c.encode(); }); },
+                    [&] { return noTime([&] { c.memcpyRaw(); }); }, 31),
+          8);
+    print("decode / memcpy",
+          alternate([&] { return noTime([&] { c.decode(); }); },
+                    [&] { return noTime([&] { c.memcpyRaw(); }); }, 31),
+          12);
+    const SceneFiles &small = scenes(0), &big = scenes(1);
+    print("open ASCII delayed / toolkit alone",
+          alternate([&] { return noTime([&] { openDelayed(small.ascii); }); },
+                    [&] { return plainRead(small.ascii); }, 3),
+          0.01);
+    print("open binary delayed / toolkit alone",
+          alternate([&] { return noTime([&] { openDelayed(small.binary); }); },
+                    [&] { return plainRead(small.binary); }, 3));
+    print("open ASCII delayed, 512 MiB / 64 MiB",
+          alternate([&] { return noTime([&] { openDelayed(big.ascii); }); },
+                    [&] { return noTime([&] { openDelayed(small.ascii); }); }, 21),
+          1.2);
+    print("open binary delayed, 512 MiB / 64 MiB",
+          alternate([&] { return noTime([&] { openDelayed(big.binary); }); },
+                    [&] { return noTime([&] { openDelayed(small.binary); }); }, 21),
+          1.2);
     return 0;
 }

@@ -154,7 +154,7 @@ Result bytesToAscii(const Source &s, Sink &sink)
         return WRITE_FAILED;
     long whole = length / 4;
     std::vector<char> bytes((size_t)PASS_WORDS * 4);
-    std::vector<char> text((size_t)PASS_LINES * LINE_CHARS + WORD_CHARS + 4);
+    std::vector<char> text((size_t)PASS_LINES * LINE_CHARS + WORD_CHARS + ENCODE_SLACK);
     int column = 0;
     for (long done = 0; done < whole;) {
         long n = whole - done < PASS_WORDS ? whole - done : PASS_WORDS;

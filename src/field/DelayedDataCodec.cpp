@@ -2,6 +2,10 @@
 
 #include <string.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <vector>
 
 namespace GspDelayedCodec {
@@ -97,10 +101,63 @@ int parseWord(const char *p, uint32_t *w)
     return wordAt(p, w);
 }
 
+#ifdef __SSE2__
+namespace {
+
+// Hex characters of the nibbles in v (each below 16).
+inline __m128i hexChars(__m128i v)
+{
+    const __m128i above9 = _mm_cmpgt_epi8(v, _mm_set1_epi8(9));
+    return _mm_add_epi8(_mm_add_epi8(v, _mm_set1_epi8('0')),
+                        _mm_and_si128(above9, _mm_set1_epi8('a' - '0' - 10)));
+}
+
+// Stores the word whose eight digits lie at bytes 2 to 9 of digits as
+// "0x%08x," at dst, with 5 bytes of rubbish after it that the next store
+// or line end overwrites.
+inline void storeWord(char *dst, __m128i digits)
+{
+    const __m128i keep = _mm_setr_epi8(0, 0, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0);
+    const __m128i frame = _mm_setr_epi8('0', 'x', 0, 0, 0, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 0);
+    _mm_storeu_si128((__m128i *)dst, _mm_or_si128(_mm_and_si128(digits, keep), frame));
+}
+
+// Four words from 16 bytes at src, stored at dst, dst + 11, + 22, + 33.
+inline void fourWords(const unsigned char *src, char *dst)
+{
+    const __m128i x = _mm_loadu_si128((const __m128i *)src);
+    const __m128i low = _mm_set1_epi8(0x0f);
+    const __m128i lo = _mm_and_si128(x, low), hi = _mm_and_si128(_mm_srli_epi16(x, 4), low);
+    const __m128i a = hexChars(_mm_unpacklo_epi8(hi, lo)), b = hexChars(_mm_unpackhi_epi8(hi, lo));
+    storeWord(dst, _mm_slli_si128(a, 2));
+    storeWord(dst + WORD_CHARS, _mm_srli_si128(a, 6));
+    storeWord(dst + 2 * WORD_CHARS, _mm_slli_si128(b, 2));
+    storeWord(dst + 3 * WORD_CHARS, _mm_srli_si128(b, 6));
+}
+
+}
+#endif
+
 char *encodeWords(const unsigned char *src, long count, int &column, char *dst)
 {
-    for (long i = 0; i < count; i++) {
-        dst = putWord(dst, loadBE32(src + 4 * i));
+    long i = 0;
+#ifdef __SSE2__
+    // Two lines (12 words, 48 bytes) at a time from the start of a line.
+    // The stores run up to 5 bytes past the last word, within the slack
+    // the caller leaves.
+    if (column == 0)
+        for (; i + 2 * WORDS_PER_LINE <= count; i += 2 * WORDS_PER_LINE, src += 48) {
+            fourWords(src, dst);
+            fourWords(src + 16, dst + 4 * WORD_CHARS);
+            dst[LINE_CHARS - 1] = '\n';
+            fourWords(src + 24, dst + LINE_CHARS);
+            fourWords(src + 32, dst + LINE_CHARS + 2 * WORD_CHARS);
+            dst[2 * LINE_CHARS - 1] = '\n';
+            dst += 2 * LINE_CHARS;
+        }
+#endif
+    for (; i < count; i++, src += 4) {
+        dst = putWord(dst, loadBE32(src));
         if (++column == WORDS_PER_LINE) {
             *dst++ = '\n';
             column = 0;
@@ -109,9 +166,72 @@ char *encodeWords(const unsigned char *src, long count, int &column, char *dst)
     return dst;
 }
 
+#ifdef __SSE2__
+namespace {
+
+// Bit i set where byte i of v is a hex digit of either case; bytes above
+// 0x7f are negative here and fail both ranges.
+inline int hexDigitMask(__m128i v, __m128i lower)
+{
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                         _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    return _mm_movemask_epi8(_mm_or_si128(digit, letter));
+}
+
+// Checks the word at the start of v ("0x", eight digits, ",") and turns
+// its digits into nibbles, two to a 16-bit lane, the first of each pair
+// in the lane's high nibble of its low byte; lanes 1 to 4 hold the word.
+inline bool wordLanes(__m128i v, __m128i *lanes)
+{
+    const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    const __m128i zeroComma = _mm_setr_epi8('0', 0, 0, 0, 0, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 0);
+    const __m128i x = _mm_setr_epi8(0, 'x', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const int marks = (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zeroComma)) & 0x401) |
+                      (_mm_movemask_epi8(_mm_cmpeq_epi8(lower, x)) & 0x2);
+    if (marks != 0x403 || (hexDigitMask(v, lower) & 0x3fc) != 0x3fc)
+        return false;
+    const __m128i isLetter = _mm_cmpgt_epi8(lower, _mm_set1_epi8('9'));
+    const __m128i nib = _mm_add_epi8(_mm_and_si128(v, _mm_set1_epi8(0x0f)),
+                                     _mm_and_si128(isLetter, _mm_set1_epi8(9)));
+    *lanes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(nib, _mm_set1_epi16(0x000f)), 4),
+                          _mm_srli_epi16(nib, 8));
+    return true;
+}
+
+// The two words at p and p + WORD_CHARS, read 16 bytes each (so 5 bytes
+// past the second word), to 8 raw bytes at dst.
+inline bool twoWords(const char *p, unsigned char *dst)
+{
+    __m128i a, b;
+    if (!wordLanes(_mm_loadu_si128((const __m128i *)p), &a) ||
+        !wordLanes(_mm_loadu_si128((const __m128i *)(p + WORD_CHARS)), &b))
+        return false;
+    const __m128i packed = _mm_packus_epi16(a, b);
+    const uint32_t wa = (uint32_t)_mm_cvtsi128_si32(_mm_srli_si128(packed, 1));
+    const uint32_t wb = (uint32_t)_mm_cvtsi128_si32(_mm_srli_si128(packed, 9));
+    memcpy(dst, &wa, 4);
+    memcpy(dst + 4, &wb, 4);
+    return true;
+}
+
+}
+#endif
+
 bool decodeLines(const char *text, long lines, unsigned char *dst)
 {
-    for (long l = 0; l < lines; l++, text += LINE_CHARS) {
+    long l = 0;
+#ifdef __SSE2__
+    // All but the last line by two words at a time: their reads run past
+    // the line into the next one, never past the text.
+    for (; l + 1 < lines; l++, text += LINE_CHARS, dst += 4 * WORDS_PER_LINE) {
+        if (text[LINE_CHARS - 1] != '\n' || !twoWords(text, dst) ||
+            !twoWords(text + 2 * WORD_CHARS, dst + 8) || !twoWords(text + 4 * WORD_CHARS, dst + 16))
+            return false;
+    }
+#endif
+    for (; l < lines; l++, text += LINE_CHARS) {
         if (text[LINE_CHARS - 1] != '\n')
             return false;
         for (int i = 0; i < WORDS_PER_LINE; i++, dst += 4) {

@@ -13,7 +13,8 @@ enum {
     WORD_CHARS = 11,            // "0x%08x,"
     WORDS_PER_LINE = 6,
     LINE_CHARS = 67,            // six words and a newline
-    FILL_BYTE = 0x20
+    FILL_BYTE = 0x20,
+    ENCODE_SLACK = 16           // room encodeWords may scribble past its text
 };
 
 inline uint32_t loadBE32(const unsigned char *p)
@@ -47,8 +48,9 @@ int parseWord(const char *p, uint32_t *w);
 
 // Encodes count whole words of src, ending a line after every sixth
 // word; column counts the words already on the current line and is
-// updated. dst must hold count * WORD_CHARS + count / WORDS_PER_LINE + 1
-// characters. Returns the end of what was written.
+// updated. dst must have room for ENCODE_SLACK characters more than the
+// count * WORD_CHARS + count / WORDS_PER_LINE written. Returns the end of
+// what was written.
 char *encodeWords(const unsigned char *src, long count, int &column, char *dst);
 
 // Decodes lines full lines of six words (each ending in a newline), or

@@ -560,7 +560,7 @@ int SoSFDelayedData::writeBinaryToAscii(const char *data, SoOutput *out, long si
 
     // A batch is whole lines, so that line breaks fall where they would
     // if the words were written one by one.
-    char buf[(LINE_CHARS * (BATCH_WORDS / WORDS_PER_LINE)) + 1];
+    char buf[(LINE_CHARS * (BATCH_WORDS / WORDS_PER_LINE)) + ENCODE_SLACK];
     int column = 0;
     for (long done = 0; done < whole;) {
         long n = whole - done < BATCH_WORDS ? whole - done : BATCH_WORDS;
