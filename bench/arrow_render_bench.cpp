@@ -12,6 +12,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTranslation.h>
 
+#include "support/Alternation.h"
 #include "support/BenchWindow.h"
 
 namespace {
@@ -86,4 +87,51 @@ BENCHMARK(BM_Arrows)->Arg(ZnArrow::ARROW)->Arg(ZnArrow::LINE_ARROW)->Arg(ZnArrow
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ToolkitConeAndCylinder)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+namespace {
+
+// Frame time of each arrow type over the cone and cylinder's, timed
+// alternately.
+void printRatios()
+{
+    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
+    const char *labels[] = {"arrow / cone and cylinder", "line arrow / cone and cylinder",
+                            "pushpin / cone and cylinder"};
+    int types[] = {ZnArrow::ARROW, ZnArrow::LINE_ARROW, ZnArrow::PUSHPIN};
+    SoSeparator *reference = grid(referenceArrow());
+    GspBench::FrameWindow window(reference);
+    if (!window.isMapped()) {
+        printf("  the window was never mapped\n");
+        reference->unref();
+        return;
+    }
+    for (int i = 0; i < 3; i++) {
+        ZnArrow *arrow = new ZnArrow;
+        arrow->setType(types[i]);
+        SoSeparator *arrows = grid(arrow);
+        GspBench::print(labels[i], GspBench::alternate(
+                                       [&] {
+                                           window.setScene(arrows);
+                                           return window.frames(5);
+                                       },
+                                       [&] {
+                                           window.setScene(reference);
+                                           return window.frames(5);
+                                       },
+                                       9));
+        window.setScene(reference);
+        arrows->unref();
+    }
+    reference->unref();
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    GspBench::topLevel();
+    printRatios();
+    return 0;
+}

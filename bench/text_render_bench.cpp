@@ -14,6 +14,7 @@
 #include <Inventor/nodes/SoText2.h>
 #include <Inventor/nodes/SoTranslation.h>
 
+#include "support/Alternation.h"
 #include "support/BenchWindow.h"
 
 namespace {
@@ -87,4 +88,46 @@ void BM_ToolkitText2(benchmark::State &state)
 BENCHMARK(BM_BitmapText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ToolkitText2)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+namespace {
+
+// Frame time of the bitmap text over SoText2's, timed alternately.
+void printRatios()
+{
+    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
+    for (auto c : {SoSeparator::OFF, SoSeparator::AUTO}) {
+        SoSeparator *bitmap = labels(makeLabel<SoBitmapText>, c);
+        SoSeparator *text2 = labels(makeLabel<SoText2>, c);
+        GspBench::FrameWindow window(bitmap, SbVec2s(800, 800));
+        if (!window.isMapped()) {
+            printf("  the window was never mapped\n");
+            break;
+        }
+        GspBench::print(c == SoSeparator::OFF ? "bitmap text / SoText2, no caches"
+                                              : "bitmap text / SoText2, caching",
+                        GspBench::alternate(
+                            [&] {
+                                window.setScene(bitmap);
+                                return window.frames(5);
+                            },
+                            [&] {
+                                window.setScene(text2);
+                                return window.frames(5);
+                            },
+                            9));
+        window.setScene(bitmap);
+        bitmap->unref();
+        text2->unref();
+    }
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    GspBench::topLevel();
+    printRatios();
+    return 0;
+}

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <vector>
 
 #include <GL/gl.h>
@@ -15,20 +16,6 @@
 
 namespace GspBench {
 
-// Pixels of the last frame that are not background: shows that each
-// benchmark drew what it claims to.
-static long inkedPixels(SbVec2s size)
-{
-    std::vector<unsigned char> rgb(3 * (size_t)size[0] * (size_t)size[1]);
-    glReadBuffer(GL_FRONT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, size[0], size[1], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    long n = 0;
-    for (size_t i = 0; i < rgb.size(); i += 3)
-        n += rgb[i] || rgb[i + 1] || rgb[i + 2];
-    return n;
-}
-
 Widget topLevel()
 {
     static Widget top = NULL;
@@ -39,38 +26,93 @@ Widget topLevel()
     return top;
 }
 
-void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size)
+FrameWindow::FrameWindow(SoSeparator *scene, SbVec2s size) : scene(scene), size(size)
 {
-    Widget shell = XtVaCreatePopupShell("benchWindow", topLevelShellWidgetClass, topLevel(),
-                                        NULL);
-    SoXtRenderArea *area = new SoXtRenderArea(shell);
+    scene->ref();
+    shell = XtVaCreatePopupShell("benchWindow", topLevelShellWidgetClass, topLevel(), NULL);
+    area = new SoXtRenderArea(shell);
     area->setSize(size);
     area->setSceneGraph(scene);
     area->show();
     XtPopup(shell, XtGrabNone);
     // Until the window is mapped and has had its first redraw.
     XtAppContext app = SoXt::getAppContext();
-    for (int i = 0; i < 500 && !area->isVisible(); i++) {
+    for (int i = 0; i < 2500 && !area->isVisible(); i++) {
         while (XtAppPending(app))
             XtAppProcessEvent(app, XtIMAll);
         usleep(2000);
     }
-    while (XtAppPending(app))
-        XtAppProcessEvent(app, XtIMAll);
-    area->setAutoRedraw(FALSE);
-    if (!area->isVisible())
-        state.SkipWithError("the window was never mapped");
-    for (auto _ : state) {
-        area->render();
-        glFinish();
+    // The first window of a process draws nothing until some more events
+    // after its mapping have been handled.
+    for (int i = 0; i < 100; i++) {
+        while (XtAppPending(app))
+            XtAppProcessEvent(app, XtIMAll);
+        usleep(2000);
     }
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(),
-                                               benchmark::Counter::kIsRate);
-    state.counters["inked"] = (double)inkedPixels(size);
+    area->setAutoRedraw(FALSE);
+}
+
+FrameWindow::~FrameWindow()
+{
     glXMakeCurrent(SoXt::getDisplay(), None, NULL);
     delete area;
     XtDestroyWidget(shell);
     scene->unref();
+}
+
+bool FrameWindow::isMapped() const
+{
+    return area->isVisible();
+}
+
+void FrameWindow::setScene(SoSeparator *s)
+{
+    if (s == scene)
+        return;
+    s->ref();
+    area->setSceneGraph(s);
+    scene->unref();
+    scene = s;
+}
+
+void FrameWindow::frame()
+{
+    area->render();
+    glFinish();
+}
+
+double FrameWindow::frames(int n)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; i++)
+        frame();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+long FrameWindow::inkedPixels()
+{
+    frame();
+    std::vector<unsigned char> rgb(3 * (size_t)size[0] * (size_t)size[1]);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size[0], size[1], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    long n = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        n += rgb[i] || rgb[i + 1] || rgb[i + 2];
+    return n;
+}
+
+void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size)
+{
+    FrameWindow window(scene, size);
+    scene->unref();  // the window holds it now
+    if (!window.isMapped())
+        state.SkipWithError("the window was never mapped");
+    for (auto _ : state)
+        window.frame();
+    state.counters["fps"] = benchmark::Counter((double)state.iterations(),
+                                               benchmark::Counter::kIsRate);
+    state.counters["inked"] = (double)window.inkedPixels();
 }
 
 }

@@ -7,16 +7,41 @@
 #include <X11/Intrinsic.h>
 
 class SoSeparator;
+class SoXtRenderArea;
 
 namespace GspBench {
 
 // The application shell, with the toolkit and the library initialised.
 Widget topLevel();
 
-// Renders the scene frame after frame in a mapped window of the given
-// size while the benchmark runs, reporting frames per second ("fps") and
-// the number of pixels the last frame drew ("inked"); then unreferences
-// the scene.
+// A mapped window that draws its scene only when asked. Two scenes are
+// timed alternately in one window (one GL context, so that their render
+// caches survive the swaps, and no other window hides its pixels). Holds
+// a reference to the scene it shows.
+class FrameWindow {
+  public:
+    FrameWindow(SoSeparator *scene, SbVec2s size = SbVec2s(400, 400));
+    ~FrameWindow();
+    bool isMapped() const;
+    void setScene(SoSeparator *scene);
+    // Draws one frame and waits until the GL has finished it.
+    void frame();
+    // Seconds for n frames.
+    double frames(int n);
+    // Pixels of the last frame that are not background: shows that a
+    // benchmark drew what it claims to.
+    long inkedPixels();
+
+  private:
+    Widget shell;
+    SoXtRenderArea *area;
+    SoSeparator *scene;
+    SbVec2s size;
+};
+
+// Renders the scene frame after frame while the benchmark runs,
+// reporting frames per second ("fps") and the pixels the last frame drew
+// ("inked"); then unreferences the scene.
 void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size = SbVec2s(400, 400));
 
 }
