@@ -127,11 +127,11 @@ bool readAt(int fd, char *buf, size_t n, off_t offset)
     return true;
 }
 
-// The file holds the whole block.
+// The file holds the whole block; an empty block needs no file.
 bool covers(const Source &s, long bytes)
 {
     struct stat st;
-    return fstat(s.fd, &st) == 0 && st.st_size >= s.offset + bytes;
+    return bytes <= 0 || (fstat(s.fd, &st) == 0 && st.st_size >= s.offset + bytes);
 }
 
 // "[ 0x%08x,\n" with the header number h.
@@ -271,18 +271,29 @@ Result asciiToAscii(const Source &s, Sink &sink, bool checked)
     return check;
 }
 
+// A block read as "[ ]" or as a lone header has no body: no bytes.
+Source withBody(const Source &src)
+{
+    Source s = src;
+    if (s.form == ASCII && s.size == 0)
+        s.form = RAW;
+    return s;
 }
 
-Result toOutput(const Source &src, SoOutput *out, bool checked)
+}
+
+Result toOutput(const Source &block, SoOutput *out, bool checked)
 {
+    Source src = withBody(block);
     Sink sink(out, -1);
     if (src.form == ASCII)
         return out->isBinary() ? asciiToBytes(src, sink, -1) : asciiToAscii(src, sink, checked);
     return out->isBinary() ? bytesToWords(src, sink) : bytesToAscii(src, sink);
 }
 
-Result toRawFile(const Source &src, int fd)
+Result toRawFile(const Source &block, int fd)
 {
+    Source src = withBody(block);
     Sink sink(NULL, fd);
     if (src.form == ASCII)
         return asciiToBytes(src, sink, src.rawLength());
