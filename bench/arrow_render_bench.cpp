@@ -93,7 +93,6 @@ namespace {
 // alternately.
 void printRatios()
 {
-    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
     const char *labels[] = {"arrow / cone and cylinder", "line arrow / cone and cylinder",
                             "pushpin / cone and cylinder"};
     int types[] = {ZnArrow::ARROW, ZnArrow::LINE_ARROW, ZnArrow::PUSHPIN};
@@ -108,17 +107,7 @@ void printRatios()
         ZnArrow *arrow = new ZnArrow;
         arrow->setType(types[i]);
         SoSeparator *arrows = grid(arrow);
-        GspBench::print(labels[i], GspBench::alternate(
-                                       [&] {
-                                           window.setScene(arrows);
-                                           return window.frames(5);
-                                       },
-                                       [&] {
-                                           window.setScene(reference);
-                                           return window.frames(5);
-                                       },
-                                       9));
-        window.setScene(reference);
+        GspBench::print(labels[i], window.compare(arrows, reference));
         arrows->unref();
     }
     reference->unref();
@@ -126,12 +115,4 @@ void printRatios()
 
 }
 
-int main(int argc, char **argv)
-{
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    GspBench::topLevel();
-    printRatios();
-    return 0;
-}
+int main(int argc, char **argv) { return GspBench::runThenPrintRatios(argc, argv, printRatios); }

@@ -93,7 +93,6 @@ namespace {
 // Frame time of the bitmap text over SoText2's, timed alternately.
 void printRatios()
 {
-    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
     for (auto c : {SoSeparator::OFF, SoSeparator::AUTO}) {
         SoSeparator *bitmap = labels(makeLabel<SoBitmapText>, c);
         SoSeparator *text2 = labels(makeLabel<SoText2>, c);
@@ -104,17 +103,7 @@ void printRatios()
         }
         GspBench::print(c == SoSeparator::OFF ? "bitmap text / SoText2, no caches"
                                               : "bitmap text / SoText2, caching",
-                        GspBench::alternate(
-                            [&] {
-                                window.setScene(bitmap);
-                                return window.frames(5);
-                            },
-                            [&] {
-                                window.setScene(text2);
-                                return window.frames(5);
-                            },
-                            9));
-        window.setScene(bitmap);
+                        window.compare(bitmap, text2));
         bitmap->unref();
         text2->unref();
     }
@@ -122,12 +111,4 @@ void printRatios()
 
 }
 
-int main(int argc, char **argv)
-{
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    GspBench::topLevel();
-    printRatios();
-    return 0;
-}
+int main(int argc, char **argv) { return GspBench::runThenPrintRatios(argc, argv, printRatios); }

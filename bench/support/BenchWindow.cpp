@@ -1,5 +1,6 @@
 #include "support/BenchWindow.h"
 
+#include <stdio.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -89,6 +90,22 @@ double FrameWindow::frames(int n)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
+Ratio FrameWindow::compare(SoSeparator *subject, SoSeparator *reference)
+{
+    Ratio r = alternate(
+        [&] {
+            setScene(subject);
+            return frames(5);
+        },
+        [&] {
+            setScene(reference);
+            return frames(5);
+        },
+        9);
+    setScene(reference);
+    return r;
+}
+
 long FrameWindow::inkedPixels()
 {
     frame();
@@ -113,6 +130,17 @@ void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size)
     state.counters["fps"] = benchmark::Counter((double)state.iterations(),
                                                benchmark::Counter::kIsRate);
     state.counters["inked"] = (double)window.inkedPixels();
+}
+
+int runThenPrintRatios(int argc, char **argv, void (*printRatios)())
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    topLevel();
+    printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
+    printRatios();
+    return 0;
 }
 
 }

@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "support/Alternation.h"
+
 #include <Inventor/SbLinear.h>
 #include <X11/Intrinsic.h>
 
@@ -28,6 +30,9 @@ class FrameWindow {
     void frame();
     // Seconds for n frames.
     double frames(int n);
+    // Frames of subject timed alternately with frames of reference; the
+    // window shows reference afterwards.
+    Ratio compare(SoSeparator *subject, SoSeparator *reference);
     // Pixels of the last frame that are not background: shows that a
     // benchmark drew what it claims to.
     long inkedPixels();
@@ -43,6 +48,9 @@ class FrameWindow {
 // reporting frames per second ("fps") and the pixels the last frame drew
 // ("inked"); then unreferences the scene.
 void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size = SbVec2s(400, 400));
+
+// Runs the registered benchmarks, then printRatios with a header line.
+int runThenPrintRatios(int argc, char **argv, void (*printRatios)());
 
 }
 
