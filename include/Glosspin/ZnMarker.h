@@ -84,6 +84,7 @@ class ZnMarker : public SoInteractionKit {
     // widget's parent and GLX context of each.
     GspGLWindowList *windows;
     unsigned long lastClickTime;
+    int writtenInFull;  // in the binary writing pass under way
 
     void checkForWindow();
     void redrawHighlighted(SoHandleEventAction *action, int on);

@@ -4,6 +4,8 @@
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDragger.h>
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnBulletMarker.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
@@ -39,6 +41,8 @@ void ZnInit::initClasses()
     static const Entry classes[] = {
         {ZnMarker::getClassTypeId, ZnMarker::initClass},
         {ZnNote::getClassTypeId, ZnNote::initClass},
+        {ZnArrowMarker::getClassTypeId, ZnArrowMarker::initClass},
+        {ZnBulletMarker::getClassTypeId, ZnBulletMarker::initClass},
         {ZnArrow::getClassTypeId, ZnArrow::initClass},
         {ZnImageNote::getClassTypeId, ZnImageNote::initClass},
         {ZnInventorNote::getClassTypeId, ZnInventorNote::initClass},

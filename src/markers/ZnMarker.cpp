@@ -30,13 +30,19 @@
 #include <X11/StringDefs.h>
 
 #include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
+#include <string>
 
 #include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/GLWindowList.h"
 #include "init/ToolkitMacros.h"
+#include "platform/FileCopy.h"
 
 SO_KIT_SOURCE(ZnMarker);
 
@@ -76,7 +82,7 @@ ZnMarker::ZnMarker()
       highlightAction(NULL), highlightPath(NULL),
       windows(new GspGLWindowList((XtEventHandler)&ZnMarker::parentWindowEventCB,
                                   (XtCallbackProc)&ZnMarker::widgetDestroyedCB, this)),
-      lastClickTime(0)
+      lastClickTime(0), writtenInFull(0)
 {
     GSP_KIT_CONSTRUCTOR(ZnMarker);
     SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, topSeparator, geomSeparator, TRUE);
@@ -326,26 +332,111 @@ void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
 // File form: binary files carry one 32-bit zero after a marker written
 // in full, and the header marks the marker a group, so that a reader
 // without this library reads the zero as its child count and skips no
-// data. The kit's own writer marks no group, so the binary writing pass
-// writes the header here and the kit's fields as the kit would (the
-// reference-counting pass, which picks the parts to write, is the kit's).
+// data. The kit writes itself (its writing state must be kept and cleared
+// by its own passes); its header, which marks no group, is then amended
+// where it was written: in the memory buffer, or in the file when the
+// file can be written back into. A pipe gets the header unmarked.
 
+namespace {
+
+const uint32_t IS_GROUP = 2;  // the header's flag bit for nodes with children
+
+// Where the next byte of out goes (flushed), or -1 if it cannot be
+// reached again.
+long outputOffset(SoOutput *out)
+{
+    void *buf;
+    size_t n;
+    if (out->getBuffer(buf, n))
+        return (long)n;
+    FILE *fp = out->getFilePointer();
+    struct stat st;
+    if (!fp || fflush(fp) != 0 || fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return (long)ftello(fp);
+}
+
+// Reads or overwrites n bytes at offset of what out holds. A file is read
+// through a descriptor of its own: scene files are opened for writing
+// only.
+bool outputBytes(SoOutput *out, long offset, void *data, size_t n, bool store)
+{
+    void *buf;
+    size_t size;
+    if (out->getBuffer(buf, size)) {
+        if ((size_t)offset + n > size)
+            return false;
+        char *at = (char *)buf + offset;
+        memcpy(store ? at : data, store ? data : at, n);
+        return true;
+    }
+    FILE *fp = out->getFilePointer();
+    if (!fp || fflush(fp) != 0)
+        return false;
+    if (store)
+        return pwrite(fileno(fp), data, n, offset) == (ssize_t)n;
+    int in = gspOpenForReading(fileno(fp));
+    bool ok = in >= 0 && pread(in, data, n, offset) == (ssize_t)n;
+    if (in >= 0)
+        close(in);
+    return ok;
+}
+
+// The string of a binary header at offset (a length word and the
+// characters, filled to a word); advances offset past it.
+bool headerString(SoOutput *out, long &offset, std::string &s)
+{
+    unsigned char word[4];
+    if (!outputBytes(out, offset, word, 4, false))
+        return false;
+    uint32_t n = (uint32_t)word[0] << 24 | (uint32_t)word[1] << 16 | word[2] << 8 | word[3];
+    if (n > 4096)
+        return false;
+    s.assign(n, '\0');
+    if (n > 0 && !outputBytes(out, offset + 4, &s[0], n, false))
+        return false;
+    offset += 4 + ((n + 3) & ~3u);
+    return true;
+}
+
+// Marks the node header written at offset ("DEF name" and the type name
+// before the flags word) a group.
+void markGroupHeader(SoOutput *out, long offset)
+{
+    std::string s;
+    if (!headerString(out, offset, s))
+        return;
+    if (s == "DEF" && !(headerString(out, offset, s) && headerString(out, offset, s)))
+        return;
+    unsigned char flags[4];
+    if (outputBytes(out, offset, flags, 4, false)) {
+        flags[3] |= IS_GROUP;
+        outputBytes(out, offset, flags, 4, true);
+    }
+}
+
+}
+
+// A marker written before in the same write is written as a reference,
+// which takes no extra word.
 void ZnMarker::write(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
+    if (out->getStage() == SoOutput::COUNT_REFS)
+        writtenInFull = 0;
     if (out->getStage() == SoOutput::COUNT_REFS || !out->isBinary()) {
         SoInteractionKit::write(action);
         return;
     }
-    if (writeHeader(out, TRUE, FALSE))
-        return;  // a reference to an instance written before
-    // As the kit writes: without the connections to its top separator,
-    // whose fields would otherwise be written too.
-    SbBool connected = setUpConnections(FALSE);
-    getFieldData()->write(out, this);
-    setUpConnections(connected);
+    int full = !writtenInFull;
+    writtenInFull = 1;
+    long header = outputOffset(out);
+    SoInteractionKit::write(action);
+    if (!full)
+        return;
+    if (header >= 0)
+        markGroupHeader(out, header);
     out->write((int)0);
-    writeFooter(out);
 }
 
 SbBool ZnMarker::readInstance(SoInput *in, unsigned short flags)

@@ -1,6 +1,9 @@
 #include "platform/FileCopy.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <sys/sendfile.h>
 #include <unistd.h>
 
@@ -59,4 +62,20 @@ bool gspCopyRange(int in, off_t offset, int out, size_t length)
         left -= (size_t)n;
     }
     return true;
+}
+
+int gspOpenForReading(int fd)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    char name[64];
+    snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
+    int r = open(name, O_RDONLY | O_CLOEXEC);
+    struct stat rst;
+    if (r >= 0 && (fstat(r, &rst) != 0 || rst.st_ino != st.st_ino || rst.st_dev != st.st_dev)) {
+        close(r);
+        return -1;
+    }
+    return r;
 }

@@ -10,4 +10,8 @@
 // False when fewer than length bytes could be read or written.
 bool gspCopyRange(int in, off_t offset, int out, size_t length);
 
+// A new descriptor that reads the file fd is open on, also when fd was
+// opened for writing only; -1 when there is none (a pipe, a socket).
+int gspOpenForReading(int fd);
+
 #endif

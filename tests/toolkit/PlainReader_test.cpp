@@ -6,6 +6,8 @@
 #include <stdlib.h>
 
 #include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnBulletMarker.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
@@ -16,6 +18,7 @@
 #include <Glosspin/ZnTextNote.h>
 #include <Glosspin/ZnURLNote.h>
 #include <Glosspin/ZnViewNote.h>
+#include <Inventor/SoPath.h>
 #include <Inventor/nodes/SoCube.h>
 
 #include "field/FieldTestUtil.h"
@@ -29,8 +32,9 @@ const char *const kNoteKinds[] = {"ZnImageNote", "ZnSoundNote",  "ZnMovieNote", 
                                   "ZnTextNote",  "ZnURLNote",    "ZnSystemNote", "ZnViewNote"};
 
 // A marker holding a note of every kind (media inline), an arrow, the
-// marker again as a reference, and a cube after them all.
-SoSeparator *annotatedScene(const TempDir &tmp)
+// marker again as a reference, a cube and, unless asked for the scene of
+// older files, an arrow marker pointing at the cube and a bullet marker.
+SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
 {
     TempDir::writeFile(tmp.file("media.raw"), "0123456789abcdefXYZ");
     ZnMarker *marker = new ZnMarker;
@@ -47,6 +51,16 @@ SoSeparator *annotatedScene(const TempDir &tmp)
     root->addChild(new ZnArrow);
     root->addChild(marker);
     root->addChild(new SoCube);
+    if (older)
+        return root;
+    ZnArrowMarker *arrowMarker = new ZnArrowMarker;
+    SoPath *toCube = new SoPath(root);
+    toCube->ref();
+    toCube->append(3);
+    arrowMarker->setPathToObject(toCube);
+    toCube->unref();
+    root->addChild(arrowMarker);
+    root->addChild(new ZnBulletMarker);
     return root;
 }
 
@@ -78,7 +92,11 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
 {
     SoSeparator *root = annotatedScene(tmp);
     int nodes[2];
-    const int kExpected = 14;  // separator, marker, list, 8 notes, arrow, marker, cube
+    // separator, marker, list, 8 notes, arrow, marker, cube; the arrow
+    // marker, its path, material, list, placement and arrow; the bullet
+    // marker, its material and list.
+    const int kExpected = 14 + 6 + 3;
+    std::string firstAscii;
     for (bool binary : {false, true}) {
         std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
         writeScene(root, path, binary);
@@ -86,10 +104,15 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
         ASSERT_EQ(0, plainRead(path, scene)) << binary;
         nodes[binary] = count(scene, " {\n") + count(scene, "USE ");
         std::vector<std::string> kinds(std::begin(kNoteKinds), std::end(kNoteKinds));
-        kinds.insert(kinds.end(), {"ZnMarker", "ZnNoteList", "ZnArrow", "Cube"});
+        kinds.insert(kinds.end(), {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "Cube"});
         for (const std::string &kind : kinds)
             EXPECT_EQ(1, count(scene, kind + " {")) << kind << binary;
+        if (!binary)
+            firstAscii = TempDir::readFile(path);
     }
+    // A binary save leaves nothing behind that changes the next save.
+    writeScene(root, tmp.file("again.iv"), false);
+    EXPECT_EQ(firstAscii, TempDir::readFile(tmp.file("again.iv")));
     EXPECT_EQ(kExpected, nodes[0]);
     EXPECT_EQ(kExpected, nodes[1]);
     root->unref();
@@ -101,7 +124,7 @@ TEST_F(PlainReaderTest, OlderBinaryFilesReadAsBefore)
 {
     SoSeparator *old = readScene(GLOSSPIN_TOOLKIT_DATA "/older-binary.iv");
     ASSERT_TRUE(old) << readErrors();
-    SoSeparator *root = annotatedScene(tmp);
+    SoSeparator *root = annotatedScene(tmp, true);
     std::string path = tmp.file("scene.bin");
     writeScene(root, path, true);
     SoSeparator *now = readScene(path);

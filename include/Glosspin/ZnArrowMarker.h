@@ -1,0 +1,90 @@
+#ifndef GLOSSPIN_ZNARROWMARKER_H
+#define GLOSSPIN_ZNARROWMARKER_H
+
+#include <Glosspin/ZnMarker.h>
+#include <Inventor/SbLinear.h>
+#include <Inventor/fields/SoSFPath.h>
+
+class SoGetMatrixAction;
+class SoPathSensor;
+class SoSensor;
+class ZnArrow;
+class ZnArrowDragger;
+
+// A marker that points at an object with an arrow and follows it: it is
+// attached through a path from the scene root to the object, and whatever
+// moves the object along that path moves the arrow with it. While
+// selected it holds the one arrow dragger all arrow markers share, so the
+// arrow can be moved, turned, lengthened and dropped onto another object.
+// Its notes sit at the arrow's tail.
+class ZnArrowMarker : public ZnMarker {
+    typedef ZnMarker inherited;
+
+    SO_KIT_HEADER(ZnArrowMarker);
+    SO_KIT_CATALOG_ENTRY_HEADER(localTransform);
+    SO_KIT_CATALOG_ENTRY_HEADER(antiScale);
+    SO_KIT_CATALOG_ENTRY_HEADER(objectTransform);
+    SO_KIT_CATALOG_ENTRY_HEADER(dragger);
+    SO_KIT_CATALOG_ENTRY_HEADER(draggerTransform);
+    SO_KIT_CATALOG_ENTRY_HEADER(arrow);
+
+  public:
+    // The object path in files only: filled while writing, cleared after
+    // writing and reading.
+    SoSFPath objectPathField;
+
+    ZnArrowMarker();
+    static void initClass();
+
+    virtual SoTransform *getObjectTransform();
+    virtual SoTransform *getDraggerTransform();
+    virtual void setDefaultNoteAnchor();
+    virtual SbColor *getDefaultColor();
+    virtual int getUndoWeight();
+    virtual SoDragger *getDragger();
+    virtual void attachDragger();
+    virtual void detachDragger();
+
+    // Attaches the marker to the object at the path's tail (a copy of the
+    // path is kept), or detaches it with NULL.
+    void setPathToObject(SoPath *path);
+    SoPath *getPathToObject() const { return objectPath; }
+    int isAttachedToNode(SoNode *node);
+    // Builds the object path node by node, without following it yet.
+    void appendObjectPath(SoNode *node);
+
+    void setArrowType(int type);
+    int getArrowType();
+
+    // Moves the object's motion so far into the arrow's own placement and
+    // takes the object's present position as the new reference.
+    void resetObjectTransform();
+    void saveCurrentObjectXformInverse();
+    // Follows the object: its motion since the last save.
+    void pathChanged();
+
+    static void pathSensorCB(void *marker, SoSensor *sensor);
+    static void draggerChangedCB(void *marker, SoDragger *dragger);
+    static void draggerFinishCB(void *marker, SoDragger *dragger);
+
+  SoEXTENDER public:
+    virtual void write(SoWriteAction *action);
+
+  protected:
+    virtual ~ZnArrowMarker();
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
+    virtual void setDefaultOnNonWritingFields();
+
+    SoPath *objectPath;
+    SoPathSensor *pathSensor;
+    SoGetMatrixAction *matrixAction;
+    SbMatrix objectXformInverse;
+
+    static ZnArrowDragger *arrowDragger;
+    static SbColor defaultColor;
+
+  private:
+    ZnArrow *arrowPart();
+};
+
+#endif

@@ -1,0 +1,300 @@
+// The arrow marker: following the object through its path, the shared
+// arrow dragger put in and taken out, and the file form that carries the
+// object path.
+#include <Glosspin/ZnArrowMarker.h>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDragger.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/SbViewportRegion.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/sensors/SoPathSensor.h>
+
+#include "init/ToolkitMacros.h"
+#include "markers/MarkerTransforms.h"
+
+SO_KIT_SOURCE(ZnArrowMarker);
+
+ZnArrowDragger *ZnArrowMarker::arrowDragger = NULL;
+SbColor ZnArrowMarker::defaultColor(1, 0, 0);
+
+void ZnArrowMarker::initClass()
+{
+    if (ZnMarker::getClassTypeId() == SoType::badType())
+        ZnMarker::initClass();
+    // The catalog names the arrow and its dragger.
+    if (ZnArrowDragger::getClassTypeId() == SoType::badType())
+        ZnArrowDragger::initClass();
+    SO__KIT_INIT_CLASS(ZnArrowMarker, "ZnArrowMarker", ZnMarker);
+}
+
+ZnArrowMarker::ZnArrowMarker() : objectPath(NULL), pathSensor(NULL), matrixAction(NULL)
+{
+    GSP_KIT_CONSTRUCTOR(ZnArrowMarker);
+    SO_KIT_ADD_CATALOG_ENTRY(localTransform, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(antiScale, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(objectTransform, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(dragger, ZnArrowDragger, TRUE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(draggerTransform, SoTransform, TRUE, topSeparator, geomSeparator,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(arrow, ZnArrow, FALSE, geomSeparator, , TRUE);
+    SO_KIT_ADD_FIELD(objectPathField, (NULL));
+    SO_KIT_INIT_INSTANCE();
+
+    objectPathField.enableNotify(FALSE);
+    ((SoMaterial *)getPart("material", TRUE))->diffuseColor = defaultColor;
+    setDefaultNoteAnchor();
+}
+
+ZnArrowMarker::~ZnArrowMarker()
+{
+    // The shared dragger outlives this marker: it must not call back.
+    if (arrowDragger) {
+        arrowDragger->removeValueChangedCallback(draggerChangedCB, this);
+        arrowDragger->removeFinishCallback(draggerFinishCB, this);
+    }
+    if (objectPath)
+        objectPath->unref();
+    delete pathSensor;
+    delete matrixAction;
+}
+
+ZnArrow *ZnArrowMarker::arrowPart() { return (ZnArrow *)getPart("arrow", TRUE); }
+
+SoTransform *ZnArrowMarker::getObjectTransform()
+{
+    return (SoTransform *)getPart("objectTransform", TRUE);
+}
+
+SoTransform *ZnArrowMarker::getDraggerTransform()
+{
+    return (SoTransform *)getPart("draggerTransform", TRUE);
+}
+
+SbColor *ZnArrowMarker::getDefaultColor() { return &defaultColor; }
+
+int ZnArrowMarker::getUndoWeight() { return inherited::getUndoWeight() + 1540; }
+
+// The notes hang at the tail: the tip is at the origin, the arrow runs
+// along +Y.
+void ZnArrowMarker::setDefaultNoteAnchor()
+{
+    ((ZnNoteList *)getPart("notes", TRUE))
+        ->setAnchor(SbVec3f(0, arrowPart()->length.getValue(), 0), 0.3f, 0.0f);
+}
+
+void ZnArrowMarker::setArrowType(int type)
+{
+    arrowPart()->setType(type);
+    ((ZnArrowDragger *)getDragger())->setArrowType(type);
+}
+
+int ZnArrowMarker::getArrowType() { return arrowPart()->getType(); }
+
+// Following the object. objectTransform holds the object's motion since
+// the last save, draggerTransform the user's placement of the arrow.
+
+void ZnArrowMarker::saveCurrentObjectXformInverse()
+{
+    if (!matrixAction)
+        matrixAction = new SoGetMatrixAction(SbViewportRegion());
+    if (!objectPath) {
+        objectXformInverse.makeIdentity();
+        return;
+    }
+    matrixAction->apply(objectPath);
+    objectXformInverse = matrixAction->getInverse();
+}
+
+void ZnArrowMarker::pathChanged()
+{
+    if (!objectPath)
+        return;
+    matrixAction->apply(objectPath);
+    SbMatrix motion = objectXformInverse;
+    motion.multRight(matrixAction->getMatrix());
+    getObjectTransform()->setMatrix(motion);
+}
+
+// Combining an identity changes nothing but would round the placement's
+// values through a matrix, so it is skipped.
+void ZnArrowMarker::resetObjectTransform()
+{
+    SoTransform *object = getObjectTransform();
+    if (!gspTransformIsDefault(object)) {
+        getDraggerTransform()->combineRight(object);
+        object->setToDefaults();
+    }
+    saveCurrentObjectXformInverse();
+}
+
+void ZnArrowMarker::setPathToObject(SoPath *path)
+{
+    // Copied before the old path goes, which may be the same path.
+    SoPath *copy = path ? path->copy() : NULL;
+    if (copy)
+        copy->ref();
+    if (objectPath)
+        objectPath->unref();
+    if (!pathSensor) {
+        pathSensor = new SoPathSensor(pathSensorCB, this);
+        pathSensor->setPriority(0);
+        if (!matrixAction)
+            matrixAction = new SoGetMatrixAction(SbViewportRegion());
+    } else {
+        pathSensor->detach();
+    }
+    gspFoldTransformPart(this, "objectTransform", "draggerTransform");
+    objectPath = copy;
+    if (objectPath) {
+        saveCurrentObjectXformInverse();
+        pathSensor->attach(objectPath);
+    }
+}
+
+int ZnArrowMarker::isAttachedToNode(SoNode *node)
+{
+    return objectPath && objectPath->containsNode(node);
+}
+
+void ZnArrowMarker::appendObjectPath(SoNode *node)
+{
+    if (objectPath) {
+        objectPath->append(node);
+        return;
+    }
+    objectPath = new SoPath(node);
+    objectPath->ref();
+}
+
+void ZnArrowMarker::pathSensorCB(void *marker, SoSensor *)
+{
+    ((ZnArrowMarker *)marker)->pathChanged();
+}
+
+// The shared dragger. Translation is connected both ways, so that setting
+// the placement moves the dragger; rotation, scale and length follow the
+// dragger.
+
+SoDragger *ZnArrowMarker::getDragger()
+{
+    if (!arrowDragger) {
+        arrowDragger = new ZnArrowDragger;
+        arrowDragger->ref();
+    }
+    return arrowDragger;
+}
+
+void ZnArrowMarker::attachDragger()
+{
+    ZnArrowDragger *d = (ZnArrowDragger *)getDragger();
+    setPart("dragger", d);
+    d->addValueChangedCallback(draggerChangedCB, this);
+    d->setAttachedPath(objectPath);
+    d->addFinishCallback(draggerFinishCB, this);
+
+    SbBool markerNotify = enableNotify(FALSE), draggerNotify = d->enableNotify(FALSE);
+    if (d->getArrowType() != getArrowType())
+        d->setArrowType(getArrowType());
+    resetObjectTransform();
+    SoTransform *dt = getDraggerTransform();
+    ZnArrow *a = arrowPart();
+    d->translation = dt->translation.getValue();
+    dt->translation.connectFrom(&d->translation);
+    d->scaleFactor = dt->scaleFactor.getValue();
+    dt->scaleFactor.connectFrom(&d->scaleFactor);
+    d->rotation = dt->rotation.getValue();
+    dt->rotation.connectFrom(&d->rotation);
+    d->arrowLength = a->length.getValue();
+    a->length.connectFrom(&d->arrowLength);
+    d->translation.connectFrom(&dt->translation);
+    d->enableNotify(draggerNotify);
+    d->startNotify();
+    enableNotify(markerNotify);
+    startNotify();
+}
+
+// Undoes only this marker's connections: the dragger may already serve
+// another arrow marker.
+void ZnArrowMarker::detachDragger()
+{
+    SbBool markerNotify = enableNotify(FALSE);
+    SoTransform *dt = getDraggerTransform();
+    ZnArrowDragger *d = arrowDragger;
+    SoField *from = NULL;
+    if (d && d->translation.getConnectedField(from) && from == &dt->translation)
+        d->translation.disconnect();
+    dt->translation.disconnect();
+    dt->scaleFactor.disconnect();
+    dt->rotation.disconnect();
+    arrowPart()->length.disconnect();
+    if (d && getPart("dragger", FALSE) == d) {
+        setPart("dragger", NULL);
+        d->setAttachedPath(NULL);
+    }
+    if (d) {
+        d->removeValueChangedCallback(draggerChangedCB, this);
+        d->removeFinishCallback(draggerFinishCB, this);
+    }
+    resetObjectTransform();
+    enableNotify(markerNotify);
+    startNotify();
+}
+
+void ZnArrowMarker::draggerChangedCB(void *marker, SoDragger *)
+{
+    ((ZnArrowMarker *)marker)->setDefaultNoteAnchor();
+}
+
+// A drag that ends on a different object attaches the marker to it.
+void ZnArrowMarker::draggerFinishCB(void *data, SoDragger *dragger)
+{
+    ZnArrowMarker *marker = (ZnArrowMarker *)data;
+    SoPath *dropped = ((ZnArrowDragger *)dragger)->getAttachedPath();
+    if (dropped && !(marker->objectPath && *dropped == *marker->objectPath))
+        marker->setPathToObject(dropped);
+}
+
+// File form: the object path travels as objectPathField, set for the
+// write only.
+
+void ZnArrowMarker::write(SoWriteAction *action)
+{
+    SoOutput *out = action->getOutput();
+    if (out->getStage() == SoOutput::COUNT_REFS && objectPath)
+        objectPathField.setValue(objectPath);
+    inherited::write(action);
+    if (out->getStage() == SoOutput::WRITE) {
+        objectPathField.setValue(NULL);
+        objectPathField.setDefault(TRUE);
+    }
+}
+
+// Transforms that change nothing stay out of files.
+void ZnArrowMarker::setDefaultOnNonWritingFields()
+{
+    gspSkipIdentityPart(localTransform);
+    gspSkipIdentityPart(antiScale);
+    gspSkipIdentityPart(objectTransform);
+    gspSkipIdentityPart(draggerTransform);
+    inherited::setDefaultOnNonWritingFields();
+}
+
+SbBool ZnArrowMarker::readInstance(SoInput *in, unsigned short flags)
+{
+    if (!inherited::readInstance(in, flags))
+        return FALSE;
+    gspFoldTransformPart(this, "antiScale", "draggerTransform");
+    gspFoldTransformPart(this, "localTransform", "draggerTransform");
+    if (objectPathField.getValue()) {
+        setPathToObject(objectPathField.getValue());
+        objectPathField.setValue(NULL);
+        objectPathField.setDefault(TRUE);
+    }
+    return TRUE;
+}
