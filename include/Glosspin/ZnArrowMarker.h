@@ -48,7 +48,7 @@ class ZnArrowMarker : public ZnMarker {
     // Attaches the marker to the object at the path's tail (a copy of the
     // path is kept), or detaches it with NULL.
     void setPathToObject(SoPath *path);
-    SoPath *getPathToObject() const { return objectPath; }
+    SoPath *getPathToObject();
     int isAttachedToNode(SoNode *node);
     // Builds the object path node by node, without following it yet.
     void appendObjectPath(SoNode *node);
@@ -68,6 +68,7 @@ class ZnArrowMarker : public ZnMarker {
     static void draggerFinishCB(void *marker, SoDragger *dragger);
 
   SoEXTENDER public:
+    virtual void GLRender(SoGLRenderAction *action);
     virtual void write(SoWriteAction *action);
 
   protected:
@@ -84,7 +85,12 @@ class ZnArrowMarker : public ZnMarker {
     static SbColor defaultColor;
 
   private:
+    // A path read from a file that leads to nodes read after this marker:
+    // followed once the scene is complete (first use).
+    SoPath *pendingPath;
+
     ZnArrow *arrowPart();
+    void resolvePendingPath();
 };
 
 #endif

@@ -17,6 +17,7 @@
 
 #include "init/ToolkitMacros.h"
 #include "markers/MarkerTransforms.h"
+#include "markers/ReadPath.h"
 
 SO_KIT_SOURCE(ZnArrowMarker);
 
@@ -31,9 +32,12 @@ void ZnArrowMarker::initClass()
     if (ZnArrowDragger::getClassTypeId() == SoType::badType())
         ZnArrowDragger::initClass();
     SO__KIT_INIT_CLASS(ZnArrowMarker, "ZnArrowMarker", ZnMarker);
+    // Object paths may lead to nodes later in the file.
+    GspReadPath::install();
 }
 
-ZnArrowMarker::ZnArrowMarker() : objectPath(NULL), pathSensor(NULL), matrixAction(NULL)
+ZnArrowMarker::ZnArrowMarker()
+    : objectPath(NULL), pathSensor(NULL), matrixAction(NULL), pendingPath(NULL)
 {
     GSP_KIT_CONSTRUCTOR(ZnArrowMarker);
     SO_KIT_ADD_CATALOG_ENTRY(localTransform, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
@@ -60,6 +64,8 @@ ZnArrowMarker::~ZnArrowMarker()
     }
     if (objectPath)
         objectPath->unref();
+    if (pendingPath)
+        pendingPath->unref();
     delete pathSensor;
     delete matrixAction;
 }
@@ -135,6 +141,10 @@ void ZnArrowMarker::resetObjectTransform()
 
 void ZnArrowMarker::setPathToObject(SoPath *path)
 {
+    if (pendingPath && path != pendingPath) {
+        pendingPath->unref();
+        pendingPath = NULL;
+    }
     // Copied before the old path goes, which may be the same path.
     SoPath *copy = path ? path->copy() : NULL;
     if (copy)
@@ -157,8 +167,32 @@ void ZnArrowMarker::setPathToObject(SoPath *path)
     }
 }
 
+SoPath *ZnArrowMarker::getPathToObject()
+{
+    resolvePendingPath();
+    return objectPath;
+}
+
+// A path that still leads nowhere once the scene is complete leaves the
+// marker detached.
+void ZnArrowMarker::resolvePendingPath()
+{
+    if (!pendingPath)
+        return;
+    GspReadPath *read = (GspReadPath *)pendingPath;
+    pendingPath = NULL;
+    SoPath *path = read->resolve();
+    if (path)
+        path->ref();
+    setPathToObject(path);
+    if (path)
+        path->unref();
+    read->unref();
+}
+
 int ZnArrowMarker::isAttachedToNode(SoNode *node)
 {
+    resolvePendingPath();
     return objectPath && objectPath->containsNode(node);
 }
 
@@ -192,6 +226,7 @@ SoDragger *ZnArrowMarker::getDragger()
 
 void ZnArrowMarker::attachDragger()
 {
+    resolvePendingPath();
     ZnArrowDragger *d = (ZnArrowDragger *)getDragger();
     setPart("dragger", d);
     d->addValueChangedCallback(draggerChangedCB, this);
@@ -263,9 +298,16 @@ void ZnArrowMarker::draggerFinishCB(void *data, SoDragger *dragger)
 // File form: the object path travels as objectPathField, set for the
 // write only.
 
+void ZnArrowMarker::GLRender(SoGLRenderAction *action)
+{
+    resolvePendingPath();
+    inherited::GLRender(action);
+}
+
 void ZnArrowMarker::write(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
+    resolvePendingPath();
     if (out->getStage() == SoOutput::COUNT_REFS && objectPath)
         objectPathField.setValue(objectPath);
     inherited::write(action);
@@ -291,8 +333,16 @@ SbBool ZnArrowMarker::readInstance(SoInput *in, unsigned short flags)
         return FALSE;
     gspFoldTransformPart(this, "antiScale", "draggerTransform");
     gspFoldTransformPart(this, "localTransform", "draggerTransform");
-    if (objectPathField.getValue()) {
-        setPathToObject(objectPathField.getValue());
+    SoPath *read = objectPathField.getValue();
+    GspReadPath *partial = dynamic_cast<GspReadPath *>(read);
+    if (partial && (size_t)partial->getLength() != partial->fileIndices().size() + 1) {
+        setPathToObject(NULL);
+        pendingPath = partial;
+        pendingPath->ref();
+    } else if (read) {
+        setPathToObject(read);
+    }
+    if (read) {
         objectPathField.setValue(NULL);
         objectPathField.setDefault(TRUE);
     }

@@ -1,0 +1,67 @@
+#include "markers/ReadPath.h"
+
+#include <Inventor/SoInput.h>
+#include <Inventor/errors/SoReadError.h>
+#include <Inventor/misc/SoChildList.h>
+
+void GspReadPath::install()
+{
+    static bool installed = false;
+    if (!installed)
+        SoType::overrideType(SoPath::getClassTypeId(), &GspReadPath::createInstance);
+    installed = true;
+}
+
+void *GspReadPath::createInstance() { return new GspReadPath; }
+
+// Children of node, or -1 for a node that has none.
+static int childCount(SoNode *node)
+{
+    SoChildList *children = node->getChildren();
+    return children ? children->getLength() : -1;
+}
+
+// The file form: the head node, the number of indices, the indices.
+SbBool GspReadPath::readInstance(SoInput *in, unsigned short)
+{
+    SoBase *head = NULL;
+    if (!SoBase::read(in, head, SoNode::getClassTypeId()))
+        return FALSE;
+    if (!head)
+        return TRUE;  // an empty path
+    setHead((SoNode *)head);
+    int count;
+    if (!in->read(count) || count < 0) {
+        SoReadError::post(in, "Couldn't read number of indices in path");
+        return FALSE;
+    }
+    bool following = true;
+    for (int i = 0; i < count; i++) {
+        int index;
+        if (!in->read(index)) {
+            SoReadError::post(in, "Couldn't read indices of path");
+            return FALSE;
+        }
+        givenIndices.push_back(index);
+        following = following && index >= 0 && index < childCount(getTail());
+        if (following)
+            append(index);
+    }
+    return TRUE;
+}
+
+SoPath *GspReadPath::resolve() const
+{
+    if (getLength() == 0)
+        return NULL;
+    SoPath *path = new SoPath(getHead());
+    for (int index : givenIndices) {
+        if (index < 0 || index >= childCount(path->getTail())) {
+            path->ref();
+            path->unref();
+            return NULL;
+        }
+        path->append(index);
+    }
+    return path;
+}

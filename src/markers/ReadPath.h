@@ -1,0 +1,32 @@
+#ifndef GLOSSPIN_MARKERS_READPATH_H
+#define GLOSSPIN_MARKERS_READPATH_H
+
+#include <Inventor/SoPath.h>
+
+#include <vector>
+
+// A path as read from a scene file. A marker's path may lead to nodes
+// that come after the marker in the file, and a damaged file may hold
+// child indices that lead nowhere; the toolkit's reader follows every
+// index at once and fails on both. This one follows the indices that
+// lead somewhere already and keeps them all, so that the path can be
+// followed once the whole scene is read. Installed as the type the
+// toolkit makes for every path it reads.
+class GspReadPath : public SoPath {
+  public:
+    static void install();
+
+    // The head node and every child index the file gave.
+    const std::vector<int> &fileIndices() const { return givenIndices; }
+
+    // The path the file meant, once its nodes exist (referenced by
+    // nobody), or NULL when an index leads nowhere.
+    SoPath *resolve() const;
+
+  private:
+    std::vector<int> givenIndices;
+    static void *createInstance();
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
+};
+
+#endif
