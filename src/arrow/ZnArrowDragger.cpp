@@ -438,6 +438,9 @@ void ZnArrowDragger::stretcherDrag()
             arrowLength = len;
     }
     minusDraggerTranslation->translation = SbVec3f(-t, 0, 0);
+    // The child's own value-changed report came before the new length:
+    // report again, so that what hangs at the tail follows it.
+    valueChanged();
 }
 
 void ZnArrowDragger::stretcherDragFinish()

@@ -1,0 +1,264 @@
+// The arrow marker in a real window: it follows the object it is attached
+// to, keeps its place when the object's motion is folded in, is dropped
+// onto another object and stretched with the shared dragger, and reads
+// object paths that lead anywhere in the file, or nowhere.
+#include <gtest/gtest.h>
+
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDragger.h>
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
+
+#include "manips/DragDriver.h"
+#include "support/GridNote.h"
+#include "support/RenderWindow.h"
+#include "support/Scenes.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+// A front view 10 units high in 200 x 200 pixels (20 a unit, the origin
+// at the centre), drawn in flat colours: the arrow red, the objects blue.
+class ArrowMarkerTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        root = new SoSeparator;
+        root->ref();
+        GspTest::addFrontCamera(root);
+        GspTest::addFlatColour(root);
+        objects = new SoSeparator;
+        root->addChild(objects);
+        marker = new ZnArrowMarker;
+        root->addChild(marker);
+    }
+    void TearDown() override
+    {
+        marker->deselect();
+        ZnCommon::editMode = 1;
+        delete driver;
+        delete window;
+        root->unref();
+        XtTest::TearDown();
+    }
+    // A blue cube at the origin of its own transform; the marker's path
+    // to it starts at its separator, as the dragger's drops do.
+    SoSeparator *addObject(const SbVec3f &at, SoTransform **xf = NULL)
+    {
+        SoSeparator *obj = new SoSeparator;
+        SoTransform *t = new SoTransform;
+        t->translation = at;
+        SoMaterial *blue = new SoMaterial;
+        blue->diffuseColor.setValue(0, 0, 1);
+        obj->addChild(t);
+        obj->addChild(blue);
+        obj->addChild(new SoCube);
+        objects->addChild(obj);
+        if (xf)
+            *xf = t;
+        return obj;
+    }
+    void attachTo(SoSeparator *obj)
+    {
+        SoPath *p = new SoPath(obj);
+        p->ref();
+        p->append(2);
+        marker->setPathToObject(p);
+        p->unref();
+    }
+    void open()
+    {
+        window = new RenderWindow(root);
+        driver = new DragDriver(root, window->viewport());
+    }
+    static SbVec2s pixelOf(const SbVec3f &p)
+    {
+        return SbVec2s((short)(100 + 20 * p[0] + 0.5f), (short)(100 + 20 * p[1] + 0.5f));
+    }
+    RenderWindow::Extent drawnArrow()
+    {
+        window->draw();
+        return window->extent([](const SbVec3f &c) { return c[0] > 0.5f && c[2] < 0.5f; });
+    }
+    // Centre height of the note icons, in world units.
+    float noteHeight()
+    {
+        SoPath *toMarker = new SoPath(root);
+        toMarker->ref();
+        toMarker->append(marker);
+        SoPath *p = marker->createPathToPart("notes", TRUE, toMarker);
+        p->ref();
+        SoGetBoundingBoxAction bb(window->viewport());
+        bb.apply(p);
+        p->unref();
+        toMarker->unref();
+        return bb.getBoundingBox().getCenter()[1];
+    }
+
+    SoSeparator *root = NULL, *objects = NULL;
+    ZnArrowMarker *marker = NULL;
+    RenderWindow *window = NULL;
+    DragDriver *driver = NULL;
+};
+
+void expectBox(const RenderWindow::Extent &e, int x0, int x1, int y0, int y1, const char *what)
+{
+    // A few pixels either way where the thin tail and the tip meet the
+    // pixel grid; a wrong motion is off by tens.
+    EXPECT_NEAR(x0, e.x0, 6) << what;
+    EXPECT_NEAR(x1, e.x1, 6) << what;
+    EXPECT_NEAR(y0, e.y0, 6) << what;
+    EXPECT_NEAR(y1, e.y1, 6) << what;
+}
+
+}
+
+TEST_F(ArrowMarkerTest, FollowsItsObjectAndKeepsItsPlaceWhenTheMotionIsFolded)
+{
+    SoTransform *xf;
+    attachTo(addObject(SbVec3f(0, -3, 0), &xf));
+    // The tip on the cube's top face, the arrow standing up from it.
+    marker->getDraggerTransform()->translation.setValue(0, -2, 0);
+    open();
+    RenderWindow::Extent placed = drawnArrow();
+    ASSERT_FALSE(placed.empty());
+
+    xf->translation.setValue(2, -3, 0);
+    expectBox(drawnArrow(), placed.x0 + 40, placed.x1 + 40, placed.y0, placed.y1, "moved right");
+
+    // A quarter turn about the object's origin, pixel (140, 40), lays the
+    // arrow to the left.
+    xf->rotation.setValue(SbVec3f(0, 0, 1), (float)M_PI / 2);
+    RenderWindow::Extent turned = drawnArrow();
+    expectBox(turned, 140 - (placed.y1 - 40), 140 - (placed.y0 - 40), 40 + (placed.x0 - 100),
+              40 + (placed.x1 - 100), "turned");
+
+    marker->resetObjectTransform();
+    EXPECT_TRUE(marker->getObjectTransform()->translation.getValue() == SbVec3f(0, 0, 0) &&
+                marker->getObjectTransform()->rotation.getValue() == SbRotation::identity());
+    expectBox(drawnArrow(), turned.x0, turned.x1, turned.y0, turned.y1, "after the fold");
+
+    // The object goes on moving from its new reference.
+    xf->translation.setValue(2, -2, 0);
+    expectBox(drawnArrow(), turned.x0, turned.x1, turned.y0 + 20, turned.y1 + 20, "moved up 1");
+}
+
+TEST_F(ArrowMarkerTest, TheSharedDraggerStretchesItAndDropsItOntoAnotherObject)
+{
+    SoSeparator *a = addObject(SbVec3f(-2.5f, -2.5f, 0));
+    SoSeparator *b = addObject(SbVec3f(2.5f, -2.5f, 0));
+    attachTo(a);
+    SbVec3f tip(-2.5f, -1.5f, 0);
+    marker->getDraggerTransform()->translation = tip;
+    ((ZnNoteList *)marker->getPart("notes", TRUE))->addChild(new GridNote);
+    ZnArrowDragger *dragger = (ZnArrowDragger *)marker->getDragger();
+    dragger->clearTargetNodes();
+    dragger->addTargetNode(objects);
+    ZnCommon::editMode = 2;  // events go to the dragger
+    marker->select();
+    open();
+    window->draw();
+
+    // The stretcher on the shaft lengthens the arrow; the notes move to
+    // the new tail.
+    float before = noteHeight();
+    SbVec2s shaft = pixelOf(tip + SbVec3f(0, 2.75f, 0.15f));
+    ASSERT_TRUE(driver->drag(shaft, SbVec2s(shaft[0], shaft[1] + 20)));
+    ZnArrow *arrow = (ZnArrow *)marker->getPart("arrow", FALSE);
+    EXPECT_NEAR(5, arrow->length.getValue(), 0.05);
+    EXPECT_NEAR(before + 1, noteHeight(), 0.05);
+
+    // A drop on the front of the same cube keeps the path it has.
+    SoPath *kept = marker->getPathToObject();
+    ASSERT_TRUE(driver->drag(pixelOf(tip + SbVec3f(0, 0.4f, 0.2f)),
+                             pixelOf(SbVec3f(-2.5f, -2.5f, 1))));
+    EXPECT_EQ(kept, marker->getPathToObject());
+    EXPECT_TRUE(marker->isAttachedToNode(a->getChild(2)));
+
+    // Stood upright again, its head dropped on the other cube attaches
+    // the marker to that one.
+    dragger->rotation = SbRotation::identity();
+    tip = marker->getDraggerTransform()->translation.getValue();
+    ASSERT_TRUE(driver->drag(pixelOf(tip + SbVec3f(0, 0.4f, 0.2f)),
+                             pixelOf(SbVec3f(2.5f, -2.5f, 1))));
+    EXPECT_TRUE(marker->isAttachedToNode(b->getChild(2)));
+    EXPECT_FALSE(marker->isAttachedToNode(a->getChild(2)));
+    EXPECT_LT((marker->getDraggerTransform()->translation.getValue() - SbVec3f(2.5f, -2.5f, 1))
+                  .length(),
+              0.2f);
+}
+
+// Paths to nodes written after the marker are followed once the scene is
+// read; paths that lead nowhere, or through nodes removed later, leave a
+// detached marker that still draws and saves.
+TEST_F(ArrowMarkerTest, ObjectPathsReadFromAnyPlaceInTheFileOrNowhere)
+{
+    struct {
+        const char *scene;
+        bool attached;
+    } cases[] = {
+        {"DEF R Separator { ZnArrowMarker { objectPathField Path { USE R 1 1 } } Cube {} }", true},
+        {"DEF R Separator { Cube {} ZnArrowMarker { objectPathField Path { USE R 1 0 } } }", true},
+        {"Separator { ZnArrowMarker { objectPathField Path { Separator { Cube {} } 2 0 5 } } }",
+         false},
+        {"DEF R Separator { ZnArrowMarker { objectPathField Path { USE R 1 7 } } Cube {} }", false},
+    };
+    for (auto &c : cases) {
+        SoSeparator *read =
+            GspTest::readFromBuffer(std::string("#Inventor V2.1 ascii\n") + c.scene);
+        ASSERT_TRUE(read) << c.scene;
+        read->ref();
+        ZnArrowMarker *m = NULL;
+        for (int i = 0; i < read->getNumChildren(); i++)
+            if (read->getChild(i)->isOfType(ZnArrowMarker::getClassTypeId()))
+                m = (ZnArrowMarker *)read->getChild(i);
+        ASSERT_TRUE(m);
+        SoPath *p = m->getPathToObject();
+        EXPECT_EQ(c.attached, p != NULL) << c.scene;
+        if (c.attached) {
+            EXPECT_TRUE(p->getTail()->isOfType(SoCube::getClassTypeId())) << c.scene;
+            // Written back, it reads to the same object.
+            SoSeparator *again = GspTest::readFromBuffer(GspTest::writeToBuffer(read));
+            ASSERT_TRUE(again);
+            again->ref();
+            SoNode *cube = NULL;
+            for (int i = 0; i < again->getNumChildren(); i++)
+                if (again->getChild(i)->isOfType(SoCube::getClassTypeId()))
+                    cube = again->getChild(i);
+            for (int i = 0; i < again->getNumChildren(); i++) {
+                SoNode *n = again->getChild(i);
+                if (n->isOfType(ZnArrowMarker::getClassTypeId())) {
+                    EXPECT_TRUE(((ZnArrowMarker *)n)->isAttachedToNode(cube));
+                }
+            }
+            again->unref();
+        }
+        read->unref();
+    }
+
+    // The object's separator removed from the scene: the path from the
+    // root is cut there, the marker no longer points at the cube and
+    // still draws.
+    SoSeparator *obj = addObject(SbVec3f(0, -3, 0));
+    obj->ref();
+    SoPath *fromRoot = new SoPath(root);
+    fromRoot->ref();
+    fromRoot->append(objects);
+    fromRoot->append(obj);
+    fromRoot->append(2);
+    marker->setPathToObject(fromRoot);
+    fromRoot->unref();
+    open();
+    objects->removeChild(obj);
+    EXPECT_FALSE(marker->isAttachedToNode(obj->getChild(2)));
+    EXPECT_FALSE(drawnArrow().empty());
+    obj->unref();
+}
