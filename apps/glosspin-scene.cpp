@@ -2,6 +2,7 @@
 // display. Every output is written under a temporary name in the output's
 // directory and renamed into place only when it is complete.
 #include <Glosspin/ZnInit.h>
+#include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnNote.h>
 #include <Glosspin/ZnTextNote.h>
 #include <Glosspin/SoSFDelayedData.h>
@@ -9,6 +10,7 @@
 #include <Inventor/SoInput.h>
 #include <Inventor/SoOutput.h>
 #include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodekits/SoBaseKit.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoGroup.h>
@@ -74,17 +76,22 @@ SoSeparator *readScene(const char *path)
     return root;
 }
 
+// Every note in traversal order, those that hang on markers included
+// (they are parts of the marker kits).
 std::vector<ZnNote *> notesOf(SoNode *root)
 {
+    SbBool kits = SoBaseKit::isSearchingChildren();
+    SoBaseKit::setSearchingChildren(TRUE);
     SoSearchAction sa;
     sa.setType(ZnNote::getClassTypeId());
     sa.setInterest(SoSearchAction::ALL);
     sa.setSearchingAll(TRUE);
     sa.apply(root);
+    SoBaseKit::setSearchingChildren(kits);
     std::vector<ZnNote *> notes;
     const SoPathList &paths = sa.getPaths();
     for (int i = 0; i < paths.getLength(); i++)
-        notes.push_back((ZnNote *)paths[i]->getTail());
+        notes.push_back((ZnNote *)((SoFullPath *)paths[i])->getTail());
     return notes;
 }
 
@@ -188,6 +195,13 @@ void printTree(SoNode *node, int depth, int &index)
         if (size >= 0)
             printf("  %ld bytes", size);
         printf("\n");
+        return;
+    }
+    if (node->isOfType(ZnMarker::getClassTypeId())) {
+        ZnMarker *marker = (ZnMarker *)node;
+        printf("%s%s \"%s\"\n", indent.c_str(), node->getTypeId().getName().getString(),
+               marker->getLabel().getString());
+        printTree(marker->getPart("notes", TRUE), depth + 1, index);
         return;
     }
     if (!node->isOfType(SoGroup::getClassTypeId()) || notesOf(node).empty())

@@ -1,15 +1,20 @@
-// Builds the sample annotated scene: a note of every kind, inline and
-// external media, in ASCII and binary copies. All media are made here: an
+// Builds the sample annotated scene: a cube and a cone with arrow markers
+// pointing at them and a bullet marker above them, carrying a note of
+// every kind, inline and external media, in ASCII and binary copies. All media are made here: an
 // SGI image, an AIFF-C tone, a YUV4MPEG movie, a small scene and texts.
 //
 //   gsp_make_sample OUTDIR
 //
 // OUTDIR receives annotated.iv, annotated-binary.iv and media/ with the
 // external files; names in the scenes are relative to OUTDIR.
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnBulletMarker.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInit.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMovieNote.h>
+#include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnSoundNote.h>
 #include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
@@ -17,12 +22,15 @@
 #include <Glosspin/ZnViewNote.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoOutput.h>
+#include <Inventor/SoPath.h>
 #include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodes/SoCone.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
 #include <audiofile.h>
 
 #include <math.h>
@@ -136,6 +144,42 @@ template <class T> T *stamped(T *note, const char *name)
     return note;
 }
 
+// An object of the sample: a shape in its own colour under its own
+// transform, named so that a user can find it.
+SoSeparator *addObject(SoSeparator *root, const char *name, SoNode *shape, const SbVec3f &at,
+                       const SbColor &colour)
+{
+    SoSeparator *obj = new SoSeparator;
+    obj->setName(name);
+    SoTransform *xf = new SoTransform;
+    xf->translation = at;
+    obj->addChild(xf);
+    SoMaterial *material = new SoMaterial;
+    material->diffuseColor = colour;
+    obj->addChild(material);
+    obj->addChild(shape);
+    root->addChild(obj);
+    return obj;
+}
+
+// An arrow marker whose tip stands at tip, pointing at the shape of obj.
+ZnArrowMarker *pointAt(SoSeparator *root, SoSeparator *obj, const SbVec3f &tip, const char *label)
+{
+    ZnArrowMarker *marker = new ZnArrowMarker;
+    marker->setLabel(label);
+    marker->getDraggerTransform()->translation = tip;
+    SoPath *path = new SoPath(root);
+    path->ref();
+    path->append(obj);
+    path->append(obj->getNumChildren() - 1);
+    marker->setPathToObject(path);
+    path->unref();
+    root->addChild(marker);
+    return marker;
+}
+
+ZnNoteList *notesOf(ZnMarker *marker) { return (ZnNoteList *)marker->getPart("notes", TRUE); }
+
 bool writeScene(SoNode *root, const std::string &path, bool binary)
 {
     SoOutput out;
@@ -183,21 +227,28 @@ int main(int argc, char **argv)
     SoSeparator *root = new SoSeparator;
     root->ref();
     SoPerspectiveCamera *camera = new SoPerspectiveCamera;
-    camera->position = SbVec3f(0, 0, 6);
+    camera->position = SbVec3f(0, 2, 14);
     root->addChild(camera);
     root->addChild(new SoDirectionalLight);
-    SoMaterial *material = new SoMaterial;
-    material->diffuseColor = SbColor(0.8f, 0.5f, 0.2f);
-    root->addChild(material);
-    root->addChild(new SoCube);
+    SoSeparator *cube = addObject(root, "Box", new SoCube, SbVec3f(-2.5f, 0, 0),
+                                  SbColor(0.8f, 0.5f, 0.2f));
+    SoSeparator *cone = addObject(root, "Spire", new SoCone, SbVec3f(2.5f, 0, 0),
+                                  SbColor(0.2f, 0.5f, 0.8f));
 
-    SoSeparator *notes = new SoSeparator;
-    notes->setName("Notes");
-    root->addChild(notes);
+    // The markers, after the objects they point at.
+    ZnArrowMarker *onCube = pointAt(root, cube, SbVec3f(-2.5f, 1, 0), "Box");
+    ZnArrowMarker *onCone = pointAt(root, cone, SbVec3f(2.5f, 1, 0), "Spire");
+    onCone->setArrowType(ZnArrow::LINE_ARROW);
+    ZnBulletMarker *extras = new ZnBulletMarker;
+    extras->setLabel("Extras");
+    extras->getDraggerTransform()->translation.setValue(0, 3.5f, 0);
+    extras->getDraggerTransform()->scaleFactor.setValue(0.4f, 0.4f, 0.4f);
+    root->addChild(extras);
+    ZnNoteList *notes = notesOf(onCube);
 
     ZnTextNote *welcome = stamped(new ZnTextNote, "Welcome");
     welcome->setFieldFromString("Welcome to the Glosspin sample scene.\n"
-                                "Every kind of note is attached here.\n");
+                                "Every kind of note hangs on one of its markers.\n");
     notes->addChild(welcome);
 
     ZnTextNote *readme = stamped(new ZnTextNote, "Readme");
@@ -216,6 +267,7 @@ int main(int argc, char **argv)
     view->height = 0.785398f;
     notes->addChild(view);
 
+    notes = notesOf(onCone);
     ZnMovieNote *movie = stamped(new ZnMovieNote, "Movie");
     movie->setDataFilename((tmp + "/square.mv").c_str(), 1);
     notes->addChild(movie);
@@ -229,6 +281,7 @@ int main(int argc, char **argv)
     image->setDataFilename((tmp + "/picture.rgb").c_str(), 1);
     notes->addChild(image);
 
+    notes = notesOf(extras);
     ZnSystemNote *command = stamped(new ZnSystemNote, "Hello");
     command->command = "echo Hello from Glosspin";
     notes->addChild(command);
