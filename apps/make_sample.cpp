@@ -26,7 +26,6 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoCone.h>
 #include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -229,7 +228,6 @@ int main(int argc, char **argv)
     SoPerspectiveCamera *camera = new SoPerspectiveCamera;
     camera->position = SbVec3f(0, 2, 14);
     root->addChild(camera);
-    root->addChild(new SoDirectionalLight);
     SoSeparator *cube = addObject(root, "Box", new SoCube, SbVec3f(-2.5f, 0, 0),
                                   SbColor(0.8f, 0.5f, 0.2f));
     SoSeparator *cone = addObject(root, "Spire", new SoCone, SbVec3f(2.5f, 0, 0),
