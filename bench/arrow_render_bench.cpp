@@ -5,8 +5,6 @@
 
 #include <Glosspin/ZnArrow.h>
 #include <Inventor/nodes/SoComplexity.h>
-#include <Inventor/nodes/SoCone.h>
-#include <Inventor/nodes/SoCylinder.h>
 #include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -18,29 +16,6 @@
 namespace {
 
 const int ARROW_COUNT = 1000;
-
-// The same solid arrow made of the toolkit's shapes: a cone head of
-// height 1 and radius 0.4 with its tip at the origin, a shaft of radius
-// 0.13 up to y = 4.
-SoNode *referenceArrow()
-{
-    SoSeparator *s = new SoSeparator;
-    SoTranslation *head = new SoTranslation;
-    head->translation = SbVec3f(0, 0.5f, 0);
-    SoCone *cone = new SoCone;
-    cone->bottomRadius = 0.4f;
-    cone->height = 1;
-    SoTranslation *shaft = new SoTranslation;
-    shaft->translation = SbVec3f(0, 2.0f, 0);
-    SoCylinder *cyl = new SoCylinder;
-    cyl->radius = 0.13f;
-    cyl->height = 3;
-    s->addChild(head);
-    s->addChild(cone);
-    s->addChild(shaft);
-    s->addChild(cyl);
-    return s;
-}
 
 // A grid of 40 x 25 copies of one shape.
 SoSeparator *grid(SoNode *item)
@@ -78,7 +53,7 @@ void BM_Arrows(benchmark::State &state)
 void BM_ToolkitConeAndCylinder(benchmark::State &state)
 {
     GspBench::topLevel();
-    GspBench::renderFrames(state, grid(referenceArrow()));
+    GspBench::renderFrames(state, grid(GspBench::referenceArrow()));
 }
 
 }
@@ -96,7 +71,7 @@ void printRatios()
     const char *labels[] = {"arrow / cone and cylinder", "line arrow / cone and cylinder",
                             "pushpin / cone and cylinder"};
     int types[] = {ZnArrow::ARROW, ZnArrow::LINE_ARROW, ZnArrow::PUSHPIN};
-    SoSeparator *reference = grid(referenceArrow());
+    SoSeparator *reference = grid(GspBench::referenceArrow());
     GspBench::FrameWindow window(reference);
     if (!window.isMapped()) {
         printf("  the window was never mapped\n");

@@ -12,7 +12,10 @@
 #include <Glosspin/ZnInit.h>
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/SoXtRenderArea.h>
+#include <Inventor/nodes/SoCone.h>
+#include <Inventor/nodes/SoCylinder.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTranslation.h>
 #include <X11/Shell.h>
 
 namespace GspBench {
@@ -130,6 +133,26 @@ void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size)
     state.counters["fps"] = benchmark::Counter((double)state.iterations(),
                                                benchmark::Counter::kIsRate);
     state.counters["inked"] = (double)window.inkedPixels();
+}
+
+SoNode *referenceArrow()
+{
+    SoSeparator *s = new SoSeparator;
+    SoTranslation *head = new SoTranslation;
+    head->translation = SbVec3f(0, 0.5f, 0);
+    SoCone *cone = new SoCone;
+    cone->bottomRadius = 0.4f;
+    cone->height = 1;
+    SoTranslation *shaft = new SoTranslation;
+    shaft->translation = SbVec3f(0, 2.0f, 0);
+    SoCylinder *cyl = new SoCylinder;
+    cyl->radius = 0.13f;
+    cyl->height = 3;
+    s->addChild(head);
+    s->addChild(cone);
+    s->addChild(shaft);
+    s->addChild(cyl);
+    return s;
 }
 
 int runThenPrintRatios(int argc, char **argv, void (*printRatios)())

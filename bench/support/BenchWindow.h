@@ -8,6 +8,7 @@
 #include <Inventor/SbLinear.h>
 #include <X11/Intrinsic.h>
 
+class SoNode;
 class SoSeparator;
 class SoXtRenderArea;
 
@@ -48,6 +49,11 @@ class FrameWindow {
 // reporting frames per second ("fps") and the pixels the last frame drew
 // ("inked"); then unreferences the scene.
 void renderFrames(benchmark::State &state, SoSeparator *scene, SbVec2s size = SbVec2s(400, 400));
+
+// The solid arrow made of the toolkit's shapes: a cone head of height 1
+// and radius 0.4 with its tip at the origin, a shaft of radius 0.13 up to
+// y = 4.
+SoNode *referenceArrow();
 
 // Runs the registered benchmarks, then printRatios with a header line.
 int runThenPrintRatios(int argc, char **argv, void (*printRatios)());

@@ -6,7 +6,6 @@
 #include <Inventor/fields/SoSFPath.h>
 
 class SoGetMatrixAction;
-class SoPathSensor;
 class SoSensor;
 class ZnArrow;
 class ZnArrowDragger;
@@ -63,6 +62,7 @@ class ZnArrowMarker : public ZnMarker {
     // Follows the object: its motion since the last save.
     void pathChanged();
 
+    // Called at once when anything on the object path changes.
     static void pathSensorCB(void *marker, SoSensor *sensor);
     static void draggerChangedCB(void *marker, SoDragger *dragger);
     static void draggerFinishCB(void *marker, SoDragger *dragger);
@@ -77,7 +77,6 @@ class ZnArrowMarker : public ZnMarker {
     virtual void setDefaultOnNonWritingFields();
 
     SoPath *objectPath;
-    SoPathSensor *pathSensor;
     SoGetMatrixAction *matrixAction;
     SbMatrix objectXformInverse;
 

@@ -13,10 +13,11 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
-#include <Inventor/sensors/SoPathSensor.h>
 
 #include "init/ToolkitMacros.h"
 #include "markers/MarkerTransforms.h"
+#include "markers/PathMatrix.h"
+#include "markers/PathWatcher.h"
 #include "markers/ReadPath.h"
 
 SO_KIT_SOURCE(ZnArrowMarker);
@@ -37,7 +38,7 @@ void ZnArrowMarker::initClass()
 }
 
 ZnArrowMarker::ZnArrowMarker()
-    : objectPath(NULL), pathSensor(NULL), matrixAction(NULL), pendingPath(NULL)
+    : objectPath(NULL), matrixAction(NULL), pendingPath(NULL)
 {
     GSP_KIT_CONSTRUCTOR(ZnArrowMarker);
     SO_KIT_ADD_CATALOG_ENTRY(localTransform, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
@@ -66,7 +67,7 @@ ZnArrowMarker::~ZnArrowMarker()
         objectPath->unref();
     if (pendingPath)
         pendingPath->unref();
-    delete pathSensor;
+    GspPathWatcher::unwatch(this);
     delete matrixAction;
 }
 
@@ -103,7 +104,13 @@ void ZnArrowMarker::setArrowType(int type)
 int ZnArrowMarker::getArrowType() { return arrowPart()->getType(); }
 
 // Following the object. objectTransform holds the object's motion since
-// the last save, draggerTransform the user's placement of the arrow.
+// the last save, draggerTransform the user's placement of the arrow. The
+// path is watched by one shared sensor on its head node (immediate, as a
+// path sensor of priority 0) rather than a path sensor of its own: with
+// hundreds of markers, each change in the scene would otherwise make
+// every marker's sensor search the head's children. For the same reason
+// the object's matrix is found by gspPathMatrix, which skips the matrix
+// action's visit of every earlier sibling along the path.
 
 void ZnArrowMarker::saveCurrentObjectXformInverse()
 {
@@ -113,18 +120,36 @@ void ZnArrowMarker::saveCurrentObjectXformInverse()
         objectXformInverse.makeIdentity();
         return;
     }
-    matrixAction->apply(objectPath);
-    objectXformInverse = matrixAction->getInverse();
+    SbMatrix matrix;
+    gspPathMatrix(matrixAction, objectPath, matrix, objectXformInverse);
 }
 
 void ZnArrowMarker::pathChanged()
 {
     if (!objectPath)
         return;
-    matrixAction->apply(objectPath);
+    SbMatrix matrix, inverse;
+    gspPathMatrix(matrixAction, objectPath, matrix, inverse);
     SbMatrix motion = objectXformInverse;
-    motion.multRight(matrixAction->getMatrix());
-    getObjectTransform()->setMatrix(motion);
+    motion.multRight(matrix);
+    // One notification, and none when the object did not move: setting
+    // the five fields one by one would send five, each of which reaches
+    // the sensor of every marker on the same head node.
+    SoTransform *t = (SoTransform *)getPart("objectTransform", FALSE);
+    if (!t && motion.equals(SbMatrix::identity(), 1e-6f))
+        return;
+    if (!t)
+        t = getObjectTransform();
+    SbVec3f translation = t->translation.getValue(), scale = t->scaleFactor.getValue();
+    SbRotation rotation = t->rotation.getValue(), orientation = t->scaleOrientation.getValue();
+    SbVec3f center = t->center.getValue();
+    t->enableNotify(FALSE);
+    t->setMatrix(motion);
+    t->enableNotify(TRUE);
+    if (translation != t->translation.getValue() || scale != t->scaleFactor.getValue() ||
+        rotation != t->rotation.getValue() || orientation != t->scaleOrientation.getValue() ||
+        center != t->center.getValue())
+        t->touch();
 }
 
 // Combining an identity changes nothing but would round the placement's
@@ -149,21 +174,16 @@ void ZnArrowMarker::setPathToObject(SoPath *path)
     SoPath *copy = path ? path->copy() : NULL;
     if (copy)
         copy->ref();
+    GspPathWatcher::unwatch(this);
     if (objectPath)
         objectPath->unref();
-    if (!pathSensor) {
-        pathSensor = new SoPathSensor(pathSensorCB, this);
-        pathSensor->setPriority(0);
-        if (!matrixAction)
-            matrixAction = new SoGetMatrixAction(SbViewportRegion());
-    } else {
-        pathSensor->detach();
-    }
+    if (!matrixAction)
+        matrixAction = new SoGetMatrixAction(SbViewportRegion());
     gspFoldTransformPart(this, "objectTransform", "draggerTransform");
     objectPath = copy;
     if (objectPath) {
         saveCurrentObjectXformInverse();
-        pathSensor->attach(objectPath);
+        GspPathWatcher::watch(objectPath, pathSensorCB, this);
     }
 }
 

@@ -11,10 +11,13 @@
 #include <Glosspin/ZnNoteList.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTransform.h>
+#include <Inventor/sensors/SoNodeSensor.h>
 
 #include "manips/DragDriver.h"
 #include "support/GridNote.h"
@@ -194,6 +197,61 @@ TEST_F(ArrowMarkerTest, TheSharedDraggerStretchesItAndDropsItOntoAnotherObject)
     EXPECT_LT((marker->getDraggerTransform()->translation.getValue() - SbVec3f(2.5f, -2.5f, 1))
                   .length(),
               0.2f);
+}
+
+// The marker's motion is the one the toolkit's matrix action finds along
+// its path, whatever on or beside the path changes; those watching the
+// marker hear of it when it moves.
+TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
+{
+    SoSeparator *scene = GspTest::readFromBuffer(
+        "#Inventor V2.1 ascii\n"
+        "Separator { DEF TOP Transform {}"
+        "  Group { Separator { DEF INSEP Transform {} Cube {} } DEF INGROUP Transform {}"
+        "          DEF B Cube {} DEF AFTER Transform {}"
+        "          Switch { whichChild 1 DEF SKIPPED Transform {}"
+        "                   Separator { DEF ONPATH Transform {} DEF A Cube {} } } }"
+        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} } }");
+    ASSERT_TRUE(scene);
+    scene->ref();
+    const char *cases[][2] = {{"B", "TOP"},   {"B", "INGROUP"}, {"B", "INSEP"},
+                              {"B", "AFTER"}, {"A", "AFTER"},   {"A", "SKIPPED"},
+                              {"A", "ONPATH"}, {"C", "NESTED"}};
+    SoGetMatrixAction ma(SbViewportRegion(100, 100));
+    float turn = 0.3f;
+    for (auto &c : cases) {
+        SoSearchAction sa;
+        sa.setName(c[0]);
+        sa.apply(scene);
+        SoPath *path = sa.getPath();
+        ASSERT_TRUE(path) << c[0];
+        ZnArrowMarker *m = new ZnArrowMarker;
+        m->ref();
+        m->setPathToObject(path);
+        int heard = 0;
+        SoNodeSensor watcher([](void *n, SoSensor *) { ++*(int *)n; }, &heard);
+        watcher.setPriority(0);
+        watcher.attach(m);
+        ma.apply(path);
+        SbMatrix expected = ma.getInverse();
+
+        SoTransform *t = (SoTransform *)SoNode::getByName(c[1]);
+        t->translation.setValue(1, 2, 3);
+        heard = 0;  // the first move may make the marker its motion part
+        t->rotation.setValue(SbVec3f(0, 0, 1), turn += 0.2f);
+        t->scaleFactor.setValue(2, 1, 1);
+        ma.apply(path);
+        expected.multRight(ma.getMatrix());
+        EXPECT_EQ(!expected.equals(SbMatrix::identity(), 1e-4f), heard > 0) << c[0] << c[1];
+        SbMatrix motion = SbMatrix::identity();
+        if (SoNode *part = m->getPart("objectTransform", FALSE)) {
+            ma.apply(part);
+            motion = ma.getMatrix();
+        }
+        EXPECT_TRUE(motion.equals(expected, 1e-4f)) << c[0] << " moved by " << c[1];
+        m->unref();
+    }
+    scene->unref();
 }
 
 // Paths to nodes written after the marker are followed once the scene is
