@@ -6,6 +6,7 @@
 #include <Glosspin/ZnArrowDragger.h>
 #include <Glosspin/ZnArrowMarker.h>
 #include <Glosspin/ZnBulletMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
@@ -43,6 +44,7 @@ void ZnInit::initClasses()
         {ZnNote::getClassTypeId, ZnNote::initClass},
         {ZnArrowMarker::getClassTypeId, ZnArrowMarker::initClass},
         {ZnBulletMarker::getClassTypeId, ZnBulletMarker::initClass},
+        {ZnMarkerSequencer::getClassTypeId, ZnMarkerSequencer::initClass},
         {ZnArrow::getClassTypeId, ZnArrow::initClass},
         {ZnImageNote::getClassTypeId, ZnImageNote::initClass},
         {ZnInventorNote::getClassTypeId, ZnInventorNote::initClass},

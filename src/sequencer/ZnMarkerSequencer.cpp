@@ -1,0 +1,357 @@
+// The sequencer node: its list of markers, the current marker, playback
+// and the player commands, and its file form. The dialog and the player
+// icons are in ZnMarkerSequencerDialog.cpp.
+#include <Glosspin/ZnMarkerSequencer.h>
+
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/errors/SoReadError.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/elements/SoCacheElement.h>
+#include <Xm/List.h>
+
+SO_NODE_SOURCE(ZnMarkerSequencer);
+
+void ZnMarkerSequencer::initClass()
+{
+    if (ZnMarker::getClassTypeId() == SoType::badType())
+        ZnMarker::initClass();
+    SO_NODE_INIT_CLASS(ZnMarkerSequencer, SoNode, "Node");
+}
+
+ZnMarkerSequencer::ZnMarkerSequencer()
+    : pickCallback(NULL), pickCallbackData(NULL), unpickCallback(NULL),
+      unpickCallbackData(NULL), deleteCallback(NULL), deleteCallbackData(NULL),
+      currentIndex(-1), lastPlayedIndex(-1), playAll(0), dialog(new Widget[16]()),
+      listShown(0), hiddenWithShell(0)
+{
+    SO_NODE_CONSTRUCTOR(ZnMarkerSequencer);
+    SO_NODE_ADD_FIELD(sequence, (NULL));
+    sequence.setNum(0);
+    sequence.setDefault(TRUE);
+}
+
+ZnMarkerSequencer::~ZnMarkerSequencer()
+{
+    for (int i = 0; i < getNumMarkers(); i++) {
+        ZnMarker *m = getMarker(i);
+        if (m && m->selectCallbackData == this) {
+            m->selectCallback = m->deselectCallback = NULL;
+            m->selectCallbackData = m->deselectCallbackData = NULL;
+        }
+    }
+    sequence.deleteValues(0);
+    if (dialog[3]) {
+        XtRemoveEventHandler(SoXt::getTopLevelWidget(), StructureNotifyMask, False,
+                             (XtEventHandler)&ZnMarkerSequencer::shellStructureNotifyCB, this);
+        XtDestroyWidget(dialog[3]);
+    }
+    while (glxWidgets.getLength() > 0) {
+        Widget w = (Widget)glxWidgets[0], icon = (Widget)glxIcons[0];
+        XtRemoveEventHandler(w, StructureNotifyMask, False,
+                             (XtEventHandler)&ZnMarkerSequencer::glxStackingOrderChangeCB, icon);
+        XtRemoveCallback(w, XtNdestroyCallback, &ZnMarkerSequencer::glxDestroyedCB, this);
+        XtRemoveCallback(icon, XtNdestroyCallback, &ZnMarkerSequencer::glxButtonsDestroyedCB,
+                         this);
+        XtDestroyWidget(icon);
+        forgetWindow(0);
+    }
+    delete[] dialog;
+}
+
+// The list.
+
+int ZnMarkerSequencer::findMarker(const ZnMarker *marker) const
+{
+    return marker ? ((SoMFNode &)sequence).find((SoNode *)marker) : -1;
+}
+
+void ZnMarkerSequencer::installLinks(ZnMarker *marker)
+{
+    marker->selectCallback = &ZnMarkerSequencer::markerSelCB;
+    marker->selectCallbackData = this;
+    marker->deselectCallback = &ZnMarkerSequencer::markerDeselCB;
+    marker->deselectCallbackData = this;
+}
+
+int ZnMarkerSequencer::appendMarker(ZnMarker *marker)
+{
+    int n = getNumMarkers();
+    sequence.set1Value(n, marker);
+    installLinks(marker);
+    if (listShown)
+        addListItem(n);
+    return n;
+}
+
+void ZnMarkerSequencer::insertMarker(ZnMarker *marker, int i)
+{
+    sequence.insertSpace(i, 1);
+    sequence.set1Value(i, marker);
+    installLinks(marker);
+    if (listShown)
+        addListItem(i);
+}
+
+void ZnMarkerSequencer::removeMarker(int i)
+{
+    ZnMarker *m = getMarker(i);
+    m->selectCallback = NULL;
+    m->selectCallbackData = NULL;
+    m->deselectCallback = NULL;
+    sequence.deleteValues(i, 1);
+    if (listShown)
+        XmListDeletePos(dialog[10], i + 1);
+}
+
+void ZnMarkerSequencer::moveMarker(int from, int to)
+{
+    ZnMarker *m = getMarker(from);
+    m->ref();
+    removeMarker(from);
+    insertMarker(m, to);
+    m->unrefNoDelete();
+}
+
+ZnNoteList *ZnMarkerSequencer::noteListOf(int i)
+{
+    return (ZnNoteList *)getMarker(i)->getPart("notes", TRUE);
+}
+
+// The current marker.
+
+void ZnMarkerSequencer::setCurrentIndex(int i)
+{
+    currentIndex = i >= 0 && i < getNumMarkers() ? i : -1;
+    if (ZnCommon::editMode == 1 && currentIndex != -1)
+        getMarker(currentIndex)->showNotes();
+    if (listShown)
+        highlightMarker(currentIndex);
+}
+
+void ZnMarkerSequencer::setCurrentMarker(ZnMarker *marker)
+{
+    currentIndex = findMarker(marker);
+    if (currentIndex == lastPlayedIndex)
+        lastPlayedIndex = -1;
+    setCurrentIndex(currentIndex);
+}
+
+void ZnMarkerSequencer::pickMarker(int i)
+{
+    ZnMarker *m = getMarker(i);
+    if (ZnCommon::editMode == 2) {
+        if (pickCallback)
+            (*pickCallback)(pickCallbackData, m);
+    } else if (ZnCommon::editMode == 1) {
+        hideNotes(currentIndex);
+        setCurrentIndex(i);
+        m->showNotes();
+        lastPlayedIndex = -1;
+    }
+}
+
+void ZnMarkerSequencer::unpickMarker(int i)
+{
+    if (ZnCommon::editMode == 2 && unpickCallback) {
+        (*unpickCallback)(unpickCallbackData, getMarker(i));
+    } else if (ZnCommon::editMode == 1) {
+        getMarker(i)->hideNotes();
+        lastPlayedIndex = -1;
+    }
+}
+
+void ZnMarkerSequencer::hideNotes(int i)
+{
+    if (i != -1)
+        getMarker(i)->hideNotes();
+}
+
+// Playback.
+
+void ZnMarkerSequencer::killLastPlay()
+{
+    if (currentIndex != -1)
+        noteListOf(currentIndex)->stop();
+}
+
+void ZnMarkerSequencer::playNextMarker()
+{
+    int n = getNumMarkers();
+    if (n < 1)
+        return;
+    killLastPlay();
+    int cur = currentIndex, next;
+    if (cur == -1) {
+        next = 0;
+    } else if (cur != lastPlayedIndex) {
+        next = cur;  // picked, not yet played
+    } else {
+        hideNotes(cur);
+        next = cur < n - 1 ? cur + 1 : (playAll ? -1 : 0);
+    }
+    if (playAll && cur != -1) {
+        ZnNoteList *played = noteListOf(cur);
+        played->finishCallback = NULL;
+        played->finishCallbackData = NULL;
+    }
+    if (next != -1) {
+        pickMarker(next);
+        ZnNoteList *notes = noteListOf(next);
+        if (playAll) {
+            notes->finishCallback = &ZnMarkerSequencer::markerDonePlayingCB;
+            notes->finishCallbackData = this;
+        }
+        lastPlayedIndex = currentIndex;
+        notes->autoPlay();
+    } else {
+        if (cur != -1)
+            unpickMarker(cur);
+        setCurrentIndex(-1);
+        lastPlayedIndex = -1;
+    }
+}
+
+void ZnMarkerSequencer::markerSelCB(void *sequencer, ZnMarker *marker)
+{
+    ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
+    s->pickMarker(s->findMarker(marker));
+}
+
+void ZnMarkerSequencer::markerDeselCB(void *sequencer, ZnMarker *)
+{
+    ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
+    s->setCurrentIndex(-1);
+    s->lastPlayedIndex = -1;
+}
+
+void ZnMarkerSequencer::markerDonePlayingCB(void *sequencer, SoAction *)
+{
+    ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
+    if (s->playAll)
+        s->playNextMarker();
+}
+
+// The previous, next and first commands: the old marker stopped and
+// hidden, marker i picked and not played.
+void ZnMarkerSequencer::stepTo(int i)
+{
+    killLastPlay();
+    hideNotes(currentIndex);
+    lastPlayedIndex = -1;
+    pickMarker(i);
+    lastPlayedIndex = -1;
+}
+
+void ZnMarkerSequencer::playerCommand(int code)
+{
+    int n = getNumMarkers(), cur = currentIndex;
+    if (n == 0 && code != SHOW_LIST)
+        return;
+    switch (code) {
+    case PLAY:
+    case DIALOG_PLAY:
+        playAll = FALSE;
+        playNextMarker();
+        break;
+    case STOP:
+    case DIALOG_STOP:
+        if (cur >= 0)
+            noteListOf(cur)->stop();
+        lastPlayedIndex = -1;
+        break;
+    case SHOW_LIST:
+        showMarkerList();
+        break;
+    case PREVIOUS:
+        stepTo(cur < 1 ? n - 1 : cur - 1);
+        break;
+    case NEXT:
+        stepTo(cur < n - 1 ? cur + 1 : 0);
+        break;
+    case PLAY_ALL:
+        playAll = TRUE;
+        playNextMarker();
+        break;
+    case FIRST:
+        stepTo(0);
+        break;
+    case DELETE:
+        if (cur == -1)
+            break;
+        if (deleteCallback)
+            (*deleteCallback)(deleteCallbackData, getMarker(cur));
+        removeMarker(cur);
+        if (cur == lastPlayedIndex)
+            lastPlayedIndex = -1;
+        setCurrentIndex(-1);
+        break;
+    case MOVE_UP:
+        if (cur <= 0)
+            break;
+        moveMarker(cur, cur - 1);
+        if (cur == lastPlayedIndex)
+            lastPlayedIndex = cur - 1;
+        setCurrentIndex(cur - 1);
+        break;
+    case MOVE_DOWN:
+        if (cur == -1 || cur >= n - 1)
+            break;
+        moveMarker(cur, cur + 1);
+        lastPlayedIndex = cur + 1;
+        setCurrentIndex(cur + 1);
+        break;
+    default:  // 3, 10, 11 and 13 have no command
+        break;
+    }
+}
+
+// Drawn on every frame, for the player icon of each window.
+void ZnMarkerSequencer::GLRender(SoGLRenderAction *action)
+{
+    SoCacheElement::invalidate(action->getState());
+    checkForWindow();
+}
+
+// File form: the node's fields; in binary, marked a group and followed by
+// a zero, which readers without the class read as its child count.
+
+void ZnMarkerSequencer::write(SoWriteAction *action)
+{
+    SoOutput *out = action->getOutput();
+    if (out->getStage() == SoOutput::COUNT_REFS) {
+        addWriteReference(out, FALSE);
+        return;
+    }
+    if (writeHeader(out, TRUE, FALSE))
+        return;  // a reference to an instance written before
+    getFieldData()->write(out, this);
+    if (out->isBinary())
+        out->write((int)0);
+    writeFooter(out);
+}
+
+SbBool ZnMarkerSequencer::readInstance(SoInput *in, unsigned short flags)
+{
+    SbBool ok = SoNode::readInstance(in, flags);
+    if (in->isBinary()) {
+        int ignored;
+        in->read(ignored);
+    }
+    if (!ok)
+        return FALSE;
+    for (int i = 0; i < getNumMarkers(); i++) {
+        SoNode *n = sequence[i];
+        if (!n || !n->isOfType(ZnMarker::getClassTypeId())) {
+            SoReadError::post(in, "ZnMarkerSequencer: value %d of sequence is not a marker", i);
+            return FALSE;
+        }
+        installLinks((ZnMarker *)n);
+    }
+    return TRUE;
+}
