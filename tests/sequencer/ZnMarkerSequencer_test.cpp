@@ -1,0 +1,250 @@
+// The sequencer's tour through its player commands, with markers whose
+// notes play in process, and its file forms.
+#include <gtest/gtest.h>
+
+#include <Glosspin/ZnBulletMarker.h>
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Xm/List.h>
+
+#include "support/GridNote.h"
+#include "support/RenderWindow.h"
+#include "support/Scenes.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+typedef ZnMarkerSequencer Seq;
+
+// Three bullet markers side by side in a sequencer, each with one note
+// that plays until the test finishes it; the notes' plays are logged.
+class SequencerTest : public XtTest {
+  public:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        if (GridNote::getClassTypeId() == SoType::badType())
+            GridNote::initClass();
+        ZnCommon::editMode = 1;
+        root = new SoSeparator;
+        root->ref();
+        GspTest::addFrontCamera(root);
+        seq = new Seq;
+        for (int i = 0; i < 3; i++) {
+            ZnBulletMarker *m = new ZnBulletMarker;
+            m->getDraggerTransform()->translation.setValue(3.0f * (float)(i - 1), 0, 0);
+            notes.push_back(new GridNote(24, 24, &log));
+            list(m)->addChild(notes.back());
+            markers.push_back(m);
+            root->addChild(m);
+            seq->appendMarker(m);
+        }
+        root->addChild(seq);
+    }
+    void TearDown() override
+    {
+        ZnCommon::editMode = 1;
+        root->unref();
+        XtTest::TearDown();
+    }
+    static ZnNoteList *list(ZnMarker *m) { return (ZnNoteList *)m->getPart("notes", TRUE); }
+    // The markers, by their first places, in the given set: in sequence
+    // order, those whose notes are visible, or those whose notes played.
+    std::string order()
+    {
+        std::string s;
+        for (int i = 0; i < seq->getNumMarkers(); i++)
+            s += placeOf(seq->getMarker(i));
+        return s;
+    }
+    std::string visible()
+    {
+        std::string s;
+        for (ZnMarker *m : markers)
+            if (list(m)->isVisible())
+                s += placeOf(m);
+        return s;
+    }
+    std::string played()
+    {
+        std::string s;
+        for (GridNote *n : log)
+            for (size_t i = 0; i < notes.size(); i++)
+                if (notes[i] == n)
+                    s += (char)('0' + i);
+        return s;
+    }
+    char placeOf(ZnMarker *m)
+    {
+        for (size_t i = 0; i < markers.size(); i++)
+            if (markers[i] == m)
+                return (char)('0' + i);
+        return '?';
+    }
+    // One letter a command: P play, A play all, S stop, < previous,
+    // > next, F first, X delete, U up, D down; a digit picks that marker
+    // as a click on it does.
+    void run(const std::string &commands)
+    {
+        for (char c : commands) {
+            if (isdigit(c)) {
+                ZnMarker *m = markers[(size_t)(c - '0')];
+                m->selectCallback(m->selectCallbackData, m);
+                continue;
+            }
+            const char *letters = "PAS<>FXUD";
+            int codes[] = {Seq::PLAY, Seq::PLAY_ALL, Seq::STOP, Seq::PREVIOUS, Seq::NEXT,
+                           Seq::FIRST, Seq::DELETE, Seq::MOVE_UP, Seq::MOVE_DOWN};
+            seq->playerCommand(codes[strchr(letters, c) - letters]);
+        }
+    }
+
+    SoSeparator *root = NULL;
+    Seq *seq = NULL;
+    std::vector<ZnMarker *> markers;
+    std::vector<GridNote *> notes, log;
+    std::string deleted;
+};
+
+}
+
+TEST_F(SequencerTest, CommandsStepPlayReorderAndDelete)
+{
+    struct {
+        const char *commands;
+        int current, lastPlayed;
+        const char *order, *visible, *played, *deleted;
+    } cases[] = {
+        {"P", 0, 0, "012", "0", "0", ""},
+        {"PPPP", 0, 0, "012", "0", "0120", ""},  // wraps after the last
+        {"2P", 2, 2, "012", "2", "2", ""},       // a picked marker plays itself
+        {"PSP", 0, 0, "012", "0", "00", ""},     // stopped: not played any more
+        {"<", 2, -1, "012", "2", "", ""},
+        {"0<", 2, -1, "012", "2", "", ""},
+        {"2>", 0, -1, "012", "0", "", ""},
+        {"1F", 0, -1, "012", "0", "", ""},
+        {"1PU", 0, 0, "102", "1", "1", ""},  // the played marker carries its mark up
+        {"1U", 0, -1, "102", "1", "", ""},
+        {"0U", 0, -1, "012", "0", "", ""},
+        {"1D", 2, 2, "021", "1", "", ""},    // moved down counts as played...
+        {"1DP", 0, 0, "021", "0", "0", ""},  // ...so play goes on past it
+        {"2D", 2, -1, "012", "2", "", ""},
+        {"X", -1, -1, "012", "", "", ""},
+        // Asked first, the application removes the marker from the scene.
+        {"1X", -1, -1, "02", "1", "", "1"},
+    };
+    for (auto &c : cases) {
+        TearDown();
+        markers.clear();
+        notes.clear();
+        log.clear();
+        SetUp();
+        seq->deleteCallback = [](void *t, ZnMarker *m) {
+            SequencerTest *test = (SequencerTest *)t;
+            if (test->seq->findMarker(m) >= 0)  // still listed
+                test->deleted += test->placeOf(m);
+        };
+        seq->deleteCallbackData = this;
+        deleted.clear();
+        run(c.commands);
+        EXPECT_EQ(c.current, seq->getCurrentIndex()) << c.commands;
+        EXPECT_EQ(c.lastPlayed, seq->getLastPlayedIndex()) << c.commands;
+        EXPECT_EQ(c.order, order()) << c.commands;
+        EXPECT_EQ(c.visible, visible()) << c.commands;
+        EXPECT_EQ(c.played, played()) << c.commands;
+        EXPECT_EQ(c.deleted, deleted) << c.commands;
+    }
+    EXPECT_EQ(NULL, markers[1]->selectCallback);  // unlinked when deleted
+}
+
+// Play all goes through every marker as its notes finish, then ends with
+// no marker current and the list's selection cleared.
+TEST_F(SequencerTest, PlayAllToursEveryMarkerAndEndsIdle)
+{
+    seq->showMarkerList();
+    run("A");
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(i, seq->getCurrentIndex());
+        EXPECT_EQ(std::string(1, (char)('0' + i)), visible());
+        notes[(size_t)i]->finish();
+    }
+    EXPECT_EQ("012", played());
+    EXPECT_EQ(-1, seq->getCurrentIndex());
+    EXPECT_EQ("", visible());
+    int *positions, count = 0;
+    if (XmListGetSelectedPos(seq->getDialogWidget(10), &positions, &count))
+        XtFree((char *)positions);
+    EXPECT_EQ(0, count);
+    // A marker without notes is passed at once.
+    list(markers[1])->removeChild(notes[1]);
+    log.clear();
+    run("A");
+    notes[0]->finish();
+    EXPECT_EQ(2, seq->getCurrentIndex());
+    EXPECT_EQ("02", played());
+}
+
+TEST_F(SequencerTest, EmptyOrInAuthoringModeCommandsChangeNothingThemselves)
+{
+    // Authoring mode: the application is asked to pick and unpick.
+    std::vector<ZnMarker *> picked;
+    ZnCommon::editMode = 2;
+    seq->pickCallback = [](void *d, ZnMarker *m) { ((std::vector<ZnMarker *> *)d)->push_back(m); };
+    seq->pickCallbackData = &picked;
+    run(">");
+    run("2");
+    ASSERT_EQ(2u, picked.size());
+    EXPECT_EQ(markers[0], picked[0]);
+    EXPECT_EQ(markers[2], picked[1]);
+    EXPECT_EQ(-1, seq->getCurrentIndex());
+    EXPECT_EQ("", visible());
+
+    ZnCommon::editMode = 1;
+    for (int i = 2; i >= 0; i--)
+        seq->removeMarker(i);
+    for (int code = 0; code < 16; code++)
+        if (code != Seq::SHOW_LIST)
+            seq->playerCommand(code);
+    EXPECT_EQ(-1, seq->getCurrentIndex());
+    EXPECT_EQ("", played());
+    EXPECT_FALSE(seq->isListShown());
+    seq->playerCommand(Seq::SHOW_LIST);
+    EXPECT_TRUE(seq->isListShown());
+}
+
+// Read back, the sequencer lists the scene's own markers and a click on
+// one makes it current.
+TEST_F(SequencerTest, FilesKeepTheTourAndItsLinks)
+{
+    for (bool binary : {false, true}) {
+        SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary));
+        ASSERT_TRUE(read) << binary;
+        read->ref();
+        Seq *s = (Seq *)read->getChild(read->getNumChildren() - 1);
+        ASSERT_TRUE(s->isOfType(Seq::getClassTypeId()));
+        ASSERT_EQ(3, s->getNumMarkers());
+        for (int i = 0; i < 3; i++)
+            EXPECT_EQ(read->getChild(i + 1), s->getMarker(i)) << binary;
+        RenderWindow window(read);
+        window.draw();
+        GspTest::click(read, window.viewport(), 160, 100);
+        EXPECT_EQ(2, s->getCurrentIndex()) << binary;
+        read->unref();
+    }
+    // Binary: marked a group, and one zero word after the fields.
+    SoSeparator *alone = new SoSeparator;
+    alone->ref();
+    alone->addChild(new Seq);
+    std::string bytes = GspTest::writeToBuffer(alone, true);
+    size_t flags = bytes.find("ZnMarkerSequencer") + 20;
+    ASSERT_EQ(flags + 12, bytes.size());
+    EXPECT_EQ(2, bytes[flags + 3] & 2);
+    EXPECT_EQ(std::string(4, '\0'), bytes.substr(flags + 8));
+    alone->unref();
+
+    EXPECT_FALSE(GspTest::readFromBuffer(
+        "#Inventor V2.1 ascii\n Separator { ZnMarkerSequencer { sequence [ Cube {} ] } }"));
+}
