@@ -10,6 +10,7 @@
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowMarker.h>
 #include <Glosspin/ZnBulletMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInit.h>
 #include <Glosspin/ZnInventorNote.h>
@@ -287,6 +288,12 @@ int main(int argc, char **argv)
     ZnInventorNote *scene = stamped(new ZnInventorNote, "Cone");
     scene->setDataFilename((tmp + "/scene.iv").c_str(), 1);
     notes->addChild(scene);
+
+    // The tour: the cube, the cone, then the extras.
+    ZnMarkerSequencer *tour = new ZnMarkerSequencer;
+    for (ZnMarker *m : {(ZnMarker *)onCube, (ZnMarker *)onCone, (ZnMarker *)extras})
+        tour->appendMarker(m);
+    root->addChild(tour);
 
     bool ok = writeScene(root, "annotated.iv", false) &&
               writeScene(root, "annotated-binary.iv", true);

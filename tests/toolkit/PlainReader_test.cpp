@@ -11,6 +11,7 @@
 #include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
 #include <Glosspin/ZnMovieNote.h>
 #include <Glosspin/ZnNoteList.h>
 #include <Glosspin/ZnSoundNote.h>
@@ -33,7 +34,8 @@ const char *const kNoteKinds[] = {"ZnImageNote", "ZnSoundNote",  "ZnMovieNote", 
 
 // A marker holding a note of every kind (media inline), an arrow, the
 // marker again as a reference, a cube and, unless asked for the scene of
-// older files, an arrow marker pointing at the cube and a bullet marker.
+// older files, an arrow marker pointing at the cube, a bullet marker and
+// a sequencer touring those two.
 SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
 {
     TempDir::writeFile(tmp.file("media.raw"), "0123456789abcdefXYZ");
@@ -60,7 +62,12 @@ SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
     arrowMarker->setPathToObject(toCube);
     toCube->unref();
     root->addChild(arrowMarker);
-    root->addChild(new ZnBulletMarker);
+    ZnBulletMarker *bullet = new ZnBulletMarker;
+    root->addChild(bullet);
+    ZnMarkerSequencer *tour = new ZnMarkerSequencer;
+    tour->appendMarker(arrowMarker);
+    tour->appendMarker(bullet);
+    root->addChild(tour);
     return root;
 }
 
@@ -94,8 +101,8 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
     int nodes[2];
     // separator, marker, list, 8 notes, arrow, marker, cube; the arrow
     // marker, its path, material, list, placement and arrow; the bullet
-    // marker, its material and list.
-    const int kExpected = 14 + 6 + 3;
+    // marker, its material and list; the sequencer and its two references.
+    const int kExpected = 14 + 6 + 3 + 3;
     std::string firstAscii;
     for (bool binary : {false, true}) {
         std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
@@ -104,7 +111,8 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
         ASSERT_EQ(0, plainRead(path, scene)) << binary;
         nodes[binary] = count(scene, " {\n") + count(scene, "USE ");
         std::vector<std::string> kinds(std::begin(kNoteKinds), std::end(kNoteKinds));
-        kinds.insert(kinds.end(), {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "Cube"});
+        kinds.insert(kinds.end(),
+                     {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "ZnMarkerSequencer", "Cube"});
         for (const std::string &kind : kinds)
             EXPECT_EQ(1, count(scene, kind + " {")) << kind << binary;
         if (!binary)
