@@ -24,6 +24,8 @@
 #include <Glosspin/ZnArrowDetail.h>
 #include <Glosspin/ZnInit.h>
 
+#include "init/ChildlessGroupForm.h"
+
 SO_NODE_SOURCE(ZnArrow);
 
 SbVec2f *ZnArrow::ringCoordsArray = NULL;
@@ -604,32 +606,12 @@ void ZnArrow::rayPick(SoRayPickAction *action)
     }
 }
 
-void ZnArrow::write(SoWriteAction *action)
-{
-    SoOutput *out = action->getOutput();
-    if (out->getStage() == SoOutput::COUNT_REFS) {
-        addWriteReference(out, FALSE);
-        return;
-    }
-    // Marked a group, so that readers that do not know the class read
-    // the zero after the fields as its child count.
-    if (writeHeader(out, TRUE, FALSE))
-        return;  // a reference to an instance written before
-    getFieldData()->write(out, this);
-    if (out->isBinary())
-        out->write((int)0);
-    writeFooter(out);
-}
+void ZnArrow::write(SoWriteAction *action) { GSP_WRITE_AS_CHILDLESS_GROUP(action); }
 
 SbBool ZnArrow::readInstance(SoInput *in, unsigned short flags)
 {
-    if (!SoShape::readInstance(in, flags))
+    if (!SoShape::readInstance(in, flags) || !gspReadChildlessGroupZero(in))
         return FALSE;
-    if (in->isBinary()) {
-        int zero;
-        if (!in->read(zero))
-            return FALSE;
-    }
     updateLocalFields(type.getValue());
     return TRUE;
 }

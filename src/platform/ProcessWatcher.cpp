@@ -193,13 +193,17 @@ void watch(std::shared_ptr<State> st, Job job)
             while (waitpid(pid, &status, 0) < 0 && errno == EINTR)
                 ;
         }
+        // Gone before the end is reported: whoever hears of it finds no
+        // leftover file.
+        if (!resourceFile.empty())
+            unlink(resourceFile.c_str());
         if (whole)
             whole = report(job.reportFd, 1, WIFEXITED(status) ? WEXITSTATUS(status) : 0);
+    } else if (!resourceFile.empty()) {
+        unlink(resourceFile.c_str());
     }
     if (!whole)
         st->reportFailed = true;
-    if (!resourceFile.empty())
-        unlink(resourceFile.c_str());
     close(job.reportFd);
     st->done = true;
 }

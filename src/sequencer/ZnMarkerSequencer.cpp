@@ -15,6 +15,8 @@
 #include <Inventor/elements/SoCacheElement.h>
 #include <Xm/List.h>
 
+#include "init/ChildlessGroupForm.h"
+
 SO_NODE_SOURCE(ZnMarkerSequencer);
 
 void ZnMarkerSequencer::initClass()
@@ -51,15 +53,10 @@ ZnMarkerSequencer::~ZnMarkerSequencer()
                              (XtEventHandler)&ZnMarkerSequencer::shellStructureNotifyCB, this);
         XtDestroyWidget(dialog[3]);
     }
-    while (glxWidgets.getLength() > 0) {
-        Widget w = (Widget)glxWidgets[0], icon = (Widget)glxIcons[0];
-        XtRemoveEventHandler(w, StructureNotifyMask, False,
-                             (XtEventHandler)&ZnMarkerSequencer::glxStackingOrderChangeCB, icon);
-        XtRemoveCallback(w, XtNdestroyCallback, &ZnMarkerSequencer::glxDestroyedCB, this);
-        XtRemoveCallback(icon, XtNdestroyCallback, &ZnMarkerSequencer::glxButtonsDestroyedCB,
-                         this);
-        XtDestroyWidget(icon);
+    while (glxIcons.getLength() > 0) {
+        Widget icon = (Widget)glxIcons[0];
         forgetWindow(0);
+        XtDestroyWidget(icon);
     }
     delete[] dialog;
 }
@@ -318,32 +315,14 @@ void ZnMarkerSequencer::GLRender(SoGLRenderAction *action)
     checkForWindow();
 }
 
-// File form: the node's fields; in binary, marked a group and followed by
-// a zero, which readers without the class read as its child count.
+// File form: the node's fields, as the library's nodes without children
+// write them.
 
-void ZnMarkerSequencer::write(SoWriteAction *action)
-{
-    SoOutput *out = action->getOutput();
-    if (out->getStage() == SoOutput::COUNT_REFS) {
-        addWriteReference(out, FALSE);
-        return;
-    }
-    if (writeHeader(out, TRUE, FALSE))
-        return;  // a reference to an instance written before
-    getFieldData()->write(out, this);
-    if (out->isBinary())
-        out->write((int)0);
-    writeFooter(out);
-}
+void ZnMarkerSequencer::write(SoWriteAction *action) { GSP_WRITE_AS_CHILDLESS_GROUP(action); }
 
 SbBool ZnMarkerSequencer::readInstance(SoInput *in, unsigned short flags)
 {
-    SbBool ok = SoNode::readInstance(in, flags);
-    if (in->isBinary()) {
-        int ignored;
-        in->read(ignored);
-    }
-    if (!ok)
+    if (!SoNode::readInstance(in, flags) || !gspReadChildlessGroupZero(in))
         return FALSE;
     for (int i = 0; i < getNumMarkers(); i++) {
         SoNode *n = sequence[i];

@@ -421,10 +421,16 @@ void ZnMarkerSequencer::checkForWindow()
     XtAddCallback(icon, XtNdestroyCallback, &ZnMarkerSequencer::glxButtonsDestroyedCB, this);
 }
 
+// Unhooks window i and forgets it; its icon is left to the caller.
 void ZnMarkerSequencer::forgetWindow(int i)
 {
+    Widget w = (Widget)glxWidgets[i], icon = (Widget)glxIcons[i];
+    XtRemoveEventHandler(w, StructureNotifyMask, False,
+                         (XtEventHandler)&ZnMarkerSequencer::glxStackingOrderChangeCB, icon);
+    XtRemoveCallback(w, XtNdestroyCallback, &ZnMarkerSequencer::glxDestroyedCB, this);
+    XtRemoveCallback(icon, XtNdestroyCallback, &ZnMarkerSequencer::glxButtonsDestroyedCB, this);
     // The record holds the buttons of the newest icon.
-    if (dialog[PLAY] && XtParent(dialog[PLAY]) == (Widget)glxIcons[i])
+    if (dialog[PLAY] && XtParent(dialog[PLAY]) == icon)
         dialog[PLAY] = dialog[STOP] = dialog[SHOW_LIST] = NULL;
     for (SbPList *list : {&glxDrawables, &glxWidgets, &glxIcons, &glxParents})
         list->remove(i);
@@ -446,7 +452,6 @@ void ZnMarkerSequencer::glxDestroyedCB(Widget w, XtPointer sequencer, XtPointer)
         return;
     Widget icon = (Widget)s->glxIcons[i];
     s->forgetWindow(i);
-    XtRemoveCallback(icon, XtNdestroyCallback, &ZnMarkerSequencer::glxButtonsDestroyedCB, s);
     XtDestroyWidget(icon);
 }
 
@@ -454,11 +459,6 @@ void ZnMarkerSequencer::glxButtonsDestroyedCB(Widget icon, XtPointer sequencer, 
 {
     ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
     int i = s->glxIcons.find(icon);
-    if (i < 0)
-        return;
-    Widget w = (Widget)s->glxWidgets[i];
-    XtRemoveEventHandler(w, StructureNotifyMask, False,
-                         (XtEventHandler)&ZnMarkerSequencer::glxStackingOrderChangeCB, icon);
-    XtRemoveCallback(w, XtNdestroyCallback, &ZnMarkerSequencer::glxDestroyedCB, s);
-    s->forgetWindow(i);
+    if (i >= 0)
+        s->forgetWindow(i);
 }
