@@ -6,13 +6,10 @@
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnNoteList.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
 #include <Inventor/Xt/SoXt.h>
-#include <Inventor/errors/SoReadError.h>
 #include <Inventor/actions/SoGLRenderAction.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/elements/SoCacheElement.h>
+#include <Inventor/errors/SoReadError.h>
 #include <Xm/List.h>
 
 #include "init/ChildlessGroupForm.h"
@@ -235,7 +232,8 @@ void ZnMarkerSequencer::markerDonePlayingCB(void *sequencer, SoAction *)
 }
 
 // The previous, next and first commands: the old marker stopped and
-// hidden, marker i picked and not played.
+// hidden, marker i picked and not played (the pick callback already sees
+// it so).
 void ZnMarkerSequencer::stepTo(int i)
 {
     killLastPlay();
