@@ -1,16 +1,60 @@
 #include <Glosspin/ZnSystemNote.h>
 
+#include <Glosspin/ZnCommon.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Xm/MessageB.h>
+#include <Xm/Protocols.h>
+#include <Xm/SelectioB.h>
+
+#include "init/MessageText.h"
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
 
 SO_NODE_SOURCE(ZnSystemNote);
+
+int ZnSystemNote::confirmCommandsFromFiles = 1;
+
+namespace {
+
+// The command runs in a shell of its own under a second shell that turns
+// its status into what the player's exit status says: 0 for success, 255
+// for a non-zero exit code, the signal's number for a command killed by
+// a signal. (The player's process may only exec a program, so the status
+// mapping of running the command with system() is done here.)
+const char STATUS_SHELL[] = "/bin/sh -c \"$1\"\n"
+                            "s=$?\n"
+                            "if [ $s -gt 128 ]; then exit $((s - 128)); fi\n"
+                            "if [ $s -ne 0 ]; then exit 255; fi\n";
+
+std::string textOf(XmString s)
+{
+    char *text = NULL;
+    XmStringGetLtoR(s, (char *)XmFONTLIST_DEFAULT_TAG, &text);
+    std::string out = text ? text : "";
+    XtFree(text);
+    return out;
+}
+
+XmString labelText(const char *key, const char *text)
+{
+    return XmStringCreateLocalized((char *)ZnCommon::getResource(key, text));
+}
+
+// Forgets *widget when the application destroys it with its popups.
+void forgetOnDestroy(Widget w, Widget *widget)
+{
+    XtAddCallback(w, XmNdestroyCallback,
+                  [](Widget, XtPointer data, XtPointer) { *(Widget *)data = NULL; }, widget);
+}
+
+}
 
 void ZnSystemNote::initClass()
 {
     GSP_NOTE_KIND_INIT_CLASS(ZnSystemNote);
 }
 
-ZnSystemNote::ZnSystemNote()
+ZnSystemNote::ZnSystemNote() : commandTrusted(1), confirmDialog(NULL), confirmAutoPlay(0)
 {
     SO_NODE_CONSTRUCTOR(ZnSystemNote);
     GSP_SET_NOTE_ICONS(system);
@@ -20,9 +64,25 @@ ZnSystemNote::ZnSystemNote()
     mediaData.setDefault(TRUE);
     startNextNote = 2;
     nextNoteDelay = 5.0f;
+    ownProcessGroup = 1;
 }
 
-ZnSystemNote::~ZnSystemNote() {}
+ZnSystemNote::~ZnSystemNote()
+{
+    killPlayer();
+    killEditor();
+    if (confirmDialog)
+        XtDestroyWidget(XtParent(confirmDialog));
+    if (playerWindow)
+        XtDestroyWidget(XtParent(playerWindow));
+}
+
+// A command read from a scene is the scene's, not the user's.
+SbBool ZnSystemNote::readInstance(SoInput *in, unsigned short flags)
+{
+    commandTrusted = 0;
+    return ZnNote::readInstance(in, flags);
+}
 
 int ZnSystemNote::gatherPendingData(int) { return 0; }
 
@@ -33,3 +93,141 @@ int ZnSystemNote::estimateDiskSpaceRequired(int binary)
 }
 
 int ZnSystemNote::getUndoWeight() { return 972; }
+
+// Playing.
+
+void ZnSystemNote::play(int autoPlay)
+{
+    if (commandTrusted || !confirmCommandsFromFiles) {
+        playExternal(autoPlay);
+        return;
+    }
+    Widget top = SoXt::getTopLevelWidget();
+    if (!top) {
+        confirmDialogCB(NULL, this, NULL);  // nobody to ask: not run
+        return;
+    }
+    confirmAutoPlay = autoPlay;
+    if (!confirmDialog) {
+        XmString run = labelText("dialog_run", "Run"), cancel = labelText("dialog_cancel", "Cancel");
+        Arg args[4];
+        int n = 0;
+        XtSetArg(args[n], XmNokLabelString, run), n++;
+        XtSetArg(args[n], XmNcancelLabelString, cancel), n++;
+        XtSetArg(args[n], XmNdefaultButtonType, XmDIALOG_CANCEL_BUTTON), n++;
+        confirmDialog = XmCreateQuestionDialog(top, (char *)"Confirm System Command", args, n);
+        XmStringFree(run);
+        XmStringFree(cancel);
+        XtVaSetValues(XtParent(confirmDialog), XmNtitle,
+                      ZnCommon::getResource("title_system_confirm", "Glosspin : Run a Command?"),
+                      NULL);
+        XtUnmanageChild(XmMessageBoxGetChild(confirmDialog, XmDIALOG_HELP_BUTTON));
+        XtAddCallback(confirmDialog, XmNokCallback, (XtCallbackProc)confirmDialogCB, this);
+        XtAddCallback(confirmDialog, XmNcancelCallback, (XtCallbackProc)confirmDialogCB, this);
+        forgetOnDestroy(confirmDialog, &confirmDialog);
+    }
+    std::string text = gspFillMessage(
+        ZnCommon::getResource("system_note_confirm_msg",
+                              "This note comes from a scene file. Playing it runs the command\n\n"
+                              "%s\n\nRun the command?"),
+        command.getValue().getString());
+    XmString message = XmStringCreateLtoR((char *)text.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
+    XtVaSetValues(confirmDialog, XmNmessageString, message, NULL);
+    XmStringFree(message);
+    XtManageChild(confirmDialog);
+}
+
+// Run: the command is trusted from now on. Cancel: the playback ends as
+// a failed start does, and an automatic playback goes on.
+void ZnSystemNote::confirmDialogCB(Widget, void *data, void *callData)
+{
+    ZnSystemNote *note = (ZnSystemNote *)data;
+    XmAnyCallbackStruct *cbs = (XmAnyCallbackStruct *)callData;
+    if (cbs && cbs->reason == XmCR_OK) {
+        note->commandTrusted = 1;
+        note->playExternal(note->confirmAutoPlay);
+        return;
+    }
+    if (note->confirmAutoPlay) {
+        note->playingInSequence = 0;
+        note->callPlayerFinished();
+    }
+}
+
+void ZnSystemNote::getExternalPlayerCommand(int, std::vector<std::string> &argv)
+{
+    argv = {"/bin/sh", "-c", STATUS_SHELL, "sh", command.getValue().getString()};
+}
+
+void ZnSystemNote::externalPlayerFailed()
+{
+    ZnCommon::displayError("unableToExecuteMsg", "unableToExecuteMsgPart2", NULL,
+                           command.getValue().getString());
+}
+
+// Editing, in the prompt dialog.
+
+void ZnSystemNote::edit()
+{
+    ZnNote::edit();
+    createDialog(isPendingNote ? ZnCommon::getResource("system_note_new_msg",
+                                                       "Enter a system command for the new Note")
+                               : ZnCommon::getResource("system_note_edit_msg",
+                                                       "Edit the system command for this Note"),
+                 this);
+}
+
+int ZnSystemNote::isEditing() const { return playerWindow && XtIsManaged(playerWindow); }
+
+void ZnSystemNote::killEditor()
+{
+    if (isEditing())
+        XtUnmanageChild(playerWindow);
+    ZnNote::killEditor();
+}
+
+void ZnSystemNote::createDialog(const char *message, ZnSystemNote *note)
+{
+    Widget top = SoXt::getTopLevelWidget();
+    if (!top)
+        return;
+    if (!note->playerWindow) {
+        Arg args[1];
+        XtSetArg(args[0], XmNautoUnmanage, False);
+        Widget d = XmCreatePromptDialog(top, (char *)"Enter System Command", args, 1);
+        note->playerWindow = d;
+        XtVaSetValues(XtParent(d), XmNtitle,
+                      ZnCommon::getResource("title_system", "Glosspin : System Command"), NULL);
+        for (const char *reason : {XmNokCallback, XmNcancelCallback, XmNhelpCallback})
+            XtAddCallback(d, reason, (XtCallbackProc)createDialogCB, note);
+        XtUnmanageChild(XmSelectionBoxGetChild(d, XmDIALOG_HELP_BUTTON));
+        Atom deleteWindow = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
+        XmAddWMProtocolCallback(XtParent(d), deleteWindow, (XtCallbackProc)windowClosedCB, note);
+        forgetOnDestroy(d, &note->playerWindow);
+    }
+    XmString label = XmStringCreateLocalized((char *)message);
+    XmString value = XmStringCreateLocalized((char *)note->command.getValue().getString());
+    XtVaSetValues(note->playerWindow, XmNselectionLabelString, label, XmNtextString, value, NULL);
+    XmStringFree(label);
+    XmStringFree(value);
+    XtManageChild(note->playerWindow);
+}
+
+void ZnSystemNote::createDialogCB(Widget w, void *data, void *callData)
+{
+    ZnSystemNote *note = (ZnSystemNote *)data;
+    XmSelectionBoxCallbackStruct *cbs = (XmSelectionBoxCallbackStruct *)callData;
+    XtUnmanageChild(w);
+    if (cbs->reason == XmCR_OK) {
+        note->command = textOf(cbs->value).c_str();
+        note->commandTrusted = 1;  // typed by the user
+        if (note->isPendingNote && note->pendingReadyCallback)
+            (*note->pendingReadyCallback)(note, 0);
+    }
+    if (!note->isPlaying()) {
+        note->currentIconData = note->iconData;
+        note->touch();
+    }
+    if (cbs->reason == XmCR_CANCEL && note->isPendingNote && note->pendingFinishedCallback)
+        (*note->pendingFinishedCallback)(note, 0);
+}

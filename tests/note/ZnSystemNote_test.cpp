@@ -1,0 +1,174 @@
+// The system-command note: exit statuses and the error dialog, stopping
+// the command's whole process group, the prompt dialog, and the question
+// asked before a command from a scene file first runs.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <Glosspin/ZnSystemNote.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <X11/IntrinsicP.h>
+#include <Xm/MessageB.h>
+#include <Xm/SelectioB.h>
+#include <Xm/Text.h>
+
+#include "support/Scenes.h"
+#include "support/TempDir.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+// The shell of an open dialog whose title is title, or NULL.
+Widget openDialog(const char *title)
+{
+    Widget top = GspTest::topLevel();
+    for (Cardinal i = 0; i < top->core.num_popups; i++) {
+        Widget shell = top->core.popup_list[i];
+        char *t = NULL;
+        XtVaGetValues(shell, XmNtitle, &t, NULL);
+        CompositeWidget c = (CompositeWidget)shell;
+        if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
+            XtIsManaged(c->composite.children[0]))
+            return shell;
+    }
+    return NULL;
+}
+
+bool errorShown(int ms)
+{
+    return GspTest::pumpUntil([] { return openDialog("Glosspin : Error Dialog") != NULL; }, ms);
+}
+
+void press(Widget box, unsigned char which)
+{
+    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
+    XtCallCallbacks(XmMessageBoxGetChild(box, which), XmNactivateCallback, &cbs);
+}
+
+class SystemNoteTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        note = new ZnSystemNote;
+        note->ref();
+    }
+    void TearDown() override
+    {
+        ZnSystemNote::confirmCommandsFromFiles = 1;
+        note->unref();
+        XtTest::TearDown();
+    }
+    // A note as a scene file brings it.
+    void readNote(const std::string &command)
+    {
+        SoSeparator *s = GspTest::readFromBuffer("#Inventor V2.1 ascii\nSeparator { ZnSystemNote "
+                                                 "{ command \"" + command + "\" } }");
+        ASSERT_TRUE(s);
+        s->ref();
+        note->unref();
+        note = (ZnSystemNote *)s->getChild(0);
+        note->ref();
+        s->unref();
+    }
+    bool created(const std::string &path, int ms = 3000)
+    {
+        return GspTest::pumpUntil([&] { return TempDir::exists(path); }, ms);
+    }
+
+    ZnSystemNote *note = NULL;
+    TempDir tmp;
+};
+
+}
+
+TEST_F(SystemNoteTest, FailuresAreReportedAndStoppingEndsEverything)
+{
+    struct {
+        const char *command;
+        bool error;
+    } cases[] = {
+        {"", false},
+        {"true", false},
+        {"exit 3", true},
+        {"kill -TERM $$", true},  // killed by a signal: passed on
+        {"no-such-command-here", true},
+    };
+    for (auto &c : cases) {
+        note->command = c.command;
+        note->play(0);
+        EXPECT_EQ(c.error, errorShown(c.error ? 3000 : 500)) << c.command;
+        GspTest::destroyPopups();
+    }
+
+    // A command's background child goes with it.
+    note->command = ("sleep 30 & echo $! > " + tmp.file("pid") + "; wait").c_str();
+    note->play(0);
+    ASSERT_TRUE(GspTest::pumpUntil([&] {
+        return TempDir::exists(tmp.file("pid")) && TempDir::readFile(tmp.file("pid")).size() > 1;
+    }));
+    int child = atoi(TempDir::readFile(tmp.file("pid")).c_str());
+    note->killPlayer();
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return kill(child, 0) != 0; }, 4000));
+    EXPECT_FALSE(errorShown(300));
+}
+
+TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
+{
+    static int finished, ready;
+    finished = ready = 0;
+    note->isPendingNote = 1;
+    note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
+    note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
+    note->edit();
+    Widget shell = openDialog("Glosspin : System Command");
+    ASSERT_TRUE(shell);
+    Widget box = ((CompositeWidget)shell)->composite.children[0];
+    EXPECT_EQ("Enter a system command for the new Note",
+              GspTest::compoundText(box, XmNselectionLabelString));
+    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
+    XtCallCallbacks(XmSelectionBoxGetChild(box, XmDIALOG_CANCEL_BUTTON), XmNactivateCallback,
+                    &cbs);
+    EXPECT_EQ(1, finished);
+    EXPECT_STREQ("", note->command.getValue().getString());
+    EXPECT_FALSE(note->isEditing());
+
+    note->edit();
+    XmTextSetString(XmSelectionBoxGetChild(box, XmDIALOG_TEXT), (char *)"echo typed");
+    XtCallCallbacks(XmSelectionBoxGetChild(box, XmDIALOG_OK_BUTTON), XmNactivateCallback, &cbs);
+    EXPECT_EQ(1, ready);
+    EXPECT_STREQ("echo typed", note->command.getValue().getString());
+}
+
+// A command from a file runs only once the user has seen it and said Run;
+// Cancel ends the playback as a failed start does.
+TEST_F(SystemNoteTest, ACommandFromAFileAsksFirst)
+{
+    std::string ran = tmp.file("ran");
+    readNote("touch " + ran);
+    static int finishedPlays;
+    finishedPlays = 0;
+    note->playerFinishedCallback = [](void *, int) { finishedPlays++; };
+    note->play(1);
+    Widget shell = openDialog("Glosspin : Run a Command?");
+    ASSERT_TRUE(shell);
+    Widget box = ((CompositeWidget)shell)->composite.children[0];
+    EXPECT_NE(std::string::npos, GspTest::compoundText(box, XmNmessageString).find("touch " + ran));
+    press(box, XmDIALOG_CANCEL_BUTTON);
+    EXPECT_EQ(1, finishedPlays);
+    EXPECT_FALSE(created(ran, 300));
+
+    note->play(0);
+    press(box, XmDIALOG_OK_BUTTON);
+    EXPECT_TRUE(created(ran));
+    unlink(ran.c_str());
+    note->play(0);  // confirmed: no question again
+    EXPECT_TRUE(created(ran));
+    EXPECT_FALSE(openDialog("Glosspin : Run a Command?"));
+
+    // With the switch off, a command from a file runs at once.
+    ZnSystemNote::confirmCommandsFromFiles = 0;
+    readNote("touch " + ran + "2");
+    note->play(0);
+    EXPECT_TRUE(created(ran + "2"));
+}
