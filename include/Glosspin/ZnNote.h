@@ -217,6 +217,8 @@ class ZnNote : public SoShape {
 
     // Stop the player or editor process only.
     void killPlayerProcessId();
+    // Lets the player process run on, no longer the note's.
+    void forgetPlayerProcess();
     void killEditorProcessId();
     // Calls playerFinishedCallback once and clears it.
     void callPlayerFinished();
@@ -270,6 +272,7 @@ class ZnNote : public SoShape {
     void editorMessage(int kind, int value);
     void closePlayerChannel();
     void closeEditorChannel();
+    void *releasePlayer();
 
     static void buildNoteOptionDialog();
     void overwriteDialog(char *name);

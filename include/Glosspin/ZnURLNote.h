@@ -3,8 +3,14 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries a web address, shown by the user's browser. It has
-// no media data of its own.
+class SoAlarmSensor;
+class SoSensor;
+
+// A note that carries a web address, shown in the user's browser by the
+// installed launch script "www_script"; one browser serves every such
+// note. The address is typed in a prompt dialog (OK, Clear, Cancel). In
+// an automatic playback that waits for the note, a Continue dialog lets
+// the user say when the page is done with. It has no media data.
 class ZnURLNote : public ZnNote {
     SO_NODE_HEADER(ZnURLNote);
 
@@ -14,17 +20,40 @@ class ZnURLNote : public ZnNote {
     static void initClass();
     ZnURLNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    int isPlaying() const override;
+    int isEditing() const override;
+    void killPlayer() override;
+    void killEditor() override;
     int gatherPendingData(int accept) override;
     int estimateDiskSpaceRequired(int binary) override;
     int getUndoWeight() override;
     void updateStaticProcessId(long pid) override;
+    void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv) override;
+    void externalPlayerFailed() override;
 
     // The browser process shared by all web-link notes, -1 when none is
     // known.
     static long WWWPlayerProcessId;
+    static void killWWWPlayerProcess();
+
+    // The launch script: in the installed library directory, or in the
+    // directory named by GLOSSPIN_LIB_DIR.
+    static std::string getScriptPath();
+
+    static void createDialog(const char *message, ZnURLNote *note);
+    static void createDialogCB(Widget w, void *note, void *callData);
+    void createURLFinishedDialog();
+    static void createURLFinishedDialogCB(Widget w, void *note, void *callData);
+    static void alarmCB(void *note, SoSensor *sensor);
 
   protected:
     ~ZnURLNote() override;
+
+    Widget continueDialog;
+    int waitingForContinue;
+    SoAlarmSensor *iconTimer;
 };
 
 #endif

@@ -256,17 +256,30 @@ void ZnNote::killPlayerProcessId()
     // A player whose start message has not arrived yet is stopped too.
     if (playerPid < 2 && !playerWatcher)
         return;
-    closePlayerChannel();
-    Watcher *w = (Watcher *)playerWatcher;
-    playerWatcher = NULL;
-    playerMonitorPid = -1;
-    playerPid = -1;
     if (!alwaysKillPlayers && !trackPlayerExit) {
-        GspWatcher::detach(w);  // the player keeps running, forgotten
+        forgetPlayerProcess();
         return;
     }
     // The watcher removes the resource file when the player has gone.
-    GspWatcher::stop(w, SIGTERM);
+    GspWatcher::stop((Watcher *)releasePlayer(), SIGTERM);
+}
+
+// The note lets go of its player process: its channel is closed and its
+// record cleared. Returns the player's watcher.
+void *ZnNote::releasePlayer()
+{
+    closePlayerChannel();
+    void *w = playerWatcher;
+    playerWatcher = NULL;
+    playerMonitorPid = -1;
+    playerPid = -1;
+    return w;
+}
+
+void ZnNote::forgetPlayerProcess()
+{
+    if (playerPid >= 2 || playerWatcher)
+        GspWatcher::detach((Watcher *)releasePlayer());  // the player keeps running
 }
 
 void ZnNote::killEditorProcessId()

@@ -21,6 +21,7 @@
 #include "field/DelayedDataCodec.h"
 #include "note/MediaSource.h"
 #include "platform/FileCopy.h"
+#include "platform/ProcessWatcher.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
 
@@ -486,11 +487,9 @@ char ZnNote::cleanUpWorkProc(void *)
     for (int i = 0; i < n; i++) {
         int pid;
         if (sscanf(list[i]->d_name, "_gsp_%d", &pid) == 1 && pid > 0) {
-            char proc[64];
-            snprintf(proc, sizeof proc, "/proc/%d", pid);
             std::string path = dir + "/" + list[i]->d_name;
             struct stat st;
-            if (access(proc, F_OK) != 0 && lstat(path.c_str(), &st) == 0 &&
+            if (!GspWatcher::processExists(pid) && lstat(path.c_str(), &st) == 0 &&
                 S_ISREG(st.st_mode) && st.st_uid == me)
                 unlink(path.c_str());
         }

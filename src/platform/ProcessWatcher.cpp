@@ -210,6 +210,13 @@ void watch(std::shared_ptr<State> st, Job job)
 
 }
 
+bool processExists(long pid)
+{
+    char proc[64];
+    snprintf(proc, sizeof proc, "/proc/%ld", pid);
+    return pid > 0 && access(proc, F_OK) == 0;
+}
+
 std::vector<std::string> currentEnvironment()
 {
     std::vector<std::string> env;

@@ -38,6 +38,9 @@ struct Watcher;
 // The current environment, as a starting point for a job.
 std::vector<std::string> currentEnvironment();
 
+// Whether a process with this id exists (its /proc entry is there).
+bool processExists(long pid);
+
 // Starts a watcher and returns at once. NULL when no thread could be
 // started; then the caller still owns reportFd.
 Watcher *start(Job job);

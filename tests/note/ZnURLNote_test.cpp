@@ -1,0 +1,180 @@
+// The web-link note with the installed launch script and a stand-in
+// browser: what the script is given, the one browser all notes share, a
+// browser that has gone, addresses delivered intact, the prompt's Clear
+// and Cancel, and the Continue dialog of an automatic playback.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <stdlib.h>
+
+#include <Glosspin/ZnURLNote.h>
+#include <X11/IntrinsicP.h>
+#include <Xm/MessageB.h>
+#include <Xm/SelectioB.h>
+#include <Xm/Text.h>
+
+#include "support/TempDir.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+typedef std::vector<std::string> Args;
+
+// The browser's calls, each its list of arguments.
+std::vector<Args> calls(const std::string &log)
+{
+    std::vector<Args> out(1);
+    std::string text = TempDir::exists(log) ? TempDir::readFile(log) : "";
+    size_t at = 0;
+    for (size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) {
+        std::string line = text.substr(at, nl - at);
+        if (line == ".")
+            out.emplace_back();
+        else
+            out.back().push_back(line);
+    }
+    out.pop_back();
+    return out;
+}
+
+Widget dialogBox(const char *title)
+{
+    Widget top = GspTest::topLevel();
+    for (Cardinal i = 0; i < top->core.num_popups; i++) {
+        char *t = NULL;
+        XtVaGetValues(top->core.popup_list[i], XmNtitle, &t, NULL);
+        CompositeWidget c = (CompositeWidget)top->core.popup_list[i];
+        if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
+            XtIsManaged(c->composite.children[0]))
+            return c->composite.children[0];
+    }
+    return NULL;
+}
+
+// A dialog button's press, as the dialog reports it.
+void press(Widget box, const char *callback, int reason)
+{
+    XmSelectionBoxCallbackStruct cbs = {};
+    cbs.reason = reason;
+    XmString value = NULL;
+    if (XmIsSelectionBox(box))
+        XtVaGetValues(box, XmNtextString, &value, NULL);
+    cbs.value = value;
+    XtCallCallbacks(box, callback, &cbs);
+    XmStringFree(value);
+}
+
+class URLNoteTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        setenv("GLOSSPIN_LIB_DIR", GLOSSPIN_SCRIPT_DIR, 1);
+        setenv("GLOSSPIN_BROWSER", GLOSSPIN_TEST_BROWSER, 1);
+        setenv("GSP_BROWSER_LOG", log.c_str(), 1);
+        ZnURLNote::WWWPlayerProcessId = -1;
+        for (ZnURLNote *&n : notes) {
+            n = new ZnURLNote;
+            n->ref();
+        }
+    }
+    void TearDown() override
+    {
+        for (ZnURLNote *n : notes)
+            n->unref();
+        ZnURLNote::killWWWPlayerProcess();
+        XtTest::TearDown();
+    }
+    Args scriptArgs(ZnURLNote *n)
+    {
+        Args argv;
+        n->getExternalPlayerCommand(0, argv);
+        return Args(argv.begin() + 1, argv.end());
+    }
+    bool browserCalls(size_t n)
+    {
+        return GspTest::pumpUntil([&] { return calls(log).size() >= n; }, 4000);
+    }
+
+    TempDir tmp;
+    std::string log = tmp.file("browser.log");
+    ZnURLNote *notes[2];
+};
+
+}
+
+TEST_F(URLNoteTest, OneBrowserShowsEveryNoteAndAddressesArriveIntact)
+{
+    const std::string tricky = "-x a b \"q\" 'r' $(touch " + tmp.file("ran") + ") `id` ;&|";
+    notes[0]->url = tricky.c_str();
+    EXPECT_EQ((Args{tricky, "NONE", "-1"}), scriptArgs(notes[0]));
+    notes[0]->playerWidth = 640;
+    notes[0]->playerHeight = 480;
+    notes[0]->playerLocationX = 10;
+    notes[0]->playerLocationY = 20;
+    EXPECT_EQ("640x480+10+20", scriptArgs(notes[0])[1]);
+
+    notes[0]->play(0);
+    ASSERT_TRUE(browserCalls(1));
+    EXPECT_EQ((Args{"--", tricky}), calls(log)[0]);
+    EXPECT_FALSE(TempDir::exists(tmp.file("ran")));
+    // The browser is the script's own process, and later notes name it.
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return ZnURLNote::WWWPlayerProcessId > 0; }));
+    long browser = ZnURLNote::WWWPlayerProcessId;
+    EXPECT_EQ(browser, atol(TempDir::readFile(log + ".pid").c_str()));
+    notes[1]->url = "http://example.org/two";
+    EXPECT_EQ(std::to_string(browser), scriptArgs(notes[1])[2]);
+
+    // The second note's page goes to the running browser.
+    notes[1]->play(0);
+    ASSERT_TRUE(browserCalls(2));
+    EXPECT_EQ((Args{"--", "http://example.org/two"}), calls(log)[1]);
+    // Played again, the note that started the browser keeps it.
+    notes[0]->play(0);
+    ASSERT_TRUE(browserCalls(3));
+    GspTest::pumpEvents(200);
+    EXPECT_EQ(browser, ZnURLNote::WWWPlayerProcessId);
+    EXPECT_EQ(0, kill((pid_t)browser, 0));
+
+    // A browser that has gone is forgotten before the next start.
+    kill((pid_t)browser, SIGKILL);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return kill((pid_t)browser, 0) != 0; }));
+    notes[1]->play(0);
+    ASSERT_TRUE(browserCalls(4));
+    ASSERT_TRUE(GspTest::pumpUntil([&] {
+        return ZnURLNote::WWWPlayerProcessId > 0 && ZnURLNote::WWWPlayerProcessId != browser;
+    }));
+}
+
+TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
+{
+    ZnURLNote *n = notes[0];
+    n->url = "http://example.org/";
+    n->edit();
+    Widget box = dialogBox("Glosspin : World Wide Web Link");
+    ASSERT_TRUE(box);
+    Widget text = XmSelectionBoxGetChild(box, XmDIALOG_TEXT);
+    EXPECT_EQ("Clear", GspTest::compoundText(box, XmNcancelLabelString));
+    EXPECT_EQ("Cancel", GspTest::compoundText(box, XmNhelpLabelString));
+    press(box, XmNcancelCallback, XmCR_CANCEL);  // Clear
+    EXPECT_TRUE(n->isEditing());
+    char *cleared = XmTextGetString(text);
+    EXPECT_STREQ("", cleared);
+    XtFree(cleared);
+    press(box, XmNhelpCallback, XmCR_HELP);  // Cancel
+    EXPECT_FALSE(n->isEditing());
+    EXPECT_STREQ("http://example.org/", n->url.getValue().getString());
+
+    static int finished;
+    finished = 0;
+    n->playerFinishedCallback = [](void *, int) { finished++; };
+    n->play(1);
+    EXPECT_TRUE(n->isPlaying());
+    Widget cont = dialogBox("Glosspin : World Wide Web Link");
+    ASSERT_TRUE(cont);
+    ASSERT_TRUE(browserCalls(1));
+    EXPECT_EQ("Continue", GspTest::compoundText(cont, XmNcancelLabelString));
+    press(cont, XmNcancelCallback, XmCR_CANCEL);
+    EXPECT_EQ(1, finished);
+    EXPECT_FALSE(n->isPlaying());
+}
