@@ -12,6 +12,7 @@ cmake -S "$source" -B "$work/lib" -DCMAKE_INSTALL_PREFIX="$prefix" \
 cmake --build "$work/lib" -j "$(nproc)" > /dev/null
 cmake --install "$work/lib" > /dev/null
 test -f "$prefix/share/X11/app-defaults/Glosspin"
+test -x "$prefix/lib/Glosspin/www_script"
 (unset LD_LIBRARY_PATH; cd "$prefix/share/glosspin/samples" &&
   DISPLAY= "$prefix/bin/glosspin-scene" info annotated.iv > /dev/null)
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
