@@ -1,13 +1,23 @@
 #ifndef GLOSSPIN_ZNVIEWNOTE_H
 #define GLOSSPIN_ZNVIEWNOTE_H
 
+#include <Inventor/SbLinear.h>
+#include <Inventor/SbTime.h>
 #include <Inventor/fields/SoSFRotation.h>
 #include <Inventor/fields/SoSFVec3f.h>
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries a camera view; playing it moves the scene's camera
-// there. It has no media data of its own.
+class SoCamera;
+class SoSensor;
+class SoTimerSensor;
+
+// A note that carries a camera view. Playing it flies the scene's camera
+// there in two seconds, the eye swinging on an eased arc about the
+// midpoint of the two looked-at points; editing takes the scene camera's
+// view once the user has set it up and pressed OK in a small dialog
+// (shared place for all view notes: first right of the main window,
+// then where the user left it). It has no media data of its own.
 class ZnViewNote : public ZnNote {
     SO_NODE_HEADER(ZnViewNote);
 
@@ -21,6 +31,12 @@ class ZnViewNote : public ZnNote {
     static void initClass();
     ZnViewNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    int isPlaying() const override;
+    int isEditing() const override;
+    void killPlayer() override;
+    void killEditor() override;
     int gatherPendingData(int accept) override;
     const char *getDurationMsg() override;
     int estimateDiskSpaceRequired(int binary) override;
@@ -28,10 +44,34 @@ class ZnViewNote : public ZnNote {
     // The view change takes duration seconds.
     void findMediaLength() override;
 
+    void setInterpMode(int mode);
+    void interpolateNewView(float t);
+    static void ViewSensorCB(void *note, SoSensor *sensor);
+    static void createDialog(const char *message, ZnViewNote *note);
+    static void createDialogCB(Widget w, void *note, void *callData);
+
+    // Where the confirmation dialog stands; x below 0 before its first use.
+    static SbVec2s dialogLocation;
+
+  SoEXTENDER public:
+    void GLRender(SoGLRenderAction *action) override;
+
   protected:
     ~ZnViewNote() override;
 
+    SbVec3f startPosition;
+    float startFocalDistance;
+    SbMatrix startOrientation;
+    float startHeight;
+    SbTime startTime;
     float duration;
+    int interpMode;
+    SoTimerSensor *timer;
+    int alreadyThere;
+
+  private:
+    static SoCamera *camera();
+    float targetHeight(const SoCamera *camera) const;
 };
 
 #endif

@@ -7,7 +7,6 @@
 
 #include <Glosspin/ZnSystemNote.h>
 #include <Inventor/nodes/SoSeparator.h>
-#include <X11/IntrinsicP.h>
 #include <Xm/MessageB.h>
 #include <Xm/SelectioB.h>
 #include <Xm/Text.h>
@@ -18,25 +17,9 @@
 
 namespace {
 
-// The shell of an open dialog whose title is title, or NULL.
-Widget openDialog(const char *title)
-{
-    Widget top = GspTest::topLevel();
-    for (Cardinal i = 0; i < top->core.num_popups; i++) {
-        Widget shell = top->core.popup_list[i];
-        char *t = NULL;
-        XtVaGetValues(shell, XmNtitle, &t, NULL);
-        CompositeWidget c = (CompositeWidget)shell;
-        if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
-            XtIsManaged(c->composite.children[0]))
-            return shell;
-    }
-    return NULL;
-}
-
 bool errorShown(int ms)
 {
-    return GspTest::pumpUntil([] { return openDialog("Glosspin : Error Dialog") != NULL; }, ms);
+    return GspTest::pumpUntil([] { return GspTest::openDialog("Glosspin : Error Dialog") != NULL; }, ms);
 }
 
 void press(Widget box, unsigned char which)
@@ -121,9 +104,8 @@ TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
     note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
     note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
     note->edit();
-    Widget shell = openDialog("Glosspin : System Command");
-    ASSERT_TRUE(shell);
-    Widget box = ((CompositeWidget)shell)->composite.children[0];
+    Widget box = GspTest::openDialog("Glosspin : System Command");
+    ASSERT_TRUE(box);
     EXPECT_EQ("Enter a system command for the new Note",
               GspTest::compoundText(box, XmNselectionLabelString));
     XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
@@ -150,9 +132,8 @@ TEST_F(SystemNoteTest, ACommandFromAFileAsksFirst)
     finishedPlays = 0;
     note->playerFinishedCallback = [](void *, int) { finishedPlays++; };
     note->play(1);
-    Widget shell = openDialog("Glosspin : Run a Command?");
-    ASSERT_TRUE(shell);
-    Widget box = ((CompositeWidget)shell)->composite.children[0];
+    Widget box = GspTest::openDialog("Glosspin : Run a Command?");
+    ASSERT_TRUE(box);
     EXPECT_NE(std::string::npos, GspTest::compoundText(box, XmNmessageString).find("touch " + ran));
     press(box, XmDIALOG_CANCEL_BUTTON);
     EXPECT_EQ(1, finishedPlays);
@@ -164,7 +145,7 @@ TEST_F(SystemNoteTest, ACommandFromAFileAsksFirst)
     unlink(ran.c_str());
     note->play(0);  // confirmed: no question again
     EXPECT_TRUE(created(ran));
-    EXPECT_FALSE(openDialog("Glosspin : Run a Command?"));
+    EXPECT_FALSE(GspTest::openDialog("Glosspin : Run a Command?"));
 
     // With the switch off, a command from a file runs at once.
     ZnSystemNote::confirmCommandsFromFiles = 0;

@@ -8,7 +8,6 @@
 #include <stdlib.h>
 
 #include <Glosspin/ZnURLNote.h>
-#include <X11/IntrinsicP.h>
 #include <Xm/MessageB.h>
 #include <Xm/SelectioB.h>
 #include <Xm/Text.h>
@@ -35,20 +34,6 @@ std::vector<Args> calls(const std::string &log)
     }
     out.pop_back();
     return out;
-}
-
-Widget dialogBox(const char *title)
-{
-    Widget top = GspTest::topLevel();
-    for (Cardinal i = 0; i < top->core.num_popups; i++) {
-        char *t = NULL;
-        XtVaGetValues(top->core.popup_list[i], XmNtitle, &t, NULL);
-        CompositeWidget c = (CompositeWidget)top->core.popup_list[i];
-        if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
-            XtIsManaged(c->composite.children[0]))
-            return c->composite.children[0];
-    }
-    return NULL;
 }
 
 // A dialog button's press, as the dialog reports it.
@@ -151,7 +136,7 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     ZnURLNote *n = notes[0];
     n->url = "http://example.org/";
     n->edit();
-    Widget box = dialogBox("Glosspin : World Wide Web Link");
+    Widget box = GspTest::openDialog("Glosspin : World Wide Web Link");
     ASSERT_TRUE(box);
     Widget text = XmSelectionBoxGetChild(box, XmDIALOG_TEXT);
     EXPECT_EQ("Clear", GspTest::compoundText(box, XmNcancelLabelString));
@@ -170,7 +155,7 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     n->playerFinishedCallback = [](void *, int) { finished++; };
     n->play(1);
     EXPECT_TRUE(n->isPlaying());
-    Widget cont = dialogBox("Glosspin : World Wide Web Link");
+    Widget cont = GspTest::openDialog("Glosspin : World Wide Web Link");
     ASSERT_TRUE(cont);
     ASSERT_TRUE(browserCalls(1));
     EXPECT_EQ("Continue", GspTest::compoundText(cont, XmNcancelLabelString));

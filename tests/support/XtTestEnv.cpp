@@ -1,5 +1,6 @@
 #include "support/XtTestEnv.h"
 
+#include <string.h>
 #include <sys/time.h>
 
 #include <Glosspin/ZnCommon.h>
@@ -89,6 +90,21 @@ Widget findManaged(Widget root, const char *name)
 Widget findWidgetOfClass(Widget root, WidgetClass cls)
 {
     return search(root, [cls](Widget w) { return XtIsSubclass(w, cls); });
+}
+
+Widget openDialog(const char *title)
+{
+    Widget top = topLevel();
+    for (Cardinal i = 0; top && i < top->core.num_popups; i++) {
+        Widget shell = top->core.popup_list[i];
+        char *t = NULL;
+        XtVaGetValues(shell, XmNtitle, &t, NULL);
+        CompositeWidget c = (CompositeWidget)shell;
+        if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
+            XtIsManaged(c->composite.children[0]))
+            return c->composite.children[0];
+    }
+    return NULL;
 }
 
 void destroyPopups()

@@ -29,6 +29,10 @@ Widget findWidgetOfClass(Widget root, WidgetClass cls);
 // First managed widget named name below root, popups included.
 Widget findManaged(Widget root, const char *name);
 
+// The managed dialog in a popup shell of the top-level widget whose
+// title is title, or NULL.
+Widget openDialog(const char *title);
+
 // Destroys every popup shell of the top-level widget (open dialogs).
 void destroyPopups();
 
