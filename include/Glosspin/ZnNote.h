@@ -222,6 +222,9 @@ class ZnNote : public SoShape {
     void killEditorProcessId();
     // Calls playerFinishedCallback once and clears it.
     void callPlayerFinished();
+    // The user closed the note's own player window: the note is idle and
+    // an automatic playback that waited for the user goes on.
+    void playerClosedByUser();
     void playerForkFailed();
     void editorForkFailed();
     static void playerCB(void *note, int *source, unsigned long *id);

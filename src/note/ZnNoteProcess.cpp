@@ -314,6 +314,17 @@ void ZnNote::killEditor()
     }
 }
 
+void ZnNote::playerClosedByUser()
+{
+    currentIconData = iconData;
+    touch();
+    if (playingInSequence) {
+        playingInSequence = 0;
+        if (lifetimeType.getValue() == 0)
+            callPlayerFinished();
+    }
+}
+
 // Automatic playback of this note is over: tells the note list, once.
 void ZnNote::callPlayerFinished()
 {

@@ -3,12 +3,12 @@
 #include <Glosspin/ZnCommon.h>
 #include <Inventor/Xt/SoXt.h>
 #include <Xm/MessageB.h>
-#include <Xm/Protocols.h>
 #include <Xm/SelectioB.h>
 
 #include "init/MessageText.h"
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
+#include "note/PromptDialog.h"
 
 SO_NODE_SOURCE(ZnSystemNote);
 
@@ -25,27 +25,6 @@ const char STATUS_SHELL[] = "/bin/sh -c \"$1\"\n"
                             "s=$?\n"
                             "if [ $s -gt 128 ]; then exit $((s - 128)); fi\n"
                             "if [ $s -ne 0 ]; then exit 255; fi\n";
-
-std::string textOf(XmString s)
-{
-    char *text = NULL;
-    XmStringGetLtoR(s, (char *)XmFONTLIST_DEFAULT_TAG, &text);
-    std::string out = text ? text : "";
-    XtFree(text);
-    return out;
-}
-
-XmString labelText(const char *key, const char *text)
-{
-    return XmStringCreateLocalized((char *)ZnCommon::getResource(key, text));
-}
-
-// Forgets *widget when the application destroys it with its popups.
-void forgetOnDestroy(Widget w, Widget *widget)
-{
-    XtAddCallback(w, XmNdestroyCallback,
-                  [](Widget, XtPointer data, XtPointer) { *(Widget *)data = NULL; }, widget);
-}
 
 }
 
@@ -109,22 +88,18 @@ void ZnSystemNote::play(int autoPlay)
     }
     confirmAutoPlay = autoPlay;
     if (!confirmDialog) {
-        XmString run = labelText("dialog_run", "Run"), cancel = labelText("dialog_cancel", "Cancel");
-        Arg args[4];
-        int n = 0;
-        XtSetArg(args[n], XmNokLabelString, run), n++;
-        XtSetArg(args[n], XmNcancelLabelString, cancel), n++;
-        XtSetArg(args[n], XmNdefaultButtonType, XmDIALOG_CANCEL_BUTTON), n++;
-        confirmDialog = XmCreateQuestionDialog(top, (char *)"Confirm System Command", args, n);
-        XmStringFree(run);
-        XmStringFree(cancel);
+        Arg args[1];
+        XtSetArg(args[0], XmNdefaultButtonType, XmDIALOG_CANCEL_BUTTON);
+        confirmDialog = XmCreateQuestionDialog(top, (char *)"Confirm System Command", args, 1);
+        gspSetLabel(confirmDialog, XmNokLabelString, "dialog_run", "Run");
+        gspSetLabel(confirmDialog, XmNcancelLabelString, "dialog_cancel", "Cancel");
         XtVaSetValues(XtParent(confirmDialog), XmNtitle,
                       ZnCommon::getResource("title_system_confirm", "Glosspin : Run a Command?"),
                       NULL);
         XtUnmanageChild(XmMessageBoxGetChild(confirmDialog, XmDIALOG_HELP_BUTTON));
         XtAddCallback(confirmDialog, XmNokCallback, (XtCallbackProc)confirmDialogCB, this);
         XtAddCallback(confirmDialog, XmNcancelCallback, (XtCallbackProc)confirmDialogCB, this);
-        forgetOnDestroy(confirmDialog, &confirmDialog);
+        gspForgetOnDestroy(confirmDialog, &confirmDialog);
     }
     std::string text = gspFillMessage(
         ZnCommon::getResource("system_note_confirm_msg",
@@ -192,25 +167,12 @@ void ZnSystemNote::createDialog(const char *message, ZnSystemNote *note)
     if (!top)
         return;
     if (!note->playerWindow) {
-        Arg args[1];
-        XtSetArg(args[0], XmNautoUnmanage, False);
-        Widget d = XmCreatePromptDialog(top, (char *)"Enter System Command", args, 1);
-        note->playerWindow = d;
-        XtVaSetValues(XtParent(d), XmNtitle,
-                      ZnCommon::getResource("title_system", "Glosspin : System Command"), NULL);
-        for (const char *reason : {XmNokCallback, XmNcancelCallback, XmNhelpCallback})
-            XtAddCallback(d, reason, (XtCallbackProc)createDialogCB, note);
+        Widget d = gspCreatePrompt("Enter System Command",
+                                   ZnCommon::getResource("title_system", "Glosspin : System Command"),
+                                   (XtCallbackProc)createDialogCB, note, &note->playerWindow);
         XtUnmanageChild(XmSelectionBoxGetChild(d, XmDIALOG_HELP_BUTTON));
-        Atom deleteWindow = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
-        XmAddWMProtocolCallback(XtParent(d), deleteWindow, (XtCallbackProc)windowClosedCB, note);
-        forgetOnDestroy(d, &note->playerWindow);
     }
-    XmString label = XmStringCreateLocalized((char *)message);
-    XmString value = XmStringCreateLocalized((char *)note->command.getValue().getString());
-    XtVaSetValues(note->playerWindow, XmNselectionLabelString, label, XmNtextString, value, NULL);
-    XmStringFree(label);
-    XmStringFree(value);
-    XtManageChild(note->playerWindow);
+    gspShowPrompt(note->playerWindow, message, note->command.getValue().getString());
 }
 
 void ZnSystemNote::createDialogCB(Widget w, void *data, void *callData)
@@ -219,7 +181,7 @@ void ZnSystemNote::createDialogCB(Widget w, void *data, void *callData)
     XmSelectionBoxCallbackStruct *cbs = (XmSelectionBoxCallbackStruct *)callData;
     XtUnmanageChild(w);
     if (cbs->reason == XmCR_OK) {
-        note->command = textOf(cbs->value).c_str();
+        note->command = gspTextOf(cbs->value).c_str();
         note->commandTrusted = 1;  // typed by the user
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);

@@ -237,11 +237,5 @@ void ZnTextNote::createDialogCB(Widget, void *data, void *callData)
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);
     }
-    note->currentIconData = note->iconData;
-    note->touch();
-    if (note->playingInSequence) {
-        note->playingInSequence = 0;
-        if (note->lifetimeType.getValue() == 0)
-            note->callPlayerFinished();
-    }
+    note->playerClosedByUser();
 }

@@ -13,6 +13,7 @@
 
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
+#include "note/PromptDialog.h"
 #include "platform/ProcessWatcher.h"
 
 SO_NODE_SOURCE(ZnURLNote);
@@ -20,29 +21,6 @@ SO_NODE_SOURCE(ZnURLNote);
 long ZnURLNote::WWWPlayerProcessId = -1;
 
 namespace {
-
-std::string textOf(XmString s)
-{
-    char *text = NULL;
-    XmStringGetLtoR(s, (char *)XmFONTLIST_DEFAULT_TAG, &text);
-    std::string out = text ? text : "";
-    XtFree(text);
-    return out;
-}
-
-void setLabel(Widget w, const char *resource, const char *key, const char *text)
-{
-    XmString s = XmStringCreateLocalized((char *)ZnCommon::getResource(key, text));
-    XtVaSetValues(w, resource, s, NULL);
-    XmStringFree(s);
-}
-
-// Forgets *widget when the application destroys it with its popups.
-void forgetOnDestroy(Widget w, Widget *widget)
-{
-    XtAddCallback(w, XmNdestroyCallback,
-                  [](Widget, XtPointer data, XtPointer) { *(Widget *)data = NULL; }, widget);
-}
 
 const char *webTitle() { return ZnCommon::getResource("title_web", "Glosspin : World Wide Web Link"); }
 
@@ -202,20 +180,20 @@ void ZnURLNote::createURLFinishedDialog()
         XtSetArg(args[0], XmNautoUnmanage, False);
         continueDialog = XmCreateMessageDialog(top, (char *)"Continue Dialog", args, 1);
         XtVaSetValues(XtParent(continueDialog), XmNtitle, webTitle(), NULL);
-        setLabel(continueDialog, XmNcancelLabelString, "dialog_continue", "Continue");
+        gspSetLabel(continueDialog, XmNcancelLabelString, "dialog_continue", "Continue");
         XtAddCallback(continueDialog, XmNcancelCallback, (XtCallbackProc)createURLFinishedDialogCB,
                       this);
         Atom deleteWindow = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
         XmAddWMProtocolCallback(XtParent(continueDialog), deleteWindow,
                                 (XtCallbackProc)createURLFinishedDialogCB, this);
-        forgetOnDestroy(continueDialog, &continueDialog);
+        gspForgetOnDestroy(continueDialog, &continueDialog);
     }
     for (unsigned char child : {XmDIALOG_OK_BUTTON, XmDIALOG_HELP_BUTTON}) {
         Widget b = XmMessageBoxGetChild(continueDialog, child);
         if (XtIsManaged(b))
             XtUnmanageChild(b);
     }
-    setLabel(continueDialog, XmNmessageString, "url_note_play_msg",
+    gspSetLabel(continueDialog, XmNmessageString, "url_note_play_msg",
              "Click Continue when Finished Viewing WWW Page");
     XtManageChild(continueDialog);
 }
@@ -225,15 +203,8 @@ void ZnURLNote::createURLFinishedDialogCB(Widget, void *data, void *)
     ZnURLNote *note = (ZnURLNote *)data;
     if (note->continueDialog && XtIsManaged(note->continueDialog))
         XtUnmanageChild(note->continueDialog);
-    note->currentIconData = note->iconData;
-    note->touch();
-    if (note->playingInSequence) {
-        note->playingInSequence = 0;
-        if (note->lifetimeType.getValue() == 0)
-            note->callPlayerFinished();
-    }
+    note->playerClosedByUser();
     note->waitingForContinue = 0;
-    note->playingInSequence = 0;
 }
 
 // Editing, in the prompt dialog: OK, Clear and Cancel.
@@ -266,26 +237,12 @@ void ZnURLNote::createDialog(const char *message, ZnURLNote *note)
     if (!top)
         return;
     if (!note->playerWindow) {
-        Arg args[1];
-        XtSetArg(args[0], XmNautoUnmanage, False);
-        Widget d =
-            XmCreatePromptDialog(top, (char *)"Enter Universal Resource Locator (URL)", args, 1);
-        note->playerWindow = d;
-        XtVaSetValues(XtParent(d), XmNtitle, webTitle(), NULL);
-        setLabel(d, XmNcancelLabelString, "dialog_clear", "Clear");
-        setLabel(d, XmNhelpLabelString, "dialog_cancel", "Cancel");
-        for (const char *reason : {XmNokCallback, XmNhelpCallback, XmNcancelCallback})
-            XtAddCallback(d, reason, (XtCallbackProc)createDialogCB, note);
-        Atom deleteWindow = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
-        XmAddWMProtocolCallback(XtParent(d), deleteWindow, (XtCallbackProc)windowClosedCB, note);
-        forgetOnDestroy(d, &note->playerWindow);
+        Widget d = gspCreatePrompt("Enter Universal Resource Locator (URL)", webTitle(),
+                                   (XtCallbackProc)createDialogCB, note, &note->playerWindow);
+        gspSetLabel(d, XmNcancelLabelString, "dialog_clear", "Clear");
+        gspSetLabel(d, XmNhelpLabelString, "dialog_cancel", "Cancel");
     }
-    XmString label = XmStringCreateLocalized((char *)message);
-    XmString value = XmStringCreateLocalized((char *)note->url.getValue().getString());
-    XtVaSetValues(note->playerWindow, XmNselectionLabelString, label, XmNtextString, value, NULL);
-    XmStringFree(label);
-    XmStringFree(value);
-    XtManageChild(note->playerWindow);
+    gspShowPrompt(note->playerWindow, message, note->url.getValue().getString());
 }
 
 void ZnURLNote::createDialogCB(Widget w, void *data, void *callData)
@@ -300,7 +257,7 @@ void ZnURLNote::createDialogCB(Widget w, void *data, void *callData)
     }
     XtUnmanageChild(w);
     if (cbs->reason == XmCR_OK) {
-        note->url = textOf(cbs->value).c_str();
+        note->url = gspTextOf(cbs->value).c_str();
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);
     }
