@@ -81,12 +81,12 @@ void ZnSystemNote::play(int autoPlay)
         playExternal(autoPlay);
         return;
     }
+    confirmAutoPlay = autoPlay;
     Widget top = SoXt::getTopLevelWidget();
     if (!top) {
         confirmDialogCB(NULL, this, NULL);  // nobody to ask: not run
         return;
     }
-    confirmAutoPlay = autoPlay;
     if (!confirmDialog) {
         Arg args[1];
         XtSetArg(args[0], XmNdefaultButtonType, XmDIALOG_CANCEL_BUTTON);
