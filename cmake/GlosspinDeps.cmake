@@ -21,6 +21,9 @@ endif()
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+# Media lengths of movies and sounds.
+pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat libavutil)
+pkg_check_modules(AUDIOFILE REQUIRED IMPORTED_TARGET audiofile)
 # ONC RPC, for the port-mapper query of the file-change monitor client.
 pkg_check_modules(TIRPC REQUIRED IMPORTED_TARGET libtirpc)
 

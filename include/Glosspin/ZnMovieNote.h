@@ -16,6 +16,8 @@ class ZnMovieNote : public ZnNote {
     const char *getFileSuffix() override;
     int getUndoWeight() override;
     int usingMediaData() override;
+    // The length of the movie, from its file or its block in the scene.
+    void findMediaLength() override;
 
     static const char *fileSuffix;
     // Set by the hardware probe when the library registers its classes.

@@ -222,6 +222,16 @@ class ZnNote : public SoShape {
     void killEditorProcessId();
     // Calls playerFinishedCallback once and clears it.
     void callPlayerFinished();
+    // The media block to read: the temporary data file when asked for
+    // and there is one, else the field's source. 0 when a file cannot be
+    // opened.
+    int openMediaSource(GspMediaSource &m, int fromTempFile);
+    // Measures the media with fromFile on the data file or, for a block
+    // read straight from a binary scene, with fromMemory on the block
+    // mapped in place; an ASCII block is written to the data file first.
+    // 0 when that write failed (seconds unchanged).
+    int measureMedia(double (*fromFile)(const char *), double (*fromMemory)(const void *, size_t),
+                     double &seconds);
     // The user closed the note's own player window: the note is idle and
     // an automatic playback that waited for the user goes on.
     void playerClosedByUser();
@@ -308,7 +318,6 @@ class ZnNote : public SoShape {
     SoOutput *leftOutOf;
     void saveBeforeOverwrite(SoOutput *out);
     void writeInlineBlock(SoOutput *out);
-    int openMediaSource(GspMediaSource &m, int fromTempFile);
 
 };
 

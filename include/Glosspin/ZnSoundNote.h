@@ -17,6 +17,8 @@ class ZnSoundNote : public ZnNote {
     const char *getFileSuffix() override;
     int getUndoWeight() override;
     int usingMediaData() override;
+    // The length of the sound, from its file or its block in the scene.
+    void findMediaLength() override;
 
     static const char *fileSuffix;
     // Set by the hardware probe when the library registers its classes.

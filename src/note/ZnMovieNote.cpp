@@ -2,6 +2,7 @@
 
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
+#include "platform/MediaLength.h"
 #include "platform/HardwareProbe.h"
 
 SO_NODE_SOURCE(ZnMovieNote);
@@ -43,3 +44,10 @@ const char *ZnMovieNote::getDurationMsg()
 const char *ZnMovieNote::getFileSuffix() { return fileSuffix; }
 int ZnMovieNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
 int ZnMovieNote::usingMediaData() { return 1; }
+
+void ZnMovieNote::findMediaLength()
+{
+    double seconds;
+    if (measureMedia(GspMediaLength::movie, GspMediaLength::movie, seconds))
+        mediaLength = (float)seconds;
+}

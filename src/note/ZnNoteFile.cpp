@@ -13,6 +13,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "note/MediaSource.h"
@@ -319,6 +320,36 @@ int ZnNote::openMediaSource(GspMediaSource &m, int fromTempFile)
         m.opened = m.block.fd >= 0;
     }
     return m.block.size >= 0 && (m.block.size == 0 || m.block.fd >= 0);
+}
+
+int ZnNote::measureMedia(double (*fromFile)(const char *),
+                         double (*fromMemory)(const void *, size_t), double &seconds)
+{
+    const char *name = getDataFilename();
+    if (!name && !mediaData.isBinary() && mediaData.getDataSize() > 0) {
+        if (!checkFilename() || !copyDataToExternalFile(NULL))
+            return 0;
+        name = getDataFilename();
+    }
+    seconds = 0;
+    if (name) {
+        if (checkDataFile(FALSE))
+            seconds = fromFile(name);
+        return 1;
+    }
+    GspMediaSource m;
+    if (!openMediaSource(m, 0) || m.block.fd < 0)
+        return 1;
+    long length = m.block.rawLength();
+    size_t end = (size_t)m.block.offset + (size_t)length;
+    void *map = length > 0 ? mmap(NULL, end, PROT_READ, MAP_SHARED, m.block.fd, 0) : MAP_FAILED;
+    if (map == MAP_FAILED)
+        return 1;
+    seconds = fromMemory((const char *)map + m.block.offset, (size_t)length);
+    if (seconds < 0)
+        seconds = 0;  // in place, a movie that does not open counts as none
+    munmap(map, end);
+    return 1;
 }
 
 void ZnNote::writeInlineBlock(SoOutput *out)

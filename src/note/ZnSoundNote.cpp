@@ -2,6 +2,7 @@
 
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
+#include "platform/MediaLength.h"
 #include "platform/HardwareProbe.h"
 
 SO_NODE_SOURCE(ZnSoundNote);
@@ -41,3 +42,10 @@ const char *ZnSoundNote::getDurationMsg()
 const char *ZnSoundNote::getFileSuffix() { return fileSuffix; }
 int ZnSoundNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
 int ZnSoundNote::usingMediaData() { return 1; }
+
+void ZnSoundNote::findMediaLength()
+{
+    double seconds;
+    if (measureMedia(GspMediaLength::sound, GspMediaLength::sound, seconds))
+        mediaLength = (float)seconds;
+}
