@@ -28,4 +28,9 @@ class ZnSoundNote : public ZnNote {
     ~ZnSoundNote() override;
 };
 
+// The default audio input: whether another program holds it, and the
+// rate a recording at 11025 Hz gets (-8 when there is no input).
+int AudioInputHardwareInUse();
+int GetAudioHardwareInputRate();
+
 #endif

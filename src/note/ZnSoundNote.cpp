@@ -13,6 +13,9 @@ int ZnSoundNote::hasAudioHW = 0;
 void ZnSoundNote::initClass()
 {
     GSP_NOTE_KIND_INIT_CLASS(ZnSoundNote);
+    // Recording is offered only where a capture device answers. The
+    // device-wide 11025 Hz input rate of other systems has no ALSA
+    // equivalent: the recorder asks for its rate when it opens the device.
     hasAudioHW = GspHardwareProbe::audioCaptureUsable();
 }
 
@@ -49,3 +52,6 @@ void ZnSoundNote::findMediaLength()
     if (measureMedia(GspMediaLength::sound, GspMediaLength::sound, seconds))
         mediaLength = (float)seconds;
 }
+
+int AudioInputHardwareInUse() { return GspHardwareProbe::audioInputInUse(); }
+int GetAudioHardwareInputRate() { return GspHardwareProbe::audioInputRate(); }

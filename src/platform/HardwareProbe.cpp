@@ -1,6 +1,7 @@
 #include "platform/HardwareProbe.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -71,6 +72,36 @@ int audioCaptureUsable()
     }
     snd_lib_error_set_handler(NULL);
     return usable;
+}
+
+int audioInputRate()
+{
+    snd_lib_error_set_handler(silentErrorHandler);
+    snd_pcm_t *pcm = NULL;
+    int rate = -8;
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) == 0) {
+        snd_pcm_hw_params_t *params;
+        snd_pcm_hw_params_alloca(&params);
+        unsigned wanted = 11025;
+        int dir = 0;
+        if (snd_pcm_hw_params_any(pcm, params) >= 0 &&
+            snd_pcm_hw_params_set_rate_near(pcm, params, &wanted, &dir) == 0)
+            rate = (int)wanted;
+        snd_pcm_close(pcm);
+    }
+    snd_lib_error_set_handler(NULL);
+    return rate;
+}
+
+int audioInputInUse()
+{
+    snd_lib_error_set_handler(silentErrorHandler);
+    snd_pcm_t *pcm = NULL;
+    int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
+    if (error == 0)
+        snd_pcm_close(pcm);
+    snd_lib_error_set_handler(NULL);
+    return error == -EBUSY;
 }
 
 }

@@ -13,6 +13,16 @@ int videoCaptureUsable();
 // input, else 0.
 int audioCaptureUsable();
 
+// The rate a recording at 11025 Hz gets from the default capture device,
+// or -8 when there is none. ALSA has no device-wide input rate (each
+// program sets its own as it opens the device) and no digital-input
+// source to choose between.
+int audioInputRate();
+
+// Whether another program holds the default capture device (it opens
+// busy). ALSA has no counter of input monitoring.
+int audioInputInUse();
+
 }
 
 #endif

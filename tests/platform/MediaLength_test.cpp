@@ -1,6 +1,6 @@
 // Movie and sound lengths from files the tests make and from notes whose
-// media sit inline in ASCII and binary scenes (measured in place), and
-// what bad media give.
+// media sit inline in ASCII and binary scenes (measured in place), what
+// bad media give, and the audio input probes.
 #include <gtest/gtest.h>
 
 #include <audiofile.h>
@@ -113,4 +113,15 @@ TEST_F(MediaLengthTest, NotesMeasureTheirMediaWhereverTheyAre)
         read->unref();
     }
     root->unref();
+}
+
+// With a capture device (ALSA's null device here) the sound note may
+// record, and a recording at 11025 Hz gets that rate.
+TEST_F(MediaLengthTest, TheAudioInputIsProbed)
+{
+    if (!getenv("ALSA_CONFIG_PATH"))
+        GTEST_SKIP() << "run through ctest, which points ALSA at a null device";
+    EXPECT_EQ(1, ZnSoundNote::hasAudioHW);
+    EXPECT_EQ(11025, GetAudioHardwareInputRate());
+    EXPECT_EQ(0, AudioInputHardwareInUse());
 }
