@@ -3,7 +3,8 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries an image; its bytes are the note's media data.
+// A note that carries an image, taken with mediagrab and shown with
+// picshow at the stored place; its bytes are the note's media data.
 class ZnImageNote : public ZnNote {
     SO_NODE_HEADER(ZnImageNote);
 
@@ -11,6 +12,12 @@ class ZnImageNote : public ZnNote {
     static void initClass();
     ZnImageNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv) override;
+    void getExternalEditorCommand(std::vector<std::string> &argv) override;
+    void externalPlayerFailed() override;
+    void externalEditorFailed() override;
     int gatherPendingData(int accept) override;
     const char *getFileSuffix() override;
     int getUndoWeight() override;

@@ -3,7 +3,8 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries a movie; its bytes are the note's media data.
+// A note that carries a movie, recorded with mediagrab and played with
+// clipviewer at the stored place; its bytes are the note's media data.
 class ZnMovieNote : public ZnNote {
     SO_NODE_HEADER(ZnMovieNote);
 
@@ -11,6 +12,12 @@ class ZnMovieNote : public ZnNote {
     static void initClass();
     ZnMovieNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv) override;
+    void getExternalEditorCommand(std::vector<std::string> &argv) override;
+    void externalPlayerFailed() override;
+    void externalEditorFailed() override;
     int gatherPendingData(int accept) override;
     const char *getDurationMsg() override;
     const char *getFileSuffix() override;

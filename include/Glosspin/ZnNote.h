@@ -138,6 +138,8 @@ class ZnNote : public SoShape {
 
     // Data location.
     const char *getDataFilename() const;
+    // The same, empty when there is none.
+    std::string dataFilename() const;
     int makeDataExternal(const char *name, int ownFile);
     int makeDataInline();
     void setDataExternal(int external);
@@ -226,6 +228,14 @@ class ZnNote : public SoShape {
     // and there is one, else the field's source. 0 when a file cannot be
     // opened.
     int openMediaSource(GspMediaSource &m, int fromTempFile);
+    // For the media kinds: starts the recorder into the note's data file
+    // (after ending the editor of the note in the options dialog); and
+    // writes inline media to the data file and starts the player.
+    void recordMedia();
+    void playMedia(int autoPlay);
+    // The player's place on its command line: x, and y counted from the
+    // bottom of the screen.
+    int playerPlaceFromBottom(int &x, int &y) const;
     // Measures the media with fromFile on the data file or, for a block
     // read straight from a binary scene, with fromMemory on the block
     // mapped in place; an ASCII block is written to the data file first.

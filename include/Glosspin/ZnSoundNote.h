@@ -3,8 +3,8 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries an audio recording; its bytes are the note's media
-// data.
+// A note that carries a sound, recorded with mediagrab and played with
+// soundplay; its bytes are the note's media data.
 class ZnSoundNote : public ZnNote {
     SO_NODE_HEADER(ZnSoundNote);
 
@@ -12,6 +12,12 @@ class ZnSoundNote : public ZnNote {
     static void initClass();
     ZnSoundNote();
 
+    void edit() override;
+    void play(int autoPlay) override;
+    void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv) override;
+    void getExternalEditorCommand(std::vector<std::string> &argv) override;
+    void externalPlayerFailed() override;
+    void externalEditorFailed() override;
     int gatherPendingData(int accept) override;
     const char *getDurationMsg() override;
     const char *getFileSuffix() override;

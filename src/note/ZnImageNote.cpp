@@ -1,5 +1,7 @@
 #include <Glosspin/ZnImageNote.h>
 
+#include <Glosspin/ZnCommon.h>
+
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
 
@@ -32,3 +34,25 @@ int ZnImageNote::gatherPendingData(int)
 const char *ZnImageNote::getFileSuffix() { return fileSuffix; }
 int ZnImageNote::getUndoWeight() { return 908 + (int)(mediaBlockSize() / 1000); }
 int ZnImageNote::usingMediaData() { return 1; }
+
+void ZnImageNote::edit() { recordMedia(); }
+
+void ZnImageNote::play(int autoPlay) { playMedia(autoPlay); }
+
+void ZnImageNote::getExternalPlayerCommand(int, std::vector<std::string> &argv)
+{
+    argv = {"picshow", "-f"};
+    int x, y;
+    if (playerPlaceFromBottom(x, y))
+        argv.insert(argv.end(), {"-o", std::to_string(x), std::to_string(y)});
+    argv.push_back(dataFilename());
+}
+
+void ZnImageNote::getExternalEditorCommand(std::vector<std::string> &argv)
+{
+    argv = {"mediagrab", "-nofork", "-snapshot", "-guaranteeVideo", "-fixedMode", "snapshot",
+            "still", "-fixedFile", dataFilename()};
+}
+
+void ZnImageNote::externalPlayerFailed() { ZnCommon::displayError("noPicshowMsg"); }
+void ZnImageNote::externalEditorFailed() { ZnCommon::displayError("noMediagrabMsg"); }

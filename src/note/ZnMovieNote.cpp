@@ -1,5 +1,7 @@
 #include <Glosspin/ZnMovieNote.h>
 
+#include <Glosspin/ZnCommon.h>
+
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
 #include "platform/MediaLength.h"
@@ -51,3 +53,34 @@ void ZnMovieNote::findMediaLength()
     if (measureMedia(GspMediaLength::movie, GspMediaLength::movie, seconds))
         mediaLength = (float)seconds;
 }
+
+void ZnMovieNote::edit()
+{
+    if (!hasVideoHW) {
+        ZnCommon::displayError("noCameraMsg");
+        return;
+    }
+    recordMedia();
+}
+
+void ZnMovieNote::play(int autoPlay) { playMedia(autoPlay); }
+
+void ZnMovieNote::getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv)
+{
+    argv = {"clipviewer", "-nofork"};
+    if (autoPlay)
+        argv.insert(argv.end(), {"-l", "1"});
+    int x, y;
+    if (playerPlaceFromBottom(x, y))
+        argv.insert(argv.end(), {"-S", std::to_string(x) + "," + std::to_string(y)});
+    argv.push_back(dataFilename());
+}
+
+void ZnMovieNote::getExternalEditorCommand(std::vector<std::string> &argv)
+{
+    argv = {"mediagrab", "-nofork", "-guaranteeVideo", "-video", "-fixedMode", "video",
+            "-movieFormat", "zyx", "-movieCompression", "mvc2", "-fixedFile", dataFilename()};
+}
+
+void ZnMovieNote::externalPlayerFailed() { ZnCommon::displayError("noClipviewerMsg"); }
+void ZnMovieNote::externalEditorFailed() { ZnCommon::displayError("noMediagrabMsg"); }

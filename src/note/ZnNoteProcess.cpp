@@ -314,6 +314,37 @@ void ZnNote::killEditor()
     }
 }
 
+void ZnNote::recordMedia()
+{
+    if (noteToEdit)
+        noteToEdit->killEditor();
+    if (!checkFilename()) {
+        if (isPendingNote && pendingFinishedCallback)
+            (*pendingFinishedCallback)(this, 0);
+        return;
+    }
+    mediaLength = 0;
+    editExternal();
+}
+
+void ZnNote::playMedia(int autoPlay)
+{
+    if (!dataExternal && tempDataFileName.getLength() == 0 && checkFilename() &&
+        !copyDataToExternalFile(NULL))
+        return;
+    if (checkDataFile(TRUE))
+        playExternal(autoPlay);
+}
+
+int ZnNote::playerPlaceFromBottom(int &x, int &y) const
+{
+    if (playerHeight.getValue() < 1)
+        return 0;
+    x = playerLocationX.getValue();
+    y = screenLimits[1] - playerLocationY.getValue() - playerHeight.getValue() + 2;
+    return 1;
+}
+
 void ZnNote::playerClosedByUser()
 {
     currentIconData = iconData;

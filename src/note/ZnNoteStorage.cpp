@@ -123,6 +123,12 @@ const char *ZnNote::getDataFilename() const
     return NULL;
 }
 
+std::string ZnNote::dataFilename() const
+{
+    const char *name = getDataFilename();
+    return name ? name : "";
+}
+
 void ZnNote::makeNameRelative(SbString &result, const char *name)
 {
     if (dataFileIsTemp || !name)

@@ -1,5 +1,7 @@
 #include <Glosspin/ZnSoundNote.h>
 
+#include <Glosspin/ZnCommon.h>
+
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
 #include "platform/MediaLength.h"
@@ -55,3 +57,37 @@ void ZnSoundNote::findMediaLength()
 
 int AudioInputHardwareInUse() { return GspHardwareProbe::audioInputInUse(); }
 int GetAudioHardwareInputRate() { return GspHardwareProbe::audioInputRate(); }
+
+void ZnSoundNote::edit()
+{
+    if (!hasAudioHW) {
+        ZnCommon::displayError("noAudioHWMsg");
+        return;
+    }
+    recordMedia();
+}
+
+// Without audio hardware an automatic playback passes straight on.
+void ZnSoundNote::play(int autoPlay)
+{
+    if (hasAudioHW) {
+        playMedia(autoPlay);
+        return;
+    }
+    if (!autoPlay)
+        ZnCommon::displayError("noAudioHWMsg");
+    callPlayerFinished();
+}
+
+void ZnSoundNote::getExternalPlayerCommand(int, std::vector<std::string> &argv)
+{
+    argv = {"soundplay", "-nice", dataFilename()};
+}
+
+void ZnSoundNote::getExternalEditorCommand(std::vector<std::string> &argv)
+{
+    argv = {"mediagrab", "-nofork", "-audio", "-fixedMode", "audio", "-fixedFile", dataFilename()};
+}
+
+void ZnSoundNote::externalPlayerFailed() { ZnCommon::displayError("noSoundplayMsg"); }
+void ZnSoundNote::externalEditorFailed() { ZnCommon::displayError("noMediagrabMsg"); }

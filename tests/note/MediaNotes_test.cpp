@@ -1,0 +1,146 @@
+// The movie, sound and image notes' players and recorders, with stand-in
+// programs on PATH that log their arguments: the command lines, the place
+// counted from the bottom of the screen, a missing program's error, and
+// a sound without audio hardware.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <Glosspin/ZnImageNote.h>
+#include <Glosspin/ZnMovieNote.h>
+#include <Glosspin/ZnSoundNote.h>
+#include <Xm/MessageB.h>
+
+#include "support/TempDir.h"
+#include "support/XtTestEnv.h"
+
+namespace {
+
+typedef std::vector<std::string> Args;
+
+class MediaNotesTest : public XtTest {
+  protected:
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        oldPath = getenv("PATH");
+        mkdir(tmp.file("bin").c_str(), 0755);
+        for (const char *program : {"clipviewer", "soundplay", "picshow", "mediagrab"})
+            symlink(GLOSSPIN_TEST_ARGS_RECORDER, tmp.file("bin/" + std::string(program)).c_str());
+        setenv("PATH", (tmp.file("bin") + ":" + oldPath).c_str(), 1);
+        setenv("GSP_ARGS_LOG", log.c_str(), 1);
+        TempDir::writeFile(media, "media bytes");
+        ZnNote::newNotesInline = 0;
+        ZnNote::screenLimits[1] = 1024;
+        ZnMovieNote::hasVideoHW = ZnSoundNote::hasAudioHW = 1;
+    }
+    void TearDown() override
+    {
+        setenv("PATH", oldPath.c_str(), 1);
+        ZnNote::newNotesInline = 1;
+        XtTest::TearDown();
+    }
+    template <class Kind> Kind *note(int height = 0)
+    {
+        Kind *n = new Kind;
+        n->ref();
+        n->setDataFilename(media.c_str(), 0);
+        n->playerLocationX = 50;
+        n->playerLocationY = 100;
+        n->playerHeight = height;
+        return n;
+    }
+    // The program's arguments of its next run, its name first.
+    Args nextRun()
+    {
+        size_t runs = count;
+        EXPECT_TRUE(GspTest::pumpUntil([&] { return lines().size() > runs; }, 4000));
+        count++;
+        return lines().size() > runs ? lines()[runs] : Args();
+    }
+    std::vector<Args> lines()
+    {
+        std::vector<Args> out(1);
+        std::string text = TempDir::exists(log) ? TempDir::readFile(log) : "";
+        size_t at = 0;
+        for (size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) {
+            if (text.compare(at, nl - at, ".") == 0)
+                out.emplace_back();
+            else
+                out.back().push_back(text.substr(at, nl - at));
+        }
+        out.pop_back();
+        return out;
+    }
+
+    TempDir tmp;
+    std::string log = tmp.file("args.log"), media = tmp.file("clip.mv"), oldPath;
+    size_t count = 0;
+};
+
+}
+
+TEST_F(MediaNotesTest, PlayersAndRecordersGetTheirCommandLines)
+{
+    const std::string f = media;
+    struct {
+        ZnNote *note;
+        int autoPlay;  // -1: record
+        Args expected;
+    } cases[] = {
+        {note<ZnMovieNote>(), 0, {"clipviewer", "-nofork", f}},
+        {note<ZnMovieNote>(300), 1, {"clipviewer", "-nofork", "-l", "1", "-S", "50,626", f}},
+        {note<ZnImageNote>(), 0, {"picshow", "-f", f}},
+        {note<ZnImageNote>(300), 0, {"picshow", "-f", "-o", "50", "626", f}},
+        {note<ZnSoundNote>(300), 0, {"soundplay", "-nice", f}},
+        {note<ZnMovieNote>(),
+         -1,
+         {"mediagrab", "-nofork", "-guaranteeVideo", "-video", "-fixedMode", "video",
+          "-movieFormat", "zyx", "-movieCompression", "mvc2", "-fixedFile", f}},
+        {note<ZnSoundNote>(),
+         -1,
+         {"mediagrab", "-nofork", "-audio", "-fixedMode", "audio", "-fixedFile", f}},
+        {note<ZnImageNote>(),
+         -1,
+         {"mediagrab", "-nofork", "-snapshot", "-guaranteeVideo", "-fixedMode", "snapshot",
+          "still", "-fixedFile", f}},
+    };
+    for (auto &c : cases) {
+        if (c.autoPlay < 0)
+            c.note->edit();
+        else
+            c.note->play(c.autoPlay);
+        EXPECT_EQ(c.expected, nextRun()) << c.expected[0];
+        c.note->unref();
+    }
+}
+
+TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
+{
+    setenv("PATH", "/nonexistent", 1);
+    ZnImageNote *image = note<ZnImageNote>();
+    image->play(0);
+    Widget box = NULL;
+    ASSERT_TRUE(GspTest::pumpUntil(
+        [&] { return (box = GspTest::openDialog("Glosspin : Error Dialog")) != NULL; }));
+    EXPECT_NE(std::string::npos,
+              GspTest::compoundText(box, XmNmessageString).find("picshow could not"));
+    image->unref();
+    GspTest::destroyPopups();
+
+    // Without audio hardware an automatic playback passes on at once; a
+    // manual one says why nothing plays.
+    ZnSoundNote::hasAudioHW = 0;
+    ZnSoundNote *sound = note<ZnSoundNote>();
+    static int finished;
+    finished = 0;
+    sound->playerFinishedCallback = [](void *, int) { finished++; };
+    sound->play(1);
+    EXPECT_EQ(1, finished);
+    EXPECT_FALSE(GspTest::openDialog("Glosspin : Error Dialog"));
+    sound->play(0);
+    EXPECT_TRUE(GspTest::openDialog("Glosspin : Error Dialog"));
+    sound->unref();
+}
