@@ -11,6 +11,8 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "field/FieldTestUtil.h"
+#include "fuzz/CorpusReplay.h"
+#include "fuzz/MediaLengthFuzz.h"
 #include "platform/MediaLength.h"
 
 using namespace FieldTest;
@@ -124,4 +126,11 @@ TEST_F(MediaLengthTest, TheAudioInputIsProbed)
     EXPECT_EQ(1, ZnSoundNote::hasAudioHW);
     EXPECT_EQ(11025, GetAudioHardwareInputRate());
     EXPECT_EQ(0, AudioInputHardwareInUse());
+}
+
+// Every input the length fuzzer kept (seeds and past findings) measures
+// safely.
+TEST(MediaLengthFuzzCorpus, EveryKeptInputMeasuresSafely)
+{
+    replayCorpus(GLOSSPIN_MEDIA_FUZZ_CORPUS, &fuzzMediaLength);
 }
