@@ -245,6 +245,9 @@ class ZnNote : public SoShape {
     // The user closed the note's own player window: the note is idle and
     // an automatic playback that waited for the user goes on.
     void playerClosedByUser();
+    // The note's own editing dialog went: the icon is normal again unless
+    // the note plays, and a new note the user cancelled is given up.
+    void editDialogClosed(int cancelled);
     void playerForkFailed();
     void editorForkFailed();
     static void playerCB(void *note, int *source, unsigned long *id);

@@ -345,6 +345,16 @@ int ZnNote::playerPlaceFromBottom(int &x, int &y) const
     return 1;
 }
 
+void ZnNote::editDialogClosed(int cancelled)
+{
+    if (!isPlaying()) {
+        currentIconData = iconData;
+        touch();
+    }
+    if (cancelled && isPendingNote && pendingFinishedCallback)
+        (*pendingFinishedCallback)(this, 0);
+}
+
 void ZnNote::playerClosedByUser()
 {
     currentIconData = iconData;

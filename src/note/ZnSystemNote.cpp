@@ -186,10 +186,5 @@ void ZnSystemNote::createDialogCB(Widget w, void *data, void *callData)
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);
     }
-    if (!note->isPlaying()) {
-        note->currentIconData = note->iconData;
-        note->touch();
-    }
-    if (cbs->reason == XmCR_CANCEL && note->isPendingNote && note->pendingFinishedCallback)
-        (*note->pendingFinishedCallback)(note, 0);
+    note->editDialogClosed(cbs->reason == XmCR_CANCEL);
 }

@@ -261,10 +261,5 @@ void ZnURLNote::createDialogCB(Widget w, void *data, void *callData)
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);
     }
-    if (!note->isPlaying()) {
-        note->currentIconData = note->iconData;
-        note->touch();
-    }
-    if (cbs->reason != XmCR_OK && note->isPendingNote && note->pendingFinishedCallback)
-        (*note->pendingFinishedCallback)(note, 0);
+    note->editDialogClosed(cbs->reason != XmCR_OK);
 }

@@ -189,12 +189,7 @@ void ZnViewNote::createDialogCB(Widget w, void *data, void *callData)
         if (note->isPendingNote && note->pendingReadyCallback)
             (*note->pendingReadyCallback)(note, 0);
     }
-    if (!note->isPlaying()) {
-        note->currentIconData = note->iconData;
-        note->touch();
-    }
-    if (cbs->reason == XmCR_CANCEL && note->isPendingNote && note->pendingFinishedCallback)
-        (*note->pendingFinishedCallback)(note, 0);
+    note->editDialogClosed(cbs->reason == XmCR_CANCEL);
 }
 
 // Playing: the flight to the view.
