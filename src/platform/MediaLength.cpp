@@ -1,6 +1,8 @@
 #include "platform/MediaLength.h"
 
+#include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <af_vfs.h>
 #include <audiofile.h>
@@ -93,6 +95,23 @@ AFfileoffset vfTell(AFvirtualfile *vf) { return (AFfileoffset)((Memory *)vf->clo
 ssize_t vfWrite(AFvirtualfile *, const void *, size_t) { return -1; }
 void vfDestroy(AFvirtualfile *) {}
 
+// libaudiofile walks an IFF or RIFF container by its declared length:
+// one that claims more bytes than there are (a few hostile bytes can
+// claim 4 GiB) keeps it busy for minutes. Such a file is not measured.
+bool lengthIsPlausible(const unsigned char *head, size_t headSize, unsigned long long total)
+{
+    if (headSize < 8)
+        return true;
+    unsigned long long declared;
+    if (memcmp(head, "FORM", 4) == 0)
+        declared = (unsigned long long)head[4] << 24 | head[5] << 16 | head[6] << 8 | head[7];
+    else if (memcmp(head, "RIFF", 4) == 0)
+        declared = (unsigned long long)head[7] << 24 | head[6] << 16 | head[5] << 8 | head[4];
+    else
+        return true;
+    return declared + 8 <= total + 1;  // a fill byte may be missing
+}
+
 // The library's own error messages are not for the user.
 void quietly()
 {
@@ -148,12 +167,22 @@ double movie(const void *data, size_t size)
 double sound(const char *path)
 {
     quietly();
-    return soundSeconds(afOpenFile(path, "r", AF_NULL_FILESETUP));
+    FILE *f = fopen(path, "rb");
+    if (!f)
+        return 0;
+    unsigned char head[8];
+    size_t got = fread(head, 1, sizeof head, f);
+    struct stat st;
+    bool plausible = fstat(fileno(f), &st) == 0 && lengthIsPlausible(head, got, (unsigned long long)st.st_size);
+    fclose(f);
+    return plausible ? soundSeconds(afOpenFile(path, "r", AF_NULL_FILESETUP)) : 0;
 }
 
 double sound(const void *data, size_t size)
 {
     quietly();
+    if (!lengthIsPlausible((const unsigned char *)data, size, size))
+        return 0;
     Memory m = {(const unsigned char *)data, size, 0};
     AFvirtualfile *vf = af_virtual_file_new();
     if (!vf)
