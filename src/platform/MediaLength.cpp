@@ -1,8 +1,10 @@
 #include "platform/MediaLength.h"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <af_vfs.h>
 #include <audiofile.h>
@@ -95,21 +97,30 @@ AFfileoffset vfTell(AFvirtualfile *vf) { return (AFfileoffset)((Memory *)vf->clo
 ssize_t vfWrite(AFvirtualfile *, const void *, size_t) { return -1; }
 void vfDestroy(AFvirtualfile *) {}
 
-// libaudiofile walks an IFF or RIFF container by its declared length:
-// one that claims more bytes than there are (a few hostile bytes can
-// claim 4 GiB) keeps it busy for minutes. Such a file is not measured.
-bool lengthIsPlausible(const unsigned char *head, size_t headSize, unsigned long long total)
+// libaudiofile follows the lengths an IFF or RIFF container declares: a
+// container or chunk that claims more bytes than there are (a few
+// hostile bytes can claim 4 GiB) keeps it busy for minutes. Such a file
+// is not measured. at(offset, 8 bytes) reads the file's bytes.
+template <class Read> bool chunksFit(Read at, unsigned long long total)
 {
-    if (headSize < 8)
+    unsigned char h[8];
+    if (total < 12 || !at(0, h))
         return true;
-    unsigned long long declared;
-    if (memcmp(head, "FORM", 4) == 0)
-        declared = (unsigned long long)head[4] << 24 | head[5] << 16 | head[6] << 8 | head[7];
-    else if (memcmp(head, "RIFF", 4) == 0)
-        declared = (unsigned long long)head[7] << 24 | head[6] << 16 | head[5] << 8 | head[4];
-    else
+    bool big = memcmp(h, "FORM", 4) == 0;
+    if (!big && memcmp(h, "RIFF", 4) != 0)
         return true;
-    return declared + 8 <= total + 1;  // a fill byte may be missing
+    auto word = [big](const unsigned char *b) {
+        return big ? (unsigned long long)b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3]
+                   : (unsigned long long)b[3] << 24 | b[2] << 16 | b[1] << 8 | b[0];
+    };
+    unsigned long long end = word(h + 4) + 8;
+    if (end > total + 1)  // a fill byte may be missing
+        return false;
+    for (unsigned long long pos = 12; pos + 8 <= end; pos += 8 + word(h + 4) + (word(h + 4) & 1)) {
+        if (!at(pos, h) || pos + 8 + word(h + 4) > end + 1)
+            return false;
+    }
+    return true;
 }
 
 // The library's own error messages are not for the user.
@@ -167,21 +178,33 @@ double movie(const void *data, size_t size)
 double sound(const char *path)
 {
     quietly();
-    FILE *f = fopen(path, "rb");
-    if (!f)
-        return 0;
-    unsigned char head[8];
-    size_t got = fread(head, 1, sizeof head, f);
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
     struct stat st;
-    bool plausible = fstat(fileno(f), &st) == 0 && lengthIsPlausible(head, got, (unsigned long long)st.st_size);
-    fclose(f);
-    return plausible ? soundSeconds(afOpenFile(path, "r", AF_NULL_FILESETUP)) : 0;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return 0;
+    }
+    bool fit = chunksFit(
+        [fd](unsigned long long at, unsigned char *to) {
+            return pread(fd, to, 8, (off_t)at) == 8;
+        },
+        (unsigned long long)st.st_size);
+    close(fd);
+    return fit ? soundSeconds(afOpenFile(path, "r", AF_NULL_FILESETUP)) : 0;
 }
 
 double sound(const void *data, size_t size)
 {
     quietly();
-    if (!lengthIsPlausible((const unsigned char *)data, size, size))
+    const unsigned char *bytes = (const unsigned char *)data;
+    auto at = [bytes, size](unsigned long long offset, unsigned char *to) {
+        if (offset + 8 > size)
+            return false;
+        memcpy(to, bytes + offset, 8);
+        return true;
+    };
+    if (!chunksFit(at, size))
         return 0;
     Memory m = {(const unsigned char *)data, size, 0};
     AFvirtualfile *vf = af_virtual_file_new();
