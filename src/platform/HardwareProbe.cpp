@@ -57,51 +57,55 @@ int videoCaptureUsable()
     return found;
 }
 
-int audioCaptureUsable()
+// Opens the default capture device quietly and asks ask(pcm, params) of
+// its hardware parameters; the error of the open when it fails.
+template <class Ask> static int askCaptureDevice(Ask ask, int &result)
 {
     snd_lib_error_set_handler(silentErrorHandler);
     snd_pcm_t *pcm = NULL;
-    int usable = 0;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) == 0) {
+    int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
+    if (error == 0) {
         snd_pcm_hw_params_t *params;
         snd_pcm_hw_params_alloca(&params);
-        usable = snd_pcm_hw_params_any(pcm, params) >= 0 &&
-                 snd_pcm_hw_params_set_channels(pcm, params, 2) == 0 &&
-                 snd_pcm_hw_params_set_format(pcm, params, SND_PCM_FORMAT_S16) == 0;
+        if (snd_pcm_hw_params_any(pcm, params) >= 0)
+            result = ask(pcm, params);
         snd_pcm_close(pcm);
     }
     snd_lib_error_set_handler(NULL);
+    return error;
+}
+
+int audioCaptureUsable()
+{
+    int usable = 0;
+    askCaptureDevice(
+        [](snd_pcm_t *pcm, snd_pcm_hw_params_t *params) {
+            return snd_pcm_hw_params_set_channels(pcm, params, 2) == 0 &&
+                   snd_pcm_hw_params_set_format(pcm, params, SND_PCM_FORMAT_S16) == 0;
+        },
+        usable);
     return usable;
 }
 
 int audioInputRate()
 {
-    snd_lib_error_set_handler(silentErrorHandler);
-    snd_pcm_t *pcm = NULL;
     int rate = -8;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) == 0) {
-        snd_pcm_hw_params_t *params;
-        snd_pcm_hw_params_alloca(&params);
-        unsigned wanted = 11025;
-        int dir = 0;
-        if (snd_pcm_hw_params_any(pcm, params) >= 0 &&
-            snd_pcm_hw_params_set_rate_near(pcm, params, &wanted, &dir) == 0)
-            rate = (int)wanted;
-        snd_pcm_close(pcm);
-    }
-    snd_lib_error_set_handler(NULL);
+    askCaptureDevice(
+        [](snd_pcm_t *pcm, snd_pcm_hw_params_t *params) {
+            unsigned wanted = 11025;
+            int dir = 0;
+            return snd_pcm_hw_params_set_rate_near(pcm, params, &wanted, &dir) == 0 ? (int)wanted
+                                                                                      : -8;
+        },
+        rate);
     return rate;
 }
 
 int audioInputInUse()
 {
-    snd_lib_error_set_handler(silentErrorHandler);
-    snd_pcm_t *pcm = NULL;
-    int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
-    if (error == 0)
-        snd_pcm_close(pcm);
-    snd_lib_error_set_handler(NULL);
-    return error == -EBUSY;
+    int unused = 0;
+    return askCaptureDevice([](snd_pcm_t *, snd_pcm_hw_params_t *) { return 0; }, unused) ==
+           -EBUSY;
 }
 
 }

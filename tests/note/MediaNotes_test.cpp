@@ -55,24 +55,11 @@ class MediaNotesTest : public XtTest {
     // The program's arguments of its next run, its name first.
     Args nextRun()
     {
-        size_t runs = count;
-        EXPECT_TRUE(GspTest::pumpUntil([&] { return lines().size() > runs; }, 4000));
-        count++;
-        return lines().size() > runs ? lines()[runs] : Args();
-    }
-    std::vector<Args> lines()
-    {
-        std::vector<Args> out(1);
-        std::string text = TempDir::exists(log) ? TempDir::readFile(log) : "";
-        size_t at = 0;
-        for (size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) {
-            if (text.compare(at, nl - at, ".") == 0)
-                out.emplace_back();
-            else
-                out.back().push_back(text.substr(at, nl - at));
-        }
-        out.pop_back();
-        return out;
+        size_t runs = count++;
+        EXPECT_TRUE(
+            GspTest::pumpUntil([&] { return GspTest::loggedRuns(log).size() > runs; }, 4000));
+        std::vector<Args> all = GspTest::loggedRuns(log);
+        return all.size() > runs ? all[runs] : Args();
     }
 
     TempDir tmp;

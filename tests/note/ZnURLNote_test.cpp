@@ -19,23 +19,6 @@ namespace {
 
 typedef std::vector<std::string> Args;
 
-// The browser's calls, each its list of arguments.
-std::vector<Args> calls(const std::string &log)
-{
-    std::vector<Args> out(1);
-    std::string text = TempDir::exists(log) ? TempDir::readFile(log) : "";
-    size_t at = 0;
-    for (size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) {
-        std::string line = text.substr(at, nl - at);
-        if (line == ".")
-            out.emplace_back();
-        else
-            out.back().push_back(line);
-    }
-    out.pop_back();
-    return out;
-}
-
 // A dialog button's press, as the dialog reports it.
 void press(Widget box, const char *callback, int reason)
 {
@@ -78,7 +61,7 @@ class URLNoteTest : public XtTest {
     }
     bool browserCalls(size_t n)
     {
-        return GspTest::pumpUntil([&] { return calls(log).size() >= n; }, 4000);
+        return GspTest::pumpUntil([&] { return GspTest::loggedRuns(log).size() >= n; }, 4000);
     }
 
     TempDir tmp;
@@ -101,7 +84,7 @@ TEST_F(URLNoteTest, OneBrowserShowsEveryNoteAndAddressesArriveIntact)
 
     notes[0]->play(0);
     ASSERT_TRUE(browserCalls(1));
-    EXPECT_EQ((Args{"--", tricky}), calls(log)[0]);
+    EXPECT_EQ((Args{"--", tricky}), GspTest::loggedRuns(log)[0]);
     EXPECT_FALSE(TempDir::exists(tmp.file("ran")));
     // The browser is the script's own process, and later notes name it.
     ASSERT_TRUE(GspTest::pumpUntil([&] { return ZnURLNote::WWWPlayerProcessId > 0; }));
@@ -113,7 +96,7 @@ TEST_F(URLNoteTest, OneBrowserShowsEveryNoteAndAddressesArriveIntact)
     // The second note's page goes to the running browser.
     notes[1]->play(0);
     ASSERT_TRUE(browserCalls(2));
-    EXPECT_EQ((Args{"--", "http://example.org/two"}), calls(log)[1]);
+    EXPECT_EQ((Args{"--", "http://example.org/two"}), GspTest::loggedRuns(log)[1]);
     // Played again, the note that started the browser keeps it.
     notes[0]->play(0);
     ASSERT_TRUE(browserCalls(3));

@@ -3,6 +3,8 @@
 #include <string.h>
 #include <sys/time.h>
 
+#include <fstream>
+
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnInit.h>
 #include <Inventor/SoDB.h>
@@ -105,6 +107,20 @@ Widget openDialog(const char *title)
             return c->composite.children[0];
     }
     return NULL;
+}
+
+std::vector<std::vector<std::string>> loggedRuns(const std::string &path)
+{
+    std::vector<std::vector<std::string>> runs(1);
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (line == ".")
+            runs.emplace_back();
+        else
+            runs.back().push_back(line);
+    }
+    runs.pop_back();
+    return runs;
 }
 
 void destroyPopups()

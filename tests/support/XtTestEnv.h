@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // gtest first: X11 defines macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
@@ -32,6 +33,10 @@ Widget findManaged(Widget root, const char *name);
 // The managed dialog in a popup shell of the top-level widget whose
 // title is title, or NULL.
 Widget openDialog(const char *title);
+
+// The runs a stand-in program logged to path: each run's lines up to a
+// line ".", empty when there is no log yet.
+std::vector<std::vector<std::string>> loggedRuns(const std::string &path);
 
 // Destroys every popup shell of the top-level widget (open dialogs).
 void destroyPopups();
