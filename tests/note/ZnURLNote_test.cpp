@@ -89,6 +89,10 @@ TEST_F(URLNoteTest, OneBrowserShowsEveryNoteAndAddressesArriveIntact)
     // The browser is the script's own process, and later notes name it.
     ASSERT_TRUE(GspTest::pumpUntil([&] { return ZnURLNote::WWWPlayerProcessId > 0; }));
     long browser = ZnURLNote::WWWPlayerProcessId;
+    // The stand-in writes its pid once it has logged the call.
+    ASSERT_TRUE(GspTest::pumpUntil([&] {
+        return TempDir::exists(log + ".pid") && TempDir::readFile(log + ".pid").size() > 1;
+    }));
     EXPECT_EQ(browser, atol(TempDir::readFile(log + ".pid").c_str()));
     notes[1]->url = "http://example.org/two";
     EXPECT_EQ(std::to_string(browser), scriptArgs(notes[1])[2]);
