@@ -210,6 +210,8 @@ void ZnNote::editorMessage(int kind, int value)
         wasImported = FALSE;  // the editor made the data
     findMediaLength();
     if (noteToEdit == this) {
+        // A length known only now makes "for duration of media" selectable.
+        enableNoteOptionAutoPlayUI(autoPlayable.getValue());
         updateNoteOptionMediaLengthUI();
         updateNoteOptionPlayerPositionUI();
     }
