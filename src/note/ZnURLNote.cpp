@@ -11,6 +11,7 @@
 #include <Xm/Protocols.h>
 #include <Xm/SelectioB.h>
 
+#include "platform/LibraryDir.h"
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
 #include "note/PromptDialog.h"
@@ -78,8 +79,7 @@ int ZnURLNote::getUndoWeight() { return 984; }
 
 std::string ZnURLNote::getScriptPath()
 {
-    const char *dir = getenv("GLOSSPIN_LIB_DIR");
-    return std::string(dir && *dir ? dir : GLOSSPIN_LIB_DIR) + "/www_script";
+    return gspLibraryDir() + "/www_script";
 }
 
 void ZnURLNote::play(int autoPlay)

@@ -1,4 +1,5 @@
 #include "platform/ProcessWatcher.h"
+#include "platform/LibraryDir.h"
 
 #include <errno.h>
 #include <poll.h>
@@ -75,14 +76,15 @@ bool report(int fd, int32_t kind, int32_t value)
     return send(fd, msg, sizeof msg, MSG_NOSIGNAL) == (ssize_t)sizeof msg;
 }
 
-// The program's file, found in PATH as the shell would, before the
-// process exists (the lookup allocates).
+// The program's file, found in PATH as the shell would and then in the
+// library's program directory (the media programs), before the process
+// exists (the lookup allocates).
 std::string findProgram(const std::string &name)
 {
     if (name.empty() || name.find('/') != std::string::npos)
         return name;
     const char *path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::string dirs = std::string(path ? path : "/usr/bin:/bin") + ":" + gspLibraryDir();
     size_t from = 0;
     for (;;) {
         size_t to = dirs.find(':', from);

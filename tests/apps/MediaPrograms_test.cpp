@@ -1,0 +1,104 @@
+// The media programs with the real tools behind them: mediagrab records
+// from ffmpeg's synthetic sources in each mode, clipviewer plays a movie
+// once and exits, soundplay plays to a null device, picshow opens its
+// window at the place asked for, and a file they cannot read fails.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/MediaLength.h"
+#include "support/TempDir.h"
+
+namespace {
+
+const std::string programs = GLOSSPIN_PROGRAM_DIR, mediagrab = GLOSSPIN_MEDIAGRAB;
+
+// The command's exit status, or -1 when it ran longer than the limit.
+int run(const std::string &command, int seconds = 30)
+{
+    std::string line = "timeout " + std::to_string(seconds) + " " + command + " 2>/dev/null";
+    int status = system(line.c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) != 124 ? WEXITSTATUS(status) : -1;
+}
+
+std::string output(const std::string &command)
+{
+    std::string out;
+    if (FILE *p = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+class MediaProgramsTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        setenv("MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15", 1);
+        setenv("MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025", 1);
+    }
+    std::string grab(const char *mode, const char *name, const char *seconds)
+    {
+        std::string file = tmp.file(name);
+        EXPECT_EQ(0, run(mediagrab + " -nofork -" + mode + " -duration " + seconds +
+                         " -fixedFile " + file))
+            << mode;
+        return file;
+    }
+    TempDir tmp;
+};
+
+}
+
+TEST_F(MediaProgramsTest, RecordsEachModeAndPlaysItBack)
+{
+    std::string movie = grab("video", "clip.mv", "2");
+    std::string sound = grab("audio", "voice.aifc", "2");
+    std::string image = grab("snapshot", "still.rgb", "1");
+    EXPECT_NEAR(2.0, GspMediaLength::movie(movie.c_str()), 0.15);
+    EXPECT_NEAR(2.0, GspMediaLength::sound(sound.c_str()), 0.15);
+    EXPECT_EQ("SGI 160x120", output("identify -format '%m %wx%h' " + image));
+
+    EXPECT_EQ(0, run(programs + "/clipviewer -nofork -l 1 -S 10,10 " + movie));
+    EXPECT_EQ(0, run(programs + "/soundplay -nice " + sound));
+
+    // Lower left corner 626 above the bottom of a 1024-line screen: the
+    // 120-line window's top at 278, give or take its border.
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl((programs + "/picshow").c_str(), "picshow", "-f", "-o", "50", "626", image.c_str(),
+              (char *)NULL);
+        _exit(127);
+    }
+    std::string where = output("timeout 10 xdotool search --sync --name " + image +
+                               " getwindowgeometry --shell");
+    kill(pid, SIGTERM);
+    waitpid(pid, NULL, 0);
+    int x = -1, y = -1;
+    const char *at = strstr(where.c_str(), "X=");
+    ASSERT_TRUE(at && sscanf(at, "X=%d\nY=%d", &x, &y) == 2) << where;
+    EXPECT_NEAR(50, x, 8);
+    EXPECT_NEAR(278, y, 8);
+}
+
+TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
+{
+    std::string junk = tmp.file("junk.mv");
+    TempDir::writeFile(junk, "not a movie");
+    for (const char *player : {"clipviewer -l 1", "soundplay", "picshow -f"})
+        EXPECT_NE(0, run(programs + "/" + player + " " + tmp.file("missing"))) << player;
+    EXPECT_NE(0, run(programs + "/clipviewer -nofork -l 1 " + junk));
+    // A camera that does not exist leaves no file behind.
+    setenv("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/nonexistent", 1);
+    std::string movie = tmp.file("none.mv");
+    EXPECT_EQ(1, run(mediagrab + " -video -duration 1 -fixedFile " + movie));
+    EXPECT_NE(0, access(movie.c_str(), F_OK));
+}
