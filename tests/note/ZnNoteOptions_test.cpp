@@ -271,6 +271,25 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
     EXPECT_EQ("for duration of audio recording (4.0 sec)",
               GspTest::compoundText(W(9), XmNlabelString));
 
+    // A recording that ends while the dialog shows it makes the duration
+    // choice available with the measured length.
+    ZnSoundNote *fresh = new ZnSoundNote;
+    fresh->ref();
+    fresh->setDataFilename(tmp.file("voice.aifc").c_str(), 0);
+    fresh->select();
+    EXPECT_INSENSITIVE(9);
+    std::string recorder = tmp.file("mediagrab");
+    TempDir::writeFile(recorder, "#!/bin/sh\nfor f; do :; done; cp " GLOSSPIN_SAMPLE_SOUND " \"$f\"\n");
+    chmod(recorder.c_str(), 0755);
+    std::string path = getenv("PATH");
+    setenv("PATH", (tmp.path() + ":" + path).c_str(), 1);
+    ZnSoundNote::hasAudioHW = 1;
+    fresh->edit();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return sensitive(9); }, 4000));
+    EXPECT_NE("for duration of media", GspTest::compoundText(W(9), XmNlabelString));
+    fresh->unref();
+
     // Without a tracked exit only "until user closes it"; no external
     // data: the file field is empty and insensitive.
     ZnURLNote *url = new ZnURLNote;
