@@ -16,7 +16,11 @@
 #include <Xm/PushB.h>
 #include <Xm/Xm.h>
 
+#include <Xm/Protocols.h>
+
+#include <errno.h>
 #include <signal.h>
+#include <time.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -39,6 +43,7 @@ struct Grab {
     pid_t ffmpeg = -1;
     int control = -1;  // ffmpeg's standard input: "q" ends a recording
     bool saved = false;
+    time_t started = 0;
     XtAppContext app;
     Widget status, record, stop;
 } grab;
@@ -88,10 +93,16 @@ void finished(int status);
 void poll(XtPointer, XtIntervalId *)
 {
     int status;
-    if (waitpid(grab.ffmpeg, &status, WNOHANG) == grab.ffmpeg)
+    if (waitpid(grab.ffmpeg, &status, WNOHANG) == grab.ffmpeg) {
         finished(status);
-    else
-        XtAppAddTimeOut(grab.app, 100, poll, NULL);
+        return;
+    }
+    if (grab.mode != SNAPSHOT) {
+        char text[64];
+        snprintf(text, sizeof text, "Recording... %ld s", (long)(time(NULL) - grab.started));
+        setStatus(text);
+    }
+    XtAppAddTimeOut(grab.app, 250, poll, NULL);
 }
 
 void startCB(Widget, XtPointer, XtPointer)
@@ -118,9 +129,12 @@ void startCB(Widget, XtPointer, XtPointer)
     close(fds[0]);
     grab.control = fds[1];
     if (grab.ffmpeg < 0) {
+        close(grab.control);
+        grab.control = -1;
         setStatus("Cannot start ffmpeg");
         return;
     }
+    grab.started = time(NULL);
     setStatus(grab.mode == SNAPSHOT ? "Taking a snapshot..." : "Recording...");
     XtSetSensitive(grab.record, False);
     XtSetSensitive(grab.stop, grab.mode != SNAPSHOT);
@@ -234,10 +248,12 @@ int main(int argc, char **argv)
     grab.stop = button(form, "Stop", stopCB, 33);
     button(form, "Done", doneCB, 66);
     XtSetSensitive(grab.stop, False);
+    // Closing the window is Done.
+    XtVaSetValues(top, XmNdeleteResponse, XmDO_NOTHING, NULL);
+    XmAddWMProtocolCallback(top, XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False),
+                            doneCB, NULL);
     XtRealizeWidget(top);
-    if (grab.duration > 0 || grab.mode == SNAPSHOT) {
-        if (grab.duration > 0)
-            XtAppAddTimeOut(grab.app, 0, timedStart, NULL);
-    }
+    if (grab.duration > 0)
+        XtAppAddTimeOut(grab.app, 0, timedStart, NULL);
     XtAppMainLoop(grab.app);
 }
