@@ -106,7 +106,9 @@ TEST_F(MediaNotesTest, PlayersAndRecordersGetTheirCommandLines)
 
 TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
 {
+    // Neither on PATH nor where the library installs its programs.
     setenv("PATH", "/nonexistent", 1);
+    setenv("GLOSSPIN_LIB_DIR", "/nonexistent", 1);
     ZnImageNote *image = note<ZnImageNote>();
     image->play(0);
     Widget box = NULL;
@@ -114,8 +116,13 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
         [&] { return (box = GspTest::openDialog("Glosspin : Error Dialog")) != NULL; }));
     EXPECT_NE(std::string::npos,
               GspTest::compoundText(box, XmNmessageString).find("picshow could not"));
-    image->unref();
     GspTest::destroyPopups();
+    // The library's program directory is searched after PATH.
+    setenv("GLOSSPIN_LIB_DIR", tmp.file("bin").c_str(), 1);
+    image->play(0);
+    EXPECT_EQ((Args{"picshow", "-f", media}), nextRun());
+    image->unref();
+    unsetenv("GLOSSPIN_LIB_DIR");
 
     // Without audio hardware an automatic playback passes on at once; a
     // manual one says why nothing plays.

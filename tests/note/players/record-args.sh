@@ -2,7 +2,7 @@
 # A stand-in media program: appends its name and arguments, one per
 # line, and a line "." to $GSP_ARGS_LOG.
 {
-    basename "$0"
+    printf '%s\n' "${0##*/}"
     for a in "$@"; do printf '%s\n' "$a"; done
     echo .
 } >> "$GSP_ARGS_LOG"
