@@ -285,8 +285,8 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
     setenv("PATH", (tmp.path() + ":" + path).c_str(), 1);
     ZnSoundNote::hasAudioHW = 1;
     fresh->edit();
-    setenv("PATH", path.c_str(), 1);
     EXPECT_TRUE(GspTest::pumpUntil([&] { return sensitive(9); }, 4000));
+    setenv("PATH", path.c_str(), 1);
     EXPECT_NE("for duration of media", GspTest::compoundText(W(9), XmNlabelString));
     fresh->unref();
 
