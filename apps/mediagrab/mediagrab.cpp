@@ -67,10 +67,8 @@ void setStatus(const char *text)
 
 std::vector<std::string> ffmpegArgs()
 {
-    std::vector<std::string> a = {"ffmpeg", "-nostdin", "-y", "-v", "error"};
-    // -nostdin would stop "q" from working for the two recordings.
-    if (grab.mode != SNAPSHOT)
-        a.erase(a.begin() + 1);
+    // Standard input stays ffmpeg's: "q" there ends a recording.
+    std::vector<std::string> a = {"ffmpeg", "-y", "-v", "error"};
     auto add = [&](std::vector<std::string> more) { a.insert(a.end(), more.begin(), more.end()); };
     if (grab.mode != AUDIO)
         add(words("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/video0"));
