@@ -2,17 +2,9 @@
 // from ffmpeg's synthetic sources in each mode, clipviewer plays a movie
 // once and exits, soundplay plays to a null device, picshow opens its
 // window at the place asked for, and a file they cannot read fails.
-#include <gtest/gtest.h>
-
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <string>
+#include "support/Test.h"
 
 #include "platform/MediaLength.h"
-#include "support/TempDir.h"
 
 namespace {
 

@@ -1,16 +1,7 @@
 // The scene tool on the shipped sample: the listing, extraction, format
 // conversion, moving media in and out, and failures that leave nothing
 // behind.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include "support/Run.h"
-#include "support/TempDir.h"
+#include "support/Test.h"
 
 namespace {
 

@@ -2,29 +2,13 @@
 // geometry of each type from the compiled-in copy, stretching with and
 // without Shift and its limits, the head sliding along and across the
 // axis, and a drop onto a target surface that stands the arrow on it.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <stdlib.h>
-
-#include <initializer_list>
-
-#include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnArrowDragger.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/actions/SoSearchAction.h>
-#include <Inventor/events/SoKeyboardEvent.h>
-#include <Inventor/nodes/SoCone.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodekits/SoShapeKit.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
 #include <Inventor/nodes/SoScale.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTranslation.h>
 
 #include "manips/DragDriver.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

@@ -1,17 +1,10 @@
 // Arrows drawn in a real window: pixels read back where each type's parts
 // project, and background beside them.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <math.h>
-
-#include <Glosspin/ZnArrow.h>
 #include <Inventor/SoPrimitiveVertex.h>
-#include <Inventor/actions/SoCallbackAction.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

@@ -1,25 +1,9 @@
 // The arrow shape: types and their parts, tessellation counts, bounding
 // boxes, ray picks against hand-computed intersections, and the file form.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <math.h>
-
-#include <Glosspin/SoSFDelayedData.h>
-#include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnArrowDetail.h>
-#include <Glosspin/ZnInit.h>
-#include <Inventor/SbViewportRegion.h>
-#include <Inventor/SoPickedPoint.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/actions/SoCallbackAction.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/nodes/SoComplexity.h>
-#include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoMaterialBinding.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include "support/Scenes.h"
 
 namespace {
 

@@ -1,24 +1,9 @@
 #ifndef GLOSSPIN_TESTS_FIELDTESTUTIL_H
 #define GLOSSPIN_TESTS_FIELDTESTUTIL_H
 
-#include <functional>
-#include <string>
+#include "support/Test.h"
 
-#include <gtest/gtest.h>
-
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/errors/SoReadError.h>
-#include <Inventor/nodes/SoSeparator.h>
-
-#include <Glosspin/SoSFDelayedData.h>
-#include <Glosspin/ZnInit.h>
-
-#include <Glosspin/ZnImageNote.h>
-
-#include "support/TempDir.h"
 
 // Shared set-up for the field tests: the database and the classes
 // registered once, read errors collected instead of printed.
@@ -128,7 +113,6 @@ template <class T> T *nth(SoSeparator *root, int i = 0)
             return (T *)root->getChild(k);
     return NULL;
 }
-
 
 }
 

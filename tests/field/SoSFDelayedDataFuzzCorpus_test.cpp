@@ -1,5 +1,5 @@
 // Replays the fuzzer's kept inputs: seeds and every crash it ever found.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include "fuzz/CorpusReplay.h"
 #include "fuzz/DelayedFieldFuzz.h"

@@ -1,13 +1,7 @@
 // Delayed-read blocks: the exact ASCII text and binary words, round trips
 // in every pairing of encoding and read mode, the shared descriptor table,
 // cache files, line counting, and damaged blocks that fail the read.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <algorithm>
+#include "support/Test.h"
 
 #include "field/FieldTestUtil.h"
 
@@ -162,7 +156,7 @@ TEST_P(DelayedDataRoundTrip, BytesSurviveWriteAndRead)
 INSTANTIATE_TEST_SUITE_P(
     SizesEncodingsModes, DelayedDataRoundTrip,
     ::testing::Combine(::testing::Values(0, 1, 5, 24, 27, 4 * 1001 + 2, 100003),
-                       ::testing::Bool(), ::testing::Bool()));
+                       ::testing::Values(false, true), ::testing::Values(false, true)));
 
 TEST_F(DelayedData, EmptyBlocksAndMemoryBuffers)
 {

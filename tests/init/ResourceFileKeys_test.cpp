@@ -1,14 +1,13 @@
 // Every resource key the library's sources look up has an English text in
 // the shipped resource file, so that no known failure shows the
 // toolkit's "unknown error" text.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <string>
 
 namespace fs = std::filesystem;
 

@@ -1,17 +1,8 @@
 // Common services without an X display, as in a command-line tool: the
 // error texts go to standard error, files are still cleaned up.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnInit.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/nodes/SoSeparator.h>
+#include "support/Test.h"
 
 #include "platform/HardwareProbe.h"
-#include "support/TempDir.h"
 
 namespace {
 

@@ -1,18 +1,6 @@
 // Common services with the Xt layer up: the error dialog's texts, the
 // camera path and the files removed at exit.
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <Glosspin/ZnCommon.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Xm/MessageB.h>
-
-#include "support/Scenes.h"
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

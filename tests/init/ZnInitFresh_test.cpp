@@ -2,24 +2,7 @@
 // library from any chaining class, every public class constructible
 // afterwards. Each case runs in a child of this still unregistered
 // process.
-#include <gtest/gtest.h>
-
-#include <stdio.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnImageNote.h>
-#include <Glosspin/ZnInit.h>
-#include <Glosspin/ZnInventorNote.h>
-#include <Glosspin/ZnMovieNote.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Glosspin/ZnSystemNote.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Glosspin/ZnURLNote.h>
-#include <Glosspin/ZnViewNote.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/nodes/SoNode.h>
+#include "support/Test.h"
 
 namespace {
 

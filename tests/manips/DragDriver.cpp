@@ -1,9 +1,8 @@
+#include "support/Test.h"
+
 #include "manips/DragDriver.h"
 
 #include <Inventor/SbTime.h>
-#include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
-#include <Inventor/nodes/SoNode.h>
 
 DragDriver::DragDriver(SoNode *s, const SbViewportRegion &vp) : action(vp), scene(s) {}
 

@@ -1,16 +1,9 @@
 // A directory named by SO_DRAGGER_DIR overrides the compiled-in default
 // geometry (read once, when the first dragger of the class is built; so
 // this runs in its own process, without a display).
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <stdlib.h>
-
-#include <Glosspin/SoScreenPlaneDragger.h>
-#include <Glosspin/ZnArrowDragger.h>
-#include <Inventor/SoDB.h>
 #include <Inventor/SoInteraction.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoSphere.h>
 
 TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopies)
 {

@@ -1,18 +1,8 @@
 // The anti-squish node: uniform scale from each sizing axis, following
 // another node, the frozen matrix, and flattened objects.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <math.h>
-
-#include <Glosspin/SoAntiSquish2.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/actions/SoCallbackAction.h>
-#include <Inventor/actions/SoGetMatrixAction.h>
 #include <Inventor/elements/SoModelMatrixElement.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTransform.h>
 
 namespace {
 

@@ -1,23 +1,9 @@
 // Locate highlighting in a real window: the group under the pointer is
 // redrawn in its highlight colour in the front buffer, the previous one
 // returns to its own colours, and leaving the window ends the highlight.
-#include <gtest/gtest.h>
-
-#include <math.h>
-
-#include <Glosspin/SoLocateHighlightGroup.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
-#include <Inventor/actions/SoHandleEventAction.h>
-#include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTranslation.h>
+#include "support/Test.h"
 
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

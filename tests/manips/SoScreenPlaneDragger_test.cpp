@@ -2,27 +2,12 @@
 // sequences: screen-plane motion for any camera, Shift keeping to one
 // axis, Alt moving in and out, restarts on a modifier change, every part
 // of the compound's default geometry, and what the screen shows.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <stdlib.h>
-
-#include <functional>
-#include <string>
-
-#include <Glosspin/SoLocateHighlightGroup.h>
-#include <Glosspin/SoScreenCompoundDragger.h>
-#include <Glosspin/SoScreenPlaneDragger.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoDirectionalLight.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoPerspectiveCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSwitch.h>
 
 #include "manips/DragDriver.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

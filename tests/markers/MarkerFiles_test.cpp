@@ -1,23 +1,7 @@
 // Arrow and bullet markers in files: round trips in both forms, the
 // transforms of older files folded in, the shared octahedron left out,
 // and the binary header's group flag wherever the file is written.
-#include <gtest/gtest.h>
-
-#include <stdio.h>
-
-#include <Glosspin/ZnArrowMarker.h>
-#include <Glosspin/ZnBulletMarker.h>
-#include <Inventor/SoOutput.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoWriteAction.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTransform.h>
-
-#include "support/Scenes.h"
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

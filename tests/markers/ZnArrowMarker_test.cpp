@@ -2,28 +2,13 @@
 // to, keeps its place when the object's motion is folded in, is dropped
 // onto another object and stretched with the shared dragger, and reads
 // object paths that lead anywhere in the file, or nowhere.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnArrowDragger.h>
-#include <Glosspin/ZnArrowMarker.h>
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoGetMatrixAction.h>
-#include <Inventor/actions/SoSearchAction.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTransform.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 
 #include "manips/DragDriver.h"
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

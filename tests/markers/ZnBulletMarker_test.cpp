@@ -1,19 +1,12 @@
 // The bullet marker in a real window, and the shared dragger of each
 // marker kind moving from one selected marker to the next.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <Glosspin/ZnArrowMarker.h>
-#include <Glosspin/ZnBulletMarker.h>
-#include <Glosspin/ZnCommon.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFVec3f.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTransform.h>
 
 #include "manips/DragDriver.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -1,24 +1,10 @@
 // The marker base kit: its catalog and hidden notes, clicks with timed
 // events in viewing and authoring mode, clicks on note icons, the locate
 // highlight read back from a real window, and the binary file form.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnMarker.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoHandleEventAction.h>
-#include <Inventor/events/SoLocation2Event.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoSeparator.h>
+#include "support/Test.h"
 
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Replays the event fuzzer's kept inputs: seeds and every crash it found.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include "fuzz/CorpusReplay.h"
 #include "fuzz/FcmEventFuzz.h"

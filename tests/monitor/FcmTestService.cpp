@@ -1,12 +1,12 @@
+#include "support/Test.h"
+
 #include "monitor/FcmTestService.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <rpc/pmap_clnt.h>
-#include <string.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 static const int MONITOR_PROGRAM = 391002, MONITOR_VERSION = 1;
 

@@ -2,21 +2,9 @@
 // through the real port mapper: request numbers and texts byte for byte,
 // groups, the request table's growth, events of every letter, and a
 // hostile service that must not make the client misbehave.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <errno.h>
-#include <string.h>
 #include <grp.h>
-#include <unistd.h>
-
-#include <stdint.h>
-
-#include <string>
-#include <vector>
-
-#include <Glosspin/Fcm.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoDB.h>
 
 #include "monitor/FcmInternal.h"
 #include "monitor/FcmTestService.h"

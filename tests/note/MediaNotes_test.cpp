@@ -2,19 +2,7 @@
 // programs on PATH that log their arguments: the command lines, the place
 // counted from the bottom of the screen, a missing program's error, and
 // a sound without audio hardware.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <Glosspin/ZnImageNote.h>
-#include <Glosspin/ZnMovieNote.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Xm/MessageB.h>
-
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

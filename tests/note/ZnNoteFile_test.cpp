@@ -1,29 +1,9 @@
 // The file form of notes: every kind written, read and written again,
 // copies through memory and their pastes, saves over the delayed-read
 // source, the files a note leaves or removes, and bad input.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-
-#include <algorithm>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <Glosspin/ZnImageNote.h>
-#include <Glosspin/ZnInventorNote.h>
-#include <Glosspin/ZnMovieNote.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Glosspin/ZnSystemNote.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Glosspin/ZnURLNote.h>
-#include <Glosspin/ZnViewNote.h>
-#include <Inventor/nodes/SoCube.h>
+#include "support/Test.h"
 
 #include "field/FieldTestUtil.h"
-#include "support/Scenes.h"
 
 using namespace FieldTest;
 

@@ -2,19 +2,10 @@
 // clipped at the left and bottom edges, the selection frame, picks and
 // bounding boxes that cover exactly the icon and follow the camera, and
 // the click rules of the two modes.
-#include <gtest/gtest.h>
-
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnImageNote.h>
-#include <Glosspin/ZnNote.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
+#include "support/Test.h"
 
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

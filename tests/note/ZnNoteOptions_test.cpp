@@ -3,28 +3,11 @@
 // the note kinds, moving the data to a named file with the overwrite
 // question, following the main window's iconification and grabbing a
 // window's geometry with a synthesised click.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <string>
-
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Glosspin/ZnURLNote.h>
-#include <Inventor/Xt/SoXt.h>
 #include <X11/extensions/XTest.h>
-#include <Xm/MessageB.h>
 #include <Xm/TextF.h>
 #include <Xm/ToggleB.h>
-#include <Xm/Xm.h>
-
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -3,26 +3,9 @@
 // request, the program's own environment and resource file, one editor
 // per note, pending notes, timed playback, and 200 players that leave
 // nothing behind.
-#include <gtest/gtest.h>
-
-#include <dirent.h>
-#include <errno.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include <Glosspin/ZnNote.h>
-#include <Inventor/Xt/SoXt.h>
+#include "support/Test.h"
 
 #include "support/ProcNote.h"
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -2,19 +2,11 @@
 // for temporary and prefixed data files, relative names, copies that
 // leave no old bytes, destruction that removes only unsaved files, and
 // the clean-up of cache files left by dead processes.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <Glosspin/ZnNote.h>
-#include <Inventor/SoDB.h>
 #include <Inventor/fields/SoFieldData.h>
-
-#include "support/TempDir.h"
 
 namespace {
 

@@ -1,19 +1,7 @@
 // The system-command note: exit statuses and the error dialog, stopping
 // the command's whole process group, the prompt dialog, and the question
 // asked before a command from a scene file first runs.
-#include <gtest/gtest.h>
-
-#include <signal.h>
-
-#include <Glosspin/ZnSystemNote.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Xm/MessageB.h>
-#include <Xm/SelectioB.h>
-#include <Xm/Text.h>
-
-#include "support/Scenes.h"
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

@@ -2,21 +2,7 @@
 // playing, editable while editing, its size rule, a pending note's empty
 // editor, a file the user may not change, and the hand-over to automatic
 // playback when the user closes it.
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <string>
-
-#include <Glosspin/ZnTextNote.h>
-#include <Xm/MessageB.h>
-#include <Xm/Text.h>
-#include <Xm/Xm.h>
-
-#include "support/Scenes.h"
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

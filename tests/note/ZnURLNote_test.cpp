@@ -2,18 +2,7 @@
 // browser: what the script is given, the one browser all notes share, a
 // browser that has gone, addresses delivered intact, the prompt's Clear
 // and Cancel, and the Continue dialog of an automatic playback.
-#include <gtest/gtest.h>
-
-#include <signal.h>
-#include <stdlib.h>
-
-#include <Glosspin/ZnURLNote.h>
-#include <Xm/MessageB.h>
-#include <Xm/SelectioB.h>
-#include <Xm/Text.h>
-
-#include "support/TempDir.h"
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
 namespace {
 

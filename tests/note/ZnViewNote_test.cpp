@@ -1,20 +1,9 @@
 // The view note's flight in a real window driven by the toolkit's timer:
 // where it ends for each pair of camera kinds, the arc it takes, parallel
 // arms, a camera already there; and taking the view in its dialog.
-#include <gtest/gtest.h>
-
-#include <math.h>
-
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnViewNote.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoPerspectiveCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Xm/MessageB.h>
+#include "support/Test.h"
 
 #include "support/RenderWindow.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -1,31 +1,12 @@
 // The note list: the icon grid in pixels, the label, what a hidden list
 // draws and picks, playback by each note's startNextNote, pending notes,
 // reordering and the file form without the label sub-graph.
-#include <gtest/gtest.h>
-
-#include <math.h>
-
-#include <string>
-#include <vector>
-
-#include <Glosspin/SoBitmapText.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/SoPickedPoint.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoRayPickAction.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTranslation.h>
-#include <Xm/MessageB.h>
+#include "support/Test.h"
 
 #include "init/FullPath.h"
 #include "support/GridNote.h"
 #include "support/ProcNote.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The font layer: name look-up (toolkit directory first, then fontconfig,
 // aliases but no substitutes), glyph bitmaps in glBitmap's layout.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include "platform/FontManager.h"
 

@@ -1,14 +1,9 @@
 // Movie and sound lengths from files the tests make and from notes whose
 // media sit inline in ASCII and binary scenes (measured in place), what
 // bad media give, and the audio input probes.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <audiofile.h>
-
-#include <Glosspin/SoSFDelayedData.h>
-#include <Glosspin/ZnMovieNote.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 #include "field/FieldTestUtil.h"
 #include "fuzz/CorpusReplay.h"

@@ -1,24 +1,12 @@
 // The marker list and player dialog through its widgets, and the player
 // icon over each 3-D window.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
-#include <Glosspin/ZnBulletMarker.h>
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnMarkerSequencer.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
-#include <Inventor/nodes/SoSeparator.h>
 #include <GL/glx.h>
-#include <Inventor/actions/SoGLRenderAction.h>
-#include <X11/IntrinsicP.h>
-#include <X11/Shell.h>
 #include <Xm/DrawingA.h>
 #include <Xm/Form.h>
-#include <Xm/List.h>
 
 #include "support/RenderWindow.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

@@ -1,19 +1,9 @@
 // The sequencer's tour through its player commands, with markers whose
 // notes play in process, and its file forms.
-#include <gtest/gtest.h>
-
-#include <Glosspin/ZnBulletMarker.h>
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnMarkerSequencer.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Inventor/nodes/SoSeparator.h>
-#include <Inventor/nodes/SoTransform.h>
-#include <Xm/List.h>
+#include "support/Test.h"
 
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
-#include "support/XtTestEnv.h"
 
 namespace {
 

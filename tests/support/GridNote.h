@@ -1,9 +1,7 @@
 #ifndef GLOSSPIN_TESTS_GRIDNOTE_H
 #define GLOSSPIN_TESTS_GRIDNOTE_H
 
-#include <vector>
-
-#include <Glosspin/ZnNote.h>
+#include "support/Test.h"
 
 // An in-process note: a white icon of any size, or one whose pixels give
 // their column and row (coded()); play and kill are counted, and the test

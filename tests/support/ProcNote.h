@@ -1,10 +1,7 @@
 #ifndef GLOSSPIN_TESTS_PROCNOTE_H
 #define GLOSSPIN_TESTS_PROCNOTE_H
 
-#include <string>
-#include <vector>
-
-#include <Glosspin/ZnNote.h>
+#include "support/Test.h"
 
 // A note whose player and editor are the stand-in script (tests/note/players).
 class ProcNote : public ZnNote {

@@ -1,13 +1,10 @@
+#include "support/Test.h"
+
 #include "support/RenderWindow.h"
 
 #include <GL/gl.h>
 #include <GL/glx.h>
 
-#include <algorithm>
-
-#include <Inventor/Xt/SoXt.h>
-#include <Inventor/Xt/SoXtRenderArea.h>
-#include <X11/Shell.h>
 #include <X11/Xutil.h>
 
 RenderWindow::RenderWindow(SoNode *scene, bool doubleBuffer)

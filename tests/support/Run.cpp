@@ -1,7 +1,4 @@
-#include "support/Run.h"
-
-#include <stdio.h>
-#include <sys/wait.h>
+#include "support/Test.h"
 
 namespace GspTest {
 

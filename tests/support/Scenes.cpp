@@ -1,17 +1,6 @@
-#include "support/Scenes.h"
+#include "support/Test.h"
 
-#include <stdlib.h>
-
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
-#include <Inventor/SoOutput.h>
-#include <Inventor/actions/SoHandleEventAction.h>
-#include <Inventor/actions/SoWriteAction.h>
-#include <Inventor/events/SoMouseButtonEvent.h>
 #include <Inventor/nodes/SoLightModel.h>
-#include <Inventor/nodes/SoMaterial.h>
-#include <Inventor/nodes/SoOrthographicCamera.h>
-#include <Inventor/nodes/SoSeparator.h>
 
 namespace GspTest {
 

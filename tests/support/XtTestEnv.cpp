@@ -1,17 +1,10 @@
-#include "support/XtTestEnv.h"
+#include "support/Test.h"
 
-#include <string.h>
 #include <sys/time.h>
 
 #include <fstream>
 
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnInit.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/Xt/SoXt.h>
-#include <X11/IntrinsicP.h>
 #include <X11/Xresource.h>
-#include <Xm/Xm.h>
 
 namespace GspTest {
 

@@ -1,26 +1,17 @@
 // Bitmap text in a real window: where lines are drawn for each
 // justification, line spacing, fallback fonts, bounding boxes against the
 // drawn pixels, picks of lines and characters, and the shared glyph caches.
-#include <gtest/gtest.h>
+#include "support/Test.h"
 
 #include <GL/gl.h>
 
-#include <math.h>
-
-#include <Glosspin/SoBitmapText.h>
-#include <Inventor/SoPickedPoint.h>
-#include <Inventor/actions/SoGLRenderAction.h>
-#include <Inventor/actions/SoGetBoundingBoxAction.h>
-#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/details/SoTextDetail.h>
 #include <Inventor/nodes/SoCallback.h>
 #include <Inventor/nodes/SoFont.h>
-#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoText2.h>
 
 #include "platform/FontManager.h"
 #include "support/RenderWindow.h"
-#include "support/Scenes.h"
 
 namespace {
 

@@ -1,29 +1,9 @@
 // Scenes the library writes open in a program linked with the toolkit
 // alone, in both file forms; binary files from before the header carried
 // the group flag still read.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-
-#include <Glosspin/ZnArrow.h>
-#include <Glosspin/ZnArrowMarker.h>
-#include <Glosspin/ZnBulletMarker.h>
-#include <Glosspin/ZnImageNote.h>
-#include <Glosspin/ZnInventorNote.h>
-#include <Glosspin/ZnMarker.h>
-#include <Glosspin/ZnMarkerSequencer.h>
-#include <Glosspin/ZnMovieNote.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Glosspin/ZnSoundNote.h>
-#include <Glosspin/ZnSystemNote.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Glosspin/ZnURLNote.h>
-#include <Glosspin/ZnViewNote.h>
-#include <Inventor/SoPath.h>
-#include <Inventor/nodes/SoCube.h>
+#include "support/Test.h"
 
 #include "field/FieldTestUtil.h"
-#include "support/Run.h"
 
 using namespace FieldTest;
 

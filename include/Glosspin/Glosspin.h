@@ -1,0 +1,33 @@
+#ifndef GLOSSPIN_GLOSSPIN_H
+#define GLOSSPIN_GLOSSPIN_H
+
+// Every public class of the library, for programs that use many of them.
+
+#include <Glosspin/Fcm.h>
+#include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoBitmapText.h>
+#include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/SoScreenCompoundDragger.h>
+#include <Glosspin/SoScreenPlaneDragger.h>
+#include <Glosspin/ZnArrow.h>
+#include <Glosspin/ZnArrowDetail.h>
+#include <Glosspin/ZnArrowDragger.h>
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnBulletMarker.h>
+#include <Glosspin/ZnCommon.h>
+#include <Glosspin/ZnImageNote.h>
+#include <Glosspin/ZnInit.h>
+#include <Glosspin/ZnInventorNote.h>
+#include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnMovieNote.h>
+#include <Glosspin/ZnNote.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Glosspin/ZnSoundNote.h>
+#include <Glosspin/ZnSystemNote.h>
+#include <Glosspin/ZnTextNote.h>
+#include <Glosspin/ZnURLNote.h>
+#include <Glosspin/ZnViewNote.h>
+
+#endif
