@@ -2,9 +2,7 @@
 // its installed resource file is found.
 #include <stdio.h>
 
-#include <Glosspin/SoSFDelayedData.h>
-#include <Glosspin/ZnCommon.h>
-#include <Glosspin/ZnInit.h>
+#include <Glosspin/Glosspin.h>
 #include <Inventor/SoDB.h>
 
 int main()
