@@ -1,5 +1,6 @@
 // The arrow shape: types and their parts, tessellation counts, bounding
-// boxes, ray picks against hand-computed intersections, and the file form.
+// boxes, ray picks against hand-computed intersections with their parts
+// and per-part materials, and the file form.
 #include "support/Test.h"
 
 #include <Inventor/nodes/SoComplexity.h>
@@ -9,10 +10,10 @@ namespace {
 
 struct Hit {
     SbVec3f point, normal;
-    int part;
-    int material;  // the picked point's material index
+    int part, material;
 };
 
+// An arrow after a complexity and a per-part material binding.
 class ArrowTest : public ::testing::Test {
   protected:
     void SetUp() override
@@ -20,20 +21,18 @@ class ArrowTest : public ::testing::Test {
         SoDB::init();
         // Registering the arrow registers the whole library.
         ZnArrow::initClass();
-        ASSERT_TRUE(ZnInit::isInitialized());
         ASSERT_EQ(SoType::fromName("MFULong"), SoSFDelayedData::getClassTypeId());
         root = new SoSeparator;
         root->ref();
-        complexity = new SoComplexity;
-        arrow = new ZnArrow;
-        root->addChild(complexity);
-        root->addChild(arrow);
+        SoMaterialBinding *binding = new SoMaterialBinding;
+        binding->value = SoMaterialBinding::PER_PART;
+        root->addChild(binding);
+        root->addChild(complexity = new SoComplexity);
+        root->addChild(arrow = new ZnArrow);
     }
     void TearDown() override { root->unref(); }
 
-    int triangles() { return trianglesOf(root); }
-
-    static int trianglesOf(SoNode *scene)
+    static int triangles(SoNode *scene)
     {
         int count = 0;
         SoCallbackAction ca;
@@ -46,42 +45,29 @@ class ArrowTest : public ::testing::Test {
         ca.apply(scene);
         return count;
     }
-
     SbBox3f bbox()
     {
         SoGetBoundingBoxAction ba(SbViewportRegion(100, 100));
         ba.apply(root);
         return ba.getBoundingBox();
     }
-
-    // Every hit of a world-space ray, nearest first.
-    std::vector<Hit> pickRay(const SbVec3f &start, const SbVec3f &dir)
+    // Every hit of a world-space ray, nearest first; with no direction,
+    // under the pixel (x, y) of an orthographic view of (0, 2) with 20
+    // pixels a unit, for the line parts.
+    std::vector<Hit> pick(const SbVec3f &start, const SbVec3f &dir = SbVec3f(0, 0, 0))
     {
         SoRayPickAction pa(SbViewportRegion(200, 200));
-        pa.setRay(start, dir);
-        pa.setPickAll(TRUE);
-        pa.apply(root);
-        return collect(pa);
-    }
-
-    // Every hit under a pixel of an orthographic view of (0, 2) with
-    // 20 pixels a unit, for the line parts.
-    std::vector<Hit> pickPixel(short x, short y)
-    {
         SoOrthographicCamera *cam = new SoOrthographicCamera;
         cam->position = SbVec3f(0, 2, 10);
         cam->height = 10;
         root->insertChild(cam, 0);
-        SoRayPickAction pa(SbViewportRegion(200, 200));
-        pa.setPoint(SbVec2s(x, y));
+        if (dir == SbVec3f(0, 0, 0))
+            pa.setPoint(SbVec2s((short)start[0], (short)start[1]));
+        else
+            pa.setRay(start, dir);
         pa.setPickAll(TRUE);
         pa.apply(root);
         root->removeChild(cam);
-        return collect(pa);
-    }
-
-    std::vector<Hit> collect(SoRayPickAction &pa)
-    {
         std::vector<Hit> hits;
         const SoPickedPointList &list = pa.getPickedPointList();
         for (int i = 0; i < list.getLength(); i++) {
@@ -93,9 +79,9 @@ class ArrowTest : public ::testing::Test {
         return hits;
     }
 
-    SoSeparator *root;
     SoComplexity *complexity;
     ZnArrow *arrow;
+    SoSeparator *root;
 };
 
 SbVec3f unit(float x, float y, float z)
@@ -138,7 +124,7 @@ TEST_F(ArrowTest, TypesSetPartsBoundsAndTessellation)
         EXPECT_EQ(t.parts, arrow->parts.getValue()) << t.type;
         EXPECT_VEC_NEAR(bbox().getMin(), t.min);
         EXPECT_VEC_NEAR(bbox().getMax(), t.max);
-        EXPECT_EQ(t.triangles, triangles()) << t.type << " at " << t.complexity;
+        EXPECT_EQ(t.triangles, triangles(root)) << t.type << " at " << t.complexity;
     }
     EXPECT_FLOAT_EQ(3.6f, arrow->shaftLength.getValue());
     // An unknown type changes nothing.
@@ -149,106 +135,66 @@ TEST_F(ArrowTest, TypesSetPartsBoundsAndTessellation)
     arrow->setType(ZnArrow::ARROW);
     complexity->value = 1.0f;
     arrow->removePart(ZnArrow::HEAD);
-    EXPECT_EQ(4 * 32 * 2 + 32, triangles());
+    EXPECT_EQ(4 * 32 * 2 + 32, triangles(root));
     arrow->parts.setIgnored(TRUE);
     EXPECT_TRUE(arrow->hasPart(ZnArrow::HEAD));
 }
 
-// Rays against hand-computed intersections: points, normals and parts,
-// nearest first (a zero normal is not checked).
-TEST_F(ArrowTest, RaysHitWhereTheSurfacesAre)
+// Rays against hand-computed intersections: points and normals (zero
+// ones are not checked), parts, nearest first, and the material of the first
+// hit: only the solid arrow's cylinder shaft takes the second. Pixel
+// picks find the line parts within the pick radius.
+TEST_F(ArrowTest, PicksHitWhereTheSurfacesAre)
 {
     struct Expected {
         SbVec3f point, normal;
         int part;
     };
     const float coneY = sqrtf(0.02f) / 0.4f;  // where the cone's radius is sqrt(0.02)
-    const SbVec3f any(0, 0, 0);
+    const SbVec3f any(0, 0, 0), pixel(0, 0, 0);
+    const SbVec3f headStroke(100 + 0.3436f * 20, 100 + (0.8401f - 2) * 20, 0);
     struct {
         int type;
         SbVec3f start, dir;
+        int material;
         std::vector<Expected> hits;
     } rays[] = {
-        {ZnArrow::ARROW, SbVec3f(-5, 0.5f, 0), SbVec3f(1, 0, 0),  // the cone's side
+        {ZnArrow::ARROW, SbVec3f(-5, 0.5f, 0), SbVec3f(1, 0, 0), 0,  // the cone's side
          {{SbVec3f(-0.2f, 0.5f, 0), unit(-0.1f, -0.04f, 0), ZnArrow::HEAD},
           {SbVec3f(0.2f, 0.5f, 0), unit(-0.1f, 0.04f, 0), ZnArrow::HEAD}}},
-        {ZnArrow::ARROW, SbVec3f(0.1f, 6, 0.1f), SbVec3f(0, -1, 0),  // base disc, then side
+        {ZnArrow::ARROW, SbVec3f(0.1f, 6, 0.1f), SbVec3f(0, -1, 0), 0,  // base disc, side
          {{SbVec3f(0.1f, 1, 0.1f), SbVec3f(0, 1, 0), ZnArrow::HEAD},
           {SbVec3f(0.1f, coneY, 0.1f), any, ZnArrow::HEAD}}},
-        {ZnArrow::ARROW, SbVec3f(-5, 2, 0), SbVec3f(1, 0, 0),  // the shaft
+        {ZnArrow::ARROW, SbVec3f(-5, 2, 0), SbVec3f(1, 0, 0), 1,  // the shaft
          {{SbVec3f(-0.13f, 2, 0), SbVec3f(-1, 0, 0), ZnArrow::SHAFT},
           {SbVec3f(0.13f, 2, 0), SbVec3f(1, 0, 0), ZnArrow::SHAFT}}},
-        {ZnArrow::ARROW, SbVec3f(0.05f, 9, 0), SbVec3f(0, -1, 0),  // end cap, base disc
+        {ZnArrow::ARROW, SbVec3f(0.05f, 9, 0), SbVec3f(0, -1, 0), 1,  // end cap, base disc
          {{SbVec3f(0.05f, 4, 0), SbVec3f(0, 1, 0), ZnArrow::SHAFT},
           {SbVec3f(0.05f, 1, 0), SbVec3f(0, 1, 0), ZnArrow::HEAD}}},
-        {ZnArrow::PUSHPIN, SbVec3f(-5, 3.8f, 0), SbVec3f(1, 0, 0),  // the ball
+        {ZnArrow::PUSHPIN, SbVec3f(-5, 3.8f, 0), SbVec3f(1, 0, 0), 0,  // the ball
          {{SbVec3f(-0.2f, 3.8f, 0), SbVec3f(-1, 0, 0), ZnArrow::TAIL},
           {SbVec3f(0.2f, 3.8f, 0), SbVec3f(1, 0, 0), ZnArrow::TAIL}}},
+        {ZnArrow::LINE_ARROW, SbVec3f(100, 100, 0), pixel, 0,  // the line shaft
+         {{SbVec3f(0, 2, 0), SbVec3f(0, 0, 1), ZnArrow::SHAFT}}},
+        {ZnArrow::PUSHPIN, SbVec3f(100, 100, 0), pixel, 0,
+         {{SbVec3f(0, 2, 0), SbVec3f(0, 0, 1), ZnArrow::SHAFT}}},
+        {ZnArrow::LINE_ARROW, headStroke, pixel, 0,  // the end of the first stroke
+         {{any, any, ZnArrow::HEAD}}},
+        {ZnArrow::LINE_ARROW, SbVec3f(150, 70, 0), pixel, 0, {}},  // beside the strokes
     };
     for (auto &r : rays) {
         arrow->setType(r.type);
-        std::vector<Hit> hits = pickRay(r.start, r.dir);
-        ASSERT_GE(hits.size(), r.hits.size()) << r.start[0] << " " << r.start[1];
+        std::vector<Hit> hits = pick(r.start, r.dir);
+        SCOPED_TRACE(::testing::Message() << r.start[0] << " " << r.start[1]);
+        ASSERT_EQ(r.dir == pixel, r.dir == pixel && r.hits.size() == hits.size());
+        ASSERT_GE(hits.size(), r.hits.size());
         for (size_t i = 0; i < r.hits.size(); i++) {
-            EXPECT_VEC_NEAR(hits[i].point, r.hits[i].point);
-            if (r.hits[i].normal != any) {
-                EXPECT_VEC_NEAR(hits[i].normal, r.hits[i].normal);
-            }
+            EXPECT_TRUE(r.hits[i].point == any || hits[i].point.equals(r.hits[i].point, 1e-3f));
+            EXPECT_TRUE(r.hits[i].normal == any || hits[i].normal.equals(r.hits[i].normal, 1e-3f));
             EXPECT_EQ(r.hits[i].part, hits[i].part);
         }
+        EXPECT_TRUE(hits.empty() || r.material == hits[0].material);
     }
-}
-
-// With materials bound per part, the solid arrow's cylinder shaft (side
-// and cap) takes the second material; every other part the first.
-TEST_F(ArrowTest, PerPartMaterialsGiveOnlyTheCylinderShaftIndexOne)
-{
-    SoMaterialBinding *binding = new SoMaterialBinding;
-    binding->value = SoMaterialBinding::PER_PART;
-    root->insertChild(binding, 0);
-    struct Case {
-        int type;
-        SbVec3f start, dir;
-        int part, material;
-    } cases[] = {
-        {ZnArrow::ARROW, SbVec3f(-5, 2, 0), SbVec3f(1, 0, 0), ZnArrow::SHAFT, 1},
-        {ZnArrow::ARROW, SbVec3f(0.05f, 9, 0), SbVec3f(0, -1, 0), ZnArrow::SHAFT, 1},
-        {ZnArrow::ARROW, SbVec3f(-5, 0.5f, 0), SbVec3f(1, 0, 0), ZnArrow::HEAD, 0},
-        {ZnArrow::PUSHPIN, SbVec3f(-5, 3.8f, 0), SbVec3f(1, 0, 0), ZnArrow::TAIL, 0},
-    };
-    for (const Case &c : cases) {
-        arrow->setType(c.type);
-        std::vector<Hit> hits = pickRay(c.start, c.dir);
-        ASSERT_FALSE(hits.empty());
-        EXPECT_EQ(c.part, hits[0].part);
-        EXPECT_EQ(c.material, hits[0].material) << c.type << " part " << c.part;
-    }
-    for (int type : {ZnArrow::LINE_ARROW, ZnArrow::PUSHPIN}) {
-        arrow->setType(type);
-        std::vector<Hit> hits = pickPixel(100, 100);  // on the line shaft
-        ASSERT_EQ(1u, hits.size());
-        EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
-        EXPECT_EQ(0, hits[0].material) << type;
-    }
-}
-
-TEST_F(ArrowTest, LinePartsArePickedWithinThePickRadius)
-{
-    arrow->setType(ZnArrow::LINE_ARROW);
-    // The shaft under the centre of the view.
-    std::vector<Hit> hits = pickPixel(100, 100);
-    ASSERT_EQ(1u, hits.size());
-    EXPECT_VEC_NEAR(hits[0].point, SbVec3f(0, 2, 0));
-    EXPECT_VEC_NEAR(hits[0].normal, SbVec3f(0, 0, 1));
-    EXPECT_EQ(ZnArrow::SHAFT, hits[0].part);
-
-    // The end of the first stroke, far from the shaft: one head hit.
-    hits = pickPixel((short)(100 + 0.3436f * 20), (short)(100 + (0.8401f - 2) * 20));
-    ASSERT_EQ(1u, hits.size());
-    EXPECT_EQ(ZnArrow::HEAD, hits[0].part);
-
-    // Nothing beside the strokes.
-    EXPECT_TRUE(pickPixel(150, 70).empty());
 }
 
 TEST_F(ArrowTest, FilesHoldThePartsAndReadingRunsTheTypeUpdate)
@@ -266,16 +212,16 @@ TEST_F(ArrowTest, FilesHoldThePartsAndReadingRunsTheTypeUpdate)
         SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary));
         ASSERT_TRUE(read) << "binary " << binary;
         read->ref();
-        ASSERT_EQ(3, read->getNumChildren());
-        EXPECT_EQ(6, ((ZnArrow *)read->getChild(1))->parts.getValue());
-        EXPECT_FLOAT_EQ(6.0f, ((ZnArrow *)read->getChild(1))->length.getValue());
-        EXPECT_TRUE(read->getChild(2)->isOfType(SoCube::getClassTypeId()));
+        ASSERT_EQ(4, read->getNumChildren());
+        EXPECT_EQ(6, ((ZnArrow *)read->getChild(2))->parts.getValue());
+        EXPECT_FLOAT_EQ(6.0f, ((ZnArrow *)read->getChild(2))->length.getValue());
+        EXPECT_TRUE(read->getChild(3)->isOfType(SoCube::getClassTypeId()));
         read->unref();
     }
     // An unknown type reads and draws nothing.
     SoSeparator *read = GspTest::readFromBuffer("#Inventor V2.1 ascii\n\nZnArrow { type 9 }\n");
     ASSERT_TRUE(read);
     read->ref();
-    EXPECT_EQ(0, trianglesOf(read));
+    EXPECT_EQ(0, triangles(read));
     read->unref();
 }
