@@ -105,14 +105,7 @@ inline std::string stderrOf(const std::function<void()> &f)
     return testing::internal::GetCapturedStderr();
 }
 
-// The i-th child of root of type T, or NULL.
-template <class T> T *nth(SoSeparator *root, int i = 0)
-{
-    for (int k = 0; root && k < root->getNumChildren(); k++)
-        if (root->getChild(k)->isOfType(T::getClassTypeId()) && i-- == 0)
-            return (T *)root->getChild(k);
-    return NULL;
-}
+using GspTest::nth;
 
 }
 

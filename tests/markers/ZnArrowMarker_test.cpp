@@ -56,11 +56,9 @@ class ArrowMarkerTest : public XtTest {
     }
     void attachTo(SoSeparator *obj)
     {
-        SoPath *p = new SoPath(obj);
-        p->ref();
+        GspTest::Held<SoPath> p(new SoPath(obj));
         p->append(2);
         marker->setPathToObject(p);
-        p->unref();
     }
     void open()
     {
@@ -79,15 +77,11 @@ class ArrowMarkerTest : public XtTest {
     // Centre height of the note icons, in world units.
     float noteHeight()
     {
-        SoPath *toMarker = new SoPath(root);
-        toMarker->ref();
+        GspTest::Held<SoPath> toMarker(new SoPath(root));
         toMarker->append(marker);
-        SoPath *p = marker->createPathToPart("notes", TRUE, toMarker);
-        p->ref();
+        GspTest::Held<SoPath> p(marker->createPathToPart("notes", TRUE, toMarker));
         SoGetBoundingBoxAction bb(window->viewport());
         bb.apply(p);
-        p->unref();
-        toMarker->unref();
         return bb.getBoundingBox().getCenter()[1];
     }
 
@@ -189,16 +183,14 @@ TEST_F(ArrowMarkerTest, TheSharedDraggerStretchesItAndDropsItOntoAnotherObject)
 // marker hear of it when it moves.
 TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
 {
-    SoSeparator *scene = GspTest::readFromBuffer(
-        "#Inventor V2.1 ascii\n"
+    GspTest::Held<SoSeparator> scene(GspTest::readText(
         "Separator { DEF TOP Transform {}"
         "  Group { Separator { DEF INSEP Transform {} Cube {} } DEF INGROUP Transform {}"
         "          DEF B Cube {} DEF AFTER Transform {}"
         "          Switch { whichChild 1 DEF SKIPPED Transform {}"
         "                   Separator { DEF ONPATH Transform {} DEF A Cube {} } } }"
-        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} } }");
+        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} } }"));
     ASSERT_TRUE(scene);
-    scene->ref();
     const char *cases[][2] = {{"B", "TOP"},   {"B", "INGROUP"}, {"B", "INSEP"},
                               {"B", "AFTER"}, {"A", "AFTER"},   {"A", "SKIPPED"},
                               {"A", "ONPATH"}, {"C", "NESTED"}};
@@ -210,8 +202,7 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
         sa.apply(scene);
         SoPath *path = sa.getPath();
         ASSERT_TRUE(path) << c[0];
-        ZnArrowMarker *m = new ZnArrowMarker;
-        m->ref();
+        GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
         m->setPathToObject(path);
         int heard = 0;
         SoNodeSensor watcher([](void *n, SoSensor *) { ++*(int *)n; }, &heard);
@@ -234,9 +225,7 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
             motion = ma.getMatrix();
         }
         EXPECT_TRUE(motion.equals(expected, 1e-4f)) << c[0] << " moved by " << c[1];
-        m->unref();
     }
-    scene->unref();
 }
 
 // Paths to nodes written after the marker are followed once the scene is
@@ -255,53 +244,32 @@ TEST_F(ArrowMarkerTest, ObjectPathsReadFromAnyPlaceInTheFileOrNowhere)
         {"DEF R Separator { ZnArrowMarker { objectPathField Path { USE R 1 7 } } Cube {} }", false},
     };
     for (auto &c : cases) {
-        SoSeparator *read =
-            GspTest::readFromBuffer(std::string("#Inventor V2.1 ascii\n") + c.scene);
-        ASSERT_TRUE(read) << c.scene;
-        read->ref();
-        ZnArrowMarker *m = NULL;
-        for (int i = 0; i < read->getNumChildren(); i++)
-            if (read->getChild(i)->isOfType(ZnArrowMarker::getClassTypeId()))
-                m = (ZnArrowMarker *)read->getChild(i);
-        ASSERT_TRUE(m);
-        SoPath *p = m->getPathToObject();
-        EXPECT_EQ(c.attached, p != NULL) << c.scene;
-        if (c.attached) {
-            EXPECT_TRUE(p->getTail()->isOfType(SoCube::getClassTypeId())) << c.scene;
-            // Written back, it reads to the same object.
-            SoSeparator *again = GspTest::readFromBuffer(GspTest::writeToBuffer(read));
-            ASSERT_TRUE(again);
-            again->ref();
-            SoNode *cube = NULL;
-            for (int i = 0; i < again->getNumChildren(); i++)
-                if (again->getChild(i)->isOfType(SoCube::getClassTypeId()))
-                    cube = again->getChild(i);
-            for (int i = 0; i < again->getNumChildren(); i++) {
-                SoNode *n = again->getChild(i);
-                if (n->isOfType(ZnArrowMarker::getClassTypeId())) {
-                    EXPECT_TRUE(((ZnArrowMarker *)n)->isAttachedToNode(cube));
-                }
-            }
-            again->unref();
-        }
-        read->unref();
+        SCOPED_TRACE(c.scene);
+        GspTest::Held<SoSeparator> read(GspTest::readText(c.scene));
+        ASSERT_TRUE(read && GspTest::nth<ZnArrowMarker>(read));
+        SoPath *p = GspTest::nth<ZnArrowMarker>(read)->getPathToObject();
+        EXPECT_EQ(c.attached, p != NULL);
+        if (!c.attached)
+            continue;
+        EXPECT_TRUE(p->getTail()->isOfType(SoCube::getClassTypeId()));
+        // Written back, it reads to the same object.
+        GspTest::Held<SoSeparator> again(GspTest::readFromBuffer(GspTest::writeToBuffer(read)));
+        ASSERT_TRUE(again);
+        EXPECT_TRUE(GspTest::nth<ZnArrowMarker>(again)->isAttachedToNode(
+            GspTest::nth<SoCube>(again)));
     }
 
     // The object's separator removed from the scene: the path from the
     // root is cut there, the marker no longer points at the cube and
     // still draws.
-    SoSeparator *obj = addObject(SbVec3f(0, -3, 0));
-    obj->ref();
-    SoPath *fromRoot = new SoPath(root);
-    fromRoot->ref();
+    GspTest::Held<SoSeparator> obj(addObject(SbVec3f(0, -3, 0)));
+    GspTest::Held<SoPath> fromRoot(new SoPath(root));
     fromRoot->append(objects);
     fromRoot->append(obj);
     fromRoot->append(2);
     marker->setPathToObject(fromRoot);
-    fromRoot->unref();
     open();
     objects->removeChild(obj);
     EXPECT_FALSE(marker->isAttachedToNode(obj->getChild(2)));
     EXPECT_FALSE(drawnArrow().empty());
-    obj->unref();
 }

@@ -21,8 +21,6 @@ class MarkerTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        if (GridNote::getClassTypeId() == SoType::badType())
-            GridNote::initClass();
         ZnCommon::editMode = 1;
         ZnMarker::currentWidget = NULL;
         root = new SoSeparator;

@@ -13,6 +13,11 @@ namespace {
 
 std::string str(const char *text) { return std::string(text, strlen(text) + 1); }
 std::string ids() { return std::to_string(getuid()) + " " + std::to_string(getgid()); }
+// A request as the client frames it: letter and number, the ids, the rest.
+std::string req(const std::string &head, const std::string &rest = "")
+{
+    return str((head + " " + ids() + rest + "\n").c_str());
+}
 
 class FcmTest : public ::testing::Test {
   protected:
@@ -60,25 +65,23 @@ TEST_F(FcmTest, RequestsAreNumberedFromOneAndSentByteForByte)
 {
     ASSERT_EQ(0, FcmOpen2(&fc, "viewer"));
     ASSERT_TRUE(service.accept());
-    EXPECT_EQ(str(("N0 " + ids() + " viewer\n").c_str()), service.nextRequest());
+    EXPECT_EQ(req("N0", " viewer"), service.nextRequest());
 
     FcmRequest file, dir;
     ASSERT_EQ(0, FcmMonitorFile(&fc, "/tmp/a b", &file, NULL));
     EXPECT_EQ(1, file.reqnum);
-    EXPECT_EQ(str(("W1 " + ids() + " /tmp/a b\n").c_str()), service.nextRequest());
+    EXPECT_EQ(req("W1", " /tmp/a b"), service.nextRequest());
     ASSERT_EQ(0, FcmMonitorDirectory(&fc, "/tmp", &dir, NULL));
     EXPECT_EQ(2, dir.reqnum);
-    EXPECT_EQ(str(("M2 " + ids() + " /tmp\n").c_str()), service.nextRequest());
+    EXPECT_EQ(req("M2", " /tmp"), service.nextRequest());
 
     FcmSuspendMonitor(&fc, &dir);
     FcmResumeMonitor(&fc, &dir);
     FcmCancelMonitor(&fc, &dir);
     for (const char *letter : {"S", "U", "C"})
-        EXPECT_EQ(str((letter + std::string("2 ") + ids() + "\n").c_str()), service.nextRequest());
-    EXPECT_EQ(1, FcmDebugLevel(&fc, 0));
-    EXPECT_EQ(1, FcmDebugLevel(&fc, 1));
-    EXPECT_EQ(1, FcmDebugLevel(&fc, 2));
-    EXPECT_EQ(-1, FcmDebugLevel(&fc, 3));
+        EXPECT_EQ(req(letter + std::string("2")), service.nextRequest());
+    for (int level : {0, 1, 2, 3})
+        EXPECT_EQ(level < 3 ? 1 : -1, FcmDebugLevel(&fc, level));
     for (const char *text : {"E\n", "D\n", "V\n"})
         EXPECT_EQ(str(text), service.nextRequest());
 
@@ -87,7 +90,7 @@ TEST_F(FcmTest, RequestsAreNumberedFromOneAndSentByteForByte)
     FcmRequest r;
     EXPECT_EQ(0, FcmMonitorFile(&fc, longest.c_str(), &r, NULL));
     EXPECT_EQ(3, r.reqnum);
-    EXPECT_EQ(str(("W3 " + ids() + " " + longest + "\n").c_str()), service.nextRequest());
+    EXPECT_EQ(req("W3", " " + longest), service.nextRequest());
     errno = 0;
     EXPECT_EQ(-1, FcmMonitorDirectory(&fc, tooLong.c_str(), &r, NULL));
     EXPECT_EQ(ENAMETOOLONG, errno);
@@ -101,7 +104,7 @@ TEST_F(FcmTest, RequestsAreNumberedFromOneAndSentByteForByte)
         r.reqnum = number;
         std::string n = std::to_string(number);
         EXPECT_EQ(0, FcmMonitorFile2(&fc, "/x", &r));
-        EXPECT_EQ(str(("W" + n + " " + ids() + " /x\n").c_str()), service.nextRequest());
+        EXPECT_EQ(req("W" + n, " /x"), service.nextRequest());
         service.sendEvent("C" + n + " /x\n");
         FcmEvent fe;
         ASSERT_EQ(1, next(fe));

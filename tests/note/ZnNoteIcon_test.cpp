@@ -14,8 +14,6 @@ class NoteIconTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        if (GridNote::getClassTypeId() == SoType::badType())
-            GridNote::initClass();
         root = new SoSeparator;
         root->ref();
         camera = GspTest::addFrontCamera(root);

@@ -36,8 +36,6 @@ class NoteProcessTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        if (ProcNote::getClassTypeId() == SoType::badType())
-            ProcNote::initClass();
         ZnNote::alwaysKillPlayers = 1;
         note = newNote();
         static char icon[24 * 24 * 3], active[24 * 24 * 3];

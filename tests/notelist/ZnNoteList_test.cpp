@@ -17,10 +17,6 @@ class NoteListTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        if (GridNote::getClassTypeId() == SoType::badType()) {
-            GridNote::initClass();
-            ProcNote::initClass();
-        }
         root = new SoSeparator;
         root->ref();
         camera = GspTest::addFrontCamera(root);

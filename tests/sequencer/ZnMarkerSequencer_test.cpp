@@ -16,8 +16,6 @@ class SequencerTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        if (GridNote::getClassTypeId() == SoType::badType())
-            GridNote::initClass();
         ZnCommon::editMode = 1;
         root = new SoSeparator;
         root->ref();

@@ -66,4 +66,9 @@ SoSeparator *readFromBuffer(const std::string &bytes)
     return SoDB::readAll(&in);
 }
 
+SoSeparator *readText(const std::string &body)
+{
+    return readFromBuffer("#Inventor V2.1 ascii\n\n" + body);
+}
+
 }

@@ -6,13 +6,52 @@
 #include <Inventor/SbColor.h>
 #include <Inventor/SbTime.h>
 #include <Inventor/SbViewportRegion.h>
+#include <Inventor/nodes/SoGroup.h>
 
-class SoGroup;
 class SoNode;
 class SoOrthographicCamera;
 class SoSeparator;
 
 namespace GspTest {
+
+// Holds a reference to a node or path for its own life.
+template <class T> class Held {
+  public:
+    Held(T *n = NULL) : p(n)
+    {
+        if (p)
+            p->ref();
+    }
+    ~Held()
+    {
+        if (p)
+            p->unref();
+    }
+    Held(const Held &) = delete;
+    Held &operator=(T *n)
+    {
+        if (n)
+            n->ref();
+        if (p)
+            p->unref();
+        p = n;
+        return *this;
+    }
+    T *operator->() const { return p; }
+    operator T *() const { return p; }
+
+  private:
+    T *p;
+};
+
+// The i-th child of root of type T, or NULL.
+template <class T> T *nth(SoGroup *root, int i = 0)
+{
+    for (int k = 0; root && k < root->getNumChildren(); k++)
+        if (root->getChild(k)->isOfType(T::getClassTypeId()) && i-- == 0)
+            return (T *)root->getChild(k);
+    return NULL;
+}
 
 // Appends an orthographic camera looking down -z at the plane z = 0,
 // 10 units high: in a 200 x 200 view, 20 pixels a unit and the origin
@@ -33,6 +72,8 @@ bool click(SoNode *root, const SbViewportRegion &vp, short x, short y,
 std::string writeToBuffer(SoNode *root, bool binary = false);
 // The scene read back from memory (referenced by nobody), or NULL.
 SoSeparator *readFromBuffer(const std::string &bytes);
+// The same for the body of an ASCII file.
+SoSeparator *readText(const std::string &body);
 
 }
 

@@ -1,5 +1,8 @@
 #include "support/Test.h"
 
+#include "support/GridNote.h"
+#include "support/ProcNote.h"
+
 #include <sys/time.h>
 
 #include <fstream>
@@ -18,6 +21,8 @@ Widget topLevel()
             return NULL;
         }
         ZnInit::initClasses();
+        GridNote::initClass();
+        ProcNote::initClass();
     }
     return top;
 }
