@@ -7,8 +7,7 @@
 #include <Inventor/nodekits/SoShapeKit.h>
 #include <Inventor/nodes/SoScale.h>
 
-#include "manips/DragDriver.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
@@ -25,48 +24,19 @@ SoNode *find(SoNode *root, SoType type, const char *name = NULL)
     return sa.getPath() ? sa.getPath()->getTail() : NULL;
 }
 
-class ArrowDraggerTest : public XtTest {
+class ArrowDraggerTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
+        SceneTest::SetUp();
         unsetenv("SO_DRAGGER_DIR");
-        ZnArrowDragger::initClass();
-        root = new SoSeparator;
-        root->ref();
-        camera = GspTest::addFrontCamera(root);
         root->addChild(new SoDirectionalLight);
-        dragger = new ZnArrowDragger;
-        root->addChild(dragger);
-    }
-    void TearDown() override
-    {
-        delete driver;
-        delete window;
-        root->unref();
-        XtTest::TearDown();
-    }
-    void open()
-    {
-        window = new RenderWindow(root);
-        size = window->viewport().getWindowSize();
-        driver = new DragDriver(root, window->viewport());
-    }
-    SbVec2s pixelOf(const SbVec3f &p) const
-    {
-        SbVec3f n;
-        camera->getViewVolume((float)size[0] / size[1]).projectToScreen(p, n);
-        return SbVec2s((short)(n[0] * size[0] + 0.5f), (short)(n[1] * size[1] + 0.5f));
+        root->addChild(dragger = new ZnArrowDragger);
     }
     static SbVec2s up(const SbVec2s &p, short dy) { return SbVec2s(p[0], p[1] + dy); }
-    float unitsPerPixel() const { return 10.0f / size[1]; }
+    float unitsPerPixel() const { return 10.0f / viewport().getWindowSize()[1]; }
 
-    SoSeparator *root = NULL;
-    SoOrthographicCamera *camera = NULL;
     ZnArrowDragger *dragger = NULL;
-    RenderWindow *window = NULL;
-    DragDriver *driver = NULL;
-    SbVec2s size;
 };
 
 }
@@ -76,11 +46,9 @@ TEST_F(ArrowDraggerTest, KnobGeometryOfEachTypeFromTheCompiledInCopy)
     for (const char *prefix : {"arrow", "lineArrow", "pushpin"})
         for (const char *suffix : {"Rotator", "RotatorActive", "RotatorFeedback",
                                    "RotatorFeedbackActive", "Stretcher", "StretcherActive",
-                                   "Translator", "TranslatorActive"}) {
-            SbString name(prefix);
-            name += suffix;
-            EXPECT_TRUE(SoNode::getByName(name.getString())) << name.getString();
-        }
+                                   "Translator", "TranslatorActive"})
+            EXPECT_TRUE(SoNode::getByName((std::string(prefix) + suffix).c_str()))
+                << prefix << suffix;
 
     // The head cone of each type; an unknown type acts as ARROW.
     const float radius[] = {0.3f, 0.22f, 0.2f};
@@ -212,21 +180,19 @@ TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
     for (bool inKit : {false, true}) {
         SCOPED_TRACE(inKit ? "in a kit" : "in a separator");
         ZnArrow *arrow = new ZnArrow;
-        SoPath *shape = new SoPath(root);
-        shape->ref();
+        GspTest::Held<SoPath> shape(new SoPath(root));
         if (inKit) {
             SoShapeKit *kit = new SoShapeKit;
             kit->setPart("shape", arrow);
             kit->set((char *)"transform { translation 3 0 0 }");
             root->addChild(kit);
             shape->append(kit);
-            SoPath *full = kit->createPathToPart("shape", TRUE, shape);
-            shape->unref();
-            (shape = full)->ref();
+            shape = kit->createPathToPart("shape", TRUE, shape);
         } else {
             SoSeparator *shapeSep = new SoSeparator;
-            shapeSep->addChild(new SoTranslation);
-            ((SoTranslation *)shapeSep->getChild(0))->translation = SbVec3f(3, 0, 0);
+            SoTranslation *t = new SoTranslation;
+            t->translation = SbVec3f(3, 0, 0);
+            shapeSep->addChild(t);
             shapeSep->addChild(arrow);
             root->addChild(shapeSep);
             shape->append(shapeSep);
@@ -251,7 +217,6 @@ TEST_F(ArrowDraggerTest, ArrowShapeAsKnobStretchesOnTheShaftAndMovesOnTheHead)
         driver->alt = FALSE;
         dragger->setPartAsPath("translator", NULL);
         root->removeChild(root->getNumChildren() - 1);
-        shape->unref();
     }
 }
 

@@ -4,30 +4,21 @@
 
 #include <Inventor/SoPrimitiveVertex.h>
 
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
 // A view 10 units high centred on (0, 2), red arrows.
-class ArrowRenderTest : public XtTest {
+class ArrowRenderTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root)->position = SbVec3f(0, 2, 10);
+        SceneTest::SetUp();
+        camera->position = SbVec3f(0, 2, 10);
         const SbColor red(1, 0, 0);
         GspTest::addFlatColour(root, &red);
-        arrow = new ZnArrow;
-        root->addChild(arrow);
-        window = new RenderWindow(root);
-    }
-    void TearDown() override
-    {
-        delete window;
-        root->unref();
-        XtTest::TearDown();
+        root->addChild(arrow = new ZnArrow);
+        open();
     }
 
     void draw() { window->draw(); }
@@ -52,9 +43,7 @@ class ArrowRenderTest : public XtTest {
         return false;
     }
 
-    SoSeparator *root;
     ZnArrow *arrow;
-    RenderWindow *window;
 };
 
 }

@@ -3,32 +3,26 @@
 // returns to its own colours, and leaving the window ends the highlight.
 #include "support/Test.h"
 
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
-class HighlightTest : public XtTest {
+class HighlightTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        SoLocateHighlightGroup::initClass();
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root);
+        SceneTest::SetUp();
         GspTest::addFlatColour(root);
         // The right-hand group comes first, so that it handles events
         // before the left-hand one.
         right = cubeGroup(2);
         left = cubeGroup(-2);
-        window = new RenderWindow(root);
+        open();
     }
     void TearDown() override
     {
-        delete window;
-        root->unref();
+        SceneTest::TearDown();
         SoLocateHighlightGroup::currentWidget = NULL;
-        XtTest::TearDown();
     }
 
     SoLocateHighlightGroup *cubeGroup(float x)
@@ -47,12 +41,7 @@ class HighlightTest : public XtTest {
         return g;
     }
 
-    SbVec2s pixelOf(float x)
-    {
-        float scale = window->size()[1] / 10.0f;
-        return SbVec2s((short)lroundf(window->size()[0] / 2.0f + x * scale),
-                       (short)(window->size()[1] / 2));
-    }
+    SbVec2s pixelOf(float x) const { return SceneTest::pixelOf(SbVec3f(x, 0, 0)); }
 
     // A pointer motion delivered to the whole scene, or only along the
     // path to one group.
@@ -63,11 +52,9 @@ class HighlightTest : public XtTest {
         SoHandleEventAction ha(window->viewport());
         ha.setEvent(&ev);
         if (onlyTo) {
-            SoPath *p = new SoPath(root);
-            p->ref();
+            GspTest::Held<SoPath> p(new SoPath(root));
             p->append(onlyTo);
             ha.apply(p);
-            p->unref();
         } else {
             ha.apply(root);
         }
@@ -99,9 +86,7 @@ class HighlightTest : public XtTest {
         return window->pixel(p[0], p[1]).equals(SbVec3f(1, 0, 0), 0.03f);
     }
 
-    SoSeparator *root;
     SoLocateHighlightGroup *left, *right;
-    RenderWindow *window;
 };
 
 }

@@ -6,7 +6,7 @@
 
 #include <Inventor/nodes/SoSwitch.h>
 
-#include "manips/DragDriver.h"
+#include "support/DragDriver.h"
 #include "support/RenderWindow.h"
 
 namespace {

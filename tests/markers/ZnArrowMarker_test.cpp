@@ -6,22 +6,18 @@
 
 #include <Inventor/sensors/SoNodeSensor.h>
 
-#include "manips/DragDriver.h"
 #include "support/GridNote.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
 // A front view 10 units high in 200 x 200 pixels (20 a unit, the origin
 // at the centre), drawn in flat colours: the arrow red, the objects blue.
-class ArrowMarkerTest : public XtTest {
+class ArrowMarkerTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root);
+        SceneTest::SetUp();
         GspTest::addFlatColour(root);
         objects = new SoSeparator;
         root->addChild(objects);
@@ -31,11 +27,7 @@ class ArrowMarkerTest : public XtTest {
     void TearDown() override
     {
         marker->deselect();
-        ZnCommon::editMode = 1;
-        delete driver;
-        delete window;
-        root->unref();
-        XtTest::TearDown();
+        SceneTest::TearDown();
     }
     // A blue cube at the origin of its own transform; the marker's path
     // to it starts at its separator, as the dragger's drops do.
@@ -60,15 +52,6 @@ class ArrowMarkerTest : public XtTest {
         p->append(2);
         marker->setPathToObject(p);
     }
-    void open()
-    {
-        window = new RenderWindow(root);
-        driver = new DragDriver(root, window->viewport());
-    }
-    static SbVec2s pixelOf(const SbVec3f &p)
-    {
-        return SbVec2s((short)(100 + 20 * p[0] + 0.5f), (short)(100 + 20 * p[1] + 0.5f));
-    }
     RenderWindow::Extent drawnArrow()
     {
         window->draw();
@@ -85,10 +68,8 @@ class ArrowMarkerTest : public XtTest {
         return bb.getBoundingBox().getCenter()[1];
     }
 
-    SoSeparator *root = NULL, *objects = NULL;
+    SoSeparator *objects = NULL;
     ZnArrowMarker *marker = NULL;
-    RenderWindow *window = NULL;
-    DragDriver *driver = NULL;
 };
 
 void expectBox(const RenderWindow::Extent &e, int x0, int x1, int y0, int y1, const char *what)

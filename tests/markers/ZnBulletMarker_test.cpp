@@ -5,7 +5,7 @@
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFVec3f.h>
 
-#include "manips/DragDriver.h"
+#include "support/DragDriver.h"
 #include "support/RenderWindow.h"
 
 namespace {

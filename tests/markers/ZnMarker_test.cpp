@@ -4,7 +4,7 @@
 #include "support/Test.h"
 
 #include "support/GridNote.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
@@ -16,16 +16,12 @@ class BodyMarker : public ZnMarker {
 
 // A marker whose body is a cube 40 pixels wide at the window's centre
 // (a 200 x 200 view, 20 pixels a unit), holding one note.
-class MarkerTest : public XtTest {
+class MarkerTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        ZnCommon::editMode = 1;
+        SceneTest::SetUp();
         ZnMarker::currentWidget = NULL;
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root);
         BodyMarker *m = new BodyMarker;
         m->body()->addChild(new SoCube);
         marker = m;
@@ -43,37 +39,19 @@ class MarkerTest : public XtTest {
     {
         if (marker)
             notes()->stop();
-        delete window;
-        root->unref();
-        ZnCommon::editMode = 1;
-        XtTest::TearDown();
+        SceneTest::TearDown();
     }
     ZnNoteList *notes() { return (ZnNoteList *)marker->getPart("notes", TRUE); }
-    SbViewportRegion viewport() const
-    {
-        return window ? window->viewport() : SbViewportRegion(200, 200);
-    }
     // A press and a release at (x, y), ms after the previous click.
     void click(short x, short y, int ms)
     {
         clock += SbTime(ms / 1000.0);
         GspTest::click(root, viewport(), x, y, clock);
     }
-    void moveTo(short x, short y)
-    {
-        SoLocation2Event e;
-        e.setPosition(SbVec2s(x, y));
-        e.setTime(SbTime::getTimeOfDay());
-        SoHandleEventAction ha(viewport());
-        ha.setEvent(&e);
-        ha.apply(root);
-    }
     void layOut() { SoGetBoundingBoxAction(viewport()).apply(root); }
 
-    SoSeparator *root = NULL;
     ZnMarker *marker = NULL;
     GridNote *note = NULL;
-    RenderWindow *window = NULL;
     SbTime clock;
     int selects = 0, deselects = 0;
 };

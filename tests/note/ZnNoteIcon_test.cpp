@@ -5,30 +5,18 @@
 #include "support/Test.h"
 
 #include "support/GridNote.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
-class NoteIconTest : public XtTest {
+class NoteIconTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        root = new SoSeparator;
-        root->ref();
-        camera = GspTest::addFrontCamera(root);
-        note = (new GridNote)->coded();
-        root->addChild(note);
-        window = new RenderWindow(root);
+        SceneTest::SetUp();
+        root->addChild(note = (new GridNote)->coded());
+        open();
         size = window->viewport().getWindowSize();
-        ZnCommon::editMode = 1;
-    }
-    void TearDown() override
-    {
-        delete window;
-        root->unref();
-        ZnCommon::editMode = 1;
-        XtTest::TearDown();
     }
     // Object-space point of a window pixel in the plane z = 0.
     SbVec3f at(float x, float y) const
@@ -59,10 +47,7 @@ class NoteIconTest : public XtTest {
         return GspTest::click(root, window->viewport(), (short)x, (short)y, SbTime(seconds));
     }
 
-    SoSeparator *root = NULL;
-    SoOrthographicCamera *camera = NULL;
     GridNote *note = NULL;
-    RenderWindow *window = NULL;
     SbVec2s size;
 };
 

@@ -11,20 +11,17 @@
 #include <Inventor/nodes/SoText2.h>
 
 #include "platform/FontManager.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
 typedef RenderWindow::Extent Extent;
 
-class BitmapTextTest : public XtTest {
+class BitmapTextTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root);
+        SceneTest::SetUp();
         const SbColor white(1, 1, 1);
         GspTest::addFlatColour(root, &white);
         font = new SoFont;
@@ -34,13 +31,7 @@ class BitmapTextTest : public XtTest {
         text->string = "HHH";
         root->addChild(font);
         root->addChild(text);
-        window = new RenderWindow(root);
-    }
-    void TearDown() override
-    {
-        delete window;
-        root->unref();
-        XtTest::TearDown();
+        open();
     }
 
     Extent drawn()
@@ -84,10 +75,8 @@ class BitmapTextTest : public XtTest {
     }
     static float mHeight() { return metric(NULL, true); }
 
-    SoSeparator *root;
     SoFont *font;
     SoBitmapText *text;
-    RenderWindow *window;
 };
 
 }

@@ -1,6 +1,6 @@
 #include "support/Test.h"
 
-#include "manips/DragDriver.h"
+#include "support/DragDriver.h"
 
 #include <Inventor/SbTime.h>
 

@@ -1,0 +1,29 @@
+#ifndef GLOSSPIN_TESTS_SCENETEST_H
+#define GLOSSPIN_TESTS_SCENETEST_H
+
+#include "support/DragDriver.h"
+#include "support/RenderWindow.h"
+#include "support/Test.h"
+
+// A test of a scene under the front camera of addFrontCamera (20 pixels
+// a unit in 200 x 200, the origin at the centre), drawn in a window and
+// driven with real event sequences once open() is called.
+class SceneTest : public XtTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    void open(bool doubleBuffer = false);
+
+    SbViewportRegion viewport() const;
+    // The window pixel (nearest) of a world point.
+    SbVec2s pixelOf(const SbVec3f &p) const;
+    // A pointer motion to (x, y) through the whole scene.
+    void moveTo(short x, short y);
+
+    SoSeparator *root = NULL;
+    SoOrthographicCamera *camera = NULL;
+    RenderWindow *window = NULL;
+    DragDriver *driver = NULL;
+};
+
+#endif
