@@ -45,27 +45,14 @@ inline void writeScene(SoNode *root, const std::string &path, bool binary)
     out.closeFile();
 }
 
-// Reads a scene; NULL on failure. The result is referenced.
+// Reads a scene (referenced by nobody); NULL on failure.
 inline SoSeparator *readScene(const std::string &path)
 {
     SoInput in;
-    if (!in.openFile(path.c_str()))
-        return NULL;
-    SoSeparator *root = SoDB::readAll(&in);
-    if (root)
-        root->ref();
-    return root;
+    return in.openFile(path.c_str()) ? SoDB::readAll(&in) : NULL;
 }
-
-inline SoSeparator *readBuffer(const std::string &text)
-{
-    SoInput in;
-    in.setBuffer((void *)text.data(), text.size());
-    SoSeparator *root = SoDB::readAll(&in);
-    if (root)
-        root->ref();
-    return root;
-}
+using GspTest::Held;
+using GspTest::readFromBuffer;
 
 // An inline image note holding bytes through a raw file in dir.
 inline ZnImageNote *mediaNode(const TempDir &dir, const std::string &bytes,

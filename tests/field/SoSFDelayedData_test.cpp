@@ -61,13 +61,11 @@ std::vector<int> tableInodes()
 std::string writeMediaScene(const TempDir &dir, const std::string &name,
                             std::initializer_list<std::string> blocks, bool binary = false)
 {
-    SoSeparator *root = new SoSeparator;
-    root->ref();
+    Held<SoSeparator> root(new SoSeparator);
     int i = 0;
     for (const std::string &b : blocks)
         root->addChild(mediaNode(dir, b, name + std::to_string(i++) + ".raw"));
     writeScene(root, dir.file(name), binary);
-    root->unref();
     return dir.file(name);
 }
 
@@ -134,21 +132,17 @@ TEST_P(DelayedDataRoundTrip, BytesSurviveWriteAndRead)
     SoSFDelayedData::supportDelayedReading = std::get<2>(GetParam());
     TempDir dir;
     std::string a = writeMediaScene(dir, "a.iv", {pattern(n)}, binary);
-    if (!binary) {
-        EXPECT_NE(std::string::npos, TempDir::readFile(a).find("MFULong mediaData"));
-    }
-    SoSeparator *read = readScene(a);
+    EXPECT_TRUE(binary || TempDir::readFile(a).find("MFULong mediaData") != std::string::npos);
+    Held<SoSeparator> read(readScene(a));
     ASSERT_TRUE(read) << readErrors();
     // Write again in both encodings, from the delayed or cached source.
     writeScene(read, dir.file("b.iv"), binary);
     writeScene(read, dir.file("c.iv"), !binary);
     EXPECT_EQ(TempDir::readFile(a), TempDir::readFile(dir.file("b.iv")));
     EXPECT_EQ(pattern(n), dataOf(nth<ZnImageNote>(read)));
-    read->unref();
-    SoSeparator *other = readScene(dir.file("c.iv"));
-    ASSERT_TRUE(other) << readErrors();
-    EXPECT_EQ(pattern(n), dataOf(nth<ZnImageNote>(other)));
-    other->unref();
+    read = readScene(dir.file("c.iv"));
+    ASSERT_TRUE(read) << readErrors();
+    EXPECT_EQ(pattern(n), dataOf(nth<ZnImageNote>(read)));
     SoSFDelayedData::supportDelayedReading = 0;
     EXPECT_EQ("", readErrors());
 }
@@ -161,13 +155,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DelayedData, EmptyBlocksAndMemoryBuffers)
 {
     for (const char *value : {"0", "[ ]", "[ 0x00000003,\n ]"}) {
-        SoSeparator *root = readBuffer(sceneWith(value));
+        Held<SoSeparator> root(readFromBuffer(sceneWith(value)));
         ASSERT_TRUE(root) << value << ": " << readErrors();
         EXPECT_EQ(0, nth<ZnImageNote>(root)->mediaData.getDataSize()) << value;
-        root->unref();
     }
     EXPECT_TRUE(dir.entries().empty());
-    EXPECT_EQ(NULL, readBuffer(sceneWith("[ 0x00000019,\n0x01020304,0x05202020, ]")));
+    EXPECT_EQ(NULL, readFromBuffer(sceneWith("[ 0x00000019,\n0x01020304,0x05202020, ]")));
     EXPECT_NE(std::string::npos,
               readErrors().find("Can't read delayed-read data from non-file input"));
 }
@@ -177,7 +170,7 @@ TEST_F(DelayedData, NotesFromOneFileShareOneDescriptor)
     SoSFDelayedData::supportDelayedReading = 1;
     std::string path = writeMediaScene(dir, "two.iv", {pattern(40), pattern(90)});
     int before = usedSlots();
-    SoSeparator *read = readScene(path);
+    Held<SoSeparator> read(readScene(path));
     ASSERT_TRUE(read) << readErrors();
     ZnImageNote *a = nth<ZnImageNote>(read), *b = nth<ZnImageNote>(read, 1);
     EXPECT_EQ(before + 1, usedSlots());
@@ -190,42 +183,42 @@ TEST_F(DelayedData, NotesFromOneFileShareOneDescriptor)
     EXPECT_FALSE(a->mediaData.isCachedInTempFile());
     a->mediaData.clearFileIndex();
     EXPECT_EQ(before + 1, usedSlots());
-    read->unref();
+    read = NULL;
     EXPECT_EQ(before, usedSlots());
 }
 
 TEST_F(DelayedData, AFullDescriptorTableFallsBackToACacheFile)
 {
     SoSFDelayedData::supportDelayedReading = 1;
-    std::vector<SoSeparator *> scenes;
+    Held<SoSeparator> scenes(new SoSeparator);
     for (int i = usedSlots(); i < SoSFDelayedData::MAX_OPEN_FDS; i++) {
-        scenes.push_back(readScene(writeMediaScene(dir, "s" + std::to_string(i), {pattern(8)})));
-        ASSERT_TRUE(scenes.back()) << readErrors();
+        SoSeparator *s = readScene(writeMediaScene(dir, "s" + std::to_string(i), {pattern(8)}));
+        ASSERT_TRUE(s) << readErrors();
+        scenes->addChild(s);
     }
     std::vector<int> table = tableInodes();
     readErrors().clear();
-    SoSeparator *extra = readScene(writeMediaScene(dir, "last", {pattern(21)}));
+    Held<SoSeparator> extra(readScene(writeMediaScene(dir, "last", {pattern(21)})));
     ASSERT_TRUE(extra) << readErrors();
     EXPECT_NE(std::string::npos, readErrors().find("Cannot keep open fd for delayed data from"));
     EXPECT_LT(0, nth<ZnImageNote>(extra)->getTempDataFileName().getLength());
     EXPECT_EQ(pattern(21), dataOf(nth<ZnImageNote>(extra)));
     EXPECT_EQ(table, tableInodes());
-    extra->unref();
-    for (SoSeparator *s : scenes)
-        s->unref();
+    extra = NULL;
+    scenes = NULL;
     EXPECT_EQ(0, usedSlots());
 }
 
 TEST_F(DelayedData, CacheFilesAreNamedForTheProcessAndGoWithTheirOwner)
 {
-    SoSeparator *root = readScene(writeMediaScene(dir, "c.iv", {pattern(10)}));
+    Held<SoSeparator> root(readScene(writeMediaScene(dir, "c.iv", {pattern(10)})));
     ASSERT_TRUE(root) << readErrors();
     std::string cache;
     for (const std::string &e : dir.entries())
         if (e.find("_gsp_" + std::to_string(getpid()) + "_") == 0)
             cache = dir.file(e);
     EXPECT_EQ(pattern(10), TempDir::readFile(cache));
-    root->unref();
+    root = NULL;
     EXPECT_FALSE(TempDir::exists(cache));
 
     // A field nobody adopted removes its cache file itself; assignment
@@ -304,10 +297,8 @@ TEST_F(DelayedData, DamagedBlocksFailTheRead)
             TempDir::writeFile(dir.file("bad.iv"), cases[i]);
             std::vector<int> table = tableInodes();
             readErrors().clear();
-            SoSeparator *root = readScene(dir.file("bad.iv"));
-            EXPECT_EQ(NULL, root) << "case " << i << " delayed " << delayed;
-            if (root)
-                root->unref();
+            Held<SoSeparator> root(readScene(dir.file("bad.iv")));
+            EXPECT_FALSE(root) << "case " << i << " delayed " << delayed;
             EXPECT_FALSE(readErrors().empty()) << i;
             EXPECT_EQ(files, dir.entries()) << i;
             EXPECT_EQ(table, tableInodes()) << i;
@@ -325,7 +316,7 @@ TEST_F(DelayedData, DamageInASkippedBodyIsReportedAtFirstUse)
         std::string source = dir.file("damaged.iv"), text = sceneWith(body);
         TempDir::writeFile(source, text);
         SoSFDelayedData::supportDelayedReading = 1;
-        SoSeparator *root = readScene(source);
+        Held<SoSeparator> root(readScene(source));
         ASSERT_TRUE(root) << readErrors();
         ZnImageNote *note = nth<ZnImageNote>(root);
         std::vector<std::string> before = dir.entries();
@@ -339,12 +330,10 @@ TEST_F(DelayedData, DamageInASkippedBodyIsReportedAtFirstUse)
         EXPECT_NE(std::string::npos, TempDir::readFile(dir.file("saved.iv")).find(body));
         err = stderrOf([&] { writeScene(root, dir.file("saved.bin"), true); });
         EXPECT_NE(std::string::npos, err.find("is damaged")) << err;
-        root->unref();
+        root = NULL;
         SoSFDelayedData::supportDelayedReading = 0;
-        SoSeparator *binary = readScene(dir.file("saved.bin"));
-        EXPECT_TRUE(binary) << readErrors();
-        if (binary)
-            binary->unref();
+        root = readScene(dir.file("saved.bin"));
+        EXPECT_TRUE(root) << readErrors();
         EXPECT_EQ(text, TempDir::readFile(source));
     }
 }

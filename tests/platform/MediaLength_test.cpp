@@ -83,8 +83,7 @@ TEST_F(MediaLengthTest, NotesMeasureTheirMediaWhereverTheyAre)
     TempDir::writeFile(tmp.file("m.mv"), movieBytes(150, 15));
     TempDir::writeFile(tmp.file("s.aifc"), soundBytes(tmp, 22050, 11025));
     ZnNote::newNotesInline = 1;
-    SoSeparator *root = new SoSeparator;
-    root->ref();
+    Held<SoSeparator> root(new SoSeparator);
     ZnNote *notes[2] = {new ZnMovieNote, new ZnSoundNote};
     notes[0]->setDataFilename(tmp.file("m.mv").c_str(), 0);
     notes[1]->setDataFilename(tmp.file("s.aifc").c_str(), 0);
@@ -97,7 +96,7 @@ TEST_F(MediaLengthTest, NotesMeasureTheirMediaWhereverTheyAre)
         std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
         writeScene(root, path, binary);
         SoSFDelayedData::supportDelayedReading = 1;
-        SoSeparator *read = readScene(path);
+        Held<SoSeparator> read(readScene(path));
         ASSERT_TRUE(read) << readErrors();
         double expected[] = {10.0, 2.0};
         for (int i = 0; i < 2; i++) {
@@ -107,9 +106,7 @@ TEST_F(MediaLengthTest, NotesMeasureTheirMediaWhereverTheyAre)
             // Measured in place: no data file was needed.
             EXPECT_EQ(binary, n->getDataFilename() == NULL) << binary << i;
         }
-        read->unref();
     }
-    root->unref();
 }
 
 // With a capture device (ALSA's null device here) the sound note may

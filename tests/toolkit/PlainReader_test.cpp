@@ -36,11 +36,9 @@ SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
     if (older)
         return root;
     ZnArrowMarker *arrowMarker = new ZnArrowMarker;
-    SoPath *toCube = new SoPath(root);
-    toCube->ref();
+    Held<SoPath> toCube(new SoPath(root));
     toCube->append(3);
     arrowMarker->setPathToObject(toCube);
-    toCube->unref();
     root->addChild(arrowMarker);
     ZnBulletMarker *bullet = new ZnBulletMarker;
     root->addChild(bullet);
@@ -110,12 +108,12 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
 // before the header carried the group flag.
 TEST_F(PlainReaderTest, OlderBinaryFilesReadAsBefore)
 {
-    SoSeparator *old = readScene(GLOSSPIN_TOOLKIT_DATA "/older-binary.iv");
+    Held<SoSeparator> old(readScene(GLOSSPIN_TOOLKIT_DATA "/older-binary.iv"));
     ASSERT_TRUE(old) << readErrors();
     SoSeparator *root = annotatedScene(tmp, true);
     std::string path = tmp.file("scene.bin");
     writeScene(root, path, true);
-    SoSeparator *now = readScene(path);
+    Held<SoSeparator> now(readScene(path));
     ASSERT_TRUE(now) << readErrors();
     // Same scene, apart from the authoring times of the notes.
     auto ascii = [this](SoNode *scene) {
@@ -127,7 +125,5 @@ TEST_F(PlainReaderTest, OlderBinaryFilesReadAsBefore)
         return s;
     };
     EXPECT_EQ(ascii(old), ascii(now));
-    old->unref();
-    now->unref();
     root->unref();
 }
