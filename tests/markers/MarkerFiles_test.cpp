@@ -5,8 +5,8 @@
 
 namespace {
 
-// An object (a separator holding a cube), an arrow marker pointing at it
-// and a bullet marker.
+// An object (a separator holding a cube), an arrow marker "Pump" with a
+// note pointing at it, written twice, and a bullet marker.
 SoSeparator *markedScene()
 {
     SoSeparator *root = new SoSeparator;
@@ -16,14 +16,16 @@ SoSeparator *markedScene()
     root->addChild(obj);
     ZnArrowMarker *arrow = new ZnArrowMarker;
     arrow->getDraggerTransform()->translation.setValue(0, 1, 0);
-    SoPath *p = new SoPath(root);
-    p->ref();
+    arrow->setLabel("Pump");
+    ((ZnNoteList *)arrow->getPart("notes", TRUE))->addChild(new ZnTextNote);
+    GspTest::Held<SoPath> p(new SoPath(root));
     p->append(0);
     p->append(0);
     arrow->setPathToObject(p);
-    p->unref();
     root->addChild(arrow);
     root->addChild(new ZnBulletMarker);
+    root->addChild(arrow);  // written again as a reference
+    root->unrefNoDelete();
     return root;
 }
 
@@ -40,34 +42,32 @@ TEST(MarkerFiles, RoundTripsInBothForms)
 {
     GspTest::topLevel();
     for (bool binary : {false, true}) {
-        SoSeparator *root = markedScene();
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        GspTest::Held<SoSeparator> root(markedScene());
         ZnArrowMarker *arrow = (ZnArrowMarker *)root->getChild(1);
         std::string first = GspTest::writeToBuffer(root, binary);
         EXPECT_EQ(NULL, arrow->objectPathField.getValue()) << "left set after writing";
-        if (!binary) {
-            EXPECT_EQ(std::string::npos, first.find("Coordinate3")) << "the shared octahedron";
-        }
-        SoSeparator *read = GspTest::readFromBuffer(first);
-        ASSERT_TRUE(read) << binary;
-        read->ref();
+        EXPECT_TRUE(binary || first.find("Coordinate3") == std::string::npos)
+            << "the shared octahedron";
+        GspTest::Held<SoSeparator> read(GspTest::readFromBuffer(first));
+        ASSERT_TRUE(read && read->getNumChildren() == 4);
         ZnArrowMarker *a = (ZnArrowMarker *)read->getChild(1);
-        ASSERT_TRUE(a->getPathToObject()) << binary;
+        ASSERT_TRUE(a->getPathToObject());
         EXPECT_EQ(read->getChild(0)->getChildren()->get(0), a->getPathToObject()->getTail());
         EXPECT_EQ(NULL, a->objectPathField.getValue());
+        EXPECT_EQ(a, read->getChild(3));
+        EXPECT_EQ(SbString("Pump"), a->getLabel());
+        EXPECT_EQ(1, ((ZnNoteList *)a->getPart("notes", FALSE))->getNumNotes());
         // The bullet's geometry is the shared octahedron again.
         SbBox3f box = boxOf(read->getChild(2));
-        EXPECT_EQ(SbVec3f(-1, -1, -1), box.getMin()) << binary;
-        EXPECT_EQ(SbVec3f(1, 1, 1), box.getMax()) << binary;
+        EXPECT_EQ(SbVec3f(-1, -1, -1), box.getMin());
+        EXPECT_EQ(SbVec3f(1, 1, 1), box.getMax());
         // Written again it reads to the same scene: a second round trip
         // changes no byte. (A read kit also writes its caching fields.)
         std::string second = GspTest::writeToBuffer(read, binary);
-        SoSeparator *again = GspTest::readFromBuffer(second);
+        GspTest::Held<SoSeparator> again(GspTest::readFromBuffer(second));
         ASSERT_TRUE(again);
-        again->ref();
-        EXPECT_EQ(second, GspTest::writeToBuffer(again, binary)) << binary;
-        again->unref();
-        read->unref();
-        root->unref();
+        EXPECT_EQ(second, GspTest::writeToBuffer(again, binary));
     }
 }
 
@@ -75,17 +75,15 @@ TEST(MarkerFiles, TransformsOfOlderFilesFoldIntoThePlacement)
 {
     GspTest::topLevel();
     // The arrow's turn and scale commute, so the fold keeps the drawing.
-    SoSeparator *read = GspTest::readFromBuffer(
-        "#Inventor V2.1 ascii\nSeparator {"
+    GspTest::Held<SoSeparator> read(GspTest::readText(
+        "Separator {"
         " ZnArrowMarker { localTransform Transform { rotation 0 0 1 1.5707963 }"
         "   antiScale Transform { scaleFactor 2 2 2 } }"
-        " ZnBulletMarker { localTransform Transform { translation 3 0 0 } } }");
+        " ZnBulletMarker { localTransform Transform { translation 3 0 0 } } }"));
     ASSERT_TRUE(read);
-    read->ref();
-    SoSeparator *reference = GspTest::readFromBuffer(
-        "#Inventor V2.1 ascii\nSeparator { Transform { rotation 0 0 1 1.5707963 }"
-        " Transform { scaleFactor 2 2 2 } ZnArrow {} }");
-    reference->ref();
+    GspTest::Held<SoSeparator> reference(GspTest::readText(
+        "Separator { Transform { rotation 0 0 1 1.5707963 }"
+        " Transform { scaleFactor 2 2 2 } ZnArrow {} }"));
     SbBox3f folded = boxOf(read->getChild(0)), expected = boxOf(reference);
     EXPECT_LT((folded.getMin() - expected.getMin()).length(), 1e-4f);
     EXPECT_LT((folded.getMax() - expected.getMax()).length(), 1e-4f);
@@ -93,8 +91,6 @@ TEST(MarkerFiles, TransformsOfOlderFilesFoldIntoThePlacement)
     std::string written = GspTest::writeToBuffer(read);
     EXPECT_EQ(std::string::npos, written.find("localTransform"));
     EXPECT_EQ(std::string::npos, written.find("antiScale"));
-    reference->unref();
-    read->unref();
 }
 
 // The flags word after the marker's type name marks a group, in memory
@@ -102,7 +98,7 @@ TEST(MarkerFiles, TransformsOfOlderFilesFoldIntoThePlacement)
 TEST(MarkerFiles, BinaryHeadersMarkTheMarkerAGroup)
 {
     GspTest::topLevel();
-    SoSeparator *root = markedScene();
+    GspTest::Held<SoSeparator> root(markedScene());
     TempDir dir;
     std::string path = dir.file("scene.iv");
     SoOutput out;
@@ -118,5 +114,4 @@ TEST(MarkerFiles, BinaryHeadersMarkTheMarkerAGroup)
             ASSERT_LT(flags + 4, bytes.size());
             EXPECT_EQ(2, bytes[flags + 3] & 2) << type;
         }
-    root->unref();
 }

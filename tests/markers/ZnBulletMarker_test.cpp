@@ -5,8 +5,7 @@
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFVec3f.h>
 
-#include "support/DragDriver.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
@@ -19,15 +18,15 @@ SoSFVec3f &field(SoFieldContainer *c, const char *name)
 
 }
 
-TEST_F(XtTest, ANewBulletIsACyanOctahedronThatTheScreenDraggerMoves)
+class BulletTest : public SceneTest {};
+
+TEST_F(BulletTest, ANewBulletIsACyanOctahedronThatTheScreenDraggerMoves)
 {
-    SoSeparator *root = new SoSeparator;
-    root->ref();
-    GspTest::addFrontCamera(root);
     GspTest::addFlatColour(root);
     ZnBulletMarker *bullet = new ZnBulletMarker;
     root->addChild(bullet);
-    RenderWindow window(root);
+    open();
+    RenderWindow &window = *this->window;
     window.draw();
     // Radius 1 (20 pixels) about the centre, in the diffuse cyan; the
     // tips are a few pixels thin.
@@ -42,16 +41,13 @@ TEST_F(XtTest, ANewBulletIsACyanOctahedronThatTheScreenDraggerMoves)
 
     ZnCommon::editMode = 2;
     bullet->select();
-    DragDriver driver(root, window.viewport());
     // On the translator's face, off the scaler's knob at the centre.
-    EXPECT_TRUE(driver.drag(SbVec2s(106, 106), SbVec2s(146, 106)));
+    EXPECT_TRUE(driver->drag(SbVec2s(106, 106), SbVec2s(146, 106)));
     EXPECT_LT((bullet->getDraggerTransform()->translation.getValue() - SbVec3f(2, 0, 0)).length(),
               0.05f);
     window.draw();
     EXPECT_NEAR(e.x1 + 40, window.extent(cyan).x1, 2);
     bullet->deselect();
-    ZnCommon::editMode = 1;
-    root->unref();
 }
 
 // A deselected marker keeps what the drag left; the dragger takes the
@@ -59,10 +55,8 @@ TEST_F(XtTest, ANewBulletIsACyanOctahedronThatTheScreenDraggerMoves)
 TEST_F(XtTest, TheSharedDraggerFollowsTheSelectedMarker)
 {
     for (bool arrows : {true, false}) {
-        ZnMarker *a = arrows ? (ZnMarker *)new ZnArrowMarker : new ZnBulletMarker;
-        ZnMarker *b = arrows ? (ZnMarker *)new ZnArrowMarker : new ZnBulletMarker;
-        a->ref();
-        b->ref();
+        GspTest::Held<ZnMarker> a(arrows ? (ZnMarker *)new ZnArrowMarker : new ZnBulletMarker);
+        GspTest::Held<ZnMarker> b(arrows ? (ZnMarker *)new ZnArrowMarker : new ZnBulletMarker);
         b->getDraggerTransform()->translation.setValue(-1, -2, -3);
         SoDragger *d = a->getDragger();
         EXPECT_EQ(d, b->getDragger());
@@ -87,7 +81,5 @@ TEST_F(XtTest, TheSharedDraggerFollowsTheSelectedMarker)
         field(d, "translation").setValue(8, 8, 8);
         EXPECT_EQ(SbVec3f(8, 8, 8), b->getDraggerTransform()->translation.getValue()) << arrows;
         b->deselect();
-        a->unref();
-        b->unref();
     }
 }

@@ -60,16 +60,13 @@ class MarkerTest : public SceneTest {
 
 TEST_F(MarkerTest, ANewMarkersNotesAreHiddenAndCarryItsLabel)
 {
-    BodyMarker *fresh = new BodyMarker;
-    fresh->ref();
+    GspTest::Held<BodyMarker> fresh(new BodyMarker);
     ZnNoteList *list = (ZnNoteList *)fresh->getPart("notes", FALSE);
     EXPECT_FALSE(list->isVisible());
     fresh->setLabel("Valve");
     EXPECT_EQ(SbString("Valve"), list->label.getValue());
     fresh->setLabel(SbString());
     EXPECT_EQ(SbString(""), fresh->getLabel());
-    EXPECT_EQ(1500 + 260 + note->getUndoWeight(), marker->getUndoWeight());
-    fresh->unref();
 }
 
 TEST_F(MarkerTest, ViewingClicksShowHideAndPlayTheNotes)
@@ -183,30 +180,6 @@ TEST_F(MarkerTest, TheLocateHighlightLightsTheMarkerInTheWindowUnderThePointer)
     delete window;
     window = NULL;
     EXPECT_EQ(NULL, ZnMarker::currentWidget);
-}
-
-TEST_F(MarkerTest, FilesCarryTheMarkerAndItsNotesInBothForms)
-{
-    marker->setLabel("Pump");
-    SoSeparator *scene = new SoSeparator;
-    scene->ref();
-    scene->addChild(marker);
-    scene->addChild(marker);  // written again as a reference
-    scene->addChild(new SoCube);
-    for (bool binary : {false, true}) {
-        SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(scene, binary));
-        ASSERT_TRUE(read) << binary;
-        read->ref();
-        ASSERT_EQ(3, read->getNumChildren()) << binary;
-        ZnMarker *m = (ZnMarker *)read->getChild(0);
-        ASSERT_TRUE(m->isOfType(ZnMarker::getClassTypeId()));
-        EXPECT_EQ(m, read->getChild(1));
-        EXPECT_TRUE(read->getChild(2)->isOfType(SoCube::getClassTypeId())) << binary;
-        EXPECT_EQ(SbString("Pump"), m->getLabel());
-        EXPECT_EQ(1, ((ZnNoteList *)m->getPart("notes", FALSE))->getNumNotes());
-        read->unref();
-    }
-    scene->unref();
 }
 
 TEST_F(MarkerTest, TheWindowIsForgottenWithTheLastMarkerInIt)
