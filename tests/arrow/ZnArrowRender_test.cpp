@@ -1,9 +1,5 @@
 // Arrows drawn in a real window: pixels read back where each type's parts
 // project, and background beside them.
-#include "support/Test.h"
-
-#include <Inventor/SoPrimitiveVertex.h>
-
 #include "support/SceneTest.h"
 
 namespace {
@@ -71,31 +67,3 @@ TEST_F(ArrowRenderTest, EachTypeDrawsItsParts)
     EXPECT_FALSE(redAt(0.15f, 3.8f));
 }
 
-TEST_F(ArrowRenderTest, GeneratedTrianglesCoverWhatIsDrawn)
-{
-    // The extent of the triangles the callback action reports, in pixels,
-    // against the extent of the drawn pixels.
-    for (int type : {ZnArrow::ARROW, ZnArrow::PUSHPIN}) {
-        arrow->setType(type);
-        arrow->removePart(ZnArrow::SHAFT);  // the pushpin's shaft is a line
-        SbBox3f box;
-        SoCallbackAction ca;
-        ca.addTriangleCallback(ZnArrow::getClassTypeId(),
-                               [](void *d, SoCallbackAction *, const SoPrimitiveVertex *a,
-                                  const SoPrimitiveVertex *b, const SoPrimitiveVertex *c) {
-                                   for (const SoPrimitiveVertex *v : {a, b, c})
-                                       ((SbBox3f *)d)->extendBy(v->getPoint());
-                               },
-                               &box);
-        ca.apply(root);
-        ASSERT_FALSE(box.isEmpty());
-        draw();
-        RenderWindow::Extent r = window->extent();
-        float scale = window->size()[1] / 10.0f, cx = window->size()[0] / 2.0f,
-              cy = window->size()[1] / 2.0f;
-        EXPECT_NEAR(cx + box.getMin()[0] * scale, r.x0, 1.5f) << type;
-        EXPECT_NEAR(cx + box.getMax()[0] * scale, r.x1 + 1, 1.5f) << type;
-        EXPECT_NEAR(cy + (box.getMin()[1] - 2) * scale, r.y0, 1.5f) << type;
-        EXPECT_NEAR(cy + (box.getMax()[1] - 2) * scale, r.y1 + 1, 1.5f) << type;
-    }
-}

@@ -51,18 +51,6 @@ TEST(CommonWithoutDisplay, ErrorTextsGoToStandardError)
     EXPECT_EQ("Glosspin : Error Dialog\n[a b]\n", errorOutput("withArgMsg", NULL, "a b", NULL));
 }
 
-TEST(CommonWithoutDisplay, MissingCameraIsReportedAndFails)
-{
-    SoDB::init();
-    SoSeparator *root = new SoSeparator;
-    root->ref();
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(0, ZnCommon::updateCameraPath(root));
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(std::string::npos, err.find(ZnCommon::getResource("cameraMissingMsg"))) << err;
-    root->unref();
-}
-
 TEST(HardwareProbe, AudioInputFollowsTheDeviceConfiguration)
 {
     // A null capture device opens; a configuration without any device

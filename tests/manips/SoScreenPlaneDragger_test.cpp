@@ -236,19 +236,6 @@ TEST_F(ScreenDraggerTest, FieldsSetFromOutsideMoveItAndFilesKeepOnlyThem)
     EXPECT_EQ(std::string::npos, text.find("IndexedFaceSet")) << text;
 }
 
-// The compiled-in wireframe octahedron draws around the dragger's origin.
-TEST_F(ScreenDraggerTest, DefaultGeometryDraws)
-{
-    SoOrthographicCamera *wide = new SoOrthographicCamera;
-    wide->height = 6;
-    useCamera(wide);
-    open(new SoScreenPlaneDragger);
-    window->draw();
-    // Out to x = 1.25 and no further.
-    RenderWindow::Extent e = window->extent([](const SbVec3f &c) { return c[0] > 0.2f; });
-    EXPECT_NEAR(pixelOf(SbVec3f(1.25f, 0, 0))[0], e.x1, 3);
-}
-
 // A drag on each part of the default geometry, seen from the front: the
 // octahedron moves the dragger; each knob scales it by the pointer's
 // motion away from the centre, the knob in front of the centre too (where

@@ -269,26 +269,6 @@ TEST_F(NoteFileTest, SavedExternalFilesOutliveTheirNotes)
     ZnNote::setExternalFilePrefix("");
 }
 
-TEST_F(NoteFileTest, TextNotesKeepExternalTextInAFile)
-{
-    // Moving the text out writes it to the file; the scene then holds one
-    // empty string.
-    ZnTextNote *note = new ZnTextNote;
-    note->loadFromString("line one\nline two\n");
-    Scene root(scene({note}));
-    ASSERT_EQ(1, note->makeDataExternal(tmp.file("words.txt").c_str(), 1));
-    EXPECT_EQ("line one\nline two\n", TempDir::readFile(tmp.file("words.txt")));
-    EXPECT_NE(std::string::npos, GspTest::writeToBuffer(root).find("textData\t\"\""));
-    writeScene(root, tmp.file("t.iv"), false);
-    root = NULL;
-    Scene read(readScene(tmp.file("t.iv")));
-    ASSERT_TRUE(read);
-    ASSERT_EQ(1, nth<ZnTextNote>(read)->updateLocalData());
-    EXPECT_EQ(SbString("line one\nline two\n"), nth<ZnTextNote>(read)->getText());
-    read = NULL;
-    EXPECT_TRUE(TempDir::exists(tmp.file("words.txt")));  // saved with the scene
-}
-
 TEST_F(NoteFileTest, MovesToExternalFilesCopyImportedOnesAndCrossFileSystems)
 {
     Held<ZnImageNote> note(new ZnImageNote);

@@ -56,23 +56,6 @@ class NoteStorageTest : public ::testing::Test {
 
 }
 
-TEST_F(NoteStorageTest, NewNoteFieldsInFileOrderWithTheAuthorAndTime)
-{
-    setenv("USER", "ann", 1);
-    StoredNote *note = new StoredNote;
-    std::string order;
-    for (int i = 0; i < note->fields()->getNumFields(); i++)
-        order += std::string(note->fields()->getFieldName(i).getString()) + " ";
-    EXPECT_EQ("author timestamp autoPlayable lifetimeType lifetime startNextNote nextNoteDelay "
-              "filename preferInline mediaData padByteCount playerLocationX playerLocationY "
-              "playerWidth playerHeight wasImported ",
-              order);
-    EXPECT_EQ(SbString("ann"), note->author.getValue());
-    EXPECT_NEAR(SbTime::getTimeOfDay().getValue(), note->timestamp.getValue().getValue(), 5);
-    note->ref();
-    note->unref();
-}
-
 TEST_F(NoteStorageTest, UniqueNamesTempDirectoryAndPrefixes)
 {
     // Taken names are passed over, a dangling symbolic link's too.
