@@ -22,32 +22,27 @@ class SystemNoteTest : public XtTest {
     {
         XtTest::SetUp();
         note = new ZnSystemNote;
-        note->ref();
     }
     void TearDown() override
     {
         ZnSystemNote::confirmCommandsFromFiles = 1;
-        note->unref();
+        note = NULL;
         XtTest::TearDown();
     }
     // A note as a scene file brings it.
     void readNote(const std::string &command)
     {
-        SoSeparator *s = GspTest::readFromBuffer("#Inventor V2.1 ascii\nSeparator { ZnSystemNote "
-                                                 "{ command \"" + command + "\" } }");
+        GspTest::Held<SoSeparator> s(
+            GspTest::readText("Separator { ZnSystemNote { command \"" + command + "\" } }"));
         ASSERT_TRUE(s);
-        s->ref();
-        note->unref();
         note = (ZnSystemNote *)s->getChild(0);
-        note->ref();
-        s->unref();
     }
     bool created(const std::string &path, int ms = 3000)
     {
         return GspTest::pumpUntil([&] { return TempDir::exists(path); }, ms);
     }
 
-    ZnSystemNote *note = NULL;
+    GspTest::Held<ZnSystemNote> note;
     TempDir tmp;
 };
 
