@@ -30,15 +30,13 @@ class URLNoteTest : public XtTest {
         setenv("GLOSSPIN_BROWSER", GLOSSPIN_TEST_BROWSER, 1);
         setenv("GSP_BROWSER_LOG", log.c_str(), 1);
         ZnURLNote::WWWPlayerProcessId = -1;
-        for (ZnURLNote *&n : notes) {
+        for (GspTest::Held<ZnURLNote> &n : notes)
             n = new ZnURLNote;
-            n->ref();
-        }
     }
     void TearDown() override
     {
-        for (ZnURLNote *n : notes)
-            n->unref();
+        for (GspTest::Held<ZnURLNote> &n : notes)
+            n = NULL;
         ZnURLNote::killWWWPlayerProcess();
         XtTest::TearDown();
     }
@@ -55,7 +53,7 @@ class URLNoteTest : public XtTest {
 
     TempDir tmp;
     std::string log = tmp.file("browser.log");
-    ZnURLNote *notes[2];
+    GspTest::Held<ZnURLNote> notes[2];
 };
 
 }

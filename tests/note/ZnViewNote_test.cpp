@@ -11,11 +11,10 @@ class ViewNoteTest : public XtTest {
   protected:
     void TearDown() override
     {
-        if (note)
-            note->unref();
+        note = NULL;
         delete window;
-        if (root)
-            root->unref();
+        window = NULL;
+        root = NULL;
         XtTest::TearDown();
     }
     // A scene whose camera (of the given kind) starts at (0, 0, 10)
@@ -24,7 +23,6 @@ class ViewNoteTest : public XtTest {
     void setUp(bool perspectiveScene, bool perspectiveView)
     {
         root = new SoSeparator;
-        root->ref();
         camera = perspectiveScene ? (SoCamera *)new SoPerspectiveCamera
                                   : (SoCamera *)new SoOrthographicCamera;
         camera->position.setValue(0, 0, 10);
@@ -33,7 +31,6 @@ class ViewNoteTest : public XtTest {
         root->addChild(new SoCube);
         ZnCommon::updateCameraPath(root);
         note = new ZnViewNote;
-        note->ref();
         view(SbVec3f(6, 2, 4), SbVec3f(0, 0, 0));
         note->isPerspectiveCamera = perspectiveView;
         note->height = perspectiveView ? 0.6f : 5.0f;
@@ -57,9 +54,9 @@ class ViewNoteTest : public XtTest {
         return ((SoOrthographicCamera *)c)->height.getValue();
     }
 
-    SoSeparator *root = NULL;
+    GspTest::Held<SoSeparator> root;
     SoCamera *camera = NULL;
-    ZnViewNote *note = NULL;
+    GspTest::Held<ZnViewNote> note;
     RenderWindow *window = NULL;
 };
 
@@ -86,9 +83,6 @@ TEST_F(ViewNoteTest, TheFlightEndsAtTheViewForEachPairOfCameraKinds)
         EXPECT_NEAR(f, camera->focalDistance.getValue(), 1e-3f) << kinds;
         EXPECT_NEAR(expected, heightOf(camera), 1e-4f) << kinds;
         TearDown();
-        note = NULL;
-        window = NULL;
-        root = NULL;
     }
 }
 
@@ -169,13 +163,11 @@ TEST_F(ViewNoteTest, TheDialogTakesTheCameraView)
     EXPECT_FALSE(note->isPerspectiveCamera.getValue());
 
     // Another note's dialog opens where this one was left.
-    ZnViewNote *other = new ZnViewNote;
-    other->ref();
+    GspTest::Held<ZnViewNote> other(new ZnViewNote);
     other->edit();
     Position ox, oy;
     XtVaGetValues(XtParent(GspTest::openDialog("Glosspin : Confirm View Dialog")), XmNx, &ox, XmNy,
                   &oy, NULL);
     EXPECT_EQ(300, ox);
     EXPECT_EQ(40, oy);
-    other->unref();
 }
