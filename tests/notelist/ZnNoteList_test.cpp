@@ -224,8 +224,13 @@ TEST_F(NoteListTest, DialogsAndPlayersEndingStartTheNextNote)
 
 TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
 {
+    static int readies, dones;
+    readies = dones = 0;
     GspTest::Held<GridNote> pending(new GridNote);
     list->setPendingNote(pending);
+    pending->pendingReadyCallback = [](ZnNote *, int) { readies++; };
+    pending->pendingFinishedCallback = [](ZnNote *, int) { dones++; };
+    list->resolvePendingNote(0);
     pending->pendingData = 0;  // the editor gave nothing
     list->resolvePendingNote(1);
     EXPECT_EQ(0, list->getNumNotes());
@@ -234,6 +239,8 @@ TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
     list->resolvePendingNote(1);
     EXPECT_EQ(0, list->findNote(pending));
     EXPECT_FALSE(pending->playing);
+    EXPECT_EQ(1, readies);
+    EXPECT_EQ(2, dones);
     list->setPendingNote(NULL);
     EXPECT_FALSE(pending->isPendingNote);
 }
