@@ -13,6 +13,9 @@ cmake --build "$work/lib" -j "$(nproc)" > /dev/null
 cmake --install "$work/lib" > /dev/null
 test -f "$prefix/share/X11/app-defaults/Glosspin"
 test -x "$prefix/lib/Glosspin/www_script"
+# The scene notes' viewer loads the library from its own place.
+usage="$(unset LD_LIBRARY_PATH; "$prefix/lib/Glosspin/3dNoteViewer" 2>&1 || true)"
+[[ "$usage" == usage:* ]]
 (unset LD_LIBRARY_PATH; cd "$prefix/share/glosspin/samples" &&
   DISPLAY= "$prefix/bin/glosspin-scene" info annotated.iv > /dev/null)
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"

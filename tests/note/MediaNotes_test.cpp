@@ -126,3 +126,48 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     EXPECT_TRUE(GspTest::openDialog("Glosspin : Error Dialog"));
     sound->unref();
 }
+
+// The scene viewer from the library's program directory: a size only
+// when both sizes are above 0, a place only when both coordinates are,
+// then the scene file and the notes' directory (maybe empty). A scene
+// note cannot be edited, and a viewer that cannot start is reported.
+TEST_F(MediaNotesTest, TheSceneViewerGetsSizeAndPlaceOnlyWhenBothAreSet)
+{
+    symlink(GLOSSPIN_TEST_ARGS_RECORDER, tmp.file("bin/3dNoteViewer").c_str());
+    setenv("GLOSSPIN_LIB_DIR", tmp.file("bin").c_str(), 1);
+    const std::string f = media;
+    struct {
+        int w, h, x, y;
+        const char *dir;
+        Args expected;
+    } cases[] = {
+        {-1, -1, -1, -1, "", {"3dNoteViewer", f, ""}},
+        {300, 200, 0, 100, "", {"3dNoteViewer", "-s", "300", "200", f, ""}},
+        {300, 0, 50, 100, "notes", {"3dNoteViewer", "-o", "50", "100", f, "notes"}},
+        {300, 200, 50, 1, "n", {"3dNoteViewer", "-s", "300", "200", "-o", "50", "1", f, "n"}},
+    };
+    GspTest::Held<ZnInventorNote> n(new ZnInventorNote);
+    n->setDataFilename(media.c_str(), 0);
+    for (auto &c : cases) {
+        n->playerWidth = c.w;
+        n->playerHeight = c.h;
+        n->playerLocationX = c.x;
+        n->playerLocationY = c.y;
+        n->externalNoteDirName = c.dir;
+        n->play(0);
+        EXPECT_EQ(c.expected, nextRun());
+    }
+    auto expectError = [](const char *key) {
+        Widget box = NULL;
+        ASSERT_TRUE(GspTest::pumpUntil(
+            [&] { return (box = GspTest::openDialog("Glosspin : Error Dialog")) != NULL; }));
+        EXPECT_EQ(ZnCommon::getResource(key), GspTest::compoundText(box, XmNmessageString));
+        GspTest::destroyPopups();
+    };
+    n->edit();
+    expectError("cannotEdit3DMsg");
+    setenv("GLOSSPIN_LIB_DIR", "/nonexistent", 1);
+    n->play(0);
+    expectError("no3dNoteViewerMsg");
+    unsetenv("GLOSSPIN_LIB_DIR");
+}
