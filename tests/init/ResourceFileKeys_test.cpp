@@ -36,20 +36,22 @@ TEST(ResourceFileKeys, EveryKeyLookedUpHasAText)
     std::regex call("(displayError|getResource)\\(\\s*\"([A-Za-z_0-9]+)\"(\\s*,\\s*\"([A-Za-z_0-9]+)\")?"
                     "|\"()([a-z][A-Za-z0-9]*Msg(Part2)?)\"");
     int found = 0;
-    for (const auto &e : fs::recursive_directory_iterator(GLOSSPIN_SOURCE_DIR)) {
-        if (e.path().extension() != ".cpp")
-            continue;
-        std::string text = slurp(e.path());
-        for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
-            for (int group : {2, 4, 6}) {
-                std::string key = (*it)[group];
-                // The second text of getResource is its default, not a key.
-                if (key.empty() || (group == 4 && (*it)[1] != "displayError"))
-                    continue;
-                found++;
-                EXPECT_TRUE(defined.count(key)) << key << " in " << e.path().filename();
+    for (const char *dir : {"src", "apps"})
+        for (const auto &e : fs::recursive_directory_iterator(
+                 fs::path(GLOSSPIN_SOURCE_DIR) / dir)) {
+            if (e.path().extension() != ".cpp")
+                continue;
+            std::string text = slurp(e.path());
+            for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
+                for (int group : {2, 4, 6}) {
+                    std::string key = (*it)[group];
+                    // The second text of getResource is its default, not a key.
+                    if (key.empty() || (group == 4 && (*it)[1] != "displayError"))
+                        continue;
+                    found++;
+                    EXPECT_TRUE(defined.count(key)) << key << " in " << e.path().filename();
+                }
             }
         }
-    }
     EXPECT_GT(found, 10);
 }
