@@ -157,6 +157,12 @@ TEST_F(MediaNotesTest, TheSceneViewerGetsSizeAndPlaceOnlyWhenBothAreSet)
         n->play(0);
         EXPECT_EQ(c.expected, nextRun());
     }
+    // The notes' directory is kept relative, so that it moves with the scene.
+    char cwd[PATH_MAX];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd) && chdir(tmp.path().c_str()) == 0);
+    n->setExternalNoteDirName(tmp.file("bin").c_str());
+    chdir(cwd);
+    EXPECT_EQ(SbString("bin"), n->externalNoteDirName.getValue());
     auto expectError = [](const char *key) {
         Widget box = NULL;
         ASSERT_TRUE(GspTest::pumpUntil(
