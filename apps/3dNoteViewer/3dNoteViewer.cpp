@@ -70,9 +70,17 @@ bool parse(int argc, char **argv, Options &o)
 
 std::string readErrors;
 
+// The toolkit's read errors, one line each for the dialog.
 void collectReadError(const SoError *error, void *)
 {
-    readErrors += error->getDebugString().getString();
+    std::string text = error->getDebugString().getString();
+    const char prefix[] = "Inventor read error: ";
+    if (text.compare(0, sizeof prefix - 1, prefix) == 0)
+        text.erase(0, sizeof prefix - 1);
+    for (char &c : text)
+        if (c == '\n' || c == '\t')
+            c = ' ';
+    readErrors += (readErrors.empty() ? "" : "\n") + text;
 }
 
 [[noreturn]] void leave(int status)
