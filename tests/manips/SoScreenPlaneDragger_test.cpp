@@ -6,8 +6,7 @@
 
 #include <Inventor/nodes/SoSwitch.h>
 
-#include "support/DragDriver.h"
-#include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
@@ -22,72 +21,44 @@ SoSeparator *grabCube(float size)
     return s;
 }
 
-class ScreenDraggerTest : public XtTest {
+// The scene fixture with its camera replaced by one of the test's.
+class ScreenDraggerTest : public SceneTest {
   protected:
     void SetUp() override
     {
-        XtTest::SetUp();
+        SceneTest::SetUp();
         unsetenv("SO_DRAGGER_DIR");
-        SoScreenCompoundDragger::initClass();
-        root = new SoSeparator;
-        root->ref();
+        root->removeChild(camera);
         root->addChild(new SoDirectionalLight);
     }
-    void TearDown() override
-    {
-        delete driver;
-        delete window;
-        root->unref();
-        XtTest::TearDown();
-    }
-
     void useCamera(SoCamera *c, const SbRotation &orientation = SbRotation::identity())
     {
-        camera = c;
-        camera->orientation = orientation;
+        c->orientation = orientation;
         SbVec3f back;
         orientation.multVec(SbVec3f(0, 0, 10), back);
-        camera->position = back;
-        camera->nearDistance = 1;
-        camera->farDistance = 20;
-        root->insertChild(camera, 0);
+        c->position = back;
+        c->nearDistance = 1;
+        c->farDistance = 20;
+        root->insertChild(c, 0);
+        camera = c;
     }
-    void open(SoNode *dragger)
+    void open(SoNode *dragger, bool doubleBuffer = false)
     {
         root->addChild(dragger);
-        window = new RenderWindow(root);
-        size = window->viewport().getWindowSize();
-        driver = new DragDriver(root, window->viewport());
-    }
-
-    SbViewVolume viewVolume() const
-    {
-        return camera->getViewVolume((float)size[0] / size[1]);
-    }
-    // The pixel a world point projects to.
-    SbVec2f pixelOf(const SbVec3f &p) const
-    {
-        SbVec3f n;
-        viewVolume().projectToScreen(p, n);
-        return SbVec2f(n[0] * size[0], n[1] * size[1]);
+        SceneTest::open(doubleBuffer);
     }
     // World motion in the plane through the origin for a motion of the
     // pointer from the window's centre (orthographic views).
     SbVec3f worldDelta(float dx, float dy) const
     {
-        SbViewVolume vv = viewVolume();
+        SbVec2s size = viewport().getWindowSize();
+        SbViewVolume vv = camera->getViewVolume((float)size[0] / size[1]);
         float w = size[0], h = size[1];
         return vv.getPlanePoint(10, SbVec2f((cx() + dx) / w, (cy() + dy) / h)) -
                vv.getPlanePoint(10, SbVec2f(cx() / w, cy() / h));
     }
-    short cx() const { return (short)(size[0] / 2); }
-    short cy() const { return (short)(size[1] / 2); }
-
-    SoSeparator *root = NULL;
-    SoCamera *camera = NULL;
-    RenderWindow *window = NULL;
-    DragDriver *driver = NULL;
-    SbVec2s size;
+    short cx() const { return (short)(viewport().getWindowSize()[0] / 2); }
+    short cy() const { return (short)(viewport().getWindowSize()[1] / 2); }
 };
 
 // The dragger with its feedback switches open to the checks.
@@ -127,6 +98,7 @@ TEST_F(ScreenDraggerTest, PlainMotionStaysInTheScreenPlaneForAnyCamera)
             delete driver, driver = NULL;
             delete window, window = NULL;
             root->removeAllChildren();
+            root->addChild(new SoDirectionalLight);
         }
         useCamera(new SoOrthographicCamera, view);
         ProbedDragger *d = planeDragger();
@@ -226,8 +198,7 @@ TEST_F(ScreenDraggerTest, FieldsSetFromOutsideMoveItAndFilesKeepOnlyThem)
     ProbedDragger *d = planeDragger();
     open(d);
     d->translation = SbVec3f(1, 2, 3);
-    SbVec2f at = pixelOf(SbVec3f(1, 2, 3.5f));
-    SbVec2s from((short)at[0], (short)at[1]);
+    SbVec2s from = pixelOf(SbVec3f(1, 2, 3.5f));
     ASSERT_TRUE(driver->drag(from, SbVec2s(from[0] + 20, from[1])));
     EXPECT_NEAR(1 + worldDelta(20, 0)[0], d->translation.getValue()[0], 1e-3);
     std::string text = GspTest::writeToBuffer(d);
@@ -264,8 +235,8 @@ TEST_F(ScreenDraggerTest, EveryPartOfTheCompoundDragsAsItShould)
         SCOPED_TRACE(c.part);
         d->scaleFactor = SbVec3f(1, 1, 1);
         d->translation = SbVec3f(0, 0, 0);
-        SbVec2f at = pixelOf(c.grab);
-        short x = (short)at[0], y = (short)at[1];
+        SbVec2s at = pixelOf(c.grab);
+        short x = at[0], y = at[1];
         driver->press(x, y);
         ASSERT_TRUE(driver->action.getGrabber());
         float last = 1;
@@ -291,10 +262,7 @@ TEST_F(ScreenDraggerTest, TheScreenShowsTheCurrentSceneAfterDragsAndHighlights)
 {
     useCamera(new SoOrthographicCamera);
     ProbedDragger *d = planeDragger();
-    root->addChild(d);
-    window = new RenderWindow(root, true);
-    size = window->viewport().getWindowSize();
-    driver = new DragDriver(root, window->viewport());
+    open(d, true);
     window->area->render();
     SoLocateHighlightGroup::currentWidget = window->area->getNormalWidget();
     auto orange = [&](short x, short y) {

@@ -113,7 +113,7 @@ TEST_F(NoteIconTest, PicksAndBoundsCoverTheIconAndFollowTheCamera)
 
     // Half the height: the icon keeps its pixels, so its box halves, and
     // the same point lies twice as far from the centre on screen.
-    camera->height = 5;
+    ((SoOrthographicCamera *)camera)->height = 5;
     int x = size[0] / 2 + 2 * (60 - size[0] / 2), y = size[1] / 2 + 2 * (50 - size[1] / 2);
     EXPECT_TRUE(pickAt(x + 1, y + 1));
     EXPECT_TRUE(pickAt(x + 23, y + 23));

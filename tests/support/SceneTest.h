@@ -21,7 +21,7 @@ class SceneTest : public XtTest {
     void moveTo(short x, short y);
 
     SoSeparator *root = NULL;
-    SoOrthographicCamera *camera = NULL;
+    SoCamera *camera = NULL;  // an orthographic one unless a test replaces it
     RenderWindow *window = NULL;
     DragDriver *driver = NULL;
 };
