@@ -12,6 +12,9 @@
 
 #include <set>
 
+#include "fuzz/CorpusReplay.h"
+#include "fuzz/MonitorRequestFuzz.h"
+
 namespace {
 
 unsigned short registeredPort()
@@ -281,4 +284,10 @@ TEST_F(MonitorServiceTest, ASecondServiceRefusesToStart)
     waitpid(startService(), &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
     EXPECT_NE(0, registeredPort());
+}
+
+// Every input the request fuzzer kept (seeds and past findings).
+TEST(MonitorRequestFuzzCorpus, EveryKeptInputReadsSafely)
+{
+    replayCorpus(GLOSSPIN_MONITOR_FUZZ_CORPUS, &fuzzMonitorRequests);
 }
