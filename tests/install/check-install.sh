@@ -16,6 +16,8 @@ test -x "$prefix/lib/Glosspin/www_script"
 # The scene notes' viewer loads the library from its own place.
 usage="$(unset LD_LIBRARY_PATH; "$prefix/lib/Glosspin/3dNoteViewer" 2>&1 || true)"
 [[ "$usage" == usage:* ]]
+test -x "$prefix/bin/glosspin-monitord"
+grep -q "ExecStart=$prefix/bin/glosspin-monitord" "$prefix/share/glosspin/systemd/glosspin-monitord.service"
 (unset LD_LIBRARY_PATH; cd "$prefix/share/glosspin/samples" &&
   DISPLAY= "$prefix/bin/glosspin-scene" info annotated.iv > /dev/null)
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
