@@ -29,18 +29,7 @@ unsigned short registeredPort()
 pid_t startService(std::vector<std::string> args = {})
 {
     args.insert(args.begin(), {GLOSSPIN_MONITORD, "--foreground"});
-    pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(NULL);
-        if (!getenv("GSP_MONITORD_LOG"))  // its log, when asked for
-            freopen("/dev/null", "w", stderr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
+    return GspTest::spawn(args, !getenv("GSP_MONITORD_LOG"));  // its log, when asked for
 }
 
 int entries(const std::string &dir)

@@ -10,10 +10,15 @@
 
 namespace {
 
-// The top-level window named name, or 0.
+int ignoreXError(Display *, XErrorEvent *) { return 0; }
+
+// The top-level window named name, or 0. Windows of other programs may go
+// while they are looked at.
 Window topWindow(const std::string &name)
 {
     Display *d = SoXt::getDisplay();
+    XSync(d, False);
+    XErrorHandler old = XSetErrorHandler(ignoreXError);
     Window root, parent, *children, found = 0;
     unsigned n = 0;
     XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
@@ -24,6 +29,8 @@ Window topWindow(const std::string &name)
         XFree(title);
     }
     XFree(children);
+    XSync(d, False);
+    XSetErrorHandler(old);
     return found;
 }
 
@@ -32,19 +39,6 @@ Window awaitWindow(const std::string &name)
     Window w = 0;
     GspTest::pumpUntil([&] { return (w = topWindow(name)) != 0; }, 8000);
     return w;
-}
-
-void closeWindow(Window w)
-{
-    Display *d = SoXt::getDisplay();
-    XEvent e = {};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-    XSendEvent(d, w, False, NoEventMask, &e);
-    XFlush(d);
 }
 
 // The largest window inside w (the viewer's 3-D area), as x, y, width,
@@ -76,7 +70,7 @@ int statusAfterClosing(pid_t pid, const std::string &name)
 {
     Window w = awaitWindow(name);
     if (w)
-        closeWindow(w);
+        GspTest::closeByWindowManager(w);
     else
         kill(pid, SIGKILL);
     int status = 0;
@@ -117,16 +111,7 @@ class NoteViewerTest : public XtTest {
     pid_t start(std::vector<std::string> args)
     {
         args.insert(args.begin(), GLOSSPIN_VIEWER_DIR "/3dNoteViewer");
-        pid_t pid = fork();
-        if (pid == 0) {
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(&a[0]);
-            argv.push_back(NULL);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        return GspTest::spawn(args);
     }
 
     TempDir tmp;

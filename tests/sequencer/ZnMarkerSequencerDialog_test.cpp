@@ -152,7 +152,7 @@ TEST_F(SequencerDialogTest, TheDialogFollowsTheApplicationWindow)
     EXPECT_TRUE(GspTest::pumpUntil([&] { return isViewable(w(3)); }));
 
     Display *d = XtDisplay(top);
-    GspTest::closeByWindowManager(w(3));
+    GspTest::closeByWindowManager(XtWindow(w(3)));
     EXPECT_TRUE(GspTest::pumpUntil([&] { return !seq->isListShown(); }));
     XUnmapWindow(d, XtWindow(top));
     GspTest::pumpEvents(50);

@@ -15,6 +15,22 @@ int run(const std::string &command, std::string &out)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+pid_t spawn(const std::vector<std::string> &args, bool quiet)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(NULL);
+        if (quiet)
+            freopen("/dev/null", "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
 int occurrences(const std::string &text, const std::string &what)
 {
     int n = 0;

@@ -164,17 +164,18 @@ bool viewable(Widget w)
            a.map_state == IsViewable;
 }
 
-void closeByWindowManager(Widget shell)
+void closeByWindowManager(Window w)
 {
-    Display *d = XtDisplay(shell);
+    Display *d = SoXt::getDisplay();
     XEvent e = {};
     e.xclient.type = ClientMessage;
-    e.xclient.window = XtWindow(shell);
+    e.xclient.window = w;
     e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
     e.xclient.format = 32;
     e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
     e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, XtWindow(shell), False, NoEventMask, &e);
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XFlush(d);
 }
 
 }

@@ -33,8 +33,9 @@ Widget findManaged(Widget root, const char *name);
 // True when w's window is mapped and all its ancestors are.
 bool viewable(Widget w);
 
-// Sends the window manager's request to close shell (WM_DELETE_WINDOW).
-void closeByWindowManager(Widget shell);
+// Sends the window manager's request to close a top-level window
+// (WM_DELETE_WINDOW), of this process or another.
+void closeByWindowManager(Window w);
 
 // The managed dialog in a popup shell of the top-level widget whose
 // title is title, or NULL.
