@@ -84,14 +84,12 @@ TEST_F(NoteStorageTest, UniqueNamesTempDirectoryAndPrefixes)
 
     ZnNote::setExternalFilePrefix("scene");
     EXPECT_STREQ("scene.", ZnNote::getExternalFilePrefix());
-    StoredNote *note = new StoredNote;
-    note->ref();
+    GspTest::Held<StoredNote> note(new StoredNote);
     note->setDataExternal(1);
     ASSERT_EQ(1, note->checkFilename());
     EXPECT_EQ(SbString("scene.0.dat"), note->filename.getValue());
     EXPECT_EQ(0, note->fileIsTemp());
     ZnNote::setExternalFilePrefix("");
-    note->unref();
 }
 
 // Fresh data files are created when they are named: two notes never get
@@ -100,9 +98,7 @@ TEST_F(NoteStorageTest, FreshDataFilesAreClaimedWhenNamed)
 {
     TempDir::writeFile(tmp.file("victim"), "keep");
     symlink(tmp.file("victim").c_str(), tmp.file("gsp_note0.dat").c_str());
-    StoredNote *a = new StoredNote, *b = new StoredNote;
-    a->ref();
-    b->ref();
+    GspTest::Held<StoredNote> a(new StoredNote), b(new StoredNote);
     ASSERT_EQ(1, a->checkFilename());
     ASSERT_EQ(1, b->checkFilename());
     std::string na = a->getTempDataFileName().getString(), nb = b->getTempDataFileName().getString();
@@ -115,8 +111,8 @@ TEST_F(NoteStorageTest, FreshDataFilesAreClaimedWhenNamed)
     TempDir::writeFile(tmp.file("src"), "new bytes");
     ASSERT_EQ(1, a->makeCopyOfNoteDataFile(tmp.file("src").c_str(), na.c_str()));
     EXPECT_EQ("keep", TempDir::readFile(tmp.file("victim")));
-    a->unref();
-    b->unref();
+    a = NULL;
+    b = NULL;
     EXPECT_FALSE(TempDir::exists(na));
     EXPECT_FALSE(TempDir::exists(nb));
 }
@@ -125,8 +121,7 @@ TEST_F(NoteStorageTest, RelativeAndFullNames)
 {
     mkdir(tmp.file("media").c_str(), 0700);
     chdir(tmp.path().c_str());
-    StoredNote *note = new StoredNote;
-    note->ref();
+    GspTest::Held<StoredNote> note(new StoredNote);
     note->fileIsTemp() = 0;
     SbString rel;
     char canon[PATH_MAX];
@@ -154,13 +149,11 @@ TEST_F(NoteStorageTest, RelativeAndFullNames)
         EXPECT_EQ(std::string(f[0] == '/' ? "" : "/base/") + f, full.getString());
     }
     note->deleteOnDestroy() = 0;
-    note->unref();
 }
 
 TEST_F(NoteStorageTest, SwitchingPlacesCopiesAndDestruction)
 {
-    StoredNote *note = new StoredNote;
-    note->ref();
+    GspTest::Held<StoredNote> note(new StoredNote);
     ASSERT_EQ(1, note->checkFilename());  // a fresh temporary data file
     std::string temp = note->getTempDataFileName().getString();
     EXPECT_EQ(0u, temp.find(tmp.path() + "/gsp_note"));
@@ -181,15 +174,14 @@ TEST_F(NoteStorageTest, SwitchingPlacesCopiesAndDestruction)
     note->makeDataInline();
     EXPECT_EQ(SbString(temp.c_str()), note->getTempDataFileName());
     EXPECT_FALSE(note->mediaData.isDefault());
-    note->unref();
+    note = NULL;
     EXPECT_FALSE(TempDir::exists(temp));
 
     // A file the note does not own stays.
     note = new StoredNote;
-    note->ref();
     note->setDataFilename(tmp.file("src").c_str(), 0);
     EXPECT_EQ(1, note->checkDataFile(1));
-    note->unref();
+    note = NULL;
     EXPECT_TRUE(TempDir::exists(tmp.file("src")));
 }
 
