@@ -209,19 +209,16 @@ TEST_F(ArrowTest, FilesHoldThePartsAndReadingRunsTheTypeUpdate)
     arrow->length = 6;
     root->addChild(new SoCube);
     for (bool binary : {false, true}) {
-        SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary));
+        GspTest::Held<SoSeparator> read(
+            GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary)));
         ASSERT_TRUE(read) << "binary " << binary;
-        read->ref();
         ASSERT_EQ(4, read->getNumChildren());
         EXPECT_EQ(6, ((ZnArrow *)read->getChild(2))->parts.getValue());
         EXPECT_FLOAT_EQ(6.0f, ((ZnArrow *)read->getChild(2))->length.getValue());
         EXPECT_TRUE(read->getChild(3)->isOfType(SoCube::getClassTypeId()));
-        read->unref();
     }
     // An unknown type reads and draws nothing.
-    SoSeparator *read = GspTest::readFromBuffer("#Inventor V2.1 ascii\n\nZnArrow { type 9 }\n");
+    GspTest::Held<SoSeparator> read(GspTest::readText("ZnArrow { type 9 }\n"));
     ASSERT_TRUE(read);
-    read->ref();
     EXPECT_EQ(0, triangles(read));
-    read->unref();
 }

@@ -208,9 +208,9 @@ TEST_F(SequencerTest, EmptyOrInAuthoringModeCommandsChangeNothingThemselves)
 TEST_F(SequencerTest, FilesKeepTheTourAndItsLinks)
 {
     for (bool binary : {false, true}) {
-        SoSeparator *read = GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary));
+        GspTest::Held<SoSeparator> read(
+            GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary)));
         ASSERT_TRUE(read) << binary;
-        read->ref();
         Seq *s = (Seq *)read->getChild(read->getNumChildren() - 1);
         ASSERT_TRUE(s->isOfType(Seq::getClassTypeId()));
         ASSERT_EQ(3, s->getNumMarkers());
@@ -220,18 +220,15 @@ TEST_F(SequencerTest, FilesKeepTheTourAndItsLinks)
         window.draw();
         GspTest::click(read, window.viewport(), 160, 100);
         EXPECT_EQ(2, s->getCurrentIndex()) << binary;
-        read->unref();
     }
     // Binary: marked a group, and one zero word after the fields.
-    SoSeparator *alone = new SoSeparator;
-    alone->ref();
+    GspTest::Held<SoSeparator> alone(new SoSeparator);
     alone->addChild(new Seq);
     std::string bytes = GspTest::writeToBuffer(alone, true);
     size_t flags = bytes.find("ZnMarkerSequencer") + 20;
     ASSERT_EQ(flags + 12, bytes.size());
     EXPECT_EQ(2, bytes[flags + 3] & 2);
     EXPECT_EQ(std::string(4, '\0'), bytes.substr(flags + 8));
-    alone->unref();
 
     EXPECT_FALSE(GspTest::readFromBuffer(
         "#Inventor V2.1 ascii\n Separator { ZnMarkerSequencer { sequence [ Cube {} ] } }"));
