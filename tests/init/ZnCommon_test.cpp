@@ -62,11 +62,10 @@ TEST_F(CommonTest, ErrorDialogsFillTheDetailOrSayUnknownError)
 // searched for under the remembered parent.
 TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
 {
-    SoSeparator *scene = GspTest::readFromBuffer(
-        "#Inventor V2.1 ascii\nSeparator { DEF shallow Separator { DEF near PerspectiveCamera {} } "
+    GspTest::Held<SoSeparator> scene(GspTest::readText(
+        "Separator { DEF shallow Separator { DEF near PerspectiveCamera {} } "
         "DEF deep Separator { Group { DEF parent Group { DEF far PerspectiveCamera {} } } } "
-        "DEF empty Separator {} }");
-    scene->ref();
+        "DEF empty Separator {} }"));
     auto node = [](const char *name) { return SoNode::getByName(name); };
     auto remember = [](SoNode *head) {
         if (ZnCommon::cameraPath)
@@ -76,8 +75,8 @@ TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
             ZnCommon::cameraPath->ref();
     };
     auto holds = [](SoNode *parent, SoNode *camera) {
-        return ZnCommon::cameraPath->getLength() == 2 && ZnCommon::cameraPath->getHead() == parent &&
-               ZnCommon::cameraPath->getTail() == camera;
+        SoPath *p = ZnCommon::cameraPath;
+        return p->getLength() == 2 && p->getHead() == parent && p->getTail() == camera;
     };
     ASSERT_EQ(1, ZnCommon::updateCameraPath(node("shallow")));
     EXPECT_TRUE(holds(node("shallow"), node("near")));
@@ -100,7 +99,6 @@ TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
             << d.message;
         GspTest::destroyPopups();
     }
-    scene->unref();
 }
 
 TEST_F(CommonTest, FilesAreRemovedOnlyByTheOriginalProcess)

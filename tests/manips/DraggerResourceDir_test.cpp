@@ -11,22 +11,18 @@ TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopies)
     SoDB::init();
     SoInteraction::init();
     SoScreenPlaneDragger::initClass();
-    SoScreenPlaneDragger *d = new SoScreenPlaneDragger;
-    d->ref();
+    GspTest::Held<SoScreenPlaneDragger> d(new SoScreenPlaneDragger);
     SoSeparator *t = (SoSeparator *)d->getPart("translator", FALSE);
     ASSERT_TRUE(t);
     ASSERT_EQ(1, t->getNumChildren());
     ASSERT_TRUE(t->getChild(0)->isOfType(SoSphere::getClassTypeId()));
     EXPECT_FLOAT_EQ(7, ((SoSphere *)t->getChild(0))->radius.getValue());
-    d->unref();
 
     // The arrow dragger's head knob is a copy of the directory's part.
     ZnArrowDragger::initClass();
-    ZnArrowDragger *a = new ZnArrowDragger;
-    a->ref();
+    GspTest::Held<ZnArrowDragger> a(new ZnArrowDragger);
     SoSeparator *head = (SoSeparator *)a->getPart("translator", FALSE);
     ASSERT_TRUE(head);
     ASSERT_EQ(1, head->getNumChildren());
     EXPECT_TRUE(head->getChild(0)->isOfType(SoSphere::getClassTypeId()));
-    a->unref();
 }
