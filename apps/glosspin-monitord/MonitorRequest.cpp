@@ -64,6 +64,12 @@ bool collectionText(const char *p, const char *end, MonitorRequest &r)
 
 }
 
+uint32_t monitorMessageLength(const char *word)
+{
+    const unsigned char *w = (const unsigned char *)word;
+    return (uint32_t)w[0] << 24 | (uint32_t)w[1] << 16 | (uint32_t)w[2] << 8 | w[3];
+}
+
 bool parseMonitorRequest(const char *body, size_t length, MonitorRequest &r)
 {
     if (length < 3 || length > MONITOR_MAX_MESSAGE || body[length - 1] != '\0')

@@ -25,6 +25,9 @@ const uint32_t MONITOR_MAX_MESSAGE = 2048;
 // The longest path a client may name (the client refuses longer ones).
 const size_t MONITOR_MAX_PATH = 1024;
 
+// The length a message's 4-byte big-endian length word states.
+uint32_t monitorMessageLength(const char *word);
+
 // Parses one message body; false for anything the client library would
 // not have sent.
 bool parseMonitorRequest(const char *body, size_t length, MonitorRequest &request);

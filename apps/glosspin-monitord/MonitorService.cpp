@@ -226,8 +226,7 @@ void MonitorService::readClient(Client &c)
     }
     c.in.append(buf, n);
     while (c.in.size() >= 4 && !c.dropped) {
-        const unsigned char *w = (const unsigned char *)c.in.data();
-        uint32_t len = (uint32_t)w[0] << 24 | (uint32_t)w[1] << 16 | (uint32_t)w[2] << 8 | w[3];
+        uint32_t len = monitorMessageLength(c.in.data());
         MonitorRequest r;
         if (len == 0 || len > MONITOR_MAX_MESSAGE) {
             syslog(LOG_WARNING, "client of user %d dropped: a message of %u bytes", (int)c.uid,
@@ -430,17 +429,16 @@ bool MonitorService::peerMayRead(const Client &c, const std::string &path, bool 
 {
     if (c.uid == 0)
         return true;
-    int want = directory ? R_OK | X_OK : R_OK;
+    auto mayRead = [&] {
+        return access(path.c_str(), directory ? R_OK | X_OK : R_OK) == 0 ||
+               (errno == ENOENT && !directory && access(dirName(path).c_str(), R_OK | X_OK) == 0);
+    };
     if (geteuid() != 0)
-        return c.uid == geteuid() &&
-               (access(path.c_str(), want) == 0 ||
-                (errno == ENOENT && !directory && access(dirName(path).c_str(), R_OK | X_OK) == 0));
+        return c.uid == geteuid() && mayRead();
     std::vector<gid_t> saved(getgroups(0, NULL));
     saved.resize(getgroups(saved.size(), saved.data()));
     bool ok = setgroups(c.groups.size(), c.groups.data()) == 0 &&
-              setresgid(c.gid, 0, 0) == 0 && setresuid(c.uid, 0, 0) == 0;
-    ok = ok && (access(path.c_str(), want) == 0 ||
-                (errno == ENOENT && !directory && access(dirName(path).c_str(), R_OK | X_OK) == 0));
+              setresgid(c.gid, 0, 0) == 0 && setresuid(c.uid, 0, 0) == 0 && mayRead();
     if (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0 ||
         setgroups(saved.size(), saved.data()) != 0) {
         syslog(LOG_ERR, "cannot take back the service's own ids");

@@ -40,8 +40,7 @@ bool same(const MonitorRequest &a, const MonitorRequest &b)
 int fuzzMonitorRequests(const uint8_t *data, size_t size)
 {
     for (size_t at = 0; size - at >= 4;) {
-        uint32_t len = (uint32_t)data[at] << 24 | (uint32_t)data[at + 1] << 16 |
-                       (uint32_t)data[at + 2] << 8 | data[at + 3];
+        uint32_t len = monitorMessageLength((const char *)data + at);
         if (len == 0 || len > MONITOR_MAX_MESSAGE || size - at - 4 < len)
             break;  // where the service lets the client go
         MonitorRequest r, back;
