@@ -107,6 +107,7 @@ class SoSFDelayedData : public SoSField {
     int decodeAsciiBlock(SoInput *in, FILE *fp, int out);
     int finishAsciiScan(SoInput *in, int result);
     void releaseSlot();
+    static void releaseReadData(void *field);
 };
 
 #endif

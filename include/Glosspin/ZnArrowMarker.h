@@ -90,6 +90,7 @@ class ZnArrowMarker : public ZnMarker {
 
     ZnArrow *arrowPart();
     void resolvePendingPath();
+    void setPath(SoPath *&slot, SoPath *path);
 };
 
 #endif

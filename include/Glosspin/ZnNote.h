@@ -320,6 +320,8 @@ class ZnNote : public SoShape {
     // At exit: the private data files of notes never destroyed (the
     // toolkit drops the nodes of a failed read without freeing them).
     static void removePrivateFilesAtExit();
+    // Drops the data file a read made for a note it then abandoned.
+    static void releaseReadData(void *note);
     int moveDataFile(const SbString &target, int hadTemp);
     int hasInlineData() const;
     int copyForPaste(SbString &fresh, int inTempDir);

@@ -19,6 +19,7 @@
 
 #include "field/DelayedDataCodec.h"
 #include "field/InputAccess.h"
+#include "field/ReadLeftovers.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
 
@@ -89,6 +90,7 @@ SoSFDelayedData::SoSFDelayedData()
 
 SoSFDelayedData::~SoSFDelayedData()
 {
+    GspReadLeftovers::remove(this);
     releaseSlot();
     // A cache file nobody adopted is private to this field.
     if (cachedInTempFile && fileName.getLength() > 0)
@@ -118,6 +120,7 @@ SbString SoSFDelayedData::takeCachedFile()
 {
     SbString name;
     if (cachedInTempFile) {
+        GspReadLeftovers::remove(this);
         name = fileName;
         cachedInTempFile = 0;
         fileName = "";
@@ -140,6 +143,19 @@ int SoSFDelayedData::getInode() const
 void SoSFDelayedData::clearFileIndex()
 {
     releaseSlot();
+}
+
+// What reading made for an abandoned field: its cache file and its slot.
+void SoSFDelayedData::releaseReadData(void *field)
+{
+    SoSFDelayedData *self = (SoSFDelayedData *)field;
+    self->releaseSlot();
+    if (self->cachedInTempFile && self->fileName.getLength() > 0)
+        unlink(self->fileName.getString());
+    self->cachedInTempFile = 0;
+    self->fileName = "";
+    self->fileOffset = 0;
+    self->dataSize = 0;
 }
 
 void SoSFDelayedData::releaseSlot()
@@ -505,6 +521,8 @@ SbBool SoSFDelayedData::readBlock(SoInput *in)
         releaseSlot();
         fileOffset = 0;
     }
+    if (fileIndex >= 0 || cachedInTempFile)
+        GspReadLeftovers::add(getContainer(), this, releaseReadData);
     return TRUE;
 }
 

@@ -13,6 +13,7 @@
 #include <Inventor/nodes/SoNode.h>
 #include <X11/Xlib.h>
 
+#include "field/ReadLeftovers.h"
 #include "init/MessageText.h"
 #include "init/ResourceFile.h"
 
@@ -54,8 +55,10 @@ ZnCommon::~ZnCommon()
 {
     // Processes forked from the application share its list but must
     // not remove the application's files.
-    if (getpid() == originalProcessId)
+    if (getpid() == originalProcessId) {
+        GspReadLeftovers::sweep();
         cleanUpAllFiles();
+    }
     if (cameraPath) {
         cameraPath->unref();
         cameraPath = NULL;

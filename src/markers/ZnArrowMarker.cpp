@@ -14,6 +14,7 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "field/ReadLeftovers.h"
 #include "init/ToolkitMacros.h"
 #include "markers/MarkerTransforms.h"
 #include "markers/PathMatrix.h"
@@ -63,10 +64,8 @@ ZnArrowMarker::~ZnArrowMarker()
         arrowDragger->removeValueChangedCallback(draggerChangedCB, this);
         arrowDragger->removeFinishCallback(draggerFinishCB, this);
     }
-    if (objectPath)
-        objectPath->unref();
-    if (pendingPath)
-        pendingPath->unref();
+    setPath(objectPath, NULL);
+    setPath(pendingPath, NULL);
     GspPathWatcher::unwatch(this);
     delete matrixAction;
 }
@@ -166,21 +165,14 @@ void ZnArrowMarker::resetObjectTransform()
 
 void ZnArrowMarker::setPathToObject(SoPath *path)
 {
-    if (pendingPath && path != pendingPath) {
-        pendingPath->unref();
-        pendingPath = NULL;
-    }
-    // Copied before the old path goes, which may be the same path.
-    SoPath *copy = path ? path->copy() : NULL;
-    if (copy)
-        copy->ref();
+    if (path != pendingPath)
+        setPath(pendingPath, NULL);
     GspPathWatcher::unwatch(this);
-    if (objectPath)
-        objectPath->unref();
+    // Copied before the old path goes, which may be the same path.
+    setPath(objectPath, path ? path->copy() : NULL);
     if (!matrixAction)
         matrixAction = new SoGetMatrixAction(SbViewportRegion());
     gspFoldTransformPart(this, "objectTransform", "draggerTransform");
-    objectPath = copy;
     if (objectPath) {
         saveCurrentObjectXformInverse();
         GspPathWatcher::watch(objectPath, pathSensorCB, this);
@@ -200,7 +192,8 @@ void ZnArrowMarker::resolvePendingPath()
     if (!pendingPath)
         return;
     GspReadPath *read = (GspReadPath *)pendingPath;
-    pendingPath = NULL;
+    read->ref();
+    setPath(pendingPath, NULL);
     SoPath *path = read->resolve();
     if (path)
         path->ref();
@@ -222,8 +215,21 @@ void ZnArrowMarker::appendObjectPath(SoNode *node)
         objectPath->append(node);
         return;
     }
-    objectPath = new SoPath(node);
-    objectPath->ref();
+    setPath(objectPath, new SoPath(node));
+}
+
+// Holds path in slot, releasing what the slot held. The refs a marker's
+// paths hold are its own: reading's clean-up must see them as such.
+void ZnArrowMarker::setPath(SoPath *&slot, SoPath *path)
+{
+    if (path)
+        path->ref();
+    if (slot) {
+        GspReadLeftovers::removePath(slot);
+        slot->unref();
+    }
+    slot = path;
+    GspReadLeftovers::addPath(this, path);
 }
 
 void ZnArrowMarker::pathSensorCB(void *marker, SoSensor *)
@@ -357,8 +363,7 @@ SbBool ZnArrowMarker::readInstance(SoInput *in, unsigned short flags)
     GspReadPath *partial = dynamic_cast<GspReadPath *>(read);
     if (partial && (size_t)partial->getLength() != partial->fileIndices().size() + 1) {
         setPathToObject(NULL);
-        pendingPath = partial;
-        pendingPath->ref();
+        setPath(pendingPath, partial);
     } else if (read) {
         setPathToObject(read);
     }

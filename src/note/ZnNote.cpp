@@ -18,6 +18,7 @@
 #include <map>
 #include <string>
 
+#include "field/ReadLeftovers.h"
 #include "init/MessageText.h"
 
 SO_NODE_ABSTRACT_SOURCE(ZnNote);
@@ -50,6 +51,18 @@ void ZnNote::removePrivateFilesAtExit()
         if (entry.second == self && note->deleteDataFileOnDestroy && name)
             unlink(name);
     }
+}
+
+void ZnNote::releaseReadData(void *object)
+{
+    ZnNote *note = (ZnNote *)object;
+    const char *name = note->getDataFilename();
+    if (note->deleteDataFileOnDestroy && name)
+        unlink(name);
+    note->deleteDataFileOnDestroy = 0;
+    note->tempDataFileName = "";
+    note->mediaData.setFileInfo(SbString(), 0, 0);
+    note->mediaData.clearFileIndex();
 }
 
 void ZnNote::initClass()
@@ -154,6 +167,7 @@ ZnNote::~ZnNote()
     if (--numNotes == 0)
         FcmClose(&fcmConnection);
     liveNotes().erase(this);
+    GspReadLeftovers::remove(this);
     const char *name = getDataFilename();
     if (deleteDataFileOnDestroy && name)
         unlink(name);

@@ -16,6 +16,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "field/ReadLeftovers.h"
 #include "note/MediaSource.h"
 
 static long fileSize(const char *name)
@@ -146,6 +147,7 @@ void ZnNote::readInline()
         dataFileIsTemp = 1;
         deleteDataFileOnDestroy = 1;
         pointMediaDataAt(cache.getString());
+        GspReadLeftovers::add(this, this, releaseReadData);
     }
     mediaData.setDefault(!hasInlineData());
 }

@@ -33,6 +33,11 @@ TempDir::~TempDir()
 
 std::vector<std::string> TempDir::entries() const
 {
+    return entriesOf(dir);
+}
+
+std::vector<std::string> TempDir::entriesOf(const std::string &dir)
+{
     std::vector<std::string> names;
     if (DIR *d = opendir(dir.c_str())) {
         while (struct dirent *e = readdir(d))

@@ -16,6 +16,7 @@ class TempDir {
 
     // Names of the entries, sorted.
     std::vector<std::string> entries() const;
+    static std::vector<std::string> entriesOf(const std::string &dir);
 
     static void writeFile(const std::string &path, const std::string &bytes);
     static std::string readFile(const std::string &path);
