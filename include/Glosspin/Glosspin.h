@@ -8,6 +8,7 @@
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/SoSFDelayedData.h>
+#include <Glosspin/SoSFTimestamp.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Glosspin/ZnArrow.h>

@@ -8,7 +8,7 @@
 #include <Inventor/fields/SoSFFloat.h>
 #include <Inventor/fields/SoSFShort.h>
 #include <Inventor/fields/SoSFString.h>
-#include <Inventor/fields/SoSFTime.h>
+#include <Glosspin/SoSFTimestamp.h>
 #include <Inventor/nodes/SoShape.h>
 
 #include <Glosspin/Fcm.h>
@@ -36,7 +36,7 @@ class ZnNote : public SoShape {
   public:
     // Playback options, in file order.
     SoSFString author;
-    SoSFTime timestamp;
+    SoSFTimestamp timestamp;
     SoSFBool autoPlayable;
     SoSFShort lifetimeType;     // 0 until closed, 1 for lifetime, 2 media length
     SoSFFloat lifetime;

@@ -20,6 +20,7 @@
 #include "field/DelayedDataCodec.h"
 #include "field/InputAccess.h"
 #include "field/ReadLeftovers.h"
+#include "field/ReadNumber.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
 
@@ -211,43 +212,6 @@ int SoSFDelayedData::takeFileSlot(SoInput *in, int fd, int inode)
     return 1;
 }
 
-// Reads a decimal, octal or hex integer of at most a few characters.
-// The toolkit's own integer reader copies the digits into a fixed buffer
-// without a bound, so hostile input never reaches it.
-static int readNumber(SoInput *in, int &value)
-{
-    char c;
-    if (!in->read(c))
-        return 0;
-    char digits[16];
-    size_t n = 0;
-    for (;;) {
-        bool numeric = isxdigit((unsigned char)c) || c == 'x' || c == 'X' ||
-                       ((c == '-' || c == '+') && n == 0);
-        if (!numeric)
-            break;
-        if (n + 1 >= sizeof digits)
-            return 0;
-        digits[n++] = c;
-        if (!in->get(c)) {
-            c = '\0';
-            break;
-        }
-    }
-    if (c != '\0')
-        in->putBack(c);
-    digits[n] = '\0';
-    if (n == 0)
-        return 0;
-    char *end;
-    errno = 0;
-    long v = strtol(digits, &end, 0);
-    if (*end != '\0' || errno != 0 || v < INT_MIN || v > INT_MAX)
-        return 0;
-    value = (int)v;
-    return 1;
-}
-
 // Reads the size part of the value and leaves the input at the first
 // data character. Returns 0 after posting a read error.
 int SoSFDelayedData::readHeader(SoInput *in, int canDelay)
@@ -280,7 +244,7 @@ int SoSFDelayedData::readHeader(SoInput *in, int canDelay)
         // A single number: an empty block.
         in->putBack(c);
         int number;
-        if (!readNumber(in, number)) {
+        if (!gspReadNumber(in, number)) {
             SoReadError::post(in, "Couldn't read dataSize of field");
             return 0;
         }
@@ -297,7 +261,7 @@ int SoSFDelayedData::readHeader(SoInput *in, int canDelay)
     }
     in->putBack(c);
     int size;
-    if (!readNumber(in, size) || !in->read(c)) {
+    if (!gspReadNumber(in, size) || !in->read(c)) {
         SoReadError::post(in, "Couldn't read dataSize of field");
         return 0;
     }

@@ -4,6 +4,8 @@
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/misc/SoChildList.h>
 
+#include "field/ReadNumber.h"
+
 void GspReadPath::install()
 {
     static bool installed = false;
@@ -31,14 +33,14 @@ SbBool GspReadPath::readInstance(SoInput *in, unsigned short)
         return TRUE;  // an empty path
     setHead((SoNode *)head);
     int count;
-    if (!in->read(count) || count < 0) {
+    if (!gspReadNumber(in, count) || count < 0) {
         SoReadError::post(in, "Couldn't read number of indices in path");
         return FALSE;
     }
     bool following = true;
     for (int i = 0; i < count; i++) {
         int index;
-        if (!in->read(index)) {
+        if (!gspReadNumber(in, index)) {
             SoReadError::post(in, "Couldn't read indices of path");
             return FALSE;
         }
