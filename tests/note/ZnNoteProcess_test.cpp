@@ -1,9 +1,11 @@
 // External players and editors with a stand-in program: exit statuses and
 // their dialogs, stopping (a process group too), players left running on
 // request, the program's own environment and resource file, one editor
-// per note, pending notes, timed playback, and 200 players that leave
-// nothing behind.
+// per note, pending notes, timed playback, 200 players that leave
+// nothing behind, and a watcher channel lost early.
 #include "support/Test.h"
+
+#include <sys/socket.h>
 
 #include "support/ProcNote.h"
 
@@ -225,6 +227,33 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
     // The watchers reap their programs and close their ends by themselves.
     EXPECT_TRUE(GspTest::pumpUntil(
         [&] { return allReaped() && openDescriptors() == descriptors && tmp.entries().empty(); }));
+}
+
+// A watcher whose channel closes before the end is reported: the error
+// dialog says so once, nothing spins on the dead channel, and stopping
+// still ends the program.
+TEST_F(NoteProcessTest, ALostChannelIsReportedOnceAndStoppingStillWorks)
+{
+    for (bool player : {true, false}) {
+        SCOPED_TRACE(player ? "player" : "editor");
+        note->playerArgs = note->editorArgs = {"sleep"};
+        player ? note->playExternal(0) : note->editExternal();
+        auto pid = [&] { return player ? note->pid() : note->editor(); };
+        ASSERT_TRUE(GspTest::pumpUntil([&] { return pid() >= 2; }));
+        int child = pid();
+        shutdown(note->channel(player), SHUT_RDWR);
+        auto dialog = [] { return GspTest::openDialog("Glosspin : Error Dialog"); };
+        ASSERT_TRUE(GspTest::pumpUntil([&] { return dialog() != NULL; }));
+        std::string text = GspTest::compoundText(dialog(), XmNmessageString);
+        EXPECT_EQ(0u, text.find(ZnCommon::getResource(player ? "lostPlayerMsg" : "lostEditorMsg")))
+            << text;
+        EXPECT_EQ(-1, note->channel(player));
+        GspTest::destroyPopups();
+        GspTest::pumpEvents(100);
+        EXPECT_EQ(NULL, dialog());
+        player ? note->killPlayer() : note->killEditor();
+        EXPECT_TRUE(gone(child));
+    }
 }
 
 // A start that cannot be made leaves the note as it was.

@@ -34,6 +34,7 @@ class ProcNote : public ZnNote {
 
     std::vector<std::string> playerArgs, editorArgs;
     int &leadGroup() { return ownProcessGroup; }
+    int channel(bool player) const { return player ? playerPipe[0] : editorPipe[0]; }
     int pendingData = 0, playerFailures = 0, editorFailures = 0;
 
   private:
