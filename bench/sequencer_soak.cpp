@@ -2,7 +2,11 @@
 // 2,000 marker changes, the process's resources printed every 500. Exits
 // 1 when descriptors, children or temporary files grow, or resident
 // memory grows by more than a mebibyte after the first tour. Run it in
-// the sanitizer build (GLOSSPIN_SANITIZE) with a display.
+// the sanitizer build (GLOSSPIN_SANITIZE) with a display, with the
+// sanitizer's quarantine off (ASAN_OPTIONS=quarantine_size_mb=0:
+// thread_local_quarantine_size_kb=0:malloc_context_size=0): freed memory
+// it holds back, and the allocation stacks it records, would count as
+// growth.
 #include <stdio.h>
 
 #include "support/Soak.h"
