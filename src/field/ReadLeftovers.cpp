@@ -120,8 +120,10 @@ SoBase *Closure::collect()
             for (SoPath *path : *kept) {
                 if (!keptPaths.insert(path).second)
                     continue;
-                paths[path]++;
-                reach(b, nodePaths()[path]);
+                SoFieldContainer *owner = nodePaths()[path];
+                paths[path] += owner != NULL;
+                if (owner)
+                    reach(b, owner);
             }
         }
         const SoAuditorList &list = b->getAuditors();

@@ -25,7 +25,8 @@ void remove(void *object);
 
 // A path a node keeps outside its fields (a marker's path to its
 // object): the references it holds are the owner's. Without this the
-// walk below would take such a path for an outside holder.
+// walk below would take such a path for an outside holder. A path with
+// no owner holds what it holds for whoever holds it, or for nobody.
 void addPath(SoFieldContainer *owner, SoPath *path);
 void removePath(SoPath *path);
 

@@ -110,6 +110,10 @@ void SoSFDelayedData::initClass()
 
 void SoSFDelayedData::setFileInfo(const SbString &name, int offset, int size)
 {
+    // A cache file nobody took over goes with the block it held.
+    if (cachedInTempFile && fileName.getLength() > 0 && fileName != name)
+        unlink(fileName.getString());
+    cachedInTempFile = 0;
     fileName = name;
     fileOffset = offset;
     dataSize = size;

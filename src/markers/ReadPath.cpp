@@ -4,6 +4,7 @@
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/misc/SoChildList.h>
 
+#include "field/ReadLeftovers.h"
 #include "field/ReadNumber.h"
 
 void GspReadPath::install()
@@ -15,6 +16,19 @@ void GspReadPath::install()
 }
 
 void *GspReadPath::createInstance() { return new GspReadPath; }
+
+// A path whose read failed is dropped by the toolkit without being freed,
+// still holding the nodes read before it: the clean-up after a failed
+// read must know it for what it is.
+GspReadPath::GspReadPath()
+{
+    GspReadLeftovers::addPath(NULL, this);
+}
+
+GspReadPath::~GspReadPath()
+{
+    GspReadLeftovers::removePath(this);
+}
 
 // Children of node, or -1 for a node that has none.
 static int childCount(SoNode *node)

@@ -24,6 +24,8 @@ class GspReadPath : public SoPath {
     SoPath *resolve() const;
 
   private:
+    GspReadPath();
+    virtual ~GspReadPath();
     std::vector<int> givenIndices;
     static void *createInstance();
     virtual SbBool readInstance(SoInput *in, unsigned short flags);

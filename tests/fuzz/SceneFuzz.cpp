@@ -187,12 +187,10 @@ bool unknownNodeName(const std::string &name, const std::string &before)
 
 // Binary names may hold any character; the toolkit then writes an unknown
 // node's name in ASCII as it stands, and that file does not read back.
-bool printableWord(const std::string &s)
+// A string with a space is taken for a text rather than a name.
+bool nameLike(const std::string &s)
 {
-    for (char c : s)
-        if (!isgraph((unsigned char)c))
-            return false;
-    return !s.empty();
+    return !s.empty() && s.find(' ') == std::string::npos;
 }
 
 bool namesUnknownNode(const std::string &text)
@@ -206,7 +204,7 @@ bool namesUnknownNode(const std::string &text)
             if (length == 0 || length > 64 || at + 4 + length > text.size())
                 continue;
             std::string name = text.substr(at + 4, length);
-            if (printableWord(name) && unknownNodeName(name, before))
+            if (nameLike(name) && unknownNodeName(name, before))
                 return true;
             if (isIdentifier(name))
                 before = name;
