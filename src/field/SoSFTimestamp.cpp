@@ -19,6 +19,6 @@ SbBool SoSFTimestamp::readValue(SoInput *in)
         SoReadError::post(in, "Time value %g out of range", seconds);
         return FALSE;
     }
-    value.setValue(seconds);
+    value = SbTime(seconds);  // rounds to the microsecond, as the toolkit reads
     return TRUE;
 }
