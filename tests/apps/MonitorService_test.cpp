@@ -34,13 +34,7 @@ pid_t startService(std::vector<std::string> args = {})
 
 int entries(const std::string &dir)
 {
-    int n = 0;
-    if (DIR *d = opendir(dir.c_str())) {
-        while (struct dirent *e = readdir(d))
-            n += e->d_name[0] != '.';
-        closedir(d);
-    }
-    return n;
+    return (int)TempDir::entriesOf(dir).size();
 }
 
 // The inotify watches a process holds, from its descriptors' details.

@@ -1,4 +1,5 @@
 #include "fuzz/DelayedFieldFuzz.h"
+#include "fuzz/ReadFuzzWork.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,35 +18,11 @@
 
 namespace {
 
-void quiet(const SoError *, void *)
-{
-}
+using GspReadFuzz::workDir;
 
-// Names the broken invariant, then stops the fuzzer there.
 [[noreturn]] void fail(const char *why)
 {
-    fprintf(stderr, "delayed-field fuzz: %s\n", why);
-    abort();
-}
-
-std::string &workDir()
-{
-    static std::string dir;
-    return dir;
-}
-
-void setUp()
-{
-    SoDB::init();
-    ZnInit::initClasses();
-    SoReadError::setHandlerCallback(quiet, NULL);
-    char tmpl[] = "/tmp/gspfuzz.XXXXXX";
-    workDir() = mkdtemp(tmpl) ? tmpl : "/tmp";
-    setenv("TMPDIR", workDir().c_str(), 1);
-    atexit([] {
-        unlink((workDir() + "/input.iv").c_str());
-        rmdir(workDir().c_str());
-    });
+    GspReadFuzz::fail("delayed-field fuzz", why);
 }
 
 int countCacheFiles()
@@ -94,7 +71,7 @@ void convert(const SoSFDelayedData &f)
 
 int fuzzDelayedField(const uint8_t *data, size_t size)
 {
-    static bool ready = (setUp(), true);
+    static bool ready = (GspReadFuzz::setUp("gspfuzz"), true);
     (void)ready;
     if (size < 1)
         return 0;

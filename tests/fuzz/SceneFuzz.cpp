@@ -1,4 +1,5 @@
 #include "fuzz/SceneFuzz.h"
+#include "fuzz/ReadFuzzWork.h"
 
 #include <ctype.h>
 #include <dirent.h>
@@ -24,41 +25,16 @@
 
 namespace {
 
-void quiet(const SoError *, void *)
-{
-}
+using GspReadFuzz::workDir;
 
 [[noreturn]] void fail(const char *why)
 {
-    fprintf(stderr, "scene fuzz: %s\n", why);
-    abort();
-}
-
-std::string &workDir()
-{
-    static std::string dir;
-    return dir;
+    GspReadFuzz::fail("scene fuzz", why);
 }
 
 std::string inWork(const char *name)
 {
     return workDir() + "/" + name;
-}
-
-void setUp()
-{
-    SoDB::init();
-    ZnInit::initClasses();
-    SoReadError::setHandlerCallback(quiet, NULL);
-    char tmpl[] = "/tmp/gspscenefuzz.XXXXXX";
-    workDir() = mkdtemp(tmpl) ? tmpl : "/tmp";
-    setenv("TMPDIR", workDir().c_str(), 1);
-    // Players and editors are never started: nothing here plays a note.
-    atexit([] {
-        for (const char *name : {"input.iv", "ascii.iv", "binary.iv"})
-            unlink(inWork(name).c_str());
-        rmdir(workDir().c_str());
-    });
 }
 
 // Files in the work directory other than the fuzzer's own.
@@ -239,7 +215,7 @@ void release()
 
 int fuzzScene(const uint8_t *data, size_t size)
 {
-    static bool ready = (setUp(), true);
+    static bool ready = (GspReadFuzz::setUp("gspscenefuzz"), true);
     (void)ready;
     if (size < 1)
         return 0;

@@ -358,11 +358,6 @@ TEST_F(NoteFileTest, BadInputFailsTheReadOrReportsWhenTheDataIsNeeded)
 
 }
 
-static int openDescriptors()
-{
-    return (int)TempDir::entriesOf("/proc/self/fd").size();
-}
-
 // The toolkit keeps the nodes of a failed read: once the read has
 // returned, what their blocks made (cache files, kept-open files) goes,
 // even with the marker's path to its object holding the root; a scene
@@ -393,14 +388,14 @@ TEST_F(NoteFileTest, AFailedReadLeavesNothingOfTheBlocksItRead)
 
     for (int delayed : {0, 1}) {
         SoSFDelayedData::supportDelayedReading = delayed;
-        int fds = openDescriptors();
+        int fds = GspTest::openDescriptors();
         for (size_t blocks = 1; blocks <= 3; blocks++) {
             TempDir::writeFile(tmp.file("cut.iv"), bytes.substr(0, blockEnds[blocks - 1] + 1));
             std::vector<std::string> files = tmp.entries();
             EXPECT_EQ(NULL, readScene(tmp.file("cut.iv")));
             sensors->processDelayQueue(FALSE);
             EXPECT_EQ(files, tmp.entries()) << "delayed " << delayed << ", " << blocks;
-            EXPECT_EQ(fds, openDescriptors()) << "delayed " << delayed << ", " << blocks;
+            EXPECT_EQ(fds, GspTest::openDescriptors()) << "delayed " << delayed << ", " << blocks;
         }
         Scene whole(readScene(tmp.file("tour.iv")));
         ASSERT_TRUE(whole) << readErrors();

@@ -22,17 +22,6 @@ bool gone(int pid, int ms = 4000)
     return GspTest::pumpUntil([&] { return !alive(pid); }, ms);
 }
 
-int openDescriptors()
-{
-    int n = 0;
-    if (DIR *d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            n++;
-        closedir(d);
-    }
-    return n;
-}
-
 class NoteProcessTest : public XtTest {
   protected:
     void SetUp() override
@@ -202,7 +191,7 @@ TEST_F(NoteProcessTest, ATimedPlaybackEndsAfterItsLifetime)
 // leave no process, descriptor or file behind.
 TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
 {
-    int descriptors = openDescriptors();
+    int descriptors = GspTest::openDescriptors();
     std::vector<int> pids;
     const std::vector<std::string> kinds[] = {
         {"exit", "0"}, {"exit", "5"}, {"sleep"}, {"no-such-mode"}, {"sleep"}};
@@ -226,7 +215,7 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
         EXPECT_TRUE(gone(pid)) << pid;
     // The watchers reap their programs and close their ends by themselves.
     EXPECT_TRUE(GspTest::pumpUntil(
-        [&] { return allReaped() && openDescriptors() == descriptors && tmp.entries().empty(); }));
+        [&] { return allReaped() && GspTest::openDescriptors() == descriptors && tmp.entries().empty(); }));
 }
 
 // A watcher whose channel closes before the end is reported: the error
@@ -265,7 +254,7 @@ TEST_F(NoteProcessTest, AFailedEditorStartChangesNothing)
     // No descriptor left for the report channel.
     struct rlimit old;
     getrlimit(RLIMIT_NOFILE, &old);
-    struct rlimit full = {(rlim_t)openDescriptors() + 64, old.rlim_max};
+    struct rlimit full = {(rlim_t)GspTest::openDescriptors() + 64, old.rlim_max};
     setrlimit(RLIMIT_NOFILE, &full);
     std::vector<int> fillers;
     for (int fd; (fd = dup(0)) >= 0;)

@@ -15,6 +15,11 @@ int run(const std::string &command, std::string &out)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int openDescriptors()
+{
+    return (int)TempDir::entriesOf("/proc/self/fd").size();
+}
+
 pid_t spawn(const std::vector<std::string> &args, bool quiet)
 {
     pid_t pid = fork();

@@ -16,6 +16,9 @@ int run(const std::string &command, std::string &out);
 // error goes to /dev/null unless quiet is false. The process id.
 pid_t spawn(const std::vector<std::string> &args, bool quiet = false);
 
+// Descriptors this process has open.
+int openDescriptors();
+
 // How often what occurs in text.
 int occurrences(const std::string &text, const std::string &what);
 

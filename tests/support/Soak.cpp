@@ -12,22 +12,13 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "support/ProcNote.h"
+#include "support/Run.h"
+#include "support/TempDir.h"
 #include "support/XtTestEnv.h"
 
 namespace GspSoak {
 
 namespace {
-
-int entries(const std::string &dir)
-{
-    int n = 0;
-    if (DIR *d = opendir(dir.c_str())) {
-        while (struct dirent *e = readdir(d))
-            n += e->d_name[0] != '.';
-        closedir(d);
-    }
-    return n;
-}
 
 // Processes whose parent is this one.
 int children()
@@ -72,8 +63,8 @@ long residentKiB()
 Sample sample(int changes)
 {
     const char *tmp = getenv("TMPDIR");
-    return {changes, entries("/proc/self/fd"), children(), entries(tmp ? tmp : "/tmp"),
-            residentKiB()};
+    return {changes, GspTest::openDescriptors(), children(),
+            (int)TempDir::entriesOf(tmp ? tmp : "/tmp").size(), residentKiB()};
 }
 
 }
