@@ -36,14 +36,6 @@ int countCacheFiles()
     return n;
 }
 
-int usedSlots()
-{
-    int used = 0;
-    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
-        used += SoSFDelayedData::openFDs[i].inode != 0;
-    return used;
-}
-
 // Converts a delayed block the way a write callback would, so that the
 // converters see whatever the reader accepted.
 void convert(const SoSFDelayedData &f)
@@ -84,7 +76,7 @@ int fuzzDelayedField(const uint8_t *data, size_t size)
     text.append((const char *)data + 1, size - 1);
     std::string path = workDir() + "/input.iv";
 
-    int slotsBefore = usedSlots();
+    int slotsBefore = GspReadFuzz::usedSlots();
     SoSFDelayedData *field = new SoSFDelayedData;
     SoInput in;
     bool ok;
@@ -103,12 +95,12 @@ int fuzzDelayedField(const uint8_t *data, size_t size)
     }
     if (!ok && countCacheFiles() != 0)
         fail("a failed read left a cache file");
-    if (!ok && usedSlots() != slotsBefore)
+    if (!ok && GspReadFuzz::usedSlots() != slotsBefore)
         fail("a failed read left a descriptor-table entry");
     delete field;
     if (countCacheFiles() != 0)
         fail("a cache file outlived its field");
-    if (usedSlots() != slotsBefore)
+    if (GspReadFuzz::usedSlots() != slotsBefore)
         fail("a descriptor-table entry outlived its field");
     SoSFDelayedData::supportDelayedReading = 0;
     return 0;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnInit.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/errors/SoReadError.h>
@@ -48,6 +49,15 @@ inline void setUp(const char *name)
     setenv("TMPDIR", workDir().c_str(), 1);
     if (workDir() != "/tmp")
         atexit(removeWorkDir);
+}
+
+// Entries of the delayed-read field's descriptor table in use.
+inline int usedSlots()
+{
+    int used = 0;
+    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
+        used += SoSFDelayedData::openFDs[i].inode != 0;
+    return used;
 }
 
 // Names the broken invariant, then stops the fuzzer there.

@@ -71,14 +71,6 @@ int openFiles()
     return n;
 }
 
-int usedSlots()
-{
-    int used = 0;
-    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
-        used += SoSFDelayedData::openFDs[i].inode != 0;
-    return used;
-}
-
 struct Counts {
     int nodes = 0;
     int fields = 0;
@@ -227,7 +219,7 @@ int fuzzScene(const uint8_t *data, size_t size)
     fwrite(data + 1, 1, size - 1, f);
     fclose(f);
 
-    int files = openFiles(), slots = usedSlots();
+    int files = openFiles(), slots = GspReadFuzz::usedSlots();
     if (SoSeparator *root = readFile(inWork("input.iv"))) {
         roundTrip(root);
         root->unref();
@@ -235,7 +227,7 @@ int fuzzScene(const uint8_t *data, size_t size)
     release();
     if (strayFiles() != 0)
         fail("a cache or note data file outlived its scene");
-    if (usedSlots() != slots)
+    if (GspReadFuzz::usedSlots() != slots)
         fail("a descriptor-table entry outlived its scene");
     if (openFiles() != files)
         fail("a descriptor outlived its scene");
