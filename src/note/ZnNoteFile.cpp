@@ -7,6 +7,7 @@
 #include <Inventor/SoInput.h>
 #include <Inventor/SoOutput.h>
 #include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/errors/SoReadError.h>
 #include <Inventor/fields/SoFieldData.h>
 
 #include <fcntl.h>
@@ -71,6 +72,11 @@ SbBool ZnNote::readInstance(SoInput *in, unsigned short flags)
         int children;
         if (!in->read(children))
             return FALSE;
+    }
+    // A block's last word holds one to four of its bytes.
+    if (padByteCount.getValue() < 0 || padByteCount.getValue() > 3) {
+        SoReadError::post(in, "Invalid padByteCount %d", padByteCount.getValue());
+        return FALSE;
     }
     int fromFile = in->getCurFile() != NULL;
     if (!fromFile && preferInline.getValue()) {
@@ -294,14 +300,20 @@ void ZnNote::dataWriteCB(const SoSFDelayedData *field, SoOutput *out)
         return;
     }
     if (note->dataExternal) {
-        if (out->isBinary()) {
-            out->write((int)1);
-            out->write((int)0);
-        } else
-            out->write("0");
+        writeEmptyBlock(out);
         return;
     }
     note->writeInlineBlock(out);
+}
+
+// The value of a field that carries no block.
+void ZnNote::writeEmptyBlock(SoOutput *out)
+{
+    if (out->isBinary()) {
+        out->write((int)1);
+        out->write((int)0);
+    } else
+        out->write("0");
 }
 
 // The media block to read: the temporary data file when asked for and
@@ -359,6 +371,9 @@ void ZnNote::writeInlineBlock(SoOutput *out)
     GspMediaSource m;
     if (!openMediaSource(m, 1)) {
         ZnCommon::displayError("cannotWriteNoteMsg", "tmpFileNotReadableMsg", NULL, m.name);
+        // The field must still have a value, or the file does not read.
+        writeEmptyBlock(out);
+        padByteCount = 0;
         return;
     }
     int ascii = m.block.form == GspBlockCopy::ASCII;

@@ -174,8 +174,7 @@ bool namesUnknownNode(const std::string &text)
             std::string name = text.substr(at + 4, length);
             if (nameLike(name) && unknownNodeName(name, before))
                 return true;
-            if (isIdentifier(name))
-                before = name;
+            before = name;
         }
         return false;
     }
