@@ -225,12 +225,6 @@ void sweep()
     }
 }
 
-bool isHeld(SoFieldContainer *base)
-{
-    SweepState state;
-    return heldWith(base, state);
-}
-
 void addPath(SoFieldContainer *owner, SoPath *path)
 {
     if (path)

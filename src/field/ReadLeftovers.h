@@ -30,14 +30,12 @@ void remove(void *object);
 void addPath(SoFieldContainer *owner, SoPath *path);
 void removePath(SoPath *path);
 
-// Releases the entries of abandoned owners and forgets the rest. Does
-// nothing in a process forked from the one that read.
+// Releases the entries of abandoned owners and forgets the rest. An owner
+// is abandoned when nothing outside the nodes reachable upwards from it
+// (their parents, the nodes whose fields hold them, the paths those
+// fields and nodes carry) holds a reference to one of them. Does nothing
+// in a process forked from the one that read.
 void sweep();
-
-// Whether anything outside the nodes reachable upwards from base (their
-// parents, the nodes whose fields hold them, the paths those fields and
-// nodes carry) still holds a reference to one of them.
-bool isHeld(SoFieldContainer *base);
 
 }
 
