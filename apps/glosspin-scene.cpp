@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileReplacement.h"
+
 namespace {
 
 const char *program = "glosspin-scene";
@@ -95,36 +97,17 @@ std::vector<ZnNote *> notesOf(SoNode *root)
     return notes;
 }
 
-mode_t currentUmask()
-{
-    mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-// A fresh name beside target, created so that nobody else takes it.
-std::string tempBeside(const std::string &target)
-{
-    std::string name = target + ".XXXXXX";
-    std::vector<char> buf(name.begin(), name.end());
-    buf.push_back('\0');
-    int fd = mkstemp(buf.data());
-    if (fd < 0)
-        return "";
-    close(fd);
-    return buf.data();
-}
-
-// Writes root to out through a temporary name; 0 after a message.
+// Writes root to out, replacing out only when the whole scene is written;
+// 0 after a message.
 int writeScene(SoNode *root, const char *out, bool binary)
 {
-    std::string temp = tempBeside(out);
-    if (temp.empty())
-        return fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno)) - 1;
-    FILE *fp = fopen(temp.c_str(), "w");
+    GspFileReplacement file(out);
+    int fd = file.descriptor() >= 0 ? dup(file.descriptor()) : -1;
+    FILE *fp = fd >= 0 ? fdopen(fd, "w") : NULL;
     if (!fp) {
-        unlink(temp.c_str());
-        return fail(std::string("cannot write ") + temp + ": " + strerror(errno)) - 1;
+        if (fd >= 0)
+            close(fd);
+        return fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno)) - 1;
     }
     SoOutput output;
     output.setFilePointer(fp);
@@ -133,13 +116,8 @@ int writeScene(SoNode *root, const char *out, bool binary)
     wa.apply(root);
     bool ok = fflush(fp) == 0 && !ferror(fp);
     ok = fclose(fp) == 0 && ok;
-    if (ok)
-        chmod(temp.c_str(), 0666 & ~currentUmask());
-    if (!ok || rename(temp.c_str(), out) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        return fail(std::string("cannot write ") + out + ": " + strerror(err)) - 1;
-    }
+    if (!ok || !file.commit())
+        return fail(std::string("cannot write ") + out + ": " + strerror(errno)) - 1;
     return 1;
 }
 
@@ -312,19 +290,12 @@ int extract(const char *file, const char *which, const char *out)
         return 1;
     ZnNote *note = findNote(root, which);
     int status = 0;
-    std::string temp;
     if (!note)
         status = fail(std::string("no note ") + which + " in " + file);
     else if (!note->usingMediaData() && !note->isOfType(ZnTextNote::getClassTypeId()))
         status = fail(std::string("a ") + kindOf(note) + " note has no media data");
-    else if ((temp = tempBeside(out)).empty())
-        status = fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno));
-    else if (!note->extractDataTo(temp.c_str()))
+    else if (!note->extractDataTo(out))
         status = fail(std::string("cannot extract the data of note ") + which);
-    else if (chmod(temp.c_str(), 0666 & ~currentUmask()) != 0 || rename(temp.c_str(), out) != 0)
-        status = fail(std::string("cannot write ") + out + ": " + strerror(errno));
-    if (status && !temp.empty())
-        unlink(temp.c_str());
     root->unref();
     return status;
 }

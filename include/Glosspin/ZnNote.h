@@ -323,6 +323,7 @@ class ZnNote : public SoShape {
     // Drops the data file a read made for a note it then abandoned.
     static void releaseReadData(void *note);
     int moveDataFile(const SbString &target, int hadTemp);
+    int extractBlockTo(const char *target);
     int hasInlineData() const;
     int copyForPaste(SbString &fresh, int inTempDir);
     void readPastedInline();

@@ -66,6 +66,7 @@ class ZnTextNote : public ZnNote {
     void write(SoWriteAction *action) override;
 
     int writeTextTo(const char *name);
+    int storeTypedText();
 
     SbString text;
     Widget textWidget;

@@ -21,6 +21,7 @@
 #include "field/InputAccess.h"
 #include "field/ReadLeftovers.h"
 #include "field/ReadNumber.h"
+#include "platform/FileReplacement.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
 
@@ -369,7 +370,11 @@ int SoSFDelayedData::cacheBlock(SoInput *in)
         return 0;
     }
 
-    int ok = isBinarySource ? copyBinaryBlock(in, fp, out) : decodeAsciiBlock(in, fp, out);
+    int ok;
+    {
+        GspFileSizeSignalHold hold;  // a size limit fails the read
+        ok = isBinarySource ? copyBinaryBlock(in, fp, out) : decodeAsciiBlock(in, fp, out);
+    }
     if (close(out) != 0 && ok) {
         SoReadError::post(in, "Error writing temporary cache for delayed-read data");
         ok = 0;

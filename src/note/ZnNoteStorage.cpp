@@ -21,6 +21,7 @@
 #include "field/DelayedDataCodec.h"
 #include "note/MediaSource.h"
 #include "platform/FileCopy.h"
+#include "platform/FileReplacement.h"
 #include "platform/ProcessWatcher.h"
 #include "platform/TempFiles.h"
 #include "platform/WriteAll.h"
@@ -273,16 +274,14 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
         ZnCommon::displayError("cannotOpenForCopyingMsg", "fileNotReadableMsg", NULL, from);
         return 0;
     }
-    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
+    GspFileReplacement out(to);
+    if (out.descriptor() < 0) {
         close(in);
         ZnCommon::displayError("cannotCreateTempFileMsg");
         return 0;
     }
-    int ok = gspCopyRange(in, 0, out, (size_t)st.st_size);
+    int ok = gspCopyRange(in, 0, out.descriptor(), (size_t)st.st_size) && out.commit();
     close(in);
-    if (close(out) != 0)
-        ok = 0;
     if (!ok)
         ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL, to);
     return ok;
@@ -300,20 +299,35 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     const char *dest = getDataFilename();
     if (!dest)
         return 0;
+    SbString target = dest;  // the name may go below
+    if (extractBlockTo(target.getString()))
+        return 1;
+    // A temporary data file holds the data only when it is complete: the
+    // note goes on reading its block.
+    if (!dataExternal && target == tempDataFileName) {
+        unlink(target.getString());
+        tempDataFileName = "";
+    }
+    return 0;
+}
+
+// Writes mediaData's bytes, raw, to a file that is replaced only once it
+// holds them all; 0 after an error dialog.
+int ZnNote::extractBlockTo(const char *target)
+{
     GspMediaSource m;
     if (!openMediaSource(m, 0)) {
         ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL, m.name);
         return 0;
     }
-    SbString target = dest;  // the name may go below
-    int out = open(target.getString(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
+    GspFileReplacement out(target);
+    if (out.descriptor() < 0) {
         ZnCommon::displayError("cannotCreateTempFileMsg");
         return 0;
     }
-    GspBlockCopy::Result r =
-        m.block.size > 0 ? GspBlockCopy::toRawFile(m.block, out) : GspBlockCopy::DONE;
-    if (close(out) != 0 && r == GspBlockCopy::DONE)
+    GspBlockCopy::Result r = m.block.size > 0 ? GspBlockCopy::toRawFile(m.block, out.descriptor())
+                                              : GspBlockCopy::DONE;
+    if (r == GspBlockCopy::DONE && !out.commit())
         r = GspBlockCopy::WRITE_FAILED;
     if (r == GspBlockCopy::DONE) {
         mediaData.setBodyChecked(m.block.form == GspBlockCopy::ASCII);
@@ -324,14 +338,7 @@ int ZnNote::copyDataToExternalFile(int *sameFile)
     else if (r == GspBlockCopy::READ_FAILED)
         ZnCommon::displayError("cannotOpenForExtractMsg", "fileNotReadableMsg", NULL, m.name);
     else
-        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL,
-                               target.getString());
-    // A temporary data file holds the data only when it is complete: the
-    // note goes on reading its block.
-    if (!dataExternal && target == tempDataFileName) {
-        unlink(target.getString());
-        tempDataFileName = "";
-    }
+        ZnCommon::displayError("cannotWriteNoteMsg", "fileNotWriteableMsg", NULL, target);
     return 0;
 }
 
@@ -367,11 +374,10 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
         dataFileIsTemp = 1;
     }
 
-    // A failure leaves the note as it was and no half-written target.
+    // A failure leaves the note as it was; copies replace the target only
+    // when whole, so only a name claimed here has to go.
     SbString oldName = filename.getValue();
     int oldIsTemp = dataFileIsTemp;
-    struct stat before;
-    int existed = stat(target.getString(), &before) == 0;
     int moved;
     if (!dataExternal && !hadTemp) {
         // The bytes are only in mediaData: extract them.
@@ -381,10 +387,7 @@ int ZnNote::makeDataExternal(const char *name, int ownFile)
     } else
         moved = moveDataFile(target, hadTemp);
     if (!moved) {
-        struct stat after;
-        if (claimed || (stat(target.getString(), &after) == 0 && S_ISREG(after.st_mode) &&
-                        (!existed || after.st_mtim.tv_nsec != before.st_mtim.tv_nsec ||
-                         after.st_mtime != before.st_mtime || after.st_size != before.st_size)))
+        if (claimed)
             unlink(target.getString());
         filename = oldName;
         dataFileIsTemp = oldIsTemp;
@@ -457,11 +460,7 @@ int ZnNote::extractDataTo(const char *path)
 {
     if (dataExternal || tempDataFileName.getLength() > 0)
         return makeCopyOfNoteDataFile(getDataFilename(), path);
-    // Inline: extract with the temporary data file standing for path.
-    tempDataFileName = path;
-    int ok = copyDataToExternalFile(NULL);
-    tempDataFileName = "";
-    return ok;
+    return usingMediaData() && extractBlockTo(path);
 }
 
 int ZnNote::estimateDiskSpaceRequired(int binary)

@@ -2,6 +2,8 @@
 
 #include "note/NoteIcons.h"
 #include "note/NoteKindClass.h"
+#include "platform/FileReplacement.h"
+#include "platform/WriteAll.h"
 
 #include <Glosspin/ZnCommon.h>
 #include <X11/Intrinsic.h>
@@ -148,17 +150,19 @@ int ZnTextNote::blastDataToExternalFile()
     return writeTextTo(getDataFilename());
 }
 
+// The file is replaced only once the whole text is in it.
 int ZnTextNote::writeTextTo(const char *name)
 {
-    FILE *fp = name ? fopen(name, "w") : NULL;
-    if (!fp) {
+    int ok = 0;
+    if (name) {
+        GspFileReplacement out(name);
+        ok = out.descriptor() >= 0 &&
+             gspWriteAll(out.descriptor(), text.getString(), (size_t)text.getLength()) &&
+             out.commit();
+    }
+    if (!ok)
         ZnCommon::displayError("cannotOpenForWritingMsg", "fileNotWriteableMsg", NULL,
                                name ? name : "");
-        return 0;
-    }
-    int ok = fprintf(fp, "%s", text.getString()) >= 0;
-    if (fclose(fp) != 0)
-        ok = 0;
     return ok;
 }
 

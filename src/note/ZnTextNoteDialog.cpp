@@ -203,11 +203,32 @@ void ZnTextNote::placeDialog()
                   XmNwidth, (Dimension)w, XmNheight, (Dimension)h, NULL);
 }
 
+// Takes the typed text into the note and its data file; on a failure the
+// note keeps its earlier text.
+int ZnTextNote::storeTypedText()
+{
+    SbString earlier = text;
+    char *typed = XmTextGetString(textWidget);
+    loadFromString(typed ? typed : "");
+    XtFree(typed);
+    // Inline text without a file of its own is kept in the note.
+    int stored = checkFilename() ? blastDataToExternalFile() : !dataExternal;
+    if (!stored) {
+        loadFromString(earlier.getString());
+        return 0;
+    }
+    return 1;
+}
+
 void ZnTextNote::createDialogCB(Widget, void *data, void *callData)
 {
     ZnTextNote *note = (ZnTextNote *)data;
     XmAnyCallbackStruct *cbs = (XmAnyCallbackStruct *)callData;
     int reason = cbs ? cbs->reason : XmCR_OK;
+    // Text that cannot be stored stays in the open window, the note as it
+    // was, so that the user can try again.
+    if (reason == XmCR_OK && note->editing && !note->storeTypedText())
+        return;
     Position x, y;
     Dimension w, h;
     XtVaGetValues(note->playerWindow, XmNx, &x, XmNy, &y, XmNwidth, &w, XmNheight, &h, NULL);
@@ -227,11 +248,6 @@ void ZnTextNote::createDialogCB(Widget, void *data, void *callData)
         return;
     }
     if (reason == XmCR_OK && note->editing) {
-        char *typed = XmTextGetString(note->textWidget);
-        note->loadFromString(typed ? typed : "");
-        XtFree(typed);
-        if (note->checkFilename())
-            note->blastDataToExternalFile();
         if (!note->dataExternal)
             note->wasImported = FALSE;
         if (note->isPendingNote && note->pendingReadyCallback)
