@@ -41,9 +41,9 @@ int ZnNote::hasInlineData() const
 }
 
 // Names a fresh file for a pasted note's data (in the temporary directory,
-// or by the external prefix) and copies the note's file into it.
-// Returns 0 when no name could be found; on a failed copy the name is
-// left empty.
+// or by the external prefix) and copies the note's file into it. 0 after
+// an error dialog when either fails: the paste fails rather than give a
+// note without its data.
 int ZnNote::copyForPaste(SbString &fresh, int inTempDir)
 {
     char buf[PATH_MAX];
@@ -51,15 +51,20 @@ int ZnNote::copyForPaste(SbString &fresh, int inTempDir)
     int ok = !inTempDir && prefix
                  ? claimUniqueFilename("", prefix, getFileSuffix(), buf)
                  : claimUniqueFilename(getTempDirName(), NOTE_BASE, getFileSuffix(), buf);
-    if (!ok)
+    if (!ok) {
+        ZnCommon::displayError("cannotCopyNoteMsg", "cannotOpenTempMsg");
         return 0;
-    dataFileIsTemp = inTempDir || !prefix;
-    fresh = buf;
+    }
     if (!makeCopyOfNoteDataFile(filename.getValue().getString(), buf)) {
         ZnCommon::displayError("cannotCopyNoteMsg", "copyToTempFailedMsg");
         unlink(buf);
-        fresh = "";
+        return 0;
     }
+    dataFileIsTemp = inTempDir || !prefix;
+    fresh = buf;
+    // The paste may still fail later on, leaving this note unreleased.
+    deleteDataFileOnDestroy = 1;
+    GspReadLeftovers::add(this, this, releaseReadData);
     return 1;
 }
 
@@ -86,11 +91,10 @@ SbBool ZnNote::readInstance(SoInput *in, unsigned short flags)
         if (!copyForPaste(fresh, 1))
             return FALSE;
         wasImported = FALSE;
-        deleteDataFileOnDestroy = 1;
         dataExternal = 1;
         filename = fresh;
         setDataExternal(0);
-        if (usingMediaData() && fresh.getLength() > 0 && fileSize(fresh.getString()) >= 0)
+        if (usingMediaData())
             pointMediaDataAt(fresh.getString());
         return TRUE;
     }
@@ -123,13 +127,9 @@ int ZnNote::readExternal(int fromFile)
     SbString fresh;
     if (!copyForPaste(fresh, 0))
         return FALSE;
-    deleteDataFileOnDestroy = 1;
-    if (fresh.getLength() > 0) {
-        SbString rel;
-        makeNameRelative(rel, fresh.getString());
-        filename = rel.getLength() > 0 ? rel : fresh;
-    } else
-        filename = "";
+    SbString rel;
+    makeNameRelative(rel, fresh.getString());
+    filename = rel.getLength() > 0 ? rel : fresh;
     return TRUE;
 }
 

@@ -277,7 +277,7 @@ int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
     GspFileReplacement out(to);
     if (out.descriptor() < 0) {
         close(in);
-        ZnCommon::displayError("cannotCreateTempFileMsg");
+        ZnCommon::displayError("cannotCreateTempFileMsg", "fileNotWriteableMsg", NULL, to);
         return 0;
     }
     int ok = gspCopyRange(in, 0, out.descriptor(), (size_t)st.st_size) && out.commit();
@@ -322,7 +322,7 @@ int ZnNote::extractBlockTo(const char *target)
     }
     GspFileReplacement out(target);
     if (out.descriptor() < 0) {
-        ZnCommon::displayError("cannotCreateTempFileMsg");
+        ZnCommon::displayError("cannotCreateTempFileMsg", "fileNotWriteableMsg", NULL, target);
         return 0;
     }
     GspBlockCopy::Result r = m.block.size > 0 ? GspBlockCopy::toRawFile(m.block, out.descriptor())

@@ -407,34 +407,92 @@ TEST_F(NoteFileTest, AFailedReadLeavesNothingOfTheBlocksItRead)
     }
 }
 
-// A copy that fails part-way (the file size limit here) leaves the note
-// as it was, its bytes intact, and no half-written target.
-TEST_F(NoteFileTest, AFailedMoveToAnExternalFileChangesNothing)
+// Every way a note writes a file, with the file system failing under it:
+// each fails with its message, leaves the user's earlier file and the
+// note as they were, and leaves nothing new in the directory.
+TEST_F(NoteFileTest, FailingFileSystemsLeaveUsersFilesAndNotesAsTheyWere)
 {
-    ZnImageNote *user = withData<ZnImageNote>("user.rgb", pattern(8000));
-    Scene root(scene({user}));
+    const std::string bytes = pattern(20000), earlier = "earlier";
+    Scene root(scene({withData<ZnImageNote>("user.rgb", bytes)}));
     writeScene(root, tmp.file("s.iv"), false);
-    SoSFDelayedData::supportDelayedReading = 1;  // the bytes stay in s.iv
-    Scene read(readScene(tmp.file("s.iv")));
-    ASSERT_TRUE(read);
-    signal(SIGXFSZ, SIG_IGN);
-    for (ZnNote *note : {(ZnNote *)user, (ZnNote *)nth<ZnImageNote>(read)}) {
-        SbString name = note->filename.getValue();
-        struct rlimit old, small;
-        getrlimit(RLIMIT_FSIZE, &old);
-        small = old;
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
-        int moved = -1;
-        std::string err =
-            stderrOf([&] { moved = note->makeDataExternal(tmp.file("out.rgb").c_str(), 1); });
-        setrlimit(RLIMIT_FSIZE, &old);
-        EXPECT_EQ(0, moved);
-        EXPECT_NE(std::string::npos, err.find("out.rgb cannot be written")) << err;
-        EXPECT_FALSE(TempDir::exists(tmp.file("out.rgb")));
-        EXPECT_EQ(name, note->filename.getValue());
-        EXPECT_FALSE(note->isDataExternal());
-        EXPECT_EQ(pattern(8000), dataOf(note));
+    Scene read;
+    std::string copy;
+    auto readImage = [&] {
+        SoSFDelayedData::supportDelayedReading = 1;  // the bytes stay in s.iv
+        read = readScene(tmp.file("s.iv"));
+        return nth<ZnImageNote>(read);
+    };
+    auto intact = [&] { return read && dataOf(nth<ZnImageNote>(read)) == bytes; };
+    ZnTextNote *text = new ZnTextNote;
+    Held<ZnTextNote> keep(text);
+    text->setDataExternal(1);
+
+    struct Op {
+        const char *name, *file;  // file: the user's, there before
+        std::function<void(const FailingDir &)> prepare;
+        std::function<bool(const FailingDir &)> fails;
+        std::function<bool()> intact;
+        std::string message;
+    } ops[] = {
+        {"external", "out.rgb", [&](const FailingDir &) { readImage(); },
+         [&](const FailingDir &d) {
+             ZnImageNote *image = nth<ZnImageNote>(read);
+             return !image->makeDataExternal(d.file("out.rgb").c_str(), 1) &&
+                    !image->isDataExternal() && image->filename.getValue().getLength() == 0;
+         },
+         intact, "out.rgb cannot be written"},
+        {"paste", NULL,
+         [&](const FailingDir &) {
+             readImage();
+             copy = GspTest::writeToBuffer(read);
+         },
+         [&](const FailingDir &d) {
+             ZnNote::tmpDirName = d.path().c_str();
+             bool failed = !Scene(readFromBuffer(copy));
+             ZnNote::tmpDirName = "";
+             return failed;
+         },
+         intact, ZnCommon::getResource("cannotCopyNoteMsg")},
+        {"cache", NULL, [&](const FailingDir &) { SoSFDelayedData::supportDelayedReading = 0; },
+         [&](const FailingDir &d) {
+             setenv("TMPDIR", d.path().c_str(), 1);
+             bool failed = !Scene(readScene(tmp.file("s.iv")));
+             setenv("TMPDIR", tmp.path().c_str(), 1);
+             return failed;
+         },
+         [] { return true; }, "temporary"},
+        {"text", "t.txt",
+         [&](const FailingDir &d) {
+             text->setDataFilename(d.file("t.txt").c_str(), 0);
+             text->loadFromString(std::string(20000, 't').c_str());
+         },
+         [&](const FailingDir &) { return !text->blastDataToExternalFile(); },
+         [&] { return text->updateLocalData(); }, "t.txt cannot be written"},
+    };
+    for (int fault : {FailingDir::FULL_DISK, FailingDir::SIZE_LIMIT, FailingDir::READ_ONLY}) {
+        FailingDir dir(tmp.path(), (FailingDir::Fault)fault);
+        if (!dir.available())
+            continue;  // no small file system of its own here
+        for (const Op &op : ops) {
+            SCOPED_TRACE(std::string(FailingDir::names[fault]) + ", " + op.name);
+            if (op.file)
+                TempDir::writeFile(dir.file(op.file), earlier);
+            op.prepare(dir);
+            ASSERT_TRUE(dir.fail());
+            std::vector<std::string> before = TempDir::entriesOf(dir.path());
+            bool failed = false;
+            std::string err = stderrOf([&] { failed = op.fails(dir); });
+            EXPECT_EQ(before, TempDir::entriesOf(dir.path()));
+            dir.heal();
+            EXPECT_TRUE(failed) << err;
+            err += readErrors();
+            EXPECT_NE(std::string::npos, err.find(op.message)) << err;
+            EXPECT_TRUE(op.intact());
+            if (op.file) {
+                EXPECT_EQ(earlier, TempDir::readFile(dir.file(op.file)));
+            }
+            read = NULL;
+            readErrors().clear();
+        }
     }
-    signal(SIGXFSZ, SIG_DFL);
 }

@@ -67,6 +67,7 @@
 
 #include <Glosspin/Glosspin.h>
 
+#include "support/FailingDir.h"
 #include "support/Run.h"
 #include "support/Scenes.h"
 #include "support/TempDir.h"
