@@ -122,3 +122,29 @@ TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
     after.erase(std::remove(after.begin(), after.end(), "broken.iv"), after.end());
     EXPECT_EQ(before, after);
 }
+
+// Saving and extracting onto a failing file system: the tool says so, the
+// file it would have replaced keeps its earlier bytes, and nothing new is
+// left beside it.
+TEST_F(SceneToolTest, AFailingFileSystemKeepsTheEarlierFile)
+{
+    for (int fault : {FailingDir::FULL_DISK, FailingDir::SIZE_LIMIT, FailingDir::READ_ONLY}) {
+        FailingDir disk(dir.path(), (FailingDir::Fault)fault);
+        if (!disk.available())
+            continue;  // no small file system of its own here
+        for (const char *args : {"convert --ascii annotated.iv disk/x.iv",
+                                 "convert --binary annotated.iv disk/x.iv",
+                                 "extract annotated.iv Movie disk/x.iv"}) {
+            SCOPED_TRACE(std::string(FailingDir::names[fault]) + ": " + args);
+            TempDir::writeFile(disk.file("x.iv"), "earlier");
+            ASSERT_TRUE(disk.fail());
+            std::vector<std::string> before = TempDir::entriesOf(disk.path());
+            ToolRun r = tool(dir, args);
+            EXPECT_EQ(before, TempDir::entriesOf(disk.path()));
+            disk.heal();
+            EXPECT_NE(0, r.status);
+            EXPECT_NE(std::string::npos, r.out.find("disk/x.iv")) << r.out;
+            EXPECT_EQ("earlier", TempDir::readFile(disk.file("x.iv")));
+        }
+    }
+}

@@ -1,7 +1,7 @@
 // The text note's dialog with the real Motif widgets: read-only while
 // playing, editable while editing, its size rule, a pending note's empty
-// editor, a file the user may not change, and the hand-over to automatic
-// playback when the user closes it.
+// editor, a file the user may not change, text that cannot be stored,
+// and the hand-over to automatic playback when the user closes it.
 #include "support/Test.h"
 
 namespace {
@@ -110,16 +110,44 @@ TEST_F(TextDialogTest, APendingNoteOpensEmptyAndReportsItsEnd)
 
 TEST_F(TextDialogTest, AFileTheUserMayNotChangeOpensReadOnly)
 {
-    TempDir::writeFile(tmp.file("fixed.txt"), "fixed\n");
-    chmod(tmp.file("fixed.txt").c_str(), 0444);
-    if (access(tmp.file("fixed.txt").c_str(), W_OK) == 0)
-        GTEST_SKIP() << "running with the right to write any file (root)";
+    FailingDir dir(tmp.path(), FailingDir::READ_ONLY);
+    TempDir::writeFile(dir.file("fixed.txt"), "fixed\n");
+    ASSERT_TRUE(dir.fail());
     note->setDataExternal(1);
-    note->setDataFilename(tmp.file("fixed.txt").c_str(), 0);
+    note->setDataFilename(dir.file("fixed.txt").c_str(), 0);
     note->edit();
     EXPECT_FALSE(editable());
     EXPECT_TRUE(note->isPlaying());
     EXPECT_EQ("fixed\n", shownText());
+}
+
+// Typed text that cannot be stored stays in the open dialog, with the
+// message; the note and its file keep the earlier text until an OK that
+// can store it.
+TEST_F(TextDialogTest, TextThatCannotBeStoredStaysInTheOpenDialog)
+{
+    FailingDir dir(tmp.path(), FailingDir::SIZE_LIMIT);
+    std::string file = dir.file("t.txt"), typed(20000, 'x');
+    TempDir::writeFile(file, "earlier\n");
+    note->setDataExternal(1);
+    note->setDataFilename(file.c_str(), 0);
+    note->edit();
+    XmTextSetString(text(), (char *)typed.c_str());
+    ASSERT_TRUE(dir.fail());
+    press(XmCR_OK);
+    dir.heal();
+    Widget error = GspTest::openDialog("Glosspin : Error Dialog");
+    ASSERT_TRUE(error);
+    EXPECT_NE(std::string::npos,
+              GspTest::compoundText(error, XmNmessageString).find("t.txt cannot be written"));
+    EXPECT_TRUE(XtIsManaged(dialog()));
+    EXPECT_TRUE(note->isEditing());
+    EXPECT_EQ(SbString("earlier\n"), note->getText());
+    EXPECT_EQ("earlier\n", TempDir::readFile(file));
+    EXPECT_EQ(typed, shownText());
+    press(XmCR_OK);
+    EXPECT_FALSE(note->isEditing());
+    EXPECT_EQ(typed, TempDir::readFile(file));
 }
 
 TEST_F(TextDialogTest, ClosingAnAutoPlayedNoteStartsTheNextOnlyWhenItWaitsForTheUser)
