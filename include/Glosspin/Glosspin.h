@@ -9,6 +9,7 @@
 #include <Glosspin/SoLocateHighlightGroup.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/SoSFTimestamp.h>
+#include <Glosspin/SoMFBoundedString.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Glosspin/ZnArrow.h>

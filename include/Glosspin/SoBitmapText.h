@@ -2,7 +2,7 @@
 #define GLOSSPIN_SOBITMAPTEXT_H
 
 #include <Inventor/SbLinear.h>
-#include <Inventor/fields/SoMFString.h>
+#include <Glosspin/SoMFBoundedString.h>
 #include <Inventor/fields/SoSFEnum.h>
 #include <Inventor/fields/SoSFFloat.h>
 #include <Inventor/nodes/SoShape.h>
@@ -21,7 +21,7 @@ class SoBitmapText : public SoShape {
   public:
     enum Justification { LEFT = 1, RIGHT = 2, CENTER = 3 };
 
-    SoMFString string;       // one value a line
+    SoMFBoundedString string;  // one value a line
     SoSFFloat spacing;       // line spacing factor
     SoSFEnum justification;
 

@@ -1,7 +1,7 @@
 #ifndef GLOSSPIN_ZNTEXTNOTE_H
 #define GLOSSPIN_ZNTEXTNOTE_H
 
-#include <Inventor/fields/SoMFString.h>
+#include <Glosspin/SoMFBoundedString.h>
 
 #include <Glosspin/ZnNote.h>
 
@@ -12,7 +12,7 @@ class ZnTextNote : public ZnNote {
     SO_NODE_HEADER(ZnTextNote);
 
   public:
-    SoMFString textData;
+    SoMFBoundedString textData;
 
     static void initClass();
     ZnTextNote();

@@ -145,12 +145,16 @@ bool isIdentifier(const std::string &s)
 // sanitizer's allocator, placing sizes in regions far apart, breaks: any
 // unknown node with a field crashes under it (never under the C
 // library's allocator). Those inputs are left out.
-bool unknownNodeName(const std::string &name, const std::string &before)
+// In binary any name the toolkit does not know, whatever its first
+// character, may stand in a class name's place (field names begin with a
+// small letter).
+bool unknownNodeName(const std::string &name, const std::string &before, bool binary = false)
 {
     for (const char *word : {"DEF", "USE", "NULL"})
         if (name == word || before == word)
             return false;
-    return isupper((unsigned char)name[0]) && SoType::fromName(name.c_str()).isBad();
+    unsigned char first = (unsigned char)name[0];
+    return (binary ? !islower(first) : isupper(first)) && SoType::fromName(name.c_str()).isBad();
 }
 
 // Binary names may hold any character; the toolkit then writes an unknown
@@ -169,10 +173,11 @@ bool namesUnknownNode(const std::string &text)
         for (size_t at = 24; at + 4 <= text.size(); at += 4) {
             const unsigned char *p = (const unsigned char *)text.data() + at;
             uint32_t length = (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
-            if (length == 0 || length > 64 || at + 4 + length > text.size())
+            if (length == 0 || at + 4 + length > text.size())
                 continue;
-            std::string name = text.substr(at + 4, length);
-            if (nameLike(name) && unknownNodeName(name, before))
+            // The toolkit's string ends at the first zero byte.
+            std::string name = text.substr(at + 4, length).c_str();
+            if (nameLike(name) && unknownNodeName(name, before, true))
                 return true;
             before = name;
         }
