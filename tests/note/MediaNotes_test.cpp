@@ -127,6 +127,40 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     sound->unref();
 }
 
+// A recorder that leaves garbage in the note's file: the edit ends, with
+// the recorder's message only when it failed, and the garbage counts as
+// media of no length (a movie or sound that does not open).
+TEST_F(MediaNotesTest, ARecorderThatWritesGarbageEndsTheEdit)
+{
+    for (int status : {0, 1}) {
+        std::string script = "#!/bin/sh\nfor f; do :; done\nhead -c 3000 /dev/urandom > \"$f\"\n"
+                             "exit " + std::to_string(status) + "\n";
+        TempDir::writeFile(tmp.file("bin/mediagrab.new"), script);
+        chmod(tmp.file("bin/mediagrab.new").c_str(), 0755);
+        rename(tmp.file("bin/mediagrab.new").c_str(), tmp.file("bin/mediagrab").c_str());
+        for (ZnNote *n : {(ZnNote *)note<ZnMovieNote>(), (ZnNote *)note<ZnSoundNote>(),
+                          (ZnNote *)note<ZnImageNote>()}) {
+            SCOPED_TRACE(std::string(n->getTypeId().getName().getString()) + " exit " +
+                         std::to_string(status));
+            n->mediaLength = 5;
+            n->edit();
+            ASSERT_TRUE(GspTest::pumpUntil([&] { return !n->isEditing(); }, 5000));
+            GspTest::pumpEvents(50);
+            Widget box = GspTest::openDialog("Glosspin : Error Dialog");
+            EXPECT_EQ(status != 0, box != NULL);
+            if (box) {
+                EXPECT_NE(std::string::npos,
+                          GspTest::compoundText(box, XmNmessageString)
+                              .find(ZnCommon::getResource("noMediagrabMsg")));
+            }
+            GspTest::destroyPopups();
+            EXPECT_EQ(3000u, TempDir::readFile(media).size());
+            EXPECT_LE(n->mediaLength, 0);
+            n->unref();
+        }
+    }
+}
+
 // The scene viewer from the library's program directory: a size only
 // when both sizes are above 0, a place only when both coordinates are,
 // then the scene file and the notes' directory (maybe empty). A scene
