@@ -10,6 +10,7 @@
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/SoSFTimestamp.h>
 #include <Glosspin/SoMFBoundedString.h>
+#include <Glosspin/SoBounded.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Glosspin/ZnArrow.h>

@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_SOANTISQUISH2_H
 #define GLOSSPIN_SOANTISQUISH2_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/fields/SoSFBool.h>
 #include <Inventor/fields/SoSFEnum.h>
@@ -29,7 +30,7 @@ class SoAntiSquish2 : public SoTransformation {
 
     SoSFEnum sizingAxis;
     SoSFNode antiSquish2ToFollow;   // use that node's last matrices instead
-    SoSFBool recalcAlways;          // FALSE: frozen until trigger is touched
+    SoBounded<SoSFBool> recalcAlways;          // FALSE: frozen until trigger is touched
     SoSFTrigger trigger;
 
     SoAntiSquish2();

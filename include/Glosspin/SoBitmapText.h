@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_SOBITMAPTEXT_H
 #define GLOSSPIN_SOBITMAPTEXT_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Glosspin/SoMFBoundedString.h>
 #include <Inventor/fields/SoSFEnum.h>
@@ -22,7 +23,7 @@ class SoBitmapText : public SoShape {
     enum Justification { LEFT = 1, RIGHT = 2, CENTER = 3 };
 
     SoMFBoundedString string;  // one value a line
-    SoSFFloat spacing;       // line spacing factor
+    SoBounded<SoSFFloat> spacing;       // line spacing factor
     SoSFEnum justification;
 
     SoBitmapText();

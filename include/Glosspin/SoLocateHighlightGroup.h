@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
 #define GLOSSPIN_SOLOCATEHIGHLIGHTGROUP_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/fields/SoSFBool.h>
 #include <Inventor/fields/SoSFColor.h>
 #include <Inventor/nodes/SoGroup.h>
@@ -21,9 +22,9 @@ class SoLocateHighlightGroup : public SoGroup {
     SO_NODE_HEADER(SoLocateHighlightGroup);
 
   public:
-    SoSFBool onOff;
-    SoSFColor emissiveColor;
-    SoSFColor diffuseColor;
+    SoBounded<SoSFBool> onOff;
+    SoBounded<SoSFColor> emissiveColor;
+    SoBounded<SoSFColor> diffuseColor;
 
     SoLocateHighlightGroup();
     static void initClass();

@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_SOSCREENCOMPOUNDDRAGGER_H
 #define GLOSSPIN_SOSCREENCOMPOUNDDRAGGER_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFVec3f.h>
 #include <Inventor/nodekits/SoSubKit.h>
@@ -18,8 +19,8 @@ class SoScreenCompoundDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(scaler);
 
   public:
-    SoSFVec3f translation;
-    SoSFVec3f scaleFactor;
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> scaleFactor;
 
     SoScreenCompoundDragger();
     // Also registers the screen-plane dragger and the helper nodes of the

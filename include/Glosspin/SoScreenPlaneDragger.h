@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_SOSCREENPLANEDRAGGER_H
 #define GLOSSPIN_SOSCREENPLANEDRAGGER_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFBool.h>
@@ -41,9 +42,9 @@ class SoScreenPlaneDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(inOutFeedback);
 
   public:
-    SoSFVec3f translation;
-    SoSFFloat inOutMultiplyFactor;  // gain from vertical mouse motion to in/out motion
-    SoSFBool inOutTowardsEye;       // in/out along the line to the eye in perspective views
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFFloat> inOutMultiplyFactor;  // gain from vertical mouse motion to in/out motion
+    SoBounded<SoSFBool> inOutTowardsEye;       // in/out along the line to the eye in perspective views
 
     SoScreenPlaneDragger();
     static void initClass();

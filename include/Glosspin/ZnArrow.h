@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_ZNARROW_H
 #define GLOSSPIN_ZNARROW_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/fields/SoSFFloat.h>
 #include <Inventor/fields/SoSFShort.h>
@@ -21,9 +22,9 @@ class ZnArrow : public SoShape {
     enum Type { ARROW = 0, LINE_ARROW = 1, PUSHPIN = 2 };
     enum Part { HEAD = 1, SHAFT = 2, TAIL = 4 };
 
-    SoSFUShort parts;   // Part bits drawn and picked
-    SoSFShort type;
-    SoSFFloat length;
+    SoBounded<SoSFUShort> parts;   // Part bits drawn and picked
+    SoBounded<SoSFShort> type;
+    SoBounded<SoSFFloat> length;
 
     ZnArrow();
     static void initClass();
@@ -38,11 +39,11 @@ class ZnArrow : public SoShape {
     SbBool hasPart(Part p) const;
 
     // Dimensions derived from the type; never read or written.
-    SoSFFloat headLength;
-    SoSFFloat headRadius;
-    SoSFFloat shaftLength;
-    SoSFFloat shaftRadius;
-    SoSFFloat tailDiameter;
+    SoBounded<SoSFFloat> headLength;
+    SoBounded<SoSFFloat> headRadius;
+    SoBounded<SoSFFloat> shaftLength;
+    SoBounded<SoSFFloat> shaftRadius;
+    SoBounded<SoSFFloat> tailDiameter;
 
   SoEXTENDER public:
     virtual void GLRender(SoGLRenderAction *action);

@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_ZNARROWDRAGGER_H
 #define GLOSSPIN_ZNARROWDRAGGER_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFEnum.h>
@@ -40,10 +41,10 @@ class ZnArrowDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(translatorActive);
 
   public:
-    SoSFFloat arrowLength;
-    SoSFRotation rotation;
-    SoSFVec3f translation;
-    SoSFVec3f scaleFactor;
+    SoBounded<SoSFFloat> arrowLength;
+    SoBounded<SoSFRotation> rotation;
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> scaleFactor;
     SoSFEnum arrowType;  // ZnArrow's type numbers: ARROW, LINE_ARROW, PUSHPIN
 
     ZnArrowDragger();

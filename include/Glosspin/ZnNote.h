@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_ZNNOTE_H
 #define GLOSSPIN_ZNNOTE_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbBox.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/SbString.h>
@@ -37,20 +38,20 @@ class ZnNote : public SoShape {
     // Playback options, in file order.
     SoSFString author;
     SoSFTimestamp timestamp;
-    SoSFBool autoPlayable;
-    SoSFShort lifetimeType;     // 0 until closed, 1 for lifetime, 2 media length
-    SoSFFloat lifetime;
-    SoSFShort startNextNote;    // 0 at once, 1 when done, 2 after nextNoteDelay
-    SoSFFloat nextNoteDelay;
+    SoBounded<SoSFBool> autoPlayable;
+    SoBounded<SoSFShort> lifetimeType;     // 0 until closed, 1 for lifetime, 2 media length
+    SoBounded<SoSFFloat> lifetime;
+    SoBounded<SoSFShort> startNextNote;    // 0 at once, 1 when done, 2 after nextNoteDelay
+    SoBounded<SoSFFloat> nextNoteDelay;
     SoSFString filename;
-    SoSFBool preferInline;
+    SoBounded<SoSFBool> preferInline;
     SoSFDelayedData mediaData;
-    SoSFShort padByteCount;
-    SoSFShort playerLocationX;
-    SoSFShort playerLocationY;
-    SoSFShort playerWidth;
-    SoSFShort playerHeight;
-    SoSFBool wasImported;
+    SoBounded<SoSFShort> padByteCount;
+    SoBounded<SoSFShort> playerLocationX;
+    SoBounded<SoSFShort> playerLocationY;
+    SoBounded<SoSFShort> playerWidth;
+    SoBounded<SoSFShort> playerHeight;
+    SoBounded<SoSFBool> wasImported;
 
     static void initClass();
 

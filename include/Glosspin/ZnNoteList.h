@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_ZNNOTELIST_H
 #define GLOSSPIN_ZNNOTELIST_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/SbString.h>
 #include <Inventor/fields/SoSFShort.h>
@@ -27,7 +28,7 @@ class ZnNoteList : public SoGroup {
     SO_NODE_HEADER(ZnNoteList);
 
   public:
-    SoSFShort iconsPerRow;  // 0 or less: one row
+    SoBounded<SoSFShort> iconsPerRow;  // 0 or less: one row
     SoSFString label;       // empty: no label
 
     ZnNoteList();

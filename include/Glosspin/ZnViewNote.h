@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_ZNVIEWNOTE_H
 #define GLOSSPIN_ZNVIEWNOTE_H
 
+#include <Glosspin/SoBounded.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/SbTime.h>
 #include <Inventor/fields/SoSFRotation.h>
@@ -22,11 +23,11 @@ class ZnViewNote : public ZnNote {
     SO_NODE_HEADER(ZnViewNote);
 
   public:
-    SoSFVec3f position;
-    SoSFRotation orientation;
-    SoSFFloat focalDistance;
-    SoSFFloat height;  // height angle of a perspective camera, else height
-    SoSFBool isPerspectiveCamera;
+    SoBounded<SoSFVec3f> position;
+    SoBounded<SoSFRotation> orientation;
+    SoBounded<SoSFFloat> focalDistance;
+    SoBounded<SoSFFloat> height;  // height angle of a perspective camera, else height
+    SoBounded<SoSFBool> isPerspectiveCamera;
 
     static void initClass();
     ZnViewNote();

@@ -177,6 +177,8 @@ bool namesUnknownNode(const std::string &text)
                 continue;
             // The toolkit's string ends at the first zero byte.
             std::string name = text.substr(at + 4, length).c_str();
+            if (name.size() > 64)
+                continue;
             if (nameLike(name) && unknownNodeName(name, before, true))
                 return true;
             before = name;
@@ -202,6 +204,23 @@ bool namesUnknownNode(const std::string &text)
     return false;
 }
 
+// The toolkit's reader crashes on a header line it half recognises (see
+// the README's toolkit limits): inputs must start with a whole one.
+bool wholeHeader(const std::string &text)
+{
+    size_t end = text.find('\n');
+    if (end == std::string::npos)
+        return false;
+    std::string line = text.substr(0, end);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    for (const char *h : {"#Inventor V2.1 ascii", "#Inventor V2.1 binary", "#Inventor V2.0 ascii",
+                          "#Inventor V2.0 binary", "#VRML V1.0 ascii"})
+        if (line == h)
+            return true;
+    return false;
+}
+
 void release()
 {
     SoDB::getSensorManager()->processDelayQueue(FALSE);
@@ -215,7 +234,8 @@ int fuzzScene(const uint8_t *data, size_t size)
     (void)ready;
     if (size < 1)
         return 0;
-    if (namesUnknownNode(std::string((const char *)data + 1, size - 1)))
+    std::string text((const char *)data + 1, size - 1);
+    if (!wholeHeader(text) || namesUnknownNode(text))
         return 0;
     SoSFDelayedData::supportDelayedReading = data[0] & 1;
     ZnNote::tmpDirName = "";
