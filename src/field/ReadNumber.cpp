@@ -3,6 +3,7 @@
 #include <ctype.h>
 #include <errno.h>
 #include <limits.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -11,10 +12,8 @@
 // Reads a decimal, octal or hex integer of at most a few characters.
 // The toolkit's own integer reader copies the digits into a fixed buffer
 // without a bound, so hostile input never reaches it.
-int gspReadNumber(SoInput *in, int &value)
+static int readDigits(SoInput *in, long &value)
 {
-    if (in->isBinary())
-        return in->read(value);
     char c;
     if (!in->read(c))
         return 0;
@@ -40,10 +39,34 @@ int gspReadNumber(SoInput *in, int &value)
         return 0;
     char *end;
     errno = 0;
-    long v = strtol(digits, &end, 0);
-    if (*end != '\0' || errno != 0 || v < INT_MIN || v > INT_MAX)
+    value = strtol(digits, &end, 0);
+    return *end == '\0' && errno == 0;
+}
+
+int gspReadNumber(SoInput *in, int &value)
+{
+    if (in->isBinary())
+        return in->read(value);
+    long v;
+    if (!readDigits(in, v) || v < INT_MIN || v > INT_MAX)
         return 0;
     value = (int)v;
+    return 1;
+}
+
+int gspReadWord(SoInput *in, uint32_t &value)
+{
+    int word;
+    if (in->isBinary()) {
+        if (!in->read(word))
+            return 0;
+        value = (uint32_t)word;
+        return 1;
+    }
+    long v;
+    if (!readDigits(in, v) || v < INT_MIN || v > (long)UINT32_MAX)
+        return 0;
+    value = (uint32_t)v;
     return 1;
 }
 

@@ -1,7 +1,6 @@
 #include <Glosspin/SoBounded.h>
 
 #include <ctype.h>
-#include <limits.h>
 #include <string.h>
 
 #include <Inventor/SoInput.h>
@@ -23,10 +22,10 @@ int readFloats(SoInput *in, float *v, int count)
     return 1;
 }
 
-// An integer within [low, high]; a read error names the field's kind.
-int readInteger(SoInput *in, int low, int high, int &value, const char *kind)
+// A word, cut to its low bits as the toolkit reads short numbers.
+int readShortWord(SoInput *in, uint32_t &value, const char *kind)
 {
-    if (gspReadNumber(in, value) && value >= low && value <= high)
+    if (gspReadWord(in, value))
         return 1;
     SoReadError::post(in, "Couldn't read %s value", kind);
     return 0;
@@ -99,8 +98,8 @@ template <> SbBool SoBounded<SoSFRotation>::readValue(SoInput *in)
 
 template <> SbBool SoBounded<SoSFShort>::readValue(SoInput *in)
 {
-    int v;
-    if (!readInteger(in, SHRT_MIN, SHRT_MAX, v, "short"))
+    uint32_t v;
+    if (!readShortWord(in, v, "short"))
         return FALSE;
     value = (short)v;
     return TRUE;
@@ -108,8 +107,8 @@ template <> SbBool SoBounded<SoSFShort>::readValue(SoInput *in)
 
 template <> SbBool SoBounded<SoSFUShort>::readValue(SoInput *in)
 {
-    int v;
-    if (!readInteger(in, 0, USHRT_MAX, v, "unsigned short"))
+    uint32_t v;
+    if (!readShortWord(in, v, "unsigned short"))
         return FALSE;
     value = (unsigned short)v;
     return TRUE;
