@@ -30,7 +30,7 @@ class SoAntiSquish2 : public SoTransformation {
 
     SoSFEnum sizingAxis;
     SoSFNode antiSquish2ToFollow;   // use that node's last matrices instead
-    SoBounded<SoSFBool> recalcAlways;          // FALSE: frozen until trigger is touched
+    SoBounded<SoSFBool> recalcAlways;  // FALSE: frozen until trigger is touched
     SoSFTrigger trigger;
 
     SoAntiSquish2();

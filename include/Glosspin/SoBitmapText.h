@@ -23,7 +23,7 @@ class SoBitmapText : public SoShape {
     enum Justification { LEFT = 1, RIGHT = 2, CENTER = 3 };
 
     SoMFBoundedString string;  // one value a line
-    SoBounded<SoSFFloat> spacing;       // line spacing factor
+    SoBounded<SoSFFloat> spacing;  // line spacing factor
     SoSFEnum justification;
 
     SoBitmapText();

@@ -10,7 +10,7 @@
 // are kept as they are read instead.
 class SoMFBoundedString : public SoMFString {
   public:
-    const SbString &operator=(const SbString &s) { return SoMFString::operator=(s); }
+    using SoMFString::operator=;
 
   private:
     virtual SbBool readValue(SoInput *in);

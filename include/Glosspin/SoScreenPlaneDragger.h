@@ -44,7 +44,7 @@ class SoScreenPlaneDragger : public SoDragger {
   public:
     SoBounded<SoSFVec3f> translation;
     SoBounded<SoSFFloat> inOutMultiplyFactor;  // gain from vertical mouse motion to in/out motion
-    SoBounded<SoSFBool> inOutTowardsEye;       // in/out along the line to the eye in perspective views
+    SoBounded<SoSFBool> inOutTowardsEye;  // in/out along the line to the eye in perspective views
 
     SoScreenPlaneDragger();
     static void initClass();

@@ -22,7 +22,7 @@ class ZnArrow : public SoShape {
     enum Type { ARROW = 0, LINE_ARROW = 1, PUSHPIN = 2 };
     enum Part { HEAD = 1, SHAFT = 2, TAIL = 4 };
 
-    SoBounded<SoSFUShort> parts;   // Part bits drawn and picked
+    SoBounded<SoSFUShort> parts;  // Part bits drawn and picked
     SoBounded<SoSFShort> type;
     SoBounded<SoSFFloat> length;
 

@@ -39,9 +39,9 @@ class ZnNote : public SoShape {
     SoSFString author;
     SoSFTimestamp timestamp;
     SoBounded<SoSFBool> autoPlayable;
-    SoBounded<SoSFShort> lifetimeType;     // 0 until closed, 1 for lifetime, 2 media length
+    SoBounded<SoSFShort> lifetimeType;  // 0 until closed, 1 for lifetime, 2 media length
     SoBounded<SoSFFloat> lifetime;
-    SoBounded<SoSFShort> startNextNote;    // 0 at once, 1 when done, 2 after nextNoteDelay
+    SoBounded<SoSFShort> startNextNote;  // 0 at once, 1 when done, 2 after nextNoteDelay
     SoBounded<SoSFFloat> nextNoteDelay;
     SoSFString filename;
     SoBounded<SoSFBool> preferInline;

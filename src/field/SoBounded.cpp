@@ -22,6 +22,18 @@ int readFloats(SoInput *in, float *v, int count)
     return 1;
 }
 
+// Three floats: a vector or a colour.
+template <class Triple> SbBool readTriple(SoInput *in, Triple &value, const char *kind)
+{
+    float v[3];
+    if (!readFloats(in, v, 3)) {
+        SoReadError::post(in, "Couldn't read %s value", kind);
+        return FALSE;
+    }
+    value.setValue(v);
+    return TRUE;
+}
+
 // A word, cut to its low bits as the toolkit reads short numbers.
 int readShortWord(SoInput *in, uint32_t &value, const char *kind)
 {
@@ -64,24 +76,12 @@ template <> SbBool SoBounded<SoSFFloat>::readValue(SoInput *in)
 
 template <> SbBool SoBounded<SoSFVec3f>::readValue(SoInput *in)
 {
-    float v[3];
-    if (!readFloats(in, v, 3)) {
-        SoReadError::post(in, "Couldn't read vector value");
-        return FALSE;
-    }
-    value.setValue(v);
-    return TRUE;
+    return readTriple(in, value, "vector");
 }
 
 template <> SbBool SoBounded<SoSFColor>::readValue(SoInput *in)
 {
-    float v[3];
-    if (!readFloats(in, v, 3)) {
-        SoReadError::post(in, "Couldn't read color value");
-        return FALSE;
-    }
-    value.setValue(v);
-    return TRUE;
+    return readTriple(in, value, "color");
 }
 
 // An axis and an angle in radians.
