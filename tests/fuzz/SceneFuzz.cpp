@@ -240,6 +240,8 @@ int fuzzScene(const uint8_t *data, size_t size)
     SoSFDelayedData::supportDelayedReading = data[0] & 1;
     ZnNote::tmpDirName = "";
     FILE *f = fopen(inWork("input.iv").c_str(), "wb");
+    if (!f)
+        fail("cannot write the input file");
     fwrite(data + 1, 1, size - 1, f);
     fclose(f);
 
