@@ -124,6 +124,15 @@ SoBase *Closure::collect()
                 paths[path] += owner != NULL;
                 if (owner)
                     reach(b, owner);
+                // The toolkit makes a path read where a node was expected
+                // a group's child: the group holds it.
+                const SoAuditorList &holders = path->getAuditors();
+                for (int i = 0; i < holders.getLength(); i++) {
+                    if (holders.getType(i) == SoNotRec::PARENT) {
+                        paths[path]++;
+                        reach(b, (SoBase *)holders.getObject(i));
+                    }
+                }
             }
         }
         const SoAuditorList &list = b->getAuditors();
