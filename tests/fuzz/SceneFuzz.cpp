@@ -221,6 +221,14 @@ bool wholeHeader(const std::string &text)
     return false;
 }
 
+// "USE" with nothing after it spoils the toolkit's next read (see the
+// README's toolkit limits).
+bool endsInUse(const std::string &text)
+{
+    size_t end = text.find_last_not_of(" \t\r\n");
+    return end != std::string::npos && end >= 2 && text.compare(end - 2, 3, "USE") == 0;
+}
+
 void release()
 {
     SoDB::getSensorManager()->processDelayQueue(FALSE);
@@ -235,7 +243,7 @@ int fuzzScene(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     std::string text((const char *)data + 1, size - 1);
-    if (!wholeHeader(text) || namesUnknownNode(text))
+    if (!wholeHeader(text) || endsInUse(text) || namesUnknownNode(text))
         return 0;
     SoSFDelayedData::supportDelayedReading = data[0] & 1;
     ZnNote::tmpDirName = "";
