@@ -96,6 +96,17 @@ template <> SbBool SoBounded<SoSFRotation>::readValue(SoInput *in)
     return TRUE;
 }
 
+template <> SbBool SoBounded<SoSFPlane>::readValue(SoInput *in)
+{
+    float v[4];
+    if (!readFloats(in, v, 4)) {
+        SoReadError::post(in, "Couldn't read plane value");
+        return FALSE;
+    }
+    value = SbPlane(SbVec3f(v[0], v[1], v[2]), v[3]);
+    return TRUE;
+}
+
 template <> SbBool SoBounded<SoSFShort>::readValue(SoInput *in)
 {
     uint32_t v;

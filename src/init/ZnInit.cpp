@@ -1,6 +1,6 @@
 #include <Glosspin/ZnInit.h>
 
-#include <Glosspin/SoScreenCompoundDragger.h>
+#include <Glosspin/SoNewManips.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowDragger.h>
@@ -57,10 +57,10 @@ void ZnInit::initClasses()
         {ZnNoteList::getClassTypeId, ZnNoteList::initClass},
         {SoSFDelayedData::getClassTypeId, SoSFDelayedData::initClass},
         {ZnArrowDragger::getClassTypeId, ZnArrowDragger::initClass},
-        // Registers the screen-plane dragger and the helper nodes too.
-        {SoScreenCompoundDragger::getClassTypeId, SoScreenCompoundDragger::initClass},
     };
     for (const Entry &c : classes)
         if (c.type() == SoType::badType())
             c.init();
+    // The manipulator toolkit the markers' draggers come from.
+    SoNewManips::init();
 }

@@ -81,3 +81,21 @@ SoPath *GspReadPath::resolve() const
     }
     return path;
 }
+
+SoPath *gspTakeReadPath(SoPath *read, SoPath *&pending)
+{
+    GspReadPath *partial = dynamic_cast<GspReadPath *>(read);
+    if (!partial || (size_t)partial->getLength() == partial->fileIndices().size() + 1)
+        return read;
+    pending = partial;
+    pending->ref();
+    return NULL;
+}
+
+SoPath *gspResolvePending(SoPath *&pending)
+{
+    SoPath *path = ((GspReadPath *)pending)->resolve();
+    pending->unref();
+    pending = NULL;
+    return path;
+}

@@ -31,4 +31,13 @@ class GspReadPath : public SoPath {
     virtual SbBool readInstance(SoInput *in, unsigned short flags);
 };
 
+// A path read into a node's field: the path itself when the file's
+// indices all led somewhere already, else NULL with the read path kept
+// (referenced) in pending, to be followed once the whole scene is read.
+SoPath *gspTakeReadPath(SoPath *read, SoPath *&pending);
+
+// The path a pending read path leads to now (referenced by nobody, NULL
+// when it leads nowhere); pending is released and cleared.
+SoPath *gspResolvePending(SoPath *&pending);
+
 #endif

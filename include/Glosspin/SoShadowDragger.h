@@ -1,0 +1,80 @@
+#ifndef GLOSSPIN_SOSHADOWDRAGGER_H
+#define GLOSSPIN_SOSHADOWDRAGGER_H
+
+#include <Glosspin/SoBounded.h>
+#include <Inventor/draggers/SoDragger.h>
+#include <Inventor/fields/SoSFPath.h>
+#include <Inventor/nodekits/SoSubKit.h>
+#include <Inventor/projectors/SbPlaneProjector.h>
+
+class SoFieldSensor;
+class SoSensor;
+
+// An object's shadow that can be dragged: dragging it moves the object's
+// transform in the plane of the shadow. With Shift the motion keeps to
+// one of the plane's two axes, chosen by the first clear motion; pressing
+// or releasing Shift or Alt restarts the drag from the current point.
+// The object's transform path must end in a transform node for a drag
+// to move anything.
+class SoShadowDragger : public SoDragger {
+    SO_KIT_HEADER(SoShadowDragger);
+    typedef SoDragger inherited;
+
+    SO_KIT_CATALOG_ENTRY_HEADER(activeOverrideMaterialSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(activeOverrideMaterial);
+    SO_KIT_CATALOG_ENTRY_HEADER(shadowLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(shadow);
+
+  public:
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> lightDir;
+    SoBounded<SoSFPlane> projectionPlane;
+    SoBounded<SoSFBool> renderAsBox;
+    // The two paths, set only while the dragger is written.
+    SoSFPath pathToObjectField;
+    SoSFPath pathToTransformField;
+
+    SoShadowDragger();
+    static void initClass();
+
+    // Copies of both paths go to the shadow; either may be NULL.
+    void setPaths(SoPath *objectPath, SoPath *transformPath);
+    SoPath *getObjectPath() const { return objectPath; }
+    SoPath *getTransformPath() const { return transformPath; }
+    void updateShadowBoxSize();
+
+  SoEXTENDER public:
+    virtual void handleEvent(SoHandleEventAction *action);
+    virtual void write(SoWriteAction *action);
+
+  protected:
+    static void startCB(void *, SoDragger *);
+    static void motionCB(void *, SoDragger *);
+    static void finishCB(void *, SoDragger *);
+    static void metaKeyChangeCB(void *, SoDragger *);
+    static void valueChangedCB(void *, SoDragger *);
+    static void fieldSensorCB(void *, SoSensor *);
+
+    void dragStart();
+    void drag();
+    void dragFinish();
+
+    virtual SbBool readInstance(SoInput *in, unsigned short flags);
+    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual void setDefaultOnNonWritingFields();
+    virtual ~SoShadowDragger();
+
+    SoFieldSensor *fieldSensor;
+    SbPlaneProjector planeProj;
+
+  private:
+    SoPath *objectPath, *transformPath;
+    SbBool shiftDown;
+    int constrainedAxis;  // -1 none, else an index into axes
+    SbVec3f axes[2];      // the plane's axes, local space
+    SbVec3f lastPoint;    // local space
+
+    void moveTransform(const SbVec3f &localMotion);
+};
+
+#endif

@@ -1,0 +1,305 @@
+#include <Glosspin/SoShadowDragger.h>
+
+#include <math.h>
+
+#include <Inventor/SoInteraction.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoShadow.h>
+
+#include "init/ToolkitMacros.h"
+#include "manips/PathSlot.h"
+#include "manips/ModifierKeys.h"
+
+// The compiled-in copy of shadowDragger.iv, in binary form.
+extern const unsigned char gspShadowDraggerGeometry[];
+extern const int gspShadowDraggerGeometry_size;
+
+SO_KIT_SOURCE(SoShadowDragger);
+
+namespace {
+SoMaterial *namedMaterial(const char *name)
+{
+    SoNode *n = SoNode::getByName(name);
+    return n && n->isOfType(SoMaterial::getClassTypeId()) ? (SoMaterial *)n : NULL;
+}
+}
+
+void SoShadowDragger::initClass()
+{
+    if (getClassTypeId() != SoType::badType())
+        return;
+    SoInteraction::init();
+    SoLocateHighlightGroup::initClass();
+    SoShadow::initClass();
+    SO__KIT_INIT_CLASS(SoShadowDragger, "ShadowDragger", SoDragger);
+}
+
+SoShadowDragger::SoShadowDragger()
+    : objectPath(NULL), transformPath(NULL), shiftDown(FALSE), constrainedAxis(-1)
+{
+    GSP_KIT_CONSTRUCTOR(SoShadowDragger);
+
+    SO_KIT_ADD_CATALOG_ENTRY(activeOverrideMaterialSwitch, SoSwitch, TRUE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(activeOverrideMaterial, SoMaterial, TRUE,
+                             activeOverrideMaterialSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(shadowLocateGroup, SoLocateHighlightGroup, TRUE, topSeparator, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(shadow, SoShadow, TRUE, shadowLocateGroup, , TRUE);
+
+    if (SO_KIT_IS_FIRST_INSTANCE())
+        readDefaultParts("shadowDragger.iv", gspShadowDraggerGeometry,
+                         gspShadowDraggerGeometry_size);
+
+    SO_KIT_ADD_FIELD(translation, (0, 0, 0));
+    SO_KIT_ADD_FIELD(lightDir, (0, -1, 0));
+    SO_KIT_ADD_FIELD(projectionPlane, (SbPlane(SbVec3f(0, 1, 0), 0)));
+    SO_KIT_ADD_FIELD(renderAsBox, (TRUE));
+    SO_KIT_ADD_FIELD(pathToObjectField, (NULL));
+    SO_KIT_ADD_FIELD(pathToTransformField, (NULL));
+    SO_KIT_INIT_INSTANCE();
+
+    // The shadow's material is changed by the shadow itself: a copy each.
+    if (SoMaterial *m = namedMaterial("shadowDragMaterial")) {
+        SoMaterial *own = (SoMaterial *)m->copy();
+        own->setOverride(TRUE);
+        setAnyPart("shadow.material", own);
+    }
+    if (SoMaterial *m = namedMaterial("shadowDragLocateMaterial")) {
+        SoLocateHighlightGroup *g =
+            SO_GET_ANY_PART(this, "shadowLocateGroup", SoLocateHighlightGroup);
+        g->emissiveColor = m->emissiveColor[0];
+        g->diffuseColor = m->diffuseColor[0];
+    }
+    if (SoMaterial *m = namedMaterial("shadowDragActiveMaterial")) {
+        m->setOverride(TRUE);
+        setAnyPart("activeOverrideMaterial", m);
+    }
+    setSwitchValue(activeOverrideMaterialSwitch.getValue(), SO_SWITCH_NONE);
+
+    addStartCallback(&SoShadowDragger::startCB);
+    addMotionCallback(&SoShadowDragger::motionCB);
+    addFinishCallback(&SoShadowDragger::finishCB);
+    addOtherEventCallback(&SoShadowDragger::metaKeyChangeCB);
+    addValueChangedCallback(&SoShadowDragger::valueChangedCB);
+
+    fieldSensor = new SoFieldSensor(&SoShadowDragger::fieldSensorCB, this);
+    fieldSensor->setPriority(0);
+    setUpConnections(TRUE, TRUE);
+}
+
+SoShadowDragger::~SoShadowDragger()
+{
+    delete fieldSensor;
+    gspReplacePath(objectPath, NULL);
+    gspReplacePath(transformPath, NULL);
+}
+
+void SoShadowDragger::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
+{
+    gspReplacePath(objectPath, newObjectPath ? newObjectPath->copy() : NULL);
+    gspReplacePath(transformPath, newTransformPath ? newTransformPath->copy() : NULL);
+    if (connectionsSetUp)
+        SO_GET_ANY_PART(this, "shadow", SoShadow)->setPaths(objectPath, transformPath);
+}
+
+void SoShadowDragger::updateShadowBoxSize()
+{
+    SO_GET_ANY_PART(this, "shadow", SoShadow)->updateShadowBoxSize();
+}
+
+SbBool SoShadowDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
+{
+    if (!doItAlways && connectionsSetUp == onOff)
+        return onOff;
+    SoShadow *s = SO_GET_ANY_PART(this, "shadow", SoShadow);
+    if (onOff) {
+        inherited::setUpConnections(onOff, doItAlways);
+        s->pickable = TRUE;
+        s->lightDir.connectFrom(&lightDir);
+        s->projectionPlane.connectFrom(&projectionPlane);
+        s->renderAsBox.connectFrom(&renderAsBox);
+        s->setPaths(objectPath, transformPath);
+        fieldSensorCB(this, NULL);
+        if (fieldSensor->getAttachedField() != &translation)
+            fieldSensor->attach(&translation);
+    } else {
+        s->lightDir.disconnect();
+        s->projectionPlane.disconnect();
+        s->renderAsBox.disconnect();
+        s->setPaths(NULL, NULL);
+        if (fieldSensor->getAttachedField())
+            fieldSensor->detach();
+        inherited::setUpConnections(onOff, doItAlways);
+    }
+    return !(connectionsSetUp = onOff);
+}
+
+// Drag state and what the connections make stay out of files.
+void SoShadowDragger::setDefaultOnNonWritingFields()
+{
+    activeOverrideMaterialSwitch.setDefault(TRUE);
+    activeOverrideMaterial.setDefault(TRUE);
+    shadowLocateGroup.setDefault(TRUE);
+    shadow.setDefault(TRUE);
+    inherited::setDefaultOnNonWritingFields();
+}
+
+// The toolkit's dragger takes a press only when no other kit lies between
+// it and the picked shape; the shadow is such a kit, so a press on it
+// makes this dragger the grabber first.
+void SoShadowDragger::handleEvent(SoHandleEventAction *action)
+{
+    const SoEvent *e = action->getEvent();
+    if (!action->isHandled() && SO_MOUSE_PRESS_EVENT(e, BUTTON1)) {
+        const SoPickedPoint *pp = action->getPickedPoint();
+        if (pp && pp->getPath()->containsPath(action->getCurPath())) {
+            setHandleEventAction(action);  // what taking the grab reads
+            setTempPathToThis(action->getCurPath());
+            action->setGrabber(this);
+        }
+    }
+    inherited::handleEvent(action);
+}
+
+void SoShadowDragger::startCB(void *, SoDragger *d)
+{
+    ((SoShadowDragger *)d)->dragStart();
+}
+
+void SoShadowDragger::motionCB(void *, SoDragger *d)
+{
+    ((SoShadowDragger *)d)->drag();
+}
+
+void SoShadowDragger::finishCB(void *, SoDragger *d)
+{
+    ((SoShadowDragger *)d)->dragFinish();
+}
+
+void SoShadowDragger::dragStart()
+{
+    setSwitchValue(activeOverrideMaterialSwitch.getValue(), 0);
+    constrainedAxis = -1;
+    shiftDown = getEvent()->wasShiftDown();
+    planeProj.setPlane(projectionPlane.getValue());
+    lastPoint = getLocalStartingPoint();
+    SbRotation toNormal(SbVec3f(0, 1, 0), projectionPlane.getValue().getNormal());
+    toNormal.multVec(SbVec3f(1, 0, 0), axes[0]);
+    toNormal.multVec(SbVec3f(0, 0, 1), axes[1]);
+}
+
+void SoShadowDragger::drag()
+{
+    planeProj.setViewVolume(getViewVolume());
+    planeProj.setWorkingSpace(getLocalToWorldMatrix());
+    SbVec3f p = planeProj.project(getNormalizedLocaterPosition());
+    SbVec3f m = p - lastPoint;
+    if (shiftDown && constrainedAxis < 0) {
+        if (!isAdequateConstraintMotion())
+            return;
+        // The axis the whole motion since the press follows best.
+        SbVec3f sofar = p - getLocalStartingPoint();
+        constrainedAxis = fabsf(sofar.dot(axes[0])) >= fabsf(sofar.dot(axes[1])) ? 0 : 1;
+    }
+    if (shiftDown)
+        m = axes[constrainedAxis] * m.dot(axes[constrainedAxis]);
+    moveTransform(m);
+    lastPoint = p;
+}
+
+// Adds a motion in the dragger's local space to the translation of the
+// object's transform, brought into the space that translation is in.
+void SoShadowDragger::moveTransform(const SbVec3f &localMotion)
+{
+    SoNode *tail = transformPath ? ((SoFullPath *)transformPath)->getTail() : NULL;
+    if (!tail || !tail->isOfType(SoTransform::getClassTypeId()))
+        return;
+    SbVec3f world, inside, parent;
+    getLocalToWorldMatrix().multDirMatrix(localMotion, world);
+    SoGetMatrixAction action(getViewportRegion());
+    action.apply(transformPath);
+    action.getInverse().multDirMatrix(world, inside);
+    action.apply(tail);
+    action.getMatrix().multDirMatrix(inside, parent);
+    SoTransform *xf = (SoTransform *)tail;
+    xf->translation = xf->translation.getValue() + parent;
+}
+
+void SoShadowDragger::dragFinish()
+{
+    setSwitchValue(activeOverrideMaterialSwitch.getValue(), SO_SWITCH_NONE);
+}
+
+void SoShadowDragger::metaKeyChangeCB(void *, SoDragger *d)
+{
+    SoShadowDragger *self = (SoShadowDragger *)d;
+    SoHandleEventAction *ha = self->getHandleEventAction();
+    if (!ha || ha->getGrabber() != self || !gspIsShiftOrAltChange(self->getEvent()))
+        return;
+    // End this drag and start another from where the pointer is now.
+    SbVec3f world;
+    self->getLocalToWorldMatrix().multVecMatrix(self->lastPoint, world);
+    ha->releaseGrabber();
+    self->setStartingPoint(world);
+    ha->setGrabber(self);
+    ha->setHandled();
+}
+
+void SoShadowDragger::valueChangedCB(void *, SoDragger *d)
+{
+    SoShadowDragger *self = (SoShadowDragger *)d;
+    const SbMatrix &motion = self->getMotionMatrix();
+    SbVec3f t(motion[3][0], motion[3][1], motion[3][2]);
+    if (self->translation.getValue() == t)
+        return;
+    SoField *attached = self->fieldSensor->getAttachedField();
+    if (attached)
+        self->fieldSensor->detach();
+    self->translation = t;
+    if (attached)
+        self->fieldSensor->attach(attached);
+}
+
+void SoShadowDragger::fieldSensorCB(void *data, SoSensor *)
+{
+    SoShadowDragger *self = (SoShadowDragger *)data;
+    SbMatrix motion = self->getMotionMatrix();
+    self->workFieldsIntoTransform(motion);
+    self->setMotionMatrix(motion);
+}
+
+// File form: the two paths travel in their fields, set for the write only.
+void SoShadowDragger::write(SoWriteAction *action)
+{
+    SoOutput *out = action->getOutput();
+    if (out->getStage() == SoOutput::COUNT_REFS) {
+        pathToObjectField.setValue(objectPath);
+        pathToTransformField.setValue(transformPath);
+    }
+    inherited::write(action);
+    if (out->getStage() == SoOutput::WRITE) {
+        gspClearPathField(pathToObjectField);
+        gspClearPathField(pathToTransformField);
+    }
+}
+
+SbBool SoShadowDragger::readInstance(SoInput *in, unsigned short flags)
+{
+    if (!inherited::readInstance(in, flags))
+        return FALSE;
+    setPaths(pathToObjectField.getValue(), pathToTransformField.getValue());
+    gspClearPathField(pathToObjectField);
+    gspClearPathField(pathToTransformField);
+    return TRUE;
+}

@@ -1,0 +1,221 @@
+// Shadows cast onto a floor and read back from above, their slab, their
+// following of the object, their file form, and the shadow dragger
+// moving the object in the plane.
+#include "support/Test.h"
+
+#include <Inventor/sensors/SoSensorManager.h>
+
+#include "support/SceneTest.h"
+
+using GspTest::Held;
+
+namespace {
+
+// The changes so far seen by their sensors, as in an event loop.
+void settle()
+{
+    SoDB::getSensorManager()->processDelayQueue(FALSE);
+}
+
+// An object at (0, 5, 0) over a white floor at y = -0.1, under a camera
+// looking straight down: 10 pixels a unit, the origin at the centre.
+class ShadowTest : public SceneTest {
+  protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        root->removeChild(camera);
+        SoOrthographicCamera *c = new SoOrthographicCamera;
+        c->position.setValue(0, 20, 0);
+        c->orientation = SbRotation(SbVec3f(1, 0, 0), -M_PI / 2);
+        c->height = 20;
+        c->farDistance = 40;
+        root->addChild(c);
+        camera = c;
+        SbColor white(1, 1, 1);
+        GspTest::addFlatColour(root, &white);
+        SoTransform *floor = new SoTransform;
+        floor->translation.setValue(0, -0.1f, 0);
+        SoCube *ground = new SoCube;
+        ground->width = ground->depth = 20;
+        ground->height = 0.01f;
+        SoSeparator *floorSep = new SoSeparator;
+        floorSep->addChild(floor);
+        floorSep->addChild(ground);
+        root->addChild(floorSep);
+        objectSep = new SoSeparator;
+        place = new SoTransform;
+        place->translation.setValue(0, 5, 0);
+        objectSep->addChild(place);
+        root->addChild(objectSep);
+    }
+    // The object (a unit cube unless given) and paths to it and its transform.
+    void addObject(SoNode *object = new SoCube)
+    {
+        objectSep->addChild(object);
+        objectPath = new SoPath(root);
+        objectPath->append(objectSep);
+        transformPath = objectPath->copy();
+        objectPath->append(object);
+        transformPath->append(place);
+    }
+    SoShadow *addShadow(const SbVec3f &light)
+    {
+        addObject();
+        SoShadow *s = new SoShadow;
+        s->lightDir = light;
+        s->setPaths(objectPath, transformPath);
+        root->addChild(s);
+        return s;
+    }
+    RenderWindow::Extent dark()
+    {
+        settle();
+        window->draw();
+        return window->extent([](const SbVec3f &c) { return c[0] < 0.7f; });
+    }
+    SoSeparator *objectSep = NULL;
+    SoTransform *place = NULL;
+    Held<SoPath> objectPath, transformPath;
+};
+
+SbBox3f boxOf(SoNode *n)
+{
+    settle();
+    SoGetBoundingBoxAction ba(SbViewportRegion(200, 200));
+    ba.apply(n);
+    return ba.getBoundingBox();
+}
+
+}
+
+TEST_F(ShadowTest, TheObjectIsSquashedOntoTheFloorAlongTheLight)
+{
+    // lightDir and the x extent of the shadow of the cube (2 units, 4 to 6 up).
+    struct Case {
+        SbVec3f light;
+        float x0, x1;
+    } cases[] = {
+        {SbVec3f(0.6f, -1, 0), -1 + 4 * 0.6f, 1 + 6 * 0.6f},
+        {SbVec3f(-1, -1, 0), -1 - 6, 1 - 4},
+        {SbVec3f(1, -0.05f, 0), 0, 0},  // grazing: not normalised, g = 0.05
+        {SbVec3f(1, 1, 0), 0, 0},       // from below
+    };
+    SoShadow *s = addShadow(cases[0].light);
+    open();
+    for (const Case &c : cases) {
+        s->lightDir = c.light;
+        RenderWindow::Extent e = dark();
+        bool shown = c.x0 != c.x1;
+        ASSERT_EQ(!shown, e.empty()) << c.light[0];
+        if (!shown)
+            continue;
+        // The filled box and its outline, z from -1 to 1.
+        SbVec2s lo = pixelOf(SbVec3f(c.x0, 0, 1)), hi = pixelOf(SbVec3f(c.x1, 0, -1));
+        EXPECT_NEAR(lo[0], e.x0, 2) << c.light[0];
+        EXPECT_NEAR(hi[0], e.x1, 2) << c.light[0];
+        EXPECT_NEAR(lo[1], e.y0, 2) << c.light[0];
+        EXPECT_NEAR(hi[1], e.y1, 2) << c.light[0];
+    }
+}
+
+TEST_F(ShadowTest, TheSlabIsThinAndFollowsTheObject)
+{
+    SoShadow *s = addShadow(SbVec3f(0, -1, 0));
+    for (bool pickable : {false, true}) {
+        s->pickable = pickable;
+        SbBox3f b = boxOf(s);
+        float t = pickable ? 0.01f : 0.001f;  // the object spans y 4 ... 6
+        EXPECT_NEAR(4 * t, b.getMin()[1], 1e-5) << pickable;
+        EXPECT_NEAR(6 * t, b.getMax()[1], 1e-5) << pickable;
+        EXPECT_NEAR(0, b.getCenter()[0], 1e-4);
+    }
+    place->translation.setValue(2, 7, -3);
+    SbVec3f c = boxOf(s).getCenter();
+    EXPECT_NEAR(2, c[0], 1e-4);
+    EXPECT_NEAR(-3, c[2], 1e-4);
+    // A tilted plane through (0, 1, 0): the shadow lies on it.
+    s->projectionPlane = SbPlane(SbVec3f(0, 1, 1), SbVec3f(0, 1, 0));
+    s->lightDir = SbVec3f(0, -1, -1);
+    SbBox3f tilted = boxOf(s);
+    const SbPlane &p = s->projectionPlane.getValue();
+    EXPECT_NEAR(p.getDistanceFromOrigin(), p.getNormal().dot(tilted.getCenter()), 0.05f);
+}
+
+TEST_F(ShadowTest, BoxOrShapeInTheUniformShadowColour)
+{
+    SoSphere *ball = new SoSphere;
+    addObject(ball);
+    SoShadow *s = new SoShadow;
+    s->lightDir.setValue(1, -1, 0);
+    s->setPaths(objectPath, transformPath);
+    root->addChild(s);
+    open();
+    // The ball's shadow is an ellipse about (5, 0, 0), 1.4 by 1 units: the
+    // corner of its box's shadow lies outside it.
+    SbVec2s mid = pixelOf(SbVec3f(5, 0, 0)), corner = pixelOf(SbVec3f(5 + 1.7f, 0, 0.8f));
+    for (bool box : {true, false}) {
+        s->renderAsBox = box;
+        dark();
+        SbVec3f centre = window->pixel(mid[0], mid[1]), c = window->pixel(corner[0], corner[1]);
+        EXPECT_LT(centre[0], 0.7f) << box;
+        EXPECT_NEAR(centre[0], centre[2], 0.02f) << "grey, not the ball's colour";
+        EXPECT_EQ(box, c[0] < 0.7f) << box;
+    }
+    EXPECT_EQ(ball, s->getPart("shadowedObject", FALSE));
+}
+
+TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
+{
+    SoShadow *s = addShadow(SbVec3f(0.5f, -1, 0));
+    s->pickable = TRUE;
+    for (bool binary : {false, true}) {
+        Held<SoSeparator> read(GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary)));
+        ASSERT_TRUE(read) << binary;
+        SoShadow *r = GspTest::nth<SoShadow>(read);
+        ASSERT_TRUE(r && r->getObjectPath() && r->getTransformPath()) << binary;
+        SoSeparator *sep = GspTest::nth<SoSeparator>(read, 1);
+        EXPECT_EQ(GspTest::nth<SoCube>(sep), ((SoFullPath *)r->getObjectPath())->getTail());
+        EXPECT_EQ(GspTest::nth<SoTransform>(sep), ((SoFullPath *)r->getTransformPath())->getTail());
+        EXPECT_EQ(NULL, r->pathToObjectField.getValue());
+        EXPECT_EQ(NULL, r->pathToTransformField.getValue());
+        EXPECT_TRUE(r->pickable.getValue());
+        EXPECT_EQ(SbVec3f(0.5f, -1, 0), r->lightDir.getValue());
+        EXPECT_NEAR(2.5f, boxOf(r).getCenter()[0], 1e-3);
+    }
+    EXPECT_EQ(NULL, s->pathToObjectField.getValue());
+}
+
+TEST_F(ShadowTest, DraggingTheShadowMovesTheObjectInThePlane)
+{
+    addObject();
+    SoShadowDragger *d = new SoShadowDragger;
+    d->lightDir.setValue(1, -1, 0);
+    d->setPaths(objectPath, transformPath);
+    root->addChild(d);
+    open();
+    // The shadow is centred on x = 5; each row drags from there.
+    struct Case {
+        SbBool shift;
+        short dx, dy;
+        SbVec3f moved;
+    } cases[] = {
+        {FALSE, 20, -30, SbVec3f(2, 0, 3)},
+        {TRUE, 30, -8, SbVec3f(3, 0, 0)},  // mostly along x: x only
+        {TRUE, 6, 40, SbVec3f(0, 0, -4)},
+    };
+    for (const Case &c : cases) {
+        SbVec3f before = place->translation.getValue();
+        SbVec2s from = pixelOf(before + SbVec3f(5, -5, 0));
+        driver->shift = c.shift;
+        driver->press(from[0], from[1]);
+        ASSERT_EQ(d, driver->action.getGrabber()) << c.dx;
+        driver->move(from[0] + c.dx / 2, from[1] + c.dy / 2);
+        driver->move(from[0] + c.dx, from[1] + c.dy);
+        driver->release(from[0] + c.dx, from[1] + c.dy);
+        settle();
+        SbVec3f moved = place->translation.getValue() - before;
+        for (int i = 0; i < 3; i++)
+            EXPECT_NEAR(c.moved[i], moved[i], 0.15f) << c.dx << " axis " << i;
+    }
+}
