@@ -71,10 +71,10 @@ class SoShadowDragger : public SoDragger {
     SoPath *objectPath, *transformPath;
     SbBool shiftDown;
     int constrainedAxis;  // -1 none, else an index into axes
-    SbVec3f axes[2];      // the plane's axes, local space
-    SbVec3f lastPoint;    // local space
+    SbVec3f axes[2];      // the plane's axes, world space
+    SbVec3f lastPoint;    // world space
 
-    void moveTransform(const SbVec3f &localMotion);
+    void moveTransform(const SbVec3f &worldMotion);
 };
 
 #endif

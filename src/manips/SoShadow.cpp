@@ -4,6 +4,7 @@
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoGetMatrixAction.h>
 #include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/elements/SoModelMatrixElement.h>
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoCube.h>
@@ -116,17 +117,17 @@ SoShadow::SoShadow()
 {
     GSP_KIT_CONSTRUCTOR(SoShadow);
 
-    SO_KIT_ADD_CATALOG_ENTRY(topSeparator, SoSeparator, TRUE, this, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(shadowSwitch, SoSwitch, TRUE, topSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(pickStyle, SoPickStyle, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(lightModel, SoLightModel, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(complexity, SoComplexity, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(resetTransform, SoResetTransform, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(shadowXform, SoMatrixTransform, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(objectXform, SoMatrixTransform, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(texture2, SoTexture2, TRUE, shadowSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(shadowedObjectSep, SoSeparator, TRUE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(topSeparator, SoSeparator, FALSE, this, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(shadowSwitch, SoSwitch, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(pickStyle, SoPickStyle, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(lightModel, SoLightModel, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(complexity, SoComplexity, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(resetTransform, SoResetTransform, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(shadowXform, SoMatrixTransform, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(objectXform, SoMatrixTransform, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(texture2, SoTexture2, FALSE, shadowSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(shadowedObjectSep, SoSeparator, FALSE, shadowSwitch, , TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(shadowedObjectCoords, SoCoordinate3, TRUE, shadowedObjectSep, , TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(shadowedObjectXf, SoTransform, TRUE, shadowedObjectSep, , TRUE);
     SO_KIT_ADD_CATALOG_ABSTRACT_ENTRY(shadowedObject, SoNode, SoCube, TRUE, shadowedObjectSep, ,
@@ -515,10 +516,20 @@ void SoShadow::GLRender(SoGLRenderAction *action)
     inherited::GLRender(action);
 }
 
+// The parts start from a reset transform, so their box is in world
+// space; separators above keep boxes in their own space (and cull picks
+// with them), so the box is handed up in the space of this node.
 void SoShadow::getBoundingBox(SoGetBoundingBoxAction *action)
 {
     updateXformNodes();
-    inherited::getBoundingBox(action);
+    SoGetBoundingBoxAction world(action->getViewportRegion());
+    world.apply(SO_GET_ANY_PART(this, "topSeparator", SoSeparator));
+    SbBox3f box = world.getBoundingBox();
+    if (box.isEmpty())
+        return;
+    SbXfBox3f local(box);
+    local.transform(SoModelMatrixElement::get(action->getState()).inverse());
+    action->extendBy(local);
 }
 
 void SoShadow::getMatrix(SoGetMatrixAction *action)

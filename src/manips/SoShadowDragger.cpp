@@ -187,14 +187,18 @@ void SoShadowDragger::finishCB(void *, SoDragger *d)
     ((SoShadowDragger *)d)->dragFinish();
 }
 
+// The shadow lies in world space whatever transform is above the
+// dragger, so the drag works there: on the plane parallel to
+// projectionPlane through the grabbed point.
 void SoShadowDragger::dragStart()
 {
     setSwitchValue(activeOverrideMaterialSwitch.getValue(), 0);
     constrainedAxis = -1;
     shiftDown = getEvent()->wasShiftDown();
-    planeProj.setPlane(projectionPlane.getValue());
-    lastPoint = getLocalStartingPoint();
-    SbRotation toNormal(SbVec3f(0, 1, 0), projectionPlane.getValue().getNormal());
+    const SbVec3f &normal = projectionPlane.getValue().getNormal();
+    planeProj.setPlane(SbPlane(normal, getWorldStartingPoint()));
+    lastPoint = getWorldStartingPoint();
+    SbRotation toNormal(SbVec3f(0, 1, 0), normal);
     toNormal.multVec(SbVec3f(1, 0, 0), axes[0]);
     toNormal.multVec(SbVec3f(0, 0, 1), axes[1]);
 }
@@ -202,14 +206,14 @@ void SoShadowDragger::dragStart()
 void SoShadowDragger::drag()
 {
     planeProj.setViewVolume(getViewVolume());
-    planeProj.setWorkingSpace(getLocalToWorldMatrix());
+    planeProj.setWorkingSpace(SbMatrix::identity());
     SbVec3f p = planeProj.project(getNormalizedLocaterPosition());
     SbVec3f m = p - lastPoint;
     if (shiftDown && constrainedAxis < 0) {
         if (!isAdequateConstraintMotion())
             return;
         // The axis the whole motion since the press follows best.
-        SbVec3f sofar = p - getLocalStartingPoint();
+        SbVec3f sofar = p - getWorldStartingPoint();
         constrainedAxis = fabsf(sofar.dot(axes[0])) >= fabsf(sofar.dot(axes[1])) ? 0 : 1;
     }
     if (shiftDown)
@@ -218,15 +222,14 @@ void SoShadowDragger::drag()
     lastPoint = p;
 }
 
-// Adds a motion in the dragger's local space to the translation of the
-// object's transform, brought into the space that translation is in.
-void SoShadowDragger::moveTransform(const SbVec3f &localMotion)
+// Adds a world motion to the translation of the object's transform,
+// brought into the space that translation is in.
+void SoShadowDragger::moveTransform(const SbVec3f &world)
 {
     SoNode *tail = transformPath ? ((SoFullPath *)transformPath)->getTail() : NULL;
     if (!tail || !tail->isOfType(SoTransform::getClassTypeId()))
         return;
-    SbVec3f world, inside, parent;
-    getLocalToWorldMatrix().multDirMatrix(localMotion, world);
+    SbVec3f inside, parent;
     SoGetMatrixAction action(getViewportRegion());
     action.apply(transformPath);
     action.getInverse().multDirMatrix(world, inside);
@@ -248,10 +251,8 @@ void SoShadowDragger::metaKeyChangeCB(void *, SoDragger *d)
     if (!ha || ha->getGrabber() != self || !gspIsShiftOrAltChange(self->getEvent()))
         return;
     // End this drag and start another from where the pointer is now.
-    SbVec3f world;
-    self->getLocalToWorldMatrix().multVecMatrix(self->lastPoint, world);
     ha->releaseGrabber();
-    self->setStartingPoint(world);
+    self->setStartingPoint(self->lastPoint);
     ha->setGrabber(self);
     ha->setHandled();
 }

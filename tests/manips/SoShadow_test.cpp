@@ -3,19 +3,11 @@
 // moving the object in the plane.
 #include "support/Test.h"
 
-#include <Inventor/sensors/SoSensorManager.h>
-
 #include "support/SceneTest.h"
 
 using GspTest::Held;
 
 namespace {
-
-// The changes so far seen by their sensors, as in an event loop.
-void settle()
-{
-    SoDB::getSensorManager()->processDelayQueue(FALSE);
-}
 
 // An object at (0, 5, 0) over a white floor at y = -0.1, under a camera
 // looking straight down: 10 pixels a unit, the origin at the centre.
@@ -48,6 +40,10 @@ class ShadowTest : public SceneTest {
         place->translation.setValue(0, 5, 0);
         objectSep->addChild(place);
         root->addChild(objectSep);
+        // Shadows and draggers come after it: they place themselves.
+        SoTranslation *stray = new SoTranslation;
+        stray->translation.setValue(10, 10, 10);
+        root->addChild(stray);
     }
     // The object (a unit cube unless given) and paths to it and its transform.
     void addObject(SoNode *object = new SoCube)
@@ -70,7 +66,7 @@ class ShadowTest : public SceneTest {
     }
     RenderWindow::Extent dark()
     {
-        settle();
+        GspTest::settle();
         window->draw();
         return window->extent([](const SbVec3f &c) { return c[0] < 0.7f; });
     }
@@ -81,7 +77,7 @@ class ShadowTest : public SceneTest {
 
 SbBox3f boxOf(SoNode *n)
 {
-    settle();
+    GspTest::settle();
     SoGetBoundingBoxAction ba(SbViewportRegion(200, 200));
     ba.apply(n);
     return ba.getBoundingBox();
@@ -213,7 +209,7 @@ TEST_F(ShadowTest, DraggingTheShadowMovesTheObjectInThePlane)
         driver->move(from[0] + c.dx / 2, from[1] + c.dy / 2);
         driver->move(from[0] + c.dx, from[1] + c.dy);
         driver->release(from[0] + c.dx, from[1] + c.dy);
-        settle();
+        GspTest::settle();
         SbVec3f moved = place->translation.getValue() - before;
         for (int i = 0; i < 3; i++)
             EXPECT_NEAR(c.moved[i], moved[i], 0.15f) << c.dx << " axis " << i;

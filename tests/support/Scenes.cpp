@@ -1,6 +1,7 @@
 #include "support/Test.h"
 
 #include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/sensors/SoSensorManager.h>
 
 namespace GspTest {
 
@@ -25,6 +26,11 @@ void addFlatColour(SoGroup *root, const SbColor *c)
         material->diffuseColor = *c;
         root->addChild(material);
     }
+}
+
+void settle()
+{
+    SoDB::getSensorManager()->processDelayQueue(FALSE);
 }
 
 bool click(SoNode *root, const SbViewportRegion &vp, short x, short y, const SbTime &t)

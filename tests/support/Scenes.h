@@ -68,6 +68,9 @@ void addFlatColour(SoGroup *root, const SbColor *c = NULL);
 bool click(SoNode *root, const SbViewportRegion &vp, short x, short y,
            const SbTime &t = SbTime::getTimeOfDay());
 
+// Runs the sensors waiting in the delay queue, as an event loop would.
+void settle();
+
 // A scene written to memory, in the binary or the ASCII form.
 std::string writeToBuffer(SoNode *root, bool binary = false);
 // The scene read back from memory (referenced by nobody), or NULL.
