@@ -44,7 +44,10 @@ class SoShadowDragger : public SoDragger {
     void updateShadowBoxSize();
 
   SoEXTENDER public:
+    virtual void GLRender(SoGLRenderAction *action);
+    virtual void getBoundingBox(SoGetBoundingBoxAction *action);
     virtual void handleEvent(SoHandleEventAction *action);
+    virtual void rayPick(SoRayPickAction *action);
     virtual void write(SoWriteAction *action);
 
   protected:
@@ -69,6 +72,9 @@ class SoShadowDragger : public SoDragger {
 
   private:
     SoPath *objectPath, *transformPath;
+    // Paths read before the nodes they lead to; followed on first use.
+    SoPath *pendingObjectPath, *pendingTransformPath;
+    void resolvePendingPaths();
     SbBool shiftDown;
     int constrainedAxis;  // -1 none, else an index into axes
     SbVec3f axes[2];      // the plane's axes, world space

@@ -21,7 +21,7 @@
 #include <Inventor/sensors/SoPathSensor.h>
 
 #include "init/ToolkitMacros.h"
-#include "manips/PathSlot.h"
+#include "field/PathSlot.h"
 #include "markers/ReadPath.h"
 
 SO_KIT_SOURCE(SoShadow);
@@ -181,19 +181,19 @@ SoShadow::~SoShadow()
     delete pickableSensor;
     delete planeSensor;
     delete renderAsBoxSensor;
-    gspReplacePath(objectPath, NULL);
-    gspReplacePath(transformPath, NULL);
-    gspReplacePath(resetPath, NULL);
-    gspReplacePath(pendingObjectPath, NULL);
-    gspReplacePath(pendingTransformPath, NULL);
+    gspReplacePath(this, objectPath, NULL);
+    gspReplacePath(this, transformPath, NULL);
+    gspReplacePath(this, resetPath, NULL);
+    gspReplacePath(this, pendingObjectPath, NULL);
+    gspReplacePath(this, pendingTransformPath, NULL);
 }
 
 void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
-    gspReplacePath(pendingObjectPath, NULL);
-    gspReplacePath(pendingTransformPath, NULL);
-    gspReplacePath(objectPath, newObjectPath);
-    gspReplacePath(transformPath, newTransformPath);
+    gspReplacePath(this, pendingObjectPath, NULL);
+    gspReplacePath(this, pendingTransformPath, NULL);
+    gspReplacePath(this, objectPath, newObjectPath);
+    gspReplacePath(this, transformPath, newTransformPath);
     if (pathSensor->getAttachedPath())
         pathSensor->detach();
     if (objectPath && enabled)
@@ -202,16 +202,16 @@ void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
     // The box is measured from the placing transform on: before it when
     // the object path passes through it, after it when it is a node to
     // the object's left.
-    gspReplacePath(resetPath, NULL);
+    gspReplacePath(this, resetPath, NULL);
     resetBefore = TRUE;
     if (objectPath && transformPath) {
         const SoFullPath *o = (const SoFullPath *)objectPath;
         SoNode *xf = ((SoFullPath *)transformPath)->getTail();
         for (int i = 0; i < o->getLength() - 1 && !resetPath; i++)
             if (o->getNode(i) == xf)
-                gspReplacePath(resetPath, objectPath->copy(0, i + 1));
+                gspReplacePath(this, resetPath, objectPath->copy(0, i + 1));
         if (!resetPath) {
-            gspReplacePath(resetPath, transformPath->copy());
+            gspReplacePath(this, resetPath, transformPath->copy());
             resetBefore = FALSE;
         }
     }
@@ -562,8 +562,10 @@ void SoShadow::write(SoWriteAction *action)
     SoOutput *out = action->getOutput();
     resolvePendingPaths();
     if (out->getStage() == SoOutput::COUNT_REFS) {
-        pathToObjectField.setValue(objectPath);
-        pathToTransformField.setValue(transformPath);
+        if (objectPath)
+            pathToObjectField.setValue(objectPath);
+        if (transformPath)
+            pathToTransformField.setValue(transformPath);
     }
     inherited::write(action);
     if (out->getStage() == SoOutput::WRITE) {

@@ -6,7 +6,10 @@
 #include <Inventor/SoPath.h>
 #include <Inventor/SoPickedPoint.h>
 #include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/actions/SoRayPickAction.h>
 #include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoMaterial.h>
@@ -18,7 +21,8 @@
 #include <Glosspin/SoShadow.h>
 
 #include "init/ToolkitMacros.h"
-#include "manips/PathSlot.h"
+#include "field/PathSlot.h"
+#include "markers/ReadPath.h"
 #include "manips/ModifierKeys.h"
 
 // The compiled-in copy of shadowDragger.iv, in binary form.
@@ -46,7 +50,8 @@ void SoShadowDragger::initClass()
 }
 
 SoShadowDragger::SoShadowDragger()
-    : objectPath(NULL), transformPath(NULL), shiftDown(FALSE), constrainedAxis(-1)
+    : objectPath(NULL), transformPath(NULL), pendingObjectPath(NULL), pendingTransformPath(NULL),
+      shiftDown(FALSE), constrainedAxis(-1)
 {
     GSP_KIT_CONSTRUCTOR(SoShadowDragger);
 
@@ -101,16 +106,57 @@ SoShadowDragger::SoShadowDragger()
 SoShadowDragger::~SoShadowDragger()
 {
     delete fieldSensor;
-    gspReplacePath(objectPath, NULL);
-    gspReplacePath(transformPath, NULL);
+    gspReplacePath(NULL, objectPath, NULL);
+    gspReplacePath(NULL, transformPath, NULL);
+    gspReplacePath(NULL, pendingObjectPath, NULL);
+    gspReplacePath(NULL, pendingTransformPath, NULL);
 }
 
+// The copies go to the shadow part, which holds them for reading's
+// clean-up as its own; the dragger's slots enter nothing.
 void SoShadowDragger::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
-    gspReplacePath(objectPath, newObjectPath ? newObjectPath->copy() : NULL);
-    gspReplacePath(transformPath, newTransformPath ? newTransformPath->copy() : NULL);
+    gspReplacePath(NULL, pendingObjectPath, NULL);
+    gspReplacePath(NULL, pendingTransformPath, NULL);
+    gspReplacePath(NULL, objectPath, newObjectPath ? newObjectPath->copy() : NULL);
+    gspReplacePath(NULL, transformPath, newTransformPath ? newTransformPath->copy() : NULL);
     if (connectionsSetUp)
         SO_GET_ANY_PART(this, "shadow", SoShadow)->setPaths(objectPath, transformPath);
+}
+
+void SoShadowDragger::resolvePendingPaths()
+{
+    if (!pendingObjectPath && !pendingTransformPath)
+        return;
+    SoPath *o = pendingObjectPath ? gspResolvePending(pendingObjectPath) : objectPath;
+    SoPath *t = pendingTransformPath ? gspResolvePending(pendingTransformPath) : transformPath;
+    if (o)
+        o->ref();
+    if (t)
+        t->ref();
+    setPaths(o, t);
+    if (o)
+        o->unref();
+    if (t)
+        t->unref();
+}
+
+void SoShadowDragger::GLRender(SoGLRenderAction *action)
+{
+    resolvePendingPaths();
+    inherited::GLRender(action);
+}
+
+void SoShadowDragger::getBoundingBox(SoGetBoundingBoxAction *action)
+{
+    resolvePendingPaths();
+    inherited::getBoundingBox(action);
+}
+
+void SoShadowDragger::rayPick(SoRayPickAction *action)
+{
+    resolvePendingPaths();
+    inherited::rayPick(action);
 }
 
 void SoShadowDragger::updateShadowBoxSize()
@@ -155,11 +201,11 @@ void SoShadowDragger::setDefaultOnNonWritingFields()
     inherited::setDefaultOnNonWritingFields();
 }
 
-// The toolkit's dragger takes a press only when no other kit lies between
-// it and the picked shape; the shadow is such a kit, so a press on it
-// makes this dragger the grabber first.
+// A press on the shadow takes the grab at once, before the toolkit's own
+// handling looks for this dragger in the pick path.
 void SoShadowDragger::handleEvent(SoHandleEventAction *action)
 {
+    resolvePendingPaths();
     const SoEvent *e = action->getEvent();
     if (!action->isHandled() && SO_MOUSE_PRESS_EVENT(e, BUTTON1)) {
         const SoPickedPoint *pp = action->getPickedPoint();
@@ -284,9 +330,12 @@ void SoShadowDragger::fieldSensorCB(void *data, SoSensor *)
 void SoShadowDragger::write(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
+    resolvePendingPaths();
     if (out->getStage() == SoOutput::COUNT_REFS) {
-        pathToObjectField.setValue(objectPath);
-        pathToTransformField.setValue(transformPath);
+        if (objectPath)
+            pathToObjectField.setValue(objectPath);
+        if (transformPath)
+            pathToTransformField.setValue(transformPath);
     }
     inherited::write(action);
     if (out->getStage() == SoOutput::WRITE) {
@@ -299,7 +348,12 @@ SbBool SoShadowDragger::readInstance(SoInput *in, unsigned short flags)
 {
     if (!inherited::readInstance(in, flags))
         return FALSE;
-    setPaths(pathToObjectField.getValue(), pathToTransformField.getValue());
+    SoPath *pendingObject = NULL, *pendingTransform = NULL;
+    SoPath *o = gspTakeReadPath(pathToObjectField.getValue(), pendingObject);
+    SoPath *t = gspTakeReadPath(pathToTransformField.getValue(), pendingTransform);
+    setPaths(o, t);
+    pendingObjectPath = pendingObject;
+    pendingTransformPath = pendingTransform;
     gspClearPathField(pathToObjectField);
     gspClearPathField(pathToTransformField);
     return TRUE;

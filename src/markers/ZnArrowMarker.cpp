@@ -14,7 +14,7 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "field/ReadLeftovers.h"
+#include "field/PathSlot.h"
 #include "init/ToolkitMacros.h"
 #include "markers/MarkerTransforms.h"
 #include "markers/PathMatrix.h"
@@ -218,18 +218,10 @@ void ZnArrowMarker::appendObjectPath(SoNode *node)
     setPath(objectPath, new SoPath(node));
 }
 
-// Holds path in slot, releasing what the slot held. The refs a marker's
-// paths hold are its own: reading's clean-up must see them as such.
+// The refs a marker's paths hold are its own.
 void ZnArrowMarker::setPath(SoPath *&slot, SoPath *path)
 {
-    if (path)
-        path->ref();
-    if (slot) {
-        GspReadLeftovers::removePath(slot);
-        slot->unref();
-    }
-    slot = path;
-    GspReadLeftovers::addPath(this, path);
+    gspReplacePath(this, slot, path);
 }
 
 void ZnArrowMarker::pathSensorCB(void *marker, SoSensor *)
@@ -359,13 +351,14 @@ SbBool ZnArrowMarker::readInstance(SoInput *in, unsigned short flags)
         return FALSE;
     gspFoldTransformPart(this, "antiScale", "draggerTransform");
     gspFoldTransformPart(this, "localTransform", "draggerTransform");
-    SoPath *read = objectPathField.getValue();
-    GspReadPath *partial = dynamic_cast<GspReadPath *>(read);
-    if (partial && (size_t)partial->getLength() != partial->fileIndices().size() + 1) {
+    SoPath *read = objectPathField.getValue(), *partial = NULL;
+    SoPath *whole = gspTakeReadPath(read, partial);
+    if (partial) {
         setPathToObject(NULL);
         setPath(pendingPath, partial);
-    } else if (read) {
-        setPathToObject(read);
+        partial->unref();
+    } else if (whole) {
+        setPathToObject(whole);
     }
     if (read) {
         objectPathField.setValue(NULL);

@@ -12,13 +12,25 @@ const char *const kTypes[] = {
     "ZnMarker",   "ZnNote",       "ZnArrow",        "ZnImageNote",          "ZnInventorNote",
     "ZnMovieNote", "ZnSoundNote", "ZnTextNote",     "ZnViewNote",           "ZnSystemNote",
     "ZnURLNote",  "ZnNoteList",   "MFULong",        "ZnArrowDragger",       "ScreenCompoundDragger",
-    "ScreenPlaneDragger", "AntiSquish2", "LocateHighlightGroup", "BitmapText"};
+    "ScreenPlaneDragger", "AntiSquish2", "LocateHighlightGroup", "BitmapText", "HideManip",
+    "SoHideManipElement", "HideableTransformManip", "GestureDragger", "GraphPaper", "Shadow",
+    "ShadowDragger"};
 
 // What the child finds wrong, or "" when all is well.
 std::string checkRegistration(void (*init)())
 {
     SoDB::init();
     init();
+    if (init == SoNewManips::init) {
+        // The toolkit alone, once: the library's own types stay out.
+        int types = SoType::getNumTypes();
+        SoNewManips::init();
+        if (SoType::getNumTypes() != types)
+            return "a second SoNewManips::init() registered more";
+        if (SoType::fromName("ZnMarker") != SoType::badType())
+            return "SoNewManips::init() registered the notes";
+        ZnInit::initClasses();
+    }
     int types = SoType::getNumTypes();
     for (const char *name : kTypes) {
         SoType t = SoType::fromName(name);
@@ -47,6 +59,7 @@ struct Case {
 
 const Case kCases[] = {
     {"ZnInit::initClasses", ZnInit::initClasses},
+    {"SoNewManips::init", SoNewManips::init},
     {"ZnTextNote", ZnTextNote::initClass},
     {"ZnURLNote", ZnURLNote::initClass},
     {"ZnViewNote", ZnViewNote::initClass},

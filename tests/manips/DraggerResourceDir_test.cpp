@@ -25,4 +25,11 @@ TEST(DraggerResourceDir, OwnDirectoryOverridesTheCompiledInCopies)
     ASSERT_TRUE(head);
     ASSERT_EQ(1, head->getNumChildren());
     EXPECT_TRUE(head->getChild(0)->isOfType(SoSphere::getClassTypeId()));
+
+    // The shadow dragger's active colour comes from the directory's file.
+    SoShadowDragger::initClass();
+    GspTest::Held<SoShadowDragger> s(new SoShadowDragger);
+    SoMaterial *active = (SoMaterial *)s->getPart("activeOverrideMaterial", FALSE);
+    ASSERT_TRUE(active);
+    EXPECT_EQ(SbColor(0, 0, 1), active->diffuseColor[0]);
 }

@@ -165,21 +165,31 @@ TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
 {
     SoShadow *s = addShadow(SbVec3f(0.5f, -1, 0));
     s->pickable = TRUE;
+    // A dragger before the object in the file: its paths lead forward.
+    SoShadowDragger *d = new SoShadowDragger;
+    d->setPaths(objectPath, transformPath);
+    root->insertChild(d, 0);
     for (bool binary : {false, true}) {
         Held<SoSeparator> read(GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary)));
         ASSERT_TRUE(read) << binary;
         SoShadow *r = GspTest::nth<SoShadow>(read);
-        ASSERT_TRUE(r && r->getObjectPath() && r->getTransformPath()) << binary;
+        SoShadowDragger *rd = GspTest::nth<SoShadowDragger>(read);
+        ASSERT_TRUE(r && rd) << binary;
+        boxOf(read);  // the first traversal follows paths read ahead of their nodes
         SoSeparator *sep = GspTest::nth<SoSeparator>(read, 1);
-        EXPECT_EQ(GspTest::nth<SoCube>(sep), ((SoFullPath *)r->getObjectPath())->getTail());
-        EXPECT_EQ(GspTest::nth<SoTransform>(sep), ((SoFullPath *)r->getTransformPath())->getTail());
-        EXPECT_EQ(NULL, r->pathToObjectField.getValue());
-        EXPECT_EQ(NULL, r->pathToTransformField.getValue());
+        for (SoPath *p : {r->getObjectPath(), rd->getObjectPath()})
+            EXPECT_TRUE(p && GspTest::nth<SoCube>(sep) == ((SoFullPath *)p)->getTail()) << binary;
+        for (SoPath *p : {r->getTransformPath(), rd->getTransformPath()})
+            EXPECT_TRUE(p && GspTest::nth<SoTransform>(sep) == ((SoFullPath *)p)->getTail());
+        for (SoSFPath *f : {&r->pathToObjectField, &r->pathToTransformField,
+                            &rd->pathToObjectField, &rd->pathToTransformField})
+            EXPECT_EQ(NULL, f->getValue()) << binary;
         EXPECT_TRUE(r->pickable.getValue());
         EXPECT_EQ(SbVec3f(0.5f, -1, 0), r->lightDir.getValue());
         EXPECT_NEAR(2.5f, boxOf(r).getCenter()[0], 1e-3);
     }
     EXPECT_EQ(NULL, s->pathToObjectField.getValue());
+    EXPECT_TRUE(d->getObjectPath());
 }
 
 TEST_F(ShadowTest, DraggingTheShadowMovesTheObjectInThePlane)

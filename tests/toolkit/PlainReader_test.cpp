@@ -46,6 +46,10 @@ SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
     tour->appendMarker(arrowMarker);
     tour->appendMarker(bullet);
     root->addChild(tour);
+    SoShadow *shadow = new SoShadow;
+    shadow->setPaths(toCube, NULL);
+    root->addChild(shadow);
+    root->addChild(new SoGraphPaper);
     return root;
 }
 
@@ -79,8 +83,9 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
     int nodes[2];
     // separator, marker, list, 8 notes, arrow, marker, cube; the arrow
     // marker, its path, material, list, placement and arrow; the bullet
-    // marker, its material and list; the sequencer and its two references.
-    const int kExpected = 14 + 6 + 3 + 3;
+    // marker, its material and list; the sequencer and its two references;
+    // the shadow, its path to the cube and the path's head; the graph paper.
+    const int kExpected = 14 + 6 + 3 + 3 + 3 + 1;
     std::string firstAscii;
     for (bool binary : {false, true}) {
         std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
@@ -90,7 +95,8 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
         nodes[binary] = count(scene, " {\n") + count(scene, "USE ");
         std::vector<std::string> kinds(std::begin(kNoteKinds), std::end(kNoteKinds));
         kinds.insert(kinds.end(),
-                     {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "ZnMarkerSequencer", "Cube"});
+                     {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "ZnMarkerSequencer", "Cube",
+                      "Shadow", "GraphPaper"});
         for (const std::string &kind : kinds)
             EXPECT_EQ(1, count(scene, kind + " {")) << kind << binary;
         if (!binary)
