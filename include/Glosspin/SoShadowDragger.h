@@ -57,6 +57,7 @@ class SoShadowDragger : public SoDragger {
     static void metaKeyChangeCB(void *, SoDragger *);
     static void valueChangedCB(void *, SoDragger *);
     static void fieldSensorCB(void *, SoSensor *);
+    static void shadowFieldCB(void *, SoSensor *);
 
     void dragStart();
     void drag();
@@ -68,6 +69,8 @@ class SoShadowDragger : public SoDragger {
     virtual ~SoShadowDragger();
 
     SoFieldSensor *fieldSensor;
+    enum { NUM_SHADOW_FIELDS = 3 };
+    SoFieldSensor *shadowFieldSensors[NUM_SHADOW_FIELDS];
     SbPlaneProjector planeProj;
 
   private:
@@ -81,6 +84,7 @@ class SoShadowDragger : public SoDragger {
     SbVec3f lastPoint;    // world space
 
     void moveTransform(const SbVec3f &worldMotion);
+    void connectShadowFields(SbBool onOff);
 };
 
 #endif

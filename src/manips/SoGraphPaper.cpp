@@ -140,12 +140,12 @@ SbBool SoGraphPaper::setUpConnections(SbBool onOff, SbBool doItAlways)
 // Everything below is rebuilt from the fields; the look is the library's.
 void SoGraphPaper::setDefaultOnNonWritingFields()
 {
+    inherited::setDefaultOnNonWritingFields();
     SoSFNode *derived[] = {&paperHeightPlacer, &paperAppearance, &paperCoordinate3,
                            &paperFaceSet, &lineHeightPlacer, &lineAppearance,
                            &lineNormalBinding, &lineNormal, &lineCoordinate3, &lineLineSet};
     for (SoSFNode *part : derived)
         part->setDefault(TRUE);
-    inherited::setDefaultOnNonWritingFields();
 }
 
 void SoGraphPaper::fieldSensorCB(void *data, SoSensor *)

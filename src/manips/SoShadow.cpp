@@ -561,17 +561,28 @@ void SoShadow::write(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
     resolvePendingPaths();
+    SbBool shared = !renderAsBox.getValue();
+    SbBool notify = enableNotify(FALSE);
     if (out->getStage() == SoOutput::COUNT_REFS) {
         if (objectPath)
             pathToObjectField.setValue(objectPath);
         if (transformPath)
             pathToTransformField.setValue(transformPath);
+        // The toolkit writes a part that holds a node of the scene; the
+        // path says it already.
+        if (shared) {
+            setAnyPart("shadowedObjectCoords", NULL);
+            setAnyPart("shadowedObject", NULL);
+        }
     }
     inherited::write(action);
     if (out->getStage() == SoOutput::WRITE) {
         gspClearPathField(pathToObjectField);
         gspClearPathField(pathToTransformField);
+        if (shared)
+            updateShadowedObjectSubgraph();
     }
+    enableNotify(notify);
 }
 
 SbBool SoShadow::readInstance(SoInput *in, unsigned short flags)
@@ -592,11 +603,11 @@ SbBool SoShadow::readInstance(SoInput *in, unsigned short flags)
 // Every part is made from the fields and the paths.
 void SoShadow::setDefaultOnNonWritingFields()
 {
+    inherited::setDefaultOnNonWritingFields();
     SoSFNode *parts[] = {&topSeparator, &shadowSwitch, &pickStyle, &lightModel, &complexity,
                          &resetTransform, &shadowXform, &objectXform, &material, &texture2,
                          &shadowedObjectSep, &shadowedObjectCoords, &shadowedObjectXf,
                          &shadowedObject};
     for (SoSFNode *part : parts)
         part->setDefault(TRUE);
-    inherited::setDefaultOnNonWritingFields();
 }

@@ -100,12 +100,18 @@ SoShadowDragger::SoShadowDragger()
 
     fieldSensor = new SoFieldSensor(&SoShadowDragger::fieldSensorCB, this);
     fieldSensor->setPriority(0);
+    for (int i = 0; i < NUM_SHADOW_FIELDS; i++) {
+        shadowFieldSensors[i] = new SoFieldSensor(&SoShadowDragger::shadowFieldCB, this);
+        shadowFieldSensors[i]->setPriority(0);
+    }
     setUpConnections(TRUE, TRUE);
 }
 
 SoShadowDragger::~SoShadowDragger()
 {
     delete fieldSensor;
+    for (int i = 0; i < NUM_SHADOW_FIELDS; i++)
+        delete shadowFieldSensors[i];
     gspReplacePath(NULL, objectPath, NULL);
     gspReplacePath(NULL, transformPath, NULL);
     gspReplacePath(NULL, pendingObjectPath, NULL);
@@ -172,17 +178,13 @@ SbBool SoShadowDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
     if (onOff) {
         inherited::setUpConnections(onOff, doItAlways);
         s->pickable = TRUE;
-        s->lightDir.connectFrom(&lightDir);
-        s->projectionPlane.connectFrom(&projectionPlane);
-        s->renderAsBox.connectFrom(&renderAsBox);
+        connectShadowFields(TRUE);
         s->setPaths(objectPath, transformPath);
         fieldSensorCB(this, NULL);
         if (fieldSensor->getAttachedField() != &translation)
             fieldSensor->attach(&translation);
     } else {
-        s->lightDir.disconnect();
-        s->projectionPlane.disconnect();
-        s->renderAsBox.disconnect();
+        connectShadowFields(FALSE);
         s->setPaths(NULL, NULL);
         if (fieldSensor->getAttachedField())
             fieldSensor->detach();
@@ -191,14 +193,46 @@ SbBool SoShadowDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
     return !(connectionsSetUp = onOff);
 }
 
+// The shadow follows the dragger's fields by value: connected fields
+// would make the toolkit write the whole part into files.
+void SoShadowDragger::connectShadowFields(SbBool onOff)
+{
+    SoField *fields[NUM_SHADOW_FIELDS] = {&lightDir, &projectionPlane, &renderAsBox};
+    for (int i = 0; i < NUM_SHADOW_FIELDS; i++) {
+        if (shadowFieldSensors[i]->getAttachedField())
+            shadowFieldSensors[i]->detach();
+        if (onOff)
+            shadowFieldSensors[i]->attach(fields[i]);
+    }
+    if (onOff)
+        shadowFieldCB(this, NULL);
+}
+
+void SoShadowDragger::shadowFieldCB(void *data, SoSensor *)
+{
+    SoShadowDragger *self = (SoShadowDragger *)data;
+    SoShadow *s = SO_GET_ANY_PART(self, "shadow", SoShadow);
+    if (s->lightDir.getValue() != self->lightDir.getValue())
+        s->lightDir = self->lightDir.getValue();
+    if (!(s->projectionPlane.getValue() == self->projectionPlane.getValue()))
+        s->projectionPlane = self->projectionPlane.getValue();
+    if (s->renderAsBox.getValue() != self->renderAsBox.getValue())
+        s->renderAsBox = self->renderAsBox.getValue();
+}
+
 // Drag state and what the connections make stay out of files.
 void SoShadowDragger::setDefaultOnNonWritingFields()
 {
+    inherited::setDefaultOnNonWritingFields();
     activeOverrideMaterialSwitch.setDefault(TRUE);
     activeOverrideMaterial.setDefault(TRUE);
     shadowLocateGroup.setDefault(TRUE);
     shadow.setDefault(TRUE);
-    inherited::setDefaultOnNonWritingFields();
+    // The toolkit writes a kit part that has fields to write.
+    SoShadow *s = SO_GET_ANY_PART(this, "shadow", SoShadow);
+    SoField *fields[] = {&s->renderAsBox, &s->lightDir, &s->pickable, &s->projectionPlane};
+    for (SoField *f : fields)
+        f->setDefault(TRUE);
 }
 
 // A press on the shadow takes the grab at once, before the toolkit's own
@@ -342,6 +376,7 @@ void SoShadowDragger::write(SoWriteAction *action)
         gspClearPathField(pathToObjectField);
         gspClearPathField(pathToTransformField);
     }
+
 }
 
 SbBool SoShadowDragger::readInstance(SoInput *in, unsigned short flags)

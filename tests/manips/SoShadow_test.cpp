@@ -165,10 +165,16 @@ TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
 {
     SoShadow *s = addShadow(SbVec3f(0.5f, -1, 0));
     s->pickable = TRUE;
+    s->renderAsBox = FALSE;
     // A dragger before the object in the file: its paths lead forward.
     SoShadowDragger *d = new SoShadowDragger;
     d->setPaths(objectPath, transformPath);
     root->insertChild(d, 0);
+    // Parts are made from the fields: the file holds none of them.
+    std::string text = GspTest::writeToBuffer(root);
+    EXPECT_EQ(1, GspTest::occurrences(text, "Shadow {")) << text;
+    EXPECT_EQ(0, GspTest::occurrences(text, "shadowedObject")) << text;
+    EXPECT_EQ(((SoFullPath *)(SoPath *)objectPath)->getTail(), s->getPart("shadowedObject", FALSE));
     for (bool binary : {false, true}) {
         Held<SoSeparator> read(GspTest::readFromBuffer(GspTest::writeToBuffer(root, binary)));
         ASSERT_TRUE(read) << binary;
@@ -184,7 +190,7 @@ TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
         for (SoSFPath *f : {&r->pathToObjectField, &r->pathToTransformField,
                             &rd->pathToObjectField, &rd->pathToTransformField})
             EXPECT_EQ(NULL, f->getValue()) << binary;
-        EXPECT_TRUE(r->pickable.getValue());
+        EXPECT_TRUE(r->pickable.getValue() && !r->renderAsBox.getValue());
         EXPECT_EQ(SbVec3f(0.5f, -1, 0), r->lightDir.getValue());
         EXPECT_NEAR(2.5f, boxOf(r).getCenter()[0], 1e-3);
     }
