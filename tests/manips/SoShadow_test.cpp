@@ -141,22 +141,37 @@ TEST_F(ShadowTest, TheSlabIsThinAndFollowsTheObject)
 TEST_F(ShadowTest, BoxOrShapeInTheUniformShadowColour)
 {
     SoSphere *ball = new SoSphere;
+    SoMaterial *blue = new SoMaterial;
+    blue->diffuseColor.setValue(0, 0, 1);
+    objectSep->addChild(blue);
     addObject(ball);
     SoShadow *s = new SoShadow;
-    s->lightDir.setValue(1, -1, 0);
     s->setPaths(objectPath, transformPath);
     root->addChild(s);
     open();
-    // The ball's shadow is an ellipse about (5, 0, 0), 1.4 by 1 units: the
-    // corner of its box's shadow lies outside it.
-    SbVec2s mid = pixelOf(SbVec3f(5, 0, 0)), corner = pixelOf(SbVec3f(5 + 1.7f, 0, 0.8f));
-    for (bool box : {true, false}) {
-        s->renderAsBox = box;
-        dark();
-        SbVec3f centre = window->pixel(mid[0], mid[1]), c = window->pixel(corner[0], corner[1]);
-        EXPECT_LT(centre[0], 0.7f) << box;
-        EXPECT_NEAR(centre[0], centre[2], 0.02f) << "grey, not the ball's colour";
-        EXPECT_EQ(box, c[0] < 0.7f) << box;
+    // Straight down, the ball hides its shape's shadow but not the corners
+    // of its box's; at 45 degrees the shape's shadow is an ellipse about
+    // (5, 0, 0), 1.4 by 1 units, clear of the ball, that misses the
+    // corner of the box's.
+    struct Case {
+        SbVec3f light, inside, corner;
+    } cases[] = {
+        {SbVec3f(0, -1, 0), SbVec3f(0, 0, 0), SbVec3f(0.9f, 0, 0.9f)},
+        {SbVec3f(1, -1, 0), SbVec3f(5, 0, 0), SbVec3f(5 + 1.7f, 0, 0.8f)},
+    };
+    for (const Case &c : cases) {
+        s->lightDir = c.light;
+        for (bool box : {true, false}) {
+            s->renderAsBox = box;
+            dark();
+            SbVec2s in = pixelOf(c.inside), out = pixelOf(c.corner);
+            SbVec3f centre = window->pixel(in[0], in[1]), corner = window->pixel(out[0], out[1]);
+            EXPECT_EQ(box, corner[0] < 0.7f) << box << c.light[0];
+            if (c.light[0] == 0)
+                continue;  // the ball is on top
+            EXPECT_LT(centre[0], 0.7f) << box;
+            EXPECT_NEAR(centre[0], centre[2], 0.02f) << "grey, not the ball's colour";
+        }
     }
     EXPECT_EQ(ball, s->getPart("shadowedObject", FALSE));
 }
