@@ -34,6 +34,8 @@ class SoSFDelayedData : public SoSField {
     static void initClass();
 
     void setWriteCB(WriteCB *cb) { writeCallback = cb; }
+    // The value of a field that carries no block.
+    static void writeEmptyValue(SoOutput *out);
 
     // Points the field at a block of raw bytes in a file.
     void setFileInfo(const SbString &name, int offset, int size);
@@ -99,6 +101,7 @@ class SoSFDelayedData : public SoSField {
     int dataSize;
     mutable SbBool bodyChecked;
 
+    void writeOwnBlock(SoOutput *out) const;
     int takeFileSlot(SoInput *in, int fd, int inode);
     int readHeader(SoInput *in, int canDelay);
     int skipBlock(SoInput *in);

@@ -335,8 +335,6 @@ class ZnNote : public SoShape {
     SoOutput *leftOutOf;
     void saveBeforeOverwrite(SoOutput *out);
     void writeInlineBlock(SoOutput *out);
-    static void writeEmptyBlock(SoOutput *out);
-
 };
 
 #endif

@@ -17,6 +17,7 @@
 #include <Inventor/SoOutput.h>
 #include <Inventor/errors/SoReadError.h>
 
+#include "field/BlockCopy.h"
 #include "field/DelayedDataCodec.h"
 #include "field/InputAccess.h"
 #include "field/ReadLeftovers.h"
@@ -503,6 +504,39 @@ void SoSFDelayedData::writeValue(SoOutput *out) const
 {
     if (writeCallback)
         (*writeCallback)(this, out);
+    else
+        writeOwnBlock(out);
+}
+
+// A field without an owner to write it (one of a node the reader did not
+// know) copies its block as it was read, or writes an empty one, so that
+// the file still reads.
+void SoSFDelayedData::writeOwnBlock(SoOutput *out) const
+{
+    GspBlockCopy::Source src;
+    src.fd = getFD();
+    src.offset = fileOffset;
+    src.size = dataSize;
+    src.form = isBinarySource ? GspBlockCopy::WORDS : GspBlockCopy::ASCII;
+    src.pad = 0;
+    int opened = src.fd < 0 && dataSize > 0 && fileName.getLength() > 0;
+    if (opened)
+        src.fd = open(fileName.getString(), O_RDONLY | O_CLOEXEC);
+    if (dataSize <= 0 || src.fd < 0)
+        writeEmptyValue(out);
+    else
+        GspBlockCopy::toOutput(src, out, bodyChecked);
+    if (opened && src.fd >= 0)
+        close(src.fd);
+}
+
+void SoSFDelayedData::writeEmptyValue(SoOutput *out)
+{
+    if (out->isBinary()) {
+        out->write((int)1);
+        out->write((int)0);
+    } else
+        out->write("0");
 }
 
 void SoSFDelayedData::write(SoOutput *out, const SbName &name) const

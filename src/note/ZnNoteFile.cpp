@@ -300,20 +300,10 @@ void ZnNote::dataWriteCB(const SoSFDelayedData *field, SoOutput *out)
         return;
     }
     if (note->dataExternal) {
-        writeEmptyBlock(out);
+        SoSFDelayedData::writeEmptyValue(out);
         return;
     }
     note->writeInlineBlock(out);
-}
-
-// The value of a field that carries no block.
-void ZnNote::writeEmptyBlock(SoOutput *out)
-{
-    if (out->isBinary()) {
-        out->write((int)1);
-        out->write((int)0);
-    } else
-        out->write("0");
 }
 
 // The media block to read: the temporary data file when asked for and
@@ -372,7 +362,7 @@ void ZnNote::writeInlineBlock(SoOutput *out)
     if (!openMediaSource(m, 1)) {
         ZnCommon::displayError("cannotWriteNoteMsg", "tmpFileNotReadableMsg", NULL, m.name);
         // The field must still have a value, or the file does not read.
-        writeEmptyBlock(out);
+        SoSFDelayedData::writeEmptyValue(out);
         padByteCount = 0;
         return;
     }
