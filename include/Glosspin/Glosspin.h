@@ -17,6 +17,7 @@
 #include <Glosspin/SoSFTimestamp.h>
 #include <Glosspin/SoMFBoundedString.h>
 #include <Glosspin/SoBounded.h>
+#include <Glosspin/SoRotateJackDragger.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Glosspin/SoShadow.h>

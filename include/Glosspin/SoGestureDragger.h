@@ -4,6 +4,13 @@
 #include <Inventor/SbLinear.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/nodekits/SoSubKit.h>
+#include <Inventor/projectors/SbCylinderPlaneProjector.h>
+#include <Inventor/projectors/SbPlaneProjector.h>
+#include <Inventor/projectors/SbSphereSheetProjector.h>
+
+class SoFieldSensor;
+class SoSFRotation;
+class SoSFVec3f;
 
 // The base of draggers that work in a box: the unit cube -1...1 inside
 // the subclass's "surroundScale" part. It converts between that box and
@@ -37,6 +44,63 @@ class SoGestureDragger : public SoDragger {
   protected:
     SbMatrix getBoxToWorldMatrix();
     virtual ~SoGestureDragger();
+
+    // What the box draggers share. The knob a press picked: the first
+    // locate-highlight group after this dragger on the pick path that is
+    // knobs[i] + "LocateGroup", else the surrogate part's name; its
+    // states[i], or 0.
+    int getStateFromPick(const char *const knobs[], const int states[], int count);
+
+    // Turning the box with a face knob (faceAxis 0, 1, 2 for X, Y, Z)
+    // about centre (box space): constrained, about the box axis across
+    // the pointer's first clear motion within the face, on a disc, or on
+    // a cylinder when the axis lies nearly across the view; else freely
+    // on a sphere.
+    void rotateInit(int faceAxis, const SbVec3f &centre, SbBool constrained);
+    // Sets the motion matrix; FALSE while a constrained drag still waits
+    // for a clear motion.
+    SbBool rotateDrag(float minDiscRotDot);
+    int getConstrainedRotationAxis();
+    SbBool getShouldRotateAsDisc(float minDiscRotDot);
+    int rotationAxis;  // -1 until chosen, and throughout a free rotation
+    SbBool rotateAsDisc;
+
+    // Pressing or releasing Shift or Alt while this dragger grabs ends the
+    // drag and starts another from lastWorldPoint in state dragState,
+    // which dragStart finds in restartState.
+    static void metaKeyChangeCB(void *, SoDragger *);
+    int dragState, restartState;
+    SbVec3f lastWorldPoint;
+
+    // translation, rotation and scaleFactor from the motion matrix (each
+    // set only when it differs, with the fields' sensors detached
+    // meanwhile), and back.
+    void motionToFields(SoSFVec3f &translation, SoSFRotation &rotation,
+                        SoSFVec3f &scaleFactor, SoFieldSensor *const sensors[3]);
+    void fieldsToMotion();
+
+    // Knob parts: knob in a locate-highlight group knob + "LocateGroup",
+    // child 0 of switch knob + "Switch", whose child 1 is knob + "Active".
+    // Defaults come from the resources prefix + Knob (first letter raised)
+    // and prefix + KnobActive; locateMaterial colours the groups.
+    void setKnobDefaults(const char *const knobs[], int count, const char *prefix,
+                         const char *locateMaterial);
+    void setPartDefaults(const char *const parts[], int count, const char *prefix);
+    void setKnobSwitch(const char *knob, int which);
+    void setPartSwitch(const char *part, int which);
+    void setKnobLocateHighlighting(const char *const knobs[], int count, SbBool onOff);
+    // Every switch part is drag state and stays out of files.
+    void setSwitchesDefault();
+
+  private:
+    int rotationFace;
+    SbBool rotationConstrained;
+    SbMatrix startLocalToWorld;
+    SbVec3f rotationCentre, rotationStart;  // start-local space
+    SbPlaneProjector discProj;
+    SbCylinderPlaneProjector cylinderProj;
+    SbSphereSheetProjector sphereProj;
+    SbVec3f startLocal(const SbVec3f &world);
 };
 
 #endif

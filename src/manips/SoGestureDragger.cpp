@@ -1,9 +1,21 @@
 #include <Glosspin/SoGestureDragger.h>
 
+#include <ctype.h>
 #include <math.h>
 
 #include <Inventor/SoInteraction.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/fields/SoSFRotation.h>
+#include <Inventor/fields/SoSFVec3f.h>
 #include <Inventor/nodekits/SoNodekitCatalog.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include <Glosspin/SoLocateHighlightGroup.h>
+
+#include "manips/ModifierKeys.h"
 
 #include "init/ToolkitMacros.h"
 
@@ -25,6 +37,8 @@ void SoGestureDragger::initClass()
 }
 
 SoGestureDragger::SoGestureDragger()
+    : rotationAxis(-1), rotateAsDisc(TRUE), dragState(0), restartState(0), rotationFace(0),
+      rotationConstrained(TRUE)
 {
     GSP_KIT_CONSTRUCTOR(SoGestureDragger);
     SO_KIT_INIT_INSTANCE();
@@ -155,4 +169,239 @@ int SoGestureDragger::getMouseGestureDirection(SbBool xAllowed, SbBool yAllowed,
             if (allowed[i])
                 best = i;
     return best < 0 ? 0 : best;
+}
+
+int SoGestureDragger::getStateFromPick(const char *const knobs[], const int states[], int count)
+{
+    const SoFullPath *pick = (const SoFullPath *)getPickPath();
+    int k = pick ? pick->getLength() : 0;
+    for (int i = 0; pick && i < pick->getLength(); i++)
+        if (pick->getNode(i) == this)
+            k = i + 1;
+    for (; pick && k < pick->getLength(); k++) {
+        SoNode *n = pick->getNode(k);
+        if (!n->isOfType(SoLocateHighlightGroup::getClassTypeId()))
+            continue;
+        for (int j = 0; j < count; j++) {
+            SbString group(knobs[j]);
+            group += "LocateGroup";
+            if (getAnyPart(SbName(group), FALSE) == n)
+                return states[j];
+        }
+        break;
+    }
+    const SbName &surrogate = getSurrogatePartPickedName();
+    for (int j = 0; j < count; j++)
+        if (surrogate == knobs[j])
+            return states[j];
+    return 0;
+}
+
+SbVec3f SoGestureDragger::startLocal(const SbVec3f &world)
+{
+    SbVec3f local;
+    startLocalToWorld.inverse().multVecMatrix(world, local);
+    return local;
+}
+
+// The projectors work in the local space of the drag's start, the space
+// the start motion matrix leads to.
+void SoGestureDragger::rotateInit(int faceAxis, const SbVec3f &centre, SbBool constrained)
+{
+    startLocalToWorld = getLocalToWorldMatrix();
+    rotationFace = faceAxis;
+    rotationConstrained = constrained;
+    rotationCentre = startLocal(getBoxPointInWorldSpace(centre));
+    rotationStart = startLocal(getWorldStartingPoint());
+    if (constrained)
+        return;
+    float radius = (rotationStart - rotationCentre).length();
+    sphereProj.setSphere(SbSphere(rotationCentre, radius > 0 ? radius : 1));
+    sphereProj.setViewVolume(getViewVolume());
+    sphereProj.setWorkingSpace(startLocalToWorld);
+    rotationStart = sphereProj.project(getNormalizedLocaterPosition());
+}
+
+// The box axis across the gesture within the face: of the face's two
+// axes, the one the pointer did not follow.
+int SoGestureDragger::getConstrainedRotationAxis()
+{
+    int a = (rotationFace + 1) % 3, b = (rotationFace + 2) % 3;
+    SbBool allowed[3] = {FALSE, FALSE, FALSE};
+    allowed[a] = allowed[b] = TRUE;
+    int followed = getMouseGestureDirection(allowed[0], allowed[1], allowed[2]);
+    return followed == a ? b : a;
+}
+
+SbBool SoGestureDragger::getShouldRotateAsDisc(float minDiscRotDot)
+{
+    SbVec3f axis(0, 0, 0), centre, toCentre;
+    axis[rotationAxis] = 1;
+    axis = getBoxDirInWorldSpace(axis);
+    startLocalToWorld.multVecMatrix(rotationCentre, centre);
+    const SbViewVolume &vv = getViewVolume();
+    toCentre = vv.getProjectionType() == SbViewVolume::ORTHOGRAPHIC
+                   ? vv.getProjectionDirection()
+                   : centre - vv.getProjectionPoint();
+    axis.normalize();
+    toCentre.normalize();
+    return fabsf(toCentre.dot(axis)) > minDiscRotDot;
+}
+
+SbBool SoGestureDragger::rotateDrag(float minDiscRotDot)
+{
+    SbVec2f locater = getNormalizedLocaterPosition();
+    SbRotation turn;
+    SbVec3f p;
+    if (!rotationConstrained) {
+        p = sphereProj.project(locater);
+        turn = sphereProj.getRotation(rotationStart, p);
+    } else {
+        SbVec3f axis(0, 0, 0);
+        if (rotationAxis < 0) {
+            if (!isAdequateConstraintMotion())
+                return FALSE;
+            rotationAxis = getConstrainedRotationAxis();
+            rotateAsDisc = getShouldRotateAsDisc(minDiscRotDot);
+        }
+        axis[rotationAxis] = 1;
+        startLocalToWorld.inverse().multDirMatrix(getBoxDirInWorldSpace(axis), axis);
+        axis.normalize();
+        SbProjector *proj = rotateAsDisc ? (SbProjector *)&discProj : (SbProjector *)&cylinderProj;
+        if (rotateAsDisc) {
+            discProj.setPlane(SbPlane(axis, rotationStart));
+        } else {
+            SbLine line(rotationCentre, rotationCentre + axis);
+            float radius = (rotationStart - line.getClosestPoint(rotationStart)).length();
+            cylinderProj.setCylinder(SbCylinder(line, radius > 0 ? radius : 1));
+        }
+        proj->setViewVolume(getViewVolume());
+        proj->setWorkingSpace(startLocalToWorld);
+        p = rotateAsDisc ? discProj.project(locater) : cylinderProj.project(locater);
+        if (rotateAsDisc) {
+            SbVec3f from = rotationStart - rotationCentre, to = p - rotationCentre;
+            from -= axis * from.dot(axis);
+            to -= axis * to.dot(axis);
+            turn = SbRotation(from, to);
+        } else {
+            turn = cylinderProj.getRotation(rotationStart, p);
+        }
+    }
+    startLocalToWorld.multVecMatrix(p, lastWorldPoint);
+    setMotionMatrix(appendRotation(getStartMotionMatrix(), turn, rotationCentre));
+    return TRUE;
+}
+
+void SoGestureDragger::metaKeyChangeCB(void *, SoDragger *d)
+{
+    SoGestureDragger *self = (SoGestureDragger *)d;
+    SoHandleEventAction *ha = self->getHandleEventAction();
+    if (!ha || ha->getGrabber() != self || !gspIsShiftOrAltChange(self->getEvent()))
+        return;
+    int state = self->dragState;
+    ha->releaseGrabber();
+    self->restartState = state;
+    self->setStartingPoint(self->lastWorldPoint);
+    ha->setGrabber(self);
+    ha->setHandled();
+}
+
+void SoGestureDragger::motionToFields(SoSFVec3f &translation, SoSFRotation &rotation,
+                                      SoSFVec3f &scaleFactor, SoFieldSensor *const sensors[3])
+{
+    SbVec3f t, s;
+    SbRotation r, so;
+    getMotionMatrix().getTransform(t, r, s, so);
+    SoField *attached[3];
+    for (int i = 0; i < 3; i++)
+        if ((attached[i] = sensors[i]->getAttachedField()))
+            sensors[i]->detach();
+    if (translation.getValue() != t)
+        translation = t;
+    if (rotation.getValue() != r)
+        rotation = r;
+    if (scaleFactor.getValue() != s)
+        scaleFactor = s;
+    for (int i = 0; i < 3; i++)
+        if (attached[i])
+            sensors[i]->attach(attached[i]);
+}
+
+void SoGestureDragger::fieldsToMotion()
+{
+    SbMatrix motion = getMotionMatrix();
+    workFieldsIntoTransform(motion);
+    setMotionMatrix(motion);
+}
+
+namespace {
+SbName suffixed(const char *name, const char *suffix)
+{
+    SbString s(name);
+    s += suffix;
+    return SbName(s);
+}
+
+// prefix + name with the name's first letter raised: "box" + "scale1".
+SbName resourceName(const char *prefix, const char *name, const char *suffix = "")
+{
+    SbString s(prefix);
+    char first[2] = {(char)toupper((unsigned char)name[0]), '\0'};
+    s += first;
+    s += name + 1;
+    s += suffix;
+    return SbName(s);
+}
+}
+
+void SoGestureDragger::setKnobDefaults(const char *const knobs[], int count, const char *prefix,
+                                       const char *locateMaterial)
+{
+    SoNode *m = SoNode::getByName(locateMaterial);
+    for (int i = 0; i < count; i++) {
+        setPartAsDefault(knobs[i], resourceName(prefix, knobs[i]));
+        setPartAsDefault(suffixed(knobs[i], "Active"), resourceName(prefix, knobs[i], "Active"));
+        SoLocateHighlightGroup *g =
+            (SoLocateHighlightGroup *)getAnyPart(suffixed(knobs[i], "LocateGroup"), TRUE);
+        if (m && m->isOfType(SoMaterial::getClassTypeId())) {
+            g->emissiveColor = ((SoMaterial *)m)->emissiveColor[0];
+            g->diffuseColor = ((SoMaterial *)m)->diffuseColor[0];
+        }
+    }
+}
+
+void SoGestureDragger::setPartDefaults(const char *const parts[], int count, const char *prefix)
+{
+    for (int i = 0; i < count; i++)
+        setPartAsDefault(parts[i], resourceName(prefix, parts[i]));
+}
+
+void SoGestureDragger::setKnobSwitch(const char *knob, int which)
+{
+    if (knob)
+        setPartSwitch(suffixed(knob, "Switch").getString(), which);
+}
+
+void SoGestureDragger::setPartSwitch(const char *part, int which)
+{
+    SoSwitch *sw = (SoSwitch *)getAnyPart(part, TRUE);
+    if (sw->whichChild.getValue() != which)
+        sw->whichChild = which;
+}
+
+void SoGestureDragger::setKnobLocateHighlighting(const char *const knobs[], int count,
+                                                 SbBool onOff)
+{
+    for (int i = 0; i < count; i++)
+        ((SoLocateHighlightGroup *)getAnyPart(suffixed(knobs[i], "LocateGroup"), TRUE))->onOff =
+            onOff;
+}
+
+void SoGestureDragger::setSwitchesDefault()
+{
+    const SoNodekitCatalog *cat = getNodekitCatalog();
+    for (int i = 0; i < cat->getNumEntries(); i++)
+        if (cat->getType(i).isDerivedFrom(SoSwitch::getClassTypeId()))
+            if (SoField *f = getField(cat->getName(i)))
+                f->setDefault(TRUE);
 }

@@ -8,6 +8,7 @@
 #include <Glosspin/SoHideManip.h>
 #include <Glosspin/SoHideableTransformManip.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoRotateJackDragger.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
 #include <Glosspin/SoShadow.h>
@@ -29,6 +30,7 @@ void SoNewManips::init()
     SoShadowDragger::initClass();
     SoScreenPlaneDragger::initClass();
     SoScreenCompoundDragger::initClass();
+    SoRotateJackDragger::initClass();
     SoHideableTransformManip::initClass();
     initialized = TRUE;
 }

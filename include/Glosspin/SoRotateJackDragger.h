@@ -1,0 +1,120 @@
+#ifndef GLOSSPIN_SOROTATEJACKDRAGGER_H
+#define GLOSSPIN_SOROTATEJACKDRAGGER_H
+
+#include <Glosspin/SoBounded.h>
+#include <Glosspin/SoGestureDragger.h>
+
+class SoFieldSensor;
+class SoSensor;
+
+// Turns an object with six knobs, one on each face of the box around it.
+// A knob turns about one axis, the face axis across the pointer's first
+// clear motion; with Shift the turn is free, as on a ball; with Alt the
+// box turns about the middle of the opposite face instead of its centre.
+// Pressing or releasing either key restarts the drag from the current
+// point.
+class SoRotateJackDragger : public SoGestureDragger {
+    SO_KIT_HEADER(SoRotateJackDragger);
+    typedef SoGestureDragger inherited;
+
+    SO_KIT_CATALOG_ENTRY_HEADER(surroundScale);
+    SO_KIT_CATALOG_ENTRY_HEADER(overallStyle);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotatorSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackLocation);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(posXWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posXRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negXWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negXRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posYWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posYRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negYWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negYRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posZWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posZRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negZWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negZRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransformSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquish);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransform);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedback);
+
+  public:
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> scaleFactor;
+    SoBounded<SoSFRotation> rotation;
+    // Below this |cos| between the view line and the axis, a turn runs on
+    // a cylinder about the axis rather than a disc across it.
+    SoBounded<SoSFFloat> minDiscRotDot;
+
+    SoRotateJackDragger();
+    static void initClass();
+
+    void setLocateHighlighting(SbBool onOff);
+
+  protected:
+    static void startCB(void *, SoDragger *);
+    static void motionCB(void *, SoDragger *);
+    static void finishCB(void *, SoDragger *);
+    static void valueChangedCB(void *, SoDragger *);
+    static void fieldSensorCB(void *, SoSensor *);
+
+    void dragStart();
+    void drag();
+    void dragFinish();
+    void setHighlights();
+    void setFeedback();
+    void setAllPartsActive(SbBool active);
+
+    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual void setDefaultOnNonWritingFields();
+    virtual ~SoRotateJackDragger();
+
+  private:
+    SoFieldSensor *fieldSensors[3];
+    SbBool altDown, shiftDown;
+};
+
+#endif

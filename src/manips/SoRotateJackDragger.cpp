@@ -1,0 +1,337 @@
+#include <Glosspin/SoRotateJackDragger.h>
+
+#include <Inventor/SoInteraction.h>
+#include <Inventor/events/SoEvent.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSurroundScale.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/nodes/SoTranslation.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoLocateHighlightGroup.h>
+
+#include "init/ToolkitMacros.h"
+
+// The compiled-in copy of rotateJackDragger.iv, in binary form.
+extern const unsigned char gspRotateJackDraggerGeometry[];
+extern const int gspRotateJackDraggerGeometry_size;
+
+SO_KIT_SOURCE(SoRotateJackDragger);
+
+namespace {
+// The knobs and their drag states: 1...3 turn on the faces at +X, +Y, +Z
+// (about the opposite face with Alt), 4...6 on the faces at -X, -Y, -Z.
+const char *const KNOBS[] = {"rotator1", "rotator2", "rotator3",
+                             "rotator4", "rotator5", "rotator6"};
+const int STATES[] = {2, 5, 4, 1, 3, 6};
+const int NUM_KNOBS = 6;
+
+int faceAxis(int state) { return (state - 1) % 3; }
+// The box-space middle of the face opposite the knob of state.
+SbVec3f oppositeFace(int state)
+{
+    SbVec3f c(0, 0, 0);
+    c[faceAxis(state)] = state <= 3 ? -1 : 1;
+    return c;
+}
+const char *knobOf(int state)
+{
+    for (int i = 0; i < NUM_KNOBS; i++)
+        if (STATES[i] == state)
+            return KNOBS[i];
+    return NULL;
+}
+}
+
+void SoRotateJackDragger::initClass()
+{
+    if (getClassTypeId() != SoType::badType())
+        return;
+    SoInteraction::init();
+    SoLocateHighlightGroup::initClass();
+    SoAntiSquish2::initClass();
+    SoGestureDragger::initClass();
+    SO__KIT_INIT_CLASS(SoRotateJackDragger, "RotateJackDragger", SoGestureDragger);
+}
+
+SoRotateJackDragger::SoRotateJackDragger() : altDown(FALSE), shiftDown(FALSE)
+{
+    GSP_KIT_CONSTRUCTOR(SoRotateJackDragger);
+
+    SO_KIT_ADD_CATALOG_ENTRY(surroundScale, SoSurroundScale, TRUE, topSeparator, geomSeparator,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(overallStyle, SoGroup, FALSE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotatorSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1LocateGroup, SoLocateHighlightGroup, TRUE, rotator1Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1, SoSeparator, TRUE, rotator1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Active, SoSeparator, TRUE, rotator1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2LocateGroup, SoLocateHighlightGroup, TRUE, rotator2Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2, SoSeparator, TRUE, rotator2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Active, SoSeparator, TRUE, rotator2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3LocateGroup, SoLocateHighlightGroup, TRUE, rotator3Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3, SoSeparator, TRUE, rotator3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Active, SoSeparator, TRUE, rotator3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4LocateGroup, SoLocateHighlightGroup, TRUE, rotator4Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4, SoSeparator, TRUE, rotator4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Active, SoSeparator, TRUE, rotator4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5LocateGroup, SoLocateHighlightGroup, TRUE, rotator5Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5, SoSeparator, TRUE, rotator5LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5Active, SoSeparator, TRUE, rotator5Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6LocateGroup, SoLocateHighlightGroup, TRUE, rotator6Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6, SoSeparator, TRUE, rotator6LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6Active, SoSeparator, TRUE, rotator6Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedback, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackActive, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSelect, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedback, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackActive, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSelect, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedback, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackActive, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSelect, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posXWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posXRoundWallFeedback, SoSeparator, TRUE, posXWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negXWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negXRoundWallFeedback, SoSeparator, TRUE, negXWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posYWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posYRoundWallFeedback, SoSeparator, TRUE, posYWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negYWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negYRoundWallFeedback, SoSeparator, TRUE, negYWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posZWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posZRoundWallFeedback, SoSeparator, TRUE, posZWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negZWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negZRoundWallFeedback, SoSeparator, TRUE, negZWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackSep, SoSeparator, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransformSwitch, SoSwitch, TRUE, circleFeedbackSep, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackAntiSquish, SoAntiSquish2, TRUE,
+                             circleFeedbackTransformSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransform, SoTransform, TRUE,
+                             circleFeedbackTransformSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedback, SoSeparator, TRUE, xCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedback, SoSeparator, TRUE, yCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedback, SoSeparator, TRUE, zCircleFeedbackSwitch, , TRUE);
+
+    if (SO_KIT_IS_FIRST_INSTANCE())
+        readDefaultParts("rotateJackDragger.iv", gspRotateJackDraggerGeometry,
+                         gspRotateJackDraggerGeometry_size);
+
+    SO_KIT_ADD_FIELD(translation, (0, 0, 0));
+    SO_KIT_ADD_FIELD(scaleFactor, (1, 1, 1));
+    SO_KIT_ADD_FIELD(rotation, (SbRotation::identity()));
+    SO_KIT_ADD_FIELD(minDiscRotDot, (0.025f));
+    SO_KIT_INIT_INSTANCE();
+
+    setPartAsDefault("overallStyle", "rotateJackOverallStyle");
+    setKnobDefaults(KNOBS, NUM_KNOBS, "rotateJack", "rotateJackLocateMaterial");
+    static const char *const feedback[] = {
+        "xAxisFeedback", "xAxisFeedbackActive", "xAxisFeedbackSelect", "yAxisFeedback",
+        "yAxisFeedbackActive", "yAxisFeedbackSelect", "zAxisFeedback", "zAxisFeedbackActive",
+        "zAxisFeedbackSelect", "posXRoundWallFeedback", "posYRoundWallFeedback",
+        "posZRoundWallFeedback", "negXRoundWallFeedback", "negYRoundWallFeedback",
+        "negZRoundWallFeedback", "xCircleFeedback", "yCircleFeedback", "zCircleFeedback"};
+    setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "rotateJack");
+    setHighlights();
+
+    addStartCallback(&SoRotateJackDragger::startCB);
+    addMotionCallback(&SoRotateJackDragger::motionCB);
+    addFinishCallback(&SoRotateJackDragger::finishCB);
+    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
+    addValueChangedCallback(&SoRotateJackDragger::valueChangedCB);
+
+    for (int i = 0; i < 3; i++) {
+        fieldSensors[i] = new SoFieldSensor(&SoRotateJackDragger::fieldSensorCB, this);
+        fieldSensors[i]->setPriority(0);
+    }
+    setUpConnections(TRUE, TRUE);
+}
+
+SoRotateJackDragger::~SoRotateJackDragger()
+{
+    for (int i = 0; i < 3; i++)
+        delete fieldSensors[i];
+}
+
+SbBool SoRotateJackDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
+{
+    if (!doItAlways && connectionsSetUp == onOff)
+        return onOff;
+    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
+    if (onOff) {
+        inherited::setUpConnections(onOff, doItAlways);
+        fieldSensorCB(this, NULL);
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField() != fields[i])
+                fieldSensors[i]->attach(fields[i]);
+    } else {
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField())
+                fieldSensors[i]->detach();
+        inherited::setUpConnections(onOff, doItAlways);
+    }
+    return !(connectionsSetUp = onOff);
+}
+
+// Switch states are drag state, rebuilt by every drag.
+void SoRotateJackDragger::setDefaultOnNonWritingFields()
+{
+    inherited::setDefaultOnNonWritingFields();
+    setSwitchesDefault();
+}
+
+void SoRotateJackDragger::setLocateHighlighting(SbBool onOff)
+{
+    setKnobLocateHighlighting(KNOBS, NUM_KNOBS, onOff);
+}
+
+void SoRotateJackDragger::startCB(void *, SoDragger *d)
+{
+    ((SoRotateJackDragger *)d)->dragStart();
+}
+
+void SoRotateJackDragger::motionCB(void *, SoDragger *d)
+{
+    ((SoRotateJackDragger *)d)->drag();
+}
+
+void SoRotateJackDragger::finishCB(void *, SoDragger *d)
+{
+    ((SoRotateJackDragger *)d)->dragFinish();
+}
+
+void SoRotateJackDragger::dragStart()
+{
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+    const SoEvent *e = getEvent();
+    altDown = e->wasAltDown();
+    shiftDown = e->wasShiftDown();
+    SbBool restart = restartState != 0;
+    dragState = restart ? restartState : getStateFromPick(KNOBS, STATES, NUM_KNOBS);
+    restartState = 0;
+    SbBool constrained = !shiftDown;
+    if (!restart || !constrained)
+        rotationAxis = -1;
+    lastWorldPoint = getWorldStartingPoint();
+    if (dragState) {
+        SbVec3f centre = altDown ? oppositeFace(dragState) : SbVec3f(0, 0, 0);
+        rotateInit(faceAxis(dragState), centre, constrained);
+    }
+    setHighlights();
+}
+
+void SoRotateJackDragger::drag()
+{
+    if (!dragState)
+        return;
+    int before = rotationAxis;
+    rotateDrag(minDiscRotDot.getValue());
+    if (rotationAxis != before)
+        setHighlights();
+}
+
+void SoRotateJackDragger::dragFinish()
+{
+    dragState = 0;
+    restartState = 0;
+    setHighlights();
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+}
+
+// Idle: every knob as it is. Dragging: the picked knob lit, with its
+// opposite unless Alt turns about that one.
+void SoRotateJackDragger::setHighlights()
+{
+    SbBool notify = enableNotify(FALSE);
+    setAllPartsActive(FALSE);
+    if (dragState) {
+        setKnobSwitch(knobOf(dragState), 1);
+        if (!altDown)
+            setKnobSwitch(knobOf(dragState > 3 ? dragState - 3 : dragState + 3), 1);
+    }
+    setFeedback();
+    enableNotify(notify);
+    touch();
+}
+
+// While a constrained drag waits, the face's two axes as candidates; then
+// the chosen axis and its circle about the turning centre; the picked
+// face's round wall throughout.
+void SoRotateJackDragger::setFeedback()
+{
+    static const char *const axes[3] = {"xAxisFeedbackSwitch", "yAxisFeedbackSwitch",
+                                        "zAxisFeedbackSwitch"};
+    static const char *const circles[3] = {"xCircleFeedbackSwitch", "yCircleFeedbackSwitch",
+                                           "zCircleFeedbackSwitch"};
+    static const char *const walls[6] = {"posXWallFeedbackSwitch", "posYWallFeedbackSwitch",
+                                         "posZWallFeedbackSwitch", "negXWallFeedbackSwitch",
+                                         "negYWallFeedbackSwitch", "negZWallFeedbackSwitch"};
+    for (int i = 0; i < 3; i++) {
+        setPartSwitch(axes[i], SO_SWITCH_NONE);
+        setPartSwitch(circles[i], SO_SWITCH_NONE);
+    }
+    for (int i = 0; i < 6; i++)
+        setPartSwitch(walls[i], dragState == i + 1 ? 0 : SO_SWITCH_NONE);
+    setPartSwitch("circleFeedbackTransformSwitch", SO_SWITCH_NONE);
+    if (!dragState || shiftDown)
+        return;
+    SbVec3f centre = altDown ? oppositeFace(dragState) : SbVec3f(0, 0, 0);
+    SO_GET_ANY_PART(this, "axisFeedbackLocation", SoTranslation)->translation = centre;
+    if (rotationAxis < 0) {
+        int f = faceAxis(dragState);
+        setPartSwitch(axes[(f + 1) % 3], 2);
+        setPartSwitch(axes[(f + 2) % 3], 2);
+        return;
+    }
+    setPartSwitch(axes[rotationAxis], 1);
+    SO_GET_ANY_PART(this, "circleFeedbackTransform", SoTransform)->translation = centre;
+    setPartSwitch("circleFeedbackTransformSwitch", SO_SWITCH_ALL);
+    setPartSwitch(circles[rotationAxis], 0);
+}
+
+void SoRotateJackDragger::setAllPartsActive(SbBool active)
+{
+    for (int i = 0; i < NUM_KNOBS; i++)
+        setKnobSwitch(KNOBS[i], active ? 1 : 0);
+}
+
+void SoRotateJackDragger::valueChangedCB(void *, SoDragger *d)
+{
+    SoRotateJackDragger *self = (SoRotateJackDragger *)d;
+    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
+                         self->fieldSensors);
+}
+
+void SoRotateJackDragger::fieldSensorCB(void *data, SoSensor *)
+{
+    ((SoRotateJackDragger *)data)->fieldsToMotion();
+}
