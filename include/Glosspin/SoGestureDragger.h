@@ -89,8 +89,6 @@ class SoGestureDragger : public SoDragger {
     void setKnobSwitch(const char *knob, int which);
     void setPartSwitch(const char *part, int which);
     void setKnobLocateHighlighting(const char *const knobs[], int count, SbBool onOff);
-    // Every switch part is drag state and stays out of files.
-    void setSwitchesDefault();
 
   private:
     int rotationFace;

@@ -109,7 +109,6 @@ class SoRotateJackDragger : public SoGestureDragger {
     void setAllPartsActive(SbBool active);
 
     virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
-    virtual void setDefaultOnNonWritingFields();
     virtual ~SoRotateJackDragger();
 
   private:

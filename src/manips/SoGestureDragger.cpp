@@ -396,12 +396,3 @@ void SoGestureDragger::setKnobLocateHighlighting(const char *const knobs[], int 
         ((SoLocateHighlightGroup *)getAnyPart(suffixed(knobs[i], "LocateGroup"), TRUE))->onOff =
             onOff;
 }
-
-void SoGestureDragger::setSwitchesDefault()
-{
-    const SoNodekitCatalog *cat = getNodekitCatalog();
-    for (int i = 0; i < cat->getNumEntries(); i++)
-        if (cat->getType(i).isDerivedFrom(SoSwitch::getClassTypeId()))
-            if (SoField *f = getField(cat->getName(i)))
-                f->setDefault(TRUE);
-}

@@ -200,13 +200,6 @@ SbBool SoRotateJackDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
     return !(connectionsSetUp = onOff);
 }
 
-// Switch states are drag state, rebuilt by every drag.
-void SoRotateJackDragger::setDefaultOnNonWritingFields()
-{
-    inherited::setDefaultOnNonWritingFields();
-    setSwitchesDefault();
-}
-
 void SoRotateJackDragger::setLocateHighlighting(SbBool onOff)
 {
     setKnobLocateHighlighting(KNOBS, NUM_KNOBS, onOff);
