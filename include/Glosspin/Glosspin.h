@@ -6,6 +6,8 @@
 #include <Glosspin/Fcm.h>
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoBitmapText.h>
+#include <Glosspin/SoBoxDragger.h>
+#include <Glosspin/SoBoxManip.h>
 #include <Glosspin/SoGestureDragger.h>
 #include <Glosspin/SoGraphPaper.h>
 #include <Glosspin/SoHideManip.h>

@@ -48,7 +48,7 @@ class SoGestureDragger : public SoDragger {
     // What the box draggers share. The knob a press picked: the first
     // locate-highlight group after this dragger on the pick path that is
     // knobs[i] + "LocateGroup", else the surrogate part's name; its
-    // states[i], or 0.
+    // states[i] (i + 1 without states), or 0.
     int getStateFromPick(const char *const knobs[], const int states[], int count);
 
     // Turning the box with a face knob (faceAxis 0, 1, 2 for X, Y, Z)

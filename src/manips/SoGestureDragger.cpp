@@ -186,14 +186,14 @@ int SoGestureDragger::getStateFromPick(const char *const knobs[], const int stat
             SbString group(knobs[j]);
             group += "LocateGroup";
             if (getAnyPart(SbName(group), FALSE) == n)
-                return states[j];
+                return states ? states[j] : j + 1;
         }
         break;
     }
     const SbName &surrogate = getSurrogatePartPickedName();
     for (int j = 0; j < count; j++)
         if (surrogate == knobs[j])
-            return states[j];
+            return states ? states[j] : j + 1;
     return 0;
 }
 

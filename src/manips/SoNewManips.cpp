@@ -3,6 +3,8 @@
 #include <Inventor/SoInteraction.h>
 
 #include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoBoxDragger.h>
+#include <Glosspin/SoBoxManip.h>
 #include <Glosspin/SoGestureDragger.h>
 #include <Glosspin/SoGraphPaper.h>
 #include <Glosspin/SoHideManip.h>
@@ -31,6 +33,8 @@ void SoNewManips::init()
     SoScreenPlaneDragger::initClass();
     SoScreenCompoundDragger::initClass();
     SoRotateJackDragger::initClass();
+    SoBoxDragger::initClass();
     SoHideableTransformManip::initClass();
+    SoBoxManip::initClass();
     initialized = TRUE;
 }

@@ -1,0 +1,206 @@
+#ifndef GLOSSPIN_SOBOXDRAGGER_H
+#define GLOSSPIN_SOBOXDRAGGER_H
+
+#include <Glosspin/SoBounded.h>
+#include <Glosspin/SoGestureDragger.h>
+#include <Inventor/projectors/SbLineProjector.h>
+#include <Inventor/projectors/SbPlaneProjector.h>
+
+class SoFieldSensor;
+class SoSensor;
+
+// Moves, turns and scales an object with a box around it: its six faces
+// translate, the knobs standing out of them rotate, its eight corners
+// scale. Shift keeps a face's motion to one axis of the face (chosen by
+// the first clear motion), frees a rotator to turn as on a ball, and
+// keeps a corner to one axis; Alt moves a face along its normal, turns
+// about the opposite face, and scales about the opposite corner.
+// Pressing or releasing either key restarts the drag from where the
+// pointer is.
+class SoBoxDragger : public SoGestureDragger {
+    SO_KIT_HEADER(SoBoxDragger);
+    typedef SoGestureDragger inherited;
+
+    SO_KIT_CATALOG_ENTRY_HEADER(surroundScale);
+    SO_KIT_CATALOG_ENTRY_HEADER(overallStyle);
+    SO_KIT_CATALOG_ENTRY_HEADER(translatorSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator1);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator2);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator3);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator4);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator5Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator5LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator5);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator5Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator6Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator6LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator6);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator6Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotatorSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator5Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator6Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale1);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale2);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale3);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale4);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale5Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale5LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale5);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale5Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale6Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale6LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale6);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale6Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale7Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale7LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale7);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale7Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale8Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale8LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale8);
+    SO_KIT_CATALOG_ENTRY_HEADER(scale8Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackLocation);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCrosshairFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCrosshairFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCrosshairFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(translateBoxFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(translateBoxFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translateBoxFeedbackRotation);
+    SO_KIT_CATALOG_ENTRY_HEADER(translateBoxFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBoxFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBoxFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posXWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posXWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posXRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negXWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negXWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negXRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posYWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posYWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posYRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negYWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negYWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negYRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posZWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(posZWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(posZRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negZWallFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(negZWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(negZRoundWallFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(radialFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(radialFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransformSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquish);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransform);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedback);
+
+  public:
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> scaleFactor;
+    SoBounded<SoSFRotation> rotation;
+    // Below this |cos| between the view line and the axis, a constrained
+    // turn runs on a cylinder about the axis rather than a disc across it.
+    SoBounded<SoSFFloat> minDiscRotDot;
+
+    SoBoxDragger();
+    static void initClass();
+
+    // Makes every anti-squish node in the knobs measure again.
+    void unsquishKnobs();
+    void setLocateHighlighting(SbBool onOff);
+    SbBool isLocateHighlighting();
+
+  protected:
+    static void startCB(void *, SoDragger *);
+    static void motionCB(void *, SoDragger *);
+    static void finishCB(void *, SoDragger *);
+    static void valueChangedCB(void *, SoDragger *);
+    static void fieldSensorCB(void *, SoSensor *);
+
+    void dragStart();
+    void drag();
+    void dragFinish();
+    void translateInit();
+    void translateDrag();
+    void scaleInit();
+    void scaleDrag();
+    void setHighlights();
+    void setFeedback();
+    void setAllPartSwitches(int translatorWhich, int rotatorWhich, int scaleWhich);
+
+    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual ~SoBoxDragger();
+
+  private:
+    SoFieldSensor *fieldSensors[3];
+    SbBool altDown, ctrlDown, shiftDown, constrained;
+    int constrainedAxis;  // translation and scaling: -1 none, else 0, 1, 2
+    SbVec3f startPoint;   // world
+    SbPlaneProjector planeProj;
+    SbLineProjector lineProj;
+};
+
+#endif

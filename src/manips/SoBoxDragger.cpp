@@ -1,0 +1,594 @@
+#include <Glosspin/SoBoxDragger.h>
+
+#include <Inventor/SoInteraction.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/events/SoMouseButtonEvent.h>
+#include <Inventor/nodes/SoRotation.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSurroundScale.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/nodes/SoTranslation.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoLocateHighlightGroup.h>
+
+#include "init/ToolkitMacros.h"
+
+// The compiled-in copy of boxDragger.iv, in binary form.
+extern const unsigned char gspBoxDraggerGeometry[];
+extern const int gspBoxDraggerGeometry_size;
+
+SO_KIT_SOURCE(SoBoxDragger);
+
+namespace {
+// The knobs and their drag states: 1...6 rotate (faces at +X, +Y, +Z,
+// then -X, -Y, -Z), 7...14 scale (corners), 15...20 translate (faces, as
+// the rotators).
+const char *const KNOBS[] = {
+    "rotator4",    "rotator1",    "rotator5",    "rotator3",    "rotator2",    "rotator6",
+    "scale1",      "scale2",      "scale3",      "scale4",      "scale5",      "scale6",
+    "scale7",      "scale8",      "translator4", "translator1", "translator5", "translator3",
+    "translator2", "translator6"};
+const int NUM_KNOBS = 20;
+const char *const TRANSLATORS[] = {"translator1", "translator2", "translator3",
+                                   "translator4", "translator5", "translator6"};
+const char *const ROTATORS[] = {"rotator1", "rotator2", "rotator3",
+                                "rotator4", "rotator5", "rotator6"};
+const char *const SCALERS[] = {"scale1", "scale2", "scale3", "scale4",
+                               "scale5", "scale6", "scale7", "scale8"};
+
+const char *knobOf(int state) { return state >= 1 && state <= NUM_KNOBS ? KNOBS[state - 1] : NULL; }
+
+bool isRotation(int state) { return state >= 1 && state <= 6; }
+bool isScale(int state) { return state >= 7 && state <= 14; }
+bool isTranslation(int state) { return state >= 15 && state <= 20; }
+// The face axis of a rotation or translation state.
+int faceAxis(int state) { return (isRotation(state) ? state - 1 : state - 15) % 3; }
+// The face of the other knob of the pair (+X and -X and so on).
+int partnerState(int state)
+{
+    int base = isRotation(state) ? 1 : 15, i = state - base;
+    return base + (i + 3) % 6;
+}
+// Box-space middle of the face opposite a rotator, and the corner
+// opposite a scaler, the fixed points of the Alt modes.
+SbVec3f oppositeFace(int state)
+{
+    SbVec3f c(0, 0, 0);
+    c[faceAxis(state)] = state <= 3 ? -1 : 1;
+    return c;
+}
+SbVec3f oppositeCorner(int state)
+{
+    int i = state - 7;
+    return SbVec3f(i & 4 ? 1 : -1, i & 2 ? 1 : -1, i & 1 ? 1 : -1);
+}
+}
+
+void SoBoxDragger::initClass()
+{
+    if (getClassTypeId() != SoType::badType())
+        return;
+    SoInteraction::init();
+    SoLocateHighlightGroup::initClass();
+    SoAntiSquish2::initClass();
+    SoGestureDragger::initClass();
+    SO__KIT_INIT_CLASS(SoBoxDragger, "BoxDragger", SoGestureDragger);
+}
+
+SoBoxDragger::SoBoxDragger()
+    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE), constrained(FALSE), constrainedAxis(-1)
+{
+    GSP_KIT_CONSTRUCTOR(SoBoxDragger);
+
+    SO_KIT_ADD_CATALOG_ENTRY(surroundScale, SoSurroundScale, TRUE, topSeparator, geomSeparator,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(overallStyle, SoGroup, FALSE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translatorSep, SoSeparator, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator1Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator1LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator1Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator1, SoSeparator, TRUE, translator1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator1Active, SoSeparator, TRUE, translator1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator2Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator2LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator2Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator2, SoSeparator, TRUE, translator2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator2Active, SoSeparator, TRUE, translator2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator3Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator3LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator3Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator3, SoSeparator, TRUE, translator3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator3Active, SoSeparator, TRUE, translator3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator4Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator4LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator4Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator4, SoSeparator, TRUE, translator4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator4Active, SoSeparator, TRUE, translator4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator5Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator5LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator5Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator5, SoSeparator, TRUE, translator5LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator5Active, SoSeparator, TRUE, translator5Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator6Switch, SoSwitch, TRUE, translatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator6LocateGroup, SoLocateHighlightGroup, TRUE,
+                             translator6Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator6, SoSeparator, TRUE, translator6LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator6Active, SoSeparator, TRUE, translator6Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotatorSep, SoSeparator, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1LocateGroup, SoLocateHighlightGroup, TRUE, rotator1Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1, SoSeparator, TRUE, rotator1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Active, SoSeparator, TRUE, rotator1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2LocateGroup, SoLocateHighlightGroup, TRUE, rotator2Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2, SoSeparator, TRUE, rotator2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Active, SoSeparator, TRUE, rotator2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3LocateGroup, SoLocateHighlightGroup, TRUE, rotator3Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3, SoSeparator, TRUE, rotator3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Active, SoSeparator, TRUE, rotator3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4LocateGroup, SoLocateHighlightGroup, TRUE, rotator4Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4, SoSeparator, TRUE, rotator4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Active, SoSeparator, TRUE, rotator4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5LocateGroup, SoLocateHighlightGroup, TRUE, rotator5Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5, SoSeparator, TRUE, rotator5LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator5Active, SoSeparator, TRUE, rotator5Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6LocateGroup, SoLocateHighlightGroup, TRUE, rotator6Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6, SoSeparator, TRUE, rotator6LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator6Active, SoSeparator, TRUE, rotator6Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleSep, SoSeparator, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale1Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale1LocateGroup, SoLocateHighlightGroup, TRUE, scale1Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale1, SoSeparator, TRUE, scale1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale1Active, SoSeparator, TRUE, scale1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale2Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale2LocateGroup, SoLocateHighlightGroup, TRUE, scale2Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale2, SoSeparator, TRUE, scale2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale2Active, SoSeparator, TRUE, scale2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale3Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale3LocateGroup, SoLocateHighlightGroup, TRUE, scale3Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale3, SoSeparator, TRUE, scale3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale3Active, SoSeparator, TRUE, scale3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale4Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale4LocateGroup, SoLocateHighlightGroup, TRUE, scale4Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale4, SoSeparator, TRUE, scale4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale4Active, SoSeparator, TRUE, scale4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale5Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale5LocateGroup, SoLocateHighlightGroup, TRUE, scale5Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale5, SoSeparator, TRUE, scale5LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale5Active, SoSeparator, TRUE, scale5Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale6Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale6LocateGroup, SoLocateHighlightGroup, TRUE, scale6Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale6, SoSeparator, TRUE, scale6LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale6Active, SoSeparator, TRUE, scale6Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale7Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale7LocateGroup, SoLocateHighlightGroup, TRUE, scale7Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale7, SoSeparator, TRUE, scale7LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale7Active, SoSeparator, TRUE, scale7Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale8Switch, SoSwitch, TRUE, scaleSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale8LocateGroup, SoLocateHighlightGroup, TRUE, scale8Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale8, SoSeparator, TRUE, scale8LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scale8Active, SoSeparator, TRUE, scale8Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackActive, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSelect, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCrosshairFeedback, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackActive, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSelect, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCrosshairFeedback, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackActive, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSelect, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCrosshairFeedback, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translateBoxFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translateBoxFeedbackSwitch, SoSwitch, TRUE, translateBoxFeedbackSep,
+                             , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translateBoxFeedbackRotation, SoRotation, TRUE,
+                             translateBoxFeedbackSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translateBoxFeedback, SoSeparator, TRUE, translateBoxFeedbackSwitch,
+                             , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBoxFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBoxFeedback, SoSeparator, TRUE, scaleBoxFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posXWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posXWallFeedback, SoSeparator, TRUE, posXWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posXRoundWallFeedback, SoSeparator, TRUE, posXWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negXWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negXWallFeedback, SoSeparator, TRUE, negXWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negXRoundWallFeedback, SoSeparator, TRUE, negXWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posYWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posYWallFeedback, SoSeparator, TRUE, posYWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posYRoundWallFeedback, SoSeparator, TRUE, posYWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negYWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negYWallFeedback, SoSeparator, TRUE, negYWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negYRoundWallFeedback, SoSeparator, TRUE, negYWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posZWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(posZWallFeedback, SoSeparator, TRUE, posZWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(posZRoundWallFeedback, SoSeparator, TRUE, posZWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negZWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(negZWallFeedback, SoSeparator, TRUE, negZWallFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(negZRoundWallFeedback, SoSeparator, TRUE, negZWallFeedbackSwitch, ,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(radialFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(radialFeedback, SoSeparator, TRUE, radialFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackSep, SoSeparator, FALSE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransformSwitch, SoSwitch, TRUE, circleFeedbackSep, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackAntiSquish, SoAntiSquish2, TRUE,
+                             circleFeedbackTransformSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransform, SoTransform, TRUE,
+                             circleFeedbackTransformSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedback, SoSeparator, TRUE, xCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedback, SoSeparator, TRUE, yCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedback, SoSeparator, TRUE, zCircleFeedbackSwitch, , TRUE);
+
+    if (SO_KIT_IS_FIRST_INSTANCE())
+        readDefaultParts("boxDragger.iv", gspBoxDraggerGeometry, gspBoxDraggerGeometry_size);
+
+    SO_KIT_ADD_FIELD(translation, (0, 0, 0));
+    SO_KIT_ADD_FIELD(scaleFactor, (1, 1, 1));
+    SO_KIT_ADD_FIELD(rotation, (SbRotation::identity()));
+    SO_KIT_ADD_FIELD(minDiscRotDot, (0.025f));
+    SO_KIT_INIT_INSTANCE();
+
+    setPartAsDefault("overallStyle", "boxOverallStyle");
+    setKnobDefaults(KNOBS, NUM_KNOBS, "box", "boxLocateMaterial");
+    static const char *const feedback[] = {
+        "xAxisFeedbackActive", "xAxisFeedbackSelect", "xCrosshairFeedback", "yAxisFeedbackActive",
+        "yAxisFeedbackSelect", "yCrosshairFeedback", "zAxisFeedbackActive", "zAxisFeedbackSelect",
+        "zCrosshairFeedback", "translateBoxFeedback", "posXWallFeedback", "posXRoundWallFeedback",
+        "negXWallFeedback", "negXRoundWallFeedback", "posYWallFeedback", "posYRoundWallFeedback",
+        "negYWallFeedback", "negYRoundWallFeedback", "posZWallFeedback", "posZRoundWallFeedback",
+        "negZWallFeedback", "negZRoundWallFeedback", "radialFeedback", "xCircleFeedback",
+        "yCircleFeedback", "zCircleFeedback", "scaleBoxFeedback"};
+    setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "box");
+    setHighlights();
+
+    addStartCallback(&SoBoxDragger::startCB);
+    addMotionCallback(&SoBoxDragger::motionCB);
+    addFinishCallback(&SoBoxDragger::finishCB);
+    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
+    addValueChangedCallback(&SoBoxDragger::valueChangedCB);
+
+    for (int i = 0; i < 3; i++) {
+        fieldSensors[i] = new SoFieldSensor(&SoBoxDragger::fieldSensorCB, this);
+        fieldSensors[i]->setPriority(0);
+    }
+    setUpConnections(TRUE, TRUE);
+}
+
+SoBoxDragger::~SoBoxDragger()
+{
+    for (int i = 0; i < 3; i++)
+        delete fieldSensors[i];
+}
+
+SbBool SoBoxDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
+{
+    if (!doItAlways && connectionsSetUp == onOff)
+        return onOff;
+    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
+    if (onOff) {
+        inherited::setUpConnections(onOff, doItAlways);
+        fieldSensorCB(this, NULL);
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField() != fields[i])
+                fieldSensors[i]->attach(fields[i]);
+    } else {
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField())
+                fieldSensors[i]->detach();
+        inherited::setUpConnections(onOff, doItAlways);
+    }
+    return !(connectionsSetUp = onOff);
+}
+
+void SoBoxDragger::unsquishKnobs()
+{
+    SbBool searching = SoBaseKit::isSearchingChildren();
+    SoBaseKit::setSearchingChildren(TRUE);
+    SoSearchAction sa;
+    sa.setType(SoAntiSquish2::getClassTypeId());
+    sa.setInterest(SoSearchAction::ALL);
+    sa.setSearchingAll(TRUE);
+    sa.apply(this);
+    SoBaseKit::setSearchingChildren(searching);
+    for (int i = 0; i < sa.getPaths().getLength(); i++)
+        ((SoAntiSquish2 *)((SoFullPath *)sa.getPaths()[i])->getTail())->trigger.touch();
+}
+
+void SoBoxDragger::setLocateHighlighting(SbBool onOff)
+{
+    setKnobLocateHighlighting(KNOBS, NUM_KNOBS, onOff);
+}
+
+SbBool SoBoxDragger::isLocateHighlighting()
+{
+    SoLocateHighlightGroup *g =
+        (SoLocateHighlightGroup *)getAnyPart("translator1LocateGroup", TRUE);
+    return g->onOff.getValue();
+}
+
+void SoBoxDragger::startCB(void *, SoDragger *d)
+{
+    ((SoBoxDragger *)d)->dragStart();
+}
+
+void SoBoxDragger::motionCB(void *, SoDragger *d)
+{
+    ((SoBoxDragger *)d)->drag();
+}
+
+void SoBoxDragger::finishCB(void *, SoDragger *d)
+{
+    ((SoBoxDragger *)d)->dragFinish();
+}
+
+void SoBoxDragger::dragStart()
+{
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+    const SoEvent *e = getEvent();
+    altDown = e->wasAltDown();
+    ctrlDown = e->wasCtrlDown();
+    shiftDown = e->wasShiftDown();
+    SbBool restart = restartState != 0;
+    SbBool wasConstrained = constrained;
+    dragState = restart ? restartState : getStateFromPick(KNOBS, NULL, NUM_KNOBS);
+    restartState = 0;
+    // Rotators turn about one axis unless Shift is held; faces and
+    // corners move freely unless it is.
+    constrained = isRotation(dragState) != (bool)shiftDown;
+    if (!(restart && wasConstrained && constrained)) {
+        constrainedAxis = -1;
+        rotationAxis = -1;
+    }
+    startPoint = lastWorldPoint = getWorldStartingPoint();
+    if (isTranslation(dragState))
+        translateInit();
+    else if (isScale(dragState))
+        scaleInit();
+    else if (isRotation(dragState))
+        rotateInit(faceAxis(dragState), altDown ? oppositeFace(dragState) : SbVec3f(0, 0, 0),
+                   constrained);
+    setHighlights();
+}
+
+void SoBoxDragger::drag()
+{
+    int axisBefore = constrainedAxis, rotationBefore = rotationAxis;
+    if (isTranslation(dragState))
+        translateDrag();
+    else if (isScale(dragState))
+        scaleDrag();
+    else if (isRotation(dragState))
+        rotateDrag(minDiscRotDot.getValue());
+    if (constrainedAxis != axisBefore || rotationAxis != rotationBefore)
+        setHighlights();
+}
+
+void SoBoxDragger::dragFinish()
+{
+    const SoEvent *e = getEvent();
+    if ((isRotation(dragState) || isScale(dragState)) && SO_MOUSE_RELEASE_EVENT(e, BUTTON1))
+        unsquishKnobs();
+    dragState = 0;
+    setHighlights();
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+}
+
+// On the plane through the grabbed point across the face's axis; with
+// Alt along that axis.
+void SoBoxDragger::translateInit()
+{
+    SbVec3f axis(0, 0, 0);
+    axis[faceAxis(dragState)] = 1;
+    axis = getBoxDirInWorldSpace(axis);
+    axis.normalize();
+    planeProj.setPlane(SbPlane(axis, startPoint));
+    lineProj.setLine(SbLine(startPoint, startPoint + axis));
+}
+
+void SoBoxDragger::translateDrag()
+{
+    planeProj.setViewVolume(getViewVolume());
+    planeProj.setWorkingSpace(SbMatrix::identity());
+    lineProj.setViewVolume(getViewVolume());
+    lineProj.setWorkingSpace(SbMatrix::identity());
+    SbVec3f p;
+    if (altDown) {
+        p = lineProj.project(getNormalizedLocaterPosition());
+        planeProj.setPlane(SbPlane(planeProj.getPlane().getNormal(), p));
+    } else {
+        p = planeProj.project(getNormalizedLocaterPosition());
+    }
+    lastWorldPoint = p;
+    SbVec3f m = p - startPoint;
+    if (constrained && !altDown) {
+        if (constrainedAxis < 0) {
+            if (!isAdequateConstraintMotion())
+                return;
+            int f = faceAxis(dragState);
+            SbBool allowed[3] = {f != 0, f != 1, f != 2};
+            constrainedAxis = getMouseGestureDirection(allowed[0], allowed[1], allowed[2]);
+        }
+        SbVec3f axis(0, 0, 0);
+        axis[constrainedAxis] = 1;
+        axis = getBoxDirInWorldSpace(axis);
+        axis.normalize();
+        m = axis * m.dot(axis);
+    }
+    SbVec3f local;
+    getWorldToLocalMatrix().multDirMatrix(m, local);
+    setMotionMatrix(appendTranslation(getStartMotionMatrix(), local));
+}
+
+// Along the line from the box's centre through the grabbed corner.
+void SoBoxDragger::scaleInit()
+{
+    lineProj.setLine(SbLine(getBoxPointInWorldSpace(SbVec3f(0, 0, 0)), startPoint));
+}
+
+void SoBoxDragger::scaleDrag()
+{
+    if (constrained && constrainedAxis < 0) {
+        if (!isAdequateConstraintMotion())
+            return;
+        constrainedAxis = getMouseGestureDirection(TRUE, TRUE, TRUE);
+    }
+    SbMatrix boxToLocal, localToBox;
+    if (getAnyPart("surroundScale", FALSE))
+        getPartToLocalMatrix("surroundScale", boxToLocal, localToBox);
+    else
+        boxToLocal = localToBox = SbMatrix::identity();
+    // The box as it was at the start: start motion is not in these.
+    SbVec3f s = getWorldPointInBoxSpace(startPoint);
+    SbVec3f f = altDown ? oppositeCorner(dragState) : SbVec3f(0, 0, 0);
+    if (constrainedAxis >= 0) {
+        SbVec3f onAxis = s;
+        onAxis[constrainedAxis] = f[constrainedAxis];
+        f = onAxis;
+    }
+    lineProj.setLine(SbLine(getBoxPointInWorldSpace(f), startPoint));
+    lineProj.setViewVolume(getViewVolume());
+    lineProj.setWorkingSpace(SbMatrix::identity());
+    lastWorldPoint = lineProj.project(getNormalizedLocaterPosition());
+    SbVec3f p = getWorldPointInBoxSpace(lastWorldPoint);
+    SbVec3f factor(1, 1, 1);
+    for (int i = 0; i < 3; i++) {
+        if (fabsf(p[i] - f[i]) > 1e-5f && fabsf(s[i] - f[i]) > 1e-5f)
+            factor[i] = (p[i] - f[i]) / (s[i] - f[i]);
+        if (factor[i] < getMinScale())
+            factor[i] = getMinScale();
+    }
+    // In box space about f, then through the box into the local space.
+    SbMatrix scale, move;
+    move.setTranslate(-f);
+    scale.setScale(factor);
+    SbMatrix m = localToBox;
+    m.multRight(move);
+    m.multRight(scale);
+    move.setTranslate(f);
+    m.multRight(move);
+    m.multRight(boxToLocal);
+    m.multRight(getStartMotionMatrix());
+    setMotionMatrix(m);
+}
+
+// Scaling: the faces shown, the grabbed corner lit. Rotation and
+// translation: only their own knobs, the grabbed pair lit. Idle: every
+// knob as it is.
+void SoBoxDragger::setHighlights()
+{
+    SbBool notify = enableNotify(FALSE);
+    if (isScale(dragState)) {
+        setAllPartSwitches(0, SO_SWITCH_NONE, SO_SWITCH_NONE);
+        setKnobSwitch(knobOf(dragState), 1);
+    } else if (isRotation(dragState)) {
+        setAllPartSwitches(SO_SWITCH_NONE, 0, SO_SWITCH_NONE);
+    } else if (isTranslation(dragState)) {
+        setAllPartSwitches(0, SO_SWITCH_NONE, SO_SWITCH_NONE);
+    } else {
+        setAllPartSwitches(0, 0, 0);
+    }
+    if (isRotation(dragState) || isTranslation(dragState)) {
+        setKnobSwitch(knobOf(dragState), 1);
+        if (!altDown)
+            setKnobSwitch(knobOf(partnerState(dragState)), 1);
+    }
+    setFeedback();
+    enableNotify(notify);
+    touch();
+}
+
+// Axis lines for a constrained motion (candidates dashed, the chosen one
+// bright), the box outline while it moves or scales, the circle of the
+// chosen rotation axis about its centre.
+void SoBoxDragger::setFeedback()
+{
+    static const char *const axes[3] = {"xAxisFeedbackSwitch", "yAxisFeedbackSwitch",
+                                        "zAxisFeedbackSwitch"};
+    static const char *const circles[3] = {"xCircleFeedbackSwitch", "yCircleFeedbackSwitch",
+                                           "zCircleFeedbackSwitch"};
+    for (int i = 0; i < 3; i++) {
+        setPartSwitch(axes[i], SO_SWITCH_NONE);
+        setPartSwitch(circles[i], SO_SWITCH_NONE);
+    }
+    setPartSwitch("translateBoxFeedbackSwitch",
+                  isTranslation(dragState) ? SO_SWITCH_ALL : SO_SWITCH_NONE);
+    setPartSwitch("scaleBoxFeedbackSwitch", isScale(dragState) ? 0 : SO_SWITCH_NONE);
+    setPartSwitch("radialFeedbackSwitch",
+                  isScale(dragState) && !constrained ? 0 : SO_SWITCH_NONE);
+    setPartSwitch("circleFeedbackTransformSwitch", SO_SWITCH_NONE);
+    if (isRotation(dragState) && rotationAxis >= 0) {
+        SbVec3f centre = altDown ? oppositeFace(dragState) : SbVec3f(0, 0, 0);
+        SO_GET_ANY_PART(this, "circleFeedbackTransform", SoTransform)->translation = centre;
+        setPartSwitch("circleFeedbackTransformSwitch", SO_SWITCH_ALL);
+        setPartSwitch(circles[rotationAxis], 0);
+    }
+    if (!constrained || !(isTranslation(dragState) || isScale(dragState)))
+        return;
+    SO_GET_ANY_PART(this, "axisFeedbackLocation", SoTranslation)->translation =
+        getWorldPointInBoxSpace(startPoint);
+    if (constrainedAxis >= 0) {
+        setPartSwitch(axes[constrainedAxis], 0);
+        return;
+    }
+    for (int i = 0; i < 3; i++)
+        if (isScale(dragState) || i != faceAxis(dragState))
+            setPartSwitch(axes[i], 1);
+}
+
+void SoBoxDragger::setAllPartSwitches(int translatorWhich, int rotatorWhich, int scaleWhich)
+{
+    for (const char *k : TRANSLATORS)
+        setKnobSwitch(k, translatorWhich);
+    for (const char *k : ROTATORS)
+        setKnobSwitch(k, rotatorWhich);
+    for (const char *k : SCALERS)
+        setKnobSwitch(k, scaleWhich);
+}
+
+void SoBoxDragger::valueChangedCB(void *, SoDragger *d)
+{
+    SoBoxDragger *self = (SoBoxDragger *)d;
+    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
+                         self->fieldSensors);
+}
+
+void SoBoxDragger::fieldSensorCB(void *data, SoSensor *)
+{
+    ((SoBoxDragger *)data)->fieldsToMotion();
+}
