@@ -60,10 +60,16 @@ class SoGestureDragger : public SoDragger {
     // Sets the motion matrix; FALSE while a constrained drag still waits
     // for a clear motion.
     SbBool rotateDrag(float minDiscRotDot);
+    // The same about a given box axis on a disc, from the first motion.
+    void rotateInitAboutAxis(int axis, const SbVec3f &centre);
     int getConstrainedRotationAxis();
     SbBool getShouldRotateAsDisc(float minDiscRotDot);
     int rotationAxis;  // -1 until chosen, and throughout a free rotation
     SbBool rotateAsDisc;
+
+    // Scales the box about f (box space) by how far the pointer's point p
+    // lies from f against the grabbed point s, axis by axis.
+    void appendBoxScale(const SbVec3f &f, const SbVec3f &s, const SbVec3f &p);
 
     // Pressing or releasing Shift or Alt while this dragger grabs ends the
     // drag and starts another from lastWorldPoint in state dragState,

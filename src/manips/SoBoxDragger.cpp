@@ -468,12 +468,6 @@ void SoBoxDragger::scaleDrag()
             return;
         constrainedAxis = getMouseGestureDirection(TRUE, TRUE, TRUE);
     }
-    SbMatrix boxToLocal, localToBox;
-    if (getAnyPart("surroundScale", FALSE))
-        getPartToLocalMatrix("surroundScale", boxToLocal, localToBox);
-    else
-        boxToLocal = localToBox = SbMatrix::identity();
-    // The box as it was at the start: start motion is not in these.
     SbVec3f s = getWorldPointInBoxSpace(startPoint);
     SbVec3f f = altDown ? oppositeCorner(dragState) : SbVec3f(0, 0, 0);
     if (constrainedAxis >= 0) {
@@ -486,25 +480,7 @@ void SoBoxDragger::scaleDrag()
     lineProj.setWorkingSpace(SbMatrix::identity());
     lastWorldPoint = lineProj.project(getNormalizedLocaterPosition());
     SbVec3f p = getWorldPointInBoxSpace(lastWorldPoint);
-    SbVec3f factor(1, 1, 1);
-    for (int i = 0; i < 3; i++) {
-        if (fabsf(p[i] - f[i]) > 1e-5f && fabsf(s[i] - f[i]) > 1e-5f)
-            factor[i] = (p[i] - f[i]) / (s[i] - f[i]);
-        if (factor[i] < getMinScale())
-            factor[i] = getMinScale();
-    }
-    // In box space about f, then through the box into the local space.
-    SbMatrix scale, move;
-    move.setTranslate(-f);
-    scale.setScale(factor);
-    SbMatrix m = localToBox;
-    m.multRight(move);
-    m.multRight(scale);
-    move.setTranslate(f);
-    m.multRight(move);
-    m.multRight(boxToLocal);
-    m.multRight(getStartMotionMatrix());
-    setMotionMatrix(m);
+    appendBoxScale(f, s, p);
 }
 
 // Scaling: the faces shown, the grabbed corner lit. Rotation and

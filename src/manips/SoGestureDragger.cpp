@@ -396,3 +396,39 @@ void SoGestureDragger::setKnobLocateHighlighting(const char *const knobs[], int 
         ((SoLocateHighlightGroup *)getAnyPart(suffixed(knobs[i], "LocateGroup"), TRUE))->onOff =
             onOff;
 }
+
+// Each axis scaled by how far the pointer's point p has moved from the
+// fixed point f, against the grabbed point s (box space); at least the
+// toolkit's smallest scale. The scale happens in box space about f.
+void SoGestureDragger::appendBoxScale(const SbVec3f &f, const SbVec3f &s, const SbVec3f &p)
+{
+    SbVec3f factor(1, 1, 1);
+    for (int i = 0; i < 3; i++) {
+        if (fabsf(p[i] - f[i]) > 1e-5f && fabsf(s[i] - f[i]) > 1e-5f)
+            factor[i] = (p[i] - f[i]) / (s[i] - f[i]);
+        if (factor[i] < getMinScale())
+            factor[i] = getMinScale();
+    }
+    SbMatrix boxToLocal = SbMatrix::identity(), localToBox = SbMatrix::identity();
+    if (getAnyPart("surroundScale", FALSE))
+        getPartToLocalMatrix("surroundScale", boxToLocal, localToBox);
+    SbMatrix scale, move, m = localToBox;
+    move.setTranslate(-f);
+    m.multRight(move);
+    scale.setScale(factor);
+    m.multRight(scale);
+    move.setTranslate(f);
+    m.multRight(move);
+    m.multRight(boxToLocal);
+    m.multRight(getStartMotionMatrix());
+    setMotionMatrix(m);
+}
+
+// A turn about one box axis on a disc across it, with no wait for the
+// pointer's motion.
+void SoGestureDragger::rotateInitAboutAxis(int axis, const SbVec3f &centre)
+{
+    rotateInit(axis, centre, TRUE);
+    rotationAxis = axis;
+    rotateAsDisc = TRUE;
+}
