@@ -3,8 +3,6 @@
 
 #include <Glosspin/SoBounded.h>
 #include <Glosspin/SoGestureDragger.h>
-#include <Inventor/projectors/SbLineProjector.h>
-#include <Inventor/projectors/SbPlaneProjector.h>
 
 class SoFieldSensor;
 class SoSensor;
@@ -183,9 +181,7 @@ class SoBoxDragger : public SoGestureDragger {
     void dragStart();
     void drag();
     void dragFinish();
-    void translateInit();
     void translateDrag();
-    void scaleInit();
     void scaleDrag();
     void setHighlights();
     void setFeedback();
@@ -196,11 +192,7 @@ class SoBoxDragger : public SoGestureDragger {
 
   private:
     SoFieldSensor *fieldSensors[3];
-    SbBool altDown, ctrlDown, shiftDown, constrained;
-    int constrainedAxis;  // translation and scaling: -1 none, else 0, 1, 2
-    SbVec3f startPoint;   // world
-    SbPlaneProjector planeProj;
-    SbLineProjector lineProj;
+    SbBool altDown, ctrlDown, shiftDown;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/nodekits/SoSubKit.h>
 #include <Inventor/projectors/SbCylinderPlaneProjector.h>
+#include <Inventor/projectors/SbLineProjector.h>
 #include <Inventor/projectors/SbPlaneProjector.h>
 #include <Inventor/projectors/SbSphereSheetProjector.h>
 
@@ -67,6 +68,28 @@ class SoGestureDragger : public SoDragger {
     int rotationAxis;  // -1 until chosen, and throughout a free rotation
     SbBool rotateAsDisc;
 
+    // Box draggers' translation and scaling, in world space against the
+    // box as it stood at the start (beginBoxDrag records it, with the
+    // grabbed point). constrained: one axis, chosen among the allowed by
+    // the first clear motion, kept in constrainedAxis.
+    void beginBoxDrag();
+    SbVec3f startBoxPoint(const SbVec3f &world) const;
+    SbVec3f startWorldPoint(const SbVec3f &box) const;
+    SbVec3f startBoxAxis(int axis) const;  // world, unit
+    // On the plane through the grabbed point across normalAxis, or along
+    // that axis when alongNormal; constrained to one of the other two.
+    void translateInit(int normalAxis);
+    void translateDrag(int normalAxis, SbBool alongNormal);
+    // About fixed (box space), along the line from it through the grabbed
+    // point; constrained, along one allowed axis only.
+    void scaleInit();
+    void scaleDrag(const SbVec3f &fixed, SbBool xAllowed, SbBool yAllowed, SbBool zAllowed);
+    SbVec3f startPoint;  // world
+    int constrainedAxis;
+    SbBool constrained;
+    SbPlaneProjector planeProj;
+    SbLineProjector lineProj;
+
     // Scales the box about f (box space) by how far the pointer's point p
     // lies from f against the grabbed point s, axis by axis.
     void appendBoxScale(const SbVec3f &f, const SbVec3f &s, const SbVec3f &p);
@@ -99,7 +122,7 @@ class SoGestureDragger : public SoDragger {
   private:
     int rotationFace;
     SbBool rotationConstrained;
-    SbMatrix startLocalToWorld;
+    SbMatrix startLocalToWorld, startBoxToWorld;
     SbVec3f rotationCentre, rotationStart;  // start-local space
     SbPlaneProjector discProj;
     SbCylinderPlaneProjector cylinderProj;

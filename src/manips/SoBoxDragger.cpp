@@ -80,7 +80,7 @@ void SoBoxDragger::initClass()
 }
 
 SoBoxDragger::SoBoxDragger()
-    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE), constrained(FALSE), constrainedAxis(-1)
+    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE)
 {
     GSP_KIT_CONSTRUCTOR(SoBoxDragger);
 
@@ -374,9 +374,9 @@ void SoBoxDragger::dragStart()
         constrainedAxis = -1;
         rotationAxis = -1;
     }
-    startPoint = lastWorldPoint = getWorldStartingPoint();
+    beginBoxDrag();
     if (isTranslation(dragState))
-        translateInit();
+        translateInit(faceAxis(dragState));
     else if (isScale(dragState))
         scaleInit();
     else if (isRotation(dragState))
@@ -409,78 +409,14 @@ void SoBoxDragger::dragFinish()
         ss->invalidate();
 }
 
-// On the plane through the grabbed point across the face's axis; with
-// Alt along that axis.
-void SoBoxDragger::translateInit()
-{
-    SbVec3f axis(0, 0, 0);
-    axis[faceAxis(dragState)] = 1;
-    axis = getBoxDirInWorldSpace(axis);
-    axis.normalize();
-    planeProj.setPlane(SbPlane(axis, startPoint));
-    lineProj.setLine(SbLine(startPoint, startPoint + axis));
-}
-
 void SoBoxDragger::translateDrag()
 {
-    planeProj.setViewVolume(getViewVolume());
-    planeProj.setWorkingSpace(SbMatrix::identity());
-    lineProj.setViewVolume(getViewVolume());
-    lineProj.setWorkingSpace(SbMatrix::identity());
-    SbVec3f p;
-    if (altDown) {
-        p = lineProj.project(getNormalizedLocaterPosition());
-        planeProj.setPlane(SbPlane(planeProj.getPlane().getNormal(), p));
-    } else {
-        p = planeProj.project(getNormalizedLocaterPosition());
-    }
-    lastWorldPoint = p;
-    SbVec3f m = p - startPoint;
-    if (constrained && !altDown) {
-        if (constrainedAxis < 0) {
-            if (!isAdequateConstraintMotion())
-                return;
-            int f = faceAxis(dragState);
-            SbBool allowed[3] = {f != 0, f != 1, f != 2};
-            constrainedAxis = getMouseGestureDirection(allowed[0], allowed[1], allowed[2]);
-        }
-        SbVec3f axis(0, 0, 0);
-        axis[constrainedAxis] = 1;
-        axis = getBoxDirInWorldSpace(axis);
-        axis.normalize();
-        m = axis * m.dot(axis);
-    }
-    SbVec3f local;
-    getWorldToLocalMatrix().multDirMatrix(m, local);
-    setMotionMatrix(appendTranslation(getStartMotionMatrix(), local));
-}
-
-// Along the line from the box's centre through the grabbed corner.
-void SoBoxDragger::scaleInit()
-{
-    lineProj.setLine(SbLine(getBoxPointInWorldSpace(SbVec3f(0, 0, 0)), startPoint));
+    inherited::translateDrag(faceAxis(dragState), altDown);
 }
 
 void SoBoxDragger::scaleDrag()
 {
-    if (constrained && constrainedAxis < 0) {
-        if (!isAdequateConstraintMotion())
-            return;
-        constrainedAxis = getMouseGestureDirection(TRUE, TRUE, TRUE);
-    }
-    SbVec3f s = getWorldPointInBoxSpace(startPoint);
-    SbVec3f f = altDown ? oppositeCorner(dragState) : SbVec3f(0, 0, 0);
-    if (constrainedAxis >= 0) {
-        SbVec3f onAxis = s;
-        onAxis[constrainedAxis] = f[constrainedAxis];
-        f = onAxis;
-    }
-    lineProj.setLine(SbLine(getBoxPointInWorldSpace(f), startPoint));
-    lineProj.setViewVolume(getViewVolume());
-    lineProj.setWorkingSpace(SbMatrix::identity());
-    lastWorldPoint = lineProj.project(getNormalizedLocaterPosition());
-    SbVec3f p = getWorldPointInBoxSpace(lastWorldPoint);
-    appendBoxScale(f, s, p);
+    inherited::scaleDrag(altDown ? oppositeCorner(dragState) : SbVec3f(0, 0, 0), TRUE, TRUE, TRUE);
 }
 
 // Scaling: the faces shown, the grabbed corner lit. Rotation and

@@ -37,8 +37,8 @@ void SoGestureDragger::initClass()
 }
 
 SoGestureDragger::SoGestureDragger()
-    : rotationAxis(-1), rotateAsDisc(TRUE), dragState(0), restartState(0), rotationFace(0),
-      rotationConstrained(TRUE)
+    : rotationAxis(-1), rotateAsDisc(TRUE), constrainedAxis(-1), constrained(FALSE), dragState(0),
+      restartState(0), rotationFace(0), rotationConstrained(TRUE)
 {
     GSP_KIT_CONSTRUCTOR(SoGestureDragger);
     SO_KIT_INIT_INSTANCE();
@@ -431,4 +431,99 @@ void SoGestureDragger::rotateInitAboutAxis(int axis, const SbVec3f &centre)
     rotateInit(axis, centre, TRUE);
     rotationAxis = axis;
     rotateAsDisc = TRUE;
+}
+
+void SoGestureDragger::beginBoxDrag()
+{
+    startBoxToWorld = getBoxToWorldMatrix();
+    startPoint = lastWorldPoint = getWorldStartingPoint();
+}
+
+SbVec3f SoGestureDragger::startBoxPoint(const SbVec3f &world) const
+{
+    SbVec3f b;
+    startBoxToWorld.inverse().multVecMatrix(world, b);
+    return b;
+}
+
+SbVec3f SoGestureDragger::startWorldPoint(const SbVec3f &box) const
+{
+    SbVec3f w;
+    startBoxToWorld.multVecMatrix(box, w);
+    return w;
+}
+
+SbVec3f SoGestureDragger::startBoxAxis(int axis) const
+{
+    SbVec3f d(0, 0, 0), w;
+    d[axis] = 1;
+    startBoxToWorld.multDirMatrix(d, w);
+    w.normalize();
+    return w;
+}
+
+// On the plane through the grabbed point across the box axis; along the
+// axis itself when asked.
+void SoGestureDragger::translateInit(int normalAxis)
+{
+    SbVec3f n = startBoxAxis(normalAxis);
+    planeProj.setPlane(SbPlane(n, startPoint));
+    lineProj.setLine(SbLine(startPoint, startPoint + n));
+}
+
+void SoGestureDragger::translateDrag(int normalAxis, SbBool alongNormal)
+{
+    planeProj.setViewVolume(getViewVolume());
+    planeProj.setWorkingSpace(SbMatrix::identity());
+    lineProj.setViewVolume(getViewVolume());
+    lineProj.setWorkingSpace(SbMatrix::identity());
+    SbVec3f p;
+    if (alongNormal) {
+        p = lineProj.project(getNormalizedLocaterPosition());
+        planeProj.setPlane(SbPlane(planeProj.getPlane().getNormal(), p));
+    } else {
+        p = planeProj.project(getNormalizedLocaterPosition());
+    }
+    lastWorldPoint = p;
+    SbVec3f m = p - startPoint;
+    if (constrained && !alongNormal) {
+        if (constrainedAxis < 0) {
+            if (!isAdequateConstraintMotion())
+                return;
+            constrainedAxis = getMouseGestureDirection(normalAxis != 0, normalAxis != 1,
+                                                       normalAxis != 2);
+        }
+        SbVec3f axis = startBoxAxis(constrainedAxis);
+        m = axis * m.dot(axis);
+    }
+    SbVec3f local;
+    getWorldToLocalMatrix().multDirMatrix(m, local);
+    setMotionMatrix(appendTranslation(getStartMotionMatrix(), local));
+}
+
+// Along the line from the box's centre through the grabbed point.
+void SoGestureDragger::scaleInit()
+{
+    lineProj.setLine(SbLine(startWorldPoint(SbVec3f(0, 0, 0)), startPoint));
+}
+
+void SoGestureDragger::scaleDrag(const SbVec3f &fixed, SbBool xAllowed, SbBool yAllowed,
+                                 SbBool zAllowed)
+{
+    if (constrained && constrainedAxis < 0) {
+        if (!isAdequateConstraintMotion())
+            return;
+        constrainedAxis = getMouseGestureDirection(xAllowed, yAllowed, zAllowed);
+    }
+    SbVec3f s = startBoxPoint(startPoint), f = fixed;
+    if (constrainedAxis >= 0) {
+        SbVec3f onAxis = s;
+        onAxis[constrainedAxis] = f[constrainedAxis];
+        f = onAxis;
+    }
+    lineProj.setLine(SbLine(startWorldPoint(f), startPoint));
+    lineProj.setViewVolume(getViewVolume());
+    lineProj.setWorkingSpace(SbMatrix::identity());
+    lastWorldPoint = lineProj.project(getNormalizedLocaterPosition());
+    appendBoxScale(f, s, startBoxPoint(lastWorldPoint));
 }
