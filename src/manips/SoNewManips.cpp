@@ -10,6 +10,7 @@
 #include <Glosspin/SoHideManip.h>
 #include <Glosspin/SoHideableTransformManip.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoRefPlaneDragger.h>
 #include <Glosspin/SoRotateJackDragger.h>
 #include <Glosspin/SoScreenCompoundDragger.h>
 #include <Glosspin/SoScreenPlaneDragger.h>
@@ -30,6 +31,7 @@ void SoNewManips::init()
     SoShadow::initClass();
     SoGestureDragger::initClass();
     SoShadowDragger::initClass();
+    SoRefPlaneDragger::initClass();
     SoScreenPlaneDragger::initClass();
     SoScreenCompoundDragger::initClass();
     SoRotateJackDragger::initClass();

@@ -1,0 +1,177 @@
+#ifndef GLOSSPIN_SOREFPLANEDRAGGER_H
+#define GLOSSPIN_SOREFPLANEDRAGGER_H
+
+#include <Glosspin/SoBounded.h>
+#include <Glosspin/SoGestureDragger.h>
+
+class SoFieldSensor;
+class SoNodeKitListPart;
+class SoPath;
+class SoSensor;
+class SoShadow;
+class SoShadowDragger;
+
+// A square reference plane (x and z from -1 to 1 in its box) that can be
+// moved, tilted, spun, resized and dropped onto another object's surface.
+// The plane moves within itself (Shift: along one of its axes, Alt: along
+// its normal); the rotators tilt it (Shift: freely; Alt: spin it about
+// its normal); corners resize it in both directions (Shift: one), edges
+// in one (Alt: about the opposite corner or edge); the snapper lays it on
+// the surface under the pointer. Objects given to it cast shadows
+// straight down its normal, and it can show graph paper.
+class SoRefPlaneDragger : public SoGestureDragger {
+    SO_KIT_HEADER(SoRefPlaneDragger);
+    typedef SoGestureDragger inherited;
+
+    SO_KIT_CATALOG_ENTRY_HEADER(graphPaperSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(graphPaperPickStyle);
+    SO_KIT_CATALOG_ENTRY_HEADER(graphPaper);
+    SO_KIT_CATALOG_ENTRY_HEADER(shadowList);
+    SO_KIT_CATALOG_ENTRY_HEADER(shadowDraggerList);
+    SO_KIT_CATALOG_ENTRY_HEADER(surroundScale);
+    SO_KIT_CATALOG_ENTRY_HEADER(overallStyle);
+    SO_KIT_CATALOG_ENTRY_HEADER(translatorSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(translatorLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(translator);
+    SO_KIT_CATALOG_ENTRY_HEADER(translatorActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapper);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4);
+    SO_KIT_CATALOG_ENTRY_HEADER(rotator4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner1Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner1LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner1);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner1Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner2Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner2LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner2);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner2Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner3Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner3LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner3);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner3Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner4Switch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner4LocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner4);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleCorner4Active);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleRightSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleRightLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleRight);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleRightActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleLeftSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleLeftLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleLeft);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleLeftActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleFrontSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleFrontLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleFront);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleFrontActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBackLocateGroup);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBack);
+    SO_KIT_CATALOG_ENTRY_HEADER(scaleBackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackLocation);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackActive);
+    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSelect);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackSep);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquishSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquish);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedback);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperFeedbackSwitch);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperFeedbackStyle);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperFeedbackCoord3);
+    SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperFeedbackLine);
+
+  public:
+    SoBounded<SoSFVec3f> translation;
+    SoBounded<SoSFVec3f> scaleFactor;
+    SoBounded<SoSFRotation> rotation;
+    SoBounded<SoSFBool> useBoxShadows;  // shadows of boxes, not of shapes
+
+    SoRefPlaneDragger();
+    static void initClass();
+
+    void showRotationStuff(SbBool show);
+    void showNormalSnapper(SbBool show);
+    void showGraph(SbBool show);
+
+    void addShadow(SoShadow *shadow);
+    void addShadow(SoPath *objectPath, SoPath *transformPath);
+    void removeShadow(SoShadow *shadow);
+    void removeShadow(SoPath *objectPath);
+    void removeAllShadows();
+    void addShadowDragger(SoShadowDragger *dragger);
+    void addShadowDragger(SoPath *objectPath, SoPath *transformPath);
+    void removeShadowDragger(SoShadowDragger *dragger);
+    void removeShadowDragger(SoPath *objectPath);
+    void removeAllShadowDraggers();
+
+    void setLocateHighlighting(SbBool onOff);
+
+  protected:
+    static void startCB(void *, SoDragger *);
+    static void motionCB(void *, SoDragger *);
+    static void finishCB(void *, SoDragger *);
+    static void valueChangedCB(void *, SoDragger *);
+    static void fieldSensorCB(void *, SoSensor *);
+    static void useBoxShadowsFieldSensorCB(void *, SoSensor *);
+
+    void dragStart();
+    void drag();
+    void dragFinish();
+    void loose2DScaleDrag();
+    void normalSnapInit();
+    void normalSnapDrag();
+    void updateShadowDirections();
+    void updateGraphFields();
+    void setHighlights();
+
+    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual ~SoRefPlaneDragger();
+
+  private:
+    SoFieldSensor *fieldSensors[3];
+    SoFieldSensor *useBoxShadowsSensor;
+    SbBool altDown, ctrlDown, shiftDown;
+    SbBool rotationShown, snapperShown, graphShown;
+    SbVec3f snapNormal, snapCentre;  // world, at the snap's start
+    SbMatrix snapWorldToLocal;
+
+    SoNodeKitListPart *shadowItems(const char *list);
+    void removeItemsWithPath(const char *list, SoPath *objectPath);
+    void prepareItem(SoNode *item);
+};
+
+#endif

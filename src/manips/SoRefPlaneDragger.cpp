@@ -1,0 +1,629 @@
+#include <Glosspin/SoRefPlaneDragger.h>
+
+#include <math.h>
+
+#include <algorithm>
+
+#include <Inventor/SoInteraction.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/events/SoEvent.h>
+#include <Inventor/SoLists.h>
+#include <Inventor/nodekits/SoNodeKitListPart.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoLineSet.h>
+#include <Inventor/nodes/SoPickStyle.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSurroundScale.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoTranslation.h>
+#include <Inventor/sensors/SoFieldSensor.h>
+
+#include <Glosspin/SoAntiSquish2.h>
+#include <Glosspin/SoGraphPaper.h>
+#include <Glosspin/SoLocateHighlightGroup.h>
+#include <Glosspin/SoShadow.h>
+#include <Glosspin/SoShadowDragger.h>
+
+#include "init/ToolkitMacros.h"
+
+// The compiled-in copy of refPlaneDragger.iv, in binary form.
+extern const unsigned char gspRefPlaneDraggerGeometry[];
+extern const int gspRefPlaneDraggerGeometry_size;
+
+SO_KIT_SOURCE(SoRefPlaneDragger);
+
+namespace {
+enum {
+    ROTATE_FIRST = 1, ROTATE_LAST = 4,   // rotator2, rotator3, rotator1, rotator4
+    CORNER_FIRST = 5, CORNER_LAST = 8,   // scaleCorner1 ... scaleCorner4
+    EDGE_FIRST = 9, EDGE_LAST = 12,      // scaleRight, scaleLeft, scaleFront, scaleBack
+    TRANSLATE = 13,
+    SNAP = 14
+};
+const char *const KNOBS[] = {"rotator2",     "rotator3",     "rotator1",     "rotator4",
+                             "scaleCorner1", "scaleCorner2", "scaleCorner3", "scaleCorner4",
+                             "scaleRight",   "scaleLeft",    "scaleFront",   "scaleBack",
+                             "translator",   "normalSnapper"};
+const int NUM_KNOBS = 14;
+
+bool isRotation(int s) { return s >= ROTATE_FIRST && s <= ROTATE_LAST; }
+bool isCorner(int s) { return s >= CORNER_FIRST && s <= CORNER_LAST; }
+bool isEdge(int s) { return s >= EDGE_FIRST && s <= EDGE_LAST; }
+// States 1 and 3 turn about box Z, 2 and 4 about box X.
+int rotationAxisOf(int s) { return s % 2 ? 2 : 0; }
+// Corners at (1, 1), (-1, 1), (-1, -1), (1, -1) in x and z; edges at +x,
+// -x, +z, -z. Alt scales about the opposite one.
+SbVec3f cornerOf(int s)
+{
+    static const float x[4] = {1, -1, -1, 1}, z[4] = {1, 1, -1, -1};
+    return SbVec3f(x[s - CORNER_FIRST], 0, z[s - CORNER_FIRST]);
+}
+SbVec3f edgeOf(int s)
+{
+    static const SbVec3f e[4] = {SbVec3f(1, 0, 0), SbVec3f(-1, 0, 0), SbVec3f(0, 0, 1),
+                                 SbVec3f(0, 0, -1)};
+    return e[s - EDGE_FIRST];
+}
+}
+
+void SoRefPlaneDragger::initClass()
+{
+    if (getClassTypeId() != SoType::badType())
+        return;
+    SoInteraction::init();
+    SoLocateHighlightGroup::initClass();
+    SoAntiSquish2::initClass();
+    SoGraphPaper::initClass();
+    SoShadowDragger::initClass();
+    SoGestureDragger::initClass();
+    SO__KIT_INIT_CLASS(SoRefPlaneDragger, "RefPlaneDragger", SoGestureDragger);
+}
+
+SoRefPlaneDragger::SoRefPlaneDragger()
+    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE), rotationShown(TRUE), snapperShown(TRUE),
+      graphShown(FALSE)
+{
+    GSP_KIT_CONSTRUCTOR(SoRefPlaneDragger);
+
+    SO_KIT_ADD_CATALOG_ENTRY(graphPaperSep, SoSeparator, FALSE, topSeparator, motionMatrix, FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(graphPaperPickStyle, SoPickStyle, FALSE, graphPaperSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(graphPaper, SoGraphPaper, TRUE, graphPaperSep, , TRUE);
+    SO_KIT_ADD_CATALOG_LIST_ENTRY(shadowList, SoSeparator, FALSE, topSeparator, motionMatrix,
+                             SoShadow, TRUE);
+    SO_KIT_ADD_CATALOG_LIST_ENTRY(shadowDraggerList, SoSeparator, FALSE, topSeparator,
+                             motionMatrix, SoShadowDragger, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(surroundScale, SoSurroundScale, TRUE, topSeparator, geomSeparator,
+                             TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(overallStyle, SoGroup, FALSE, topSeparator, geomSeparator, TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translatorSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translatorLocateGroup, SoLocateHighlightGroup, TRUE,
+                             translatorSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translator, SoSeparator, TRUE, translatorLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(translatorActive, SoSeparator, TRUE, translatorSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperLocateGroup, SoLocateHighlightGroup, TRUE,
+                             normalSnapperSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapper, SoSeparator, TRUE, normalSnapperLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperActive, SoSeparator, TRUE, normalSnapperSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1LocateGroup, SoLocateHighlightGroup, TRUE, rotator1Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1, SoSeparator, TRUE, rotator1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator1Active, SoSeparator, TRUE, rotator1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2LocateGroup, SoLocateHighlightGroup, TRUE, rotator2Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2, SoSeparator, TRUE, rotator2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator2Active, SoSeparator, TRUE, rotator2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3LocateGroup, SoLocateHighlightGroup, TRUE, rotator3Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3, SoSeparator, TRUE, rotator3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator3Active, SoSeparator, TRUE, rotator3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4LocateGroup, SoLocateHighlightGroup, TRUE, rotator4Switch, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4, SoSeparator, TRUE, rotator4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(rotator4Active, SoSeparator, TRUE, rotator4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1LocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleCorner1Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1, SoSeparator, TRUE, scaleCorner1LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1Active, SoSeparator, TRUE, scaleCorner1Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2LocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleCorner2Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2, SoSeparator, TRUE, scaleCorner2LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2Active, SoSeparator, TRUE, scaleCorner2Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3LocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleCorner3Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3, SoSeparator, TRUE, scaleCorner3LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3Active, SoSeparator, TRUE, scaleCorner3Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4LocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleCorner4Switch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4, SoSeparator, TRUE, scaleCorner4LocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4Active, SoSeparator, TRUE, scaleCorner4Switch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleRightSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleRightLocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleRightSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleRight, SoSeparator, TRUE, scaleRightLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleRightActive, SoSeparator, TRUE, scaleRightSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftLocateGroup, SoLocateHighlightGroup, TRUE, scaleLeftSwitch,
+                             , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleLeft, SoSeparator, TRUE, scaleLeftLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftActive, SoSeparator, TRUE, scaleLeftSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontLocateGroup, SoLocateHighlightGroup, TRUE,
+                             scaleFrontSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleFront, SoSeparator, TRUE, scaleFrontLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontActive, SoSeparator, TRUE, scaleFrontSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBackLocateGroup, SoLocateHighlightGroup, TRUE, scaleBackSwitch,
+                             , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBack, SoSeparator, TRUE, scaleBackLocateGroup, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(scaleBackActive, SoSeparator, TRUE, scaleBackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedback, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackActive, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSelect, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedback, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackActive, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSelect, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedback, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackActive, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSelect, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackAntiSquishSwitch, SoSwitch, TRUE, circleFeedbackSep, ,
+                             FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackAntiSquish, SoAntiSquish2, TRUE,
+                             circleFeedbackAntiSquishSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedback, SoSeparator, TRUE, xCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedback, SoSeparator, TRUE, yCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedback, SoSeparator, TRUE, zCircleFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperFeedbackSwitch, SoSwitch, TRUE, topSeparator, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperFeedbackStyle, SoGroup, TRUE,
+                             normalSnapperFeedbackSwitch, , TRUE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperFeedbackCoord3, SoCoordinate3, TRUE,
+                             normalSnapperFeedbackSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperFeedbackLine, SoLineSet, TRUE,
+                             normalSnapperFeedbackSwitch, , FALSE);
+
+    if (SO_KIT_IS_FIRST_INSTANCE())
+        readDefaultParts("refPlaneDragger.iv", gspRefPlaneDraggerGeometry,
+                         gspRefPlaneDraggerGeometry_size);
+
+    SO_KIT_ADD_FIELD(translation, (0, 0, 0));
+    SO_KIT_ADD_FIELD(scaleFactor, (1, 1, 1));
+    SO_KIT_ADD_FIELD(rotation, (SbRotation::identity()));
+    SO_KIT_ADD_FIELD(useBoxShadows, (TRUE));
+    SO_KIT_INIT_INSTANCE();
+
+    setPartAsDefault("overallStyle", "refPlaneOverallStyle");
+    setKnobDefaults(KNOBS, 12, "refPlane", "refPlaneLocateMaterial");
+    setKnobDefaults(KNOBS + 12, 1, "refPlane", "refPlaneTranslatorLocateMaterial");
+    setKnobDefaults(KNOBS + 13, 1, "refPlane", "refPlaneLocateMaterial");
+    static const char *const feedback[] = {
+        "xAxisFeedback", "xAxisFeedbackActive", "xAxisFeedbackSelect", "yAxisFeedback",
+        "yAxisFeedbackActive", "yAxisFeedbackSelect", "zAxisFeedback", "zAxisFeedbackActive",
+        "zAxisFeedbackSelect", "xCircleFeedback", "yCircleFeedback", "zCircleFeedback",
+        "normalSnapperFeedbackStyle"};
+    setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "refPlane");
+    setHighlights();
+
+    addStartCallback(&SoRefPlaneDragger::startCB);
+    addMotionCallback(&SoRefPlaneDragger::motionCB);
+    addFinishCallback(&SoRefPlaneDragger::finishCB);
+    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
+    addValueChangedCallback(&SoRefPlaneDragger::valueChangedCB);
+
+    for (int i = 0; i < 3; i++) {
+        fieldSensors[i] = new SoFieldSensor(&SoRefPlaneDragger::fieldSensorCB, this);
+        fieldSensors[i]->setPriority(0);
+    }
+    useBoxShadowsSensor =
+        new SoFieldSensor(&SoRefPlaneDragger::useBoxShadowsFieldSensorCB, this);
+    useBoxShadowsSensor->setPriority(0);
+    setUpConnections(TRUE, TRUE);
+}
+
+SoRefPlaneDragger::~SoRefPlaneDragger()
+{
+    for (int i = 0; i < 3; i++)
+        delete fieldSensors[i];
+    delete useBoxShadowsSensor;
+}
+
+SbBool SoRefPlaneDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
+{
+    if (!doItAlways && connectionsSetUp == onOff)
+        return onOff;
+    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
+    if (onOff) {
+        inherited::setUpConnections(onOff, doItAlways);
+        fieldSensorCB(this, NULL);
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField() != fields[i])
+                fieldSensors[i]->attach(fields[i]);
+        if (useBoxShadowsSensor->getAttachedField() != &useBoxShadows)
+            useBoxShadowsSensor->attach(&useBoxShadows);
+    } else {
+        for (int i = 0; i < 3; i++)
+            if (fieldSensors[i]->getAttachedField())
+                fieldSensors[i]->detach();
+        if (useBoxShadowsSensor->getAttachedField())
+            useBoxShadowsSensor->detach();
+        inherited::setUpConnections(onOff, doItAlways);
+    }
+    return !(connectionsSetUp = onOff);
+}
+
+void SoRefPlaneDragger::showRotationStuff(SbBool show)
+{
+    rotationShown = show;
+    setHighlights();
+}
+
+void SoRefPlaneDragger::showNormalSnapper(SbBool show)
+{
+    snapperShown = show;
+    setHighlights();
+}
+
+void SoRefPlaneDragger::showGraph(SbBool show)
+{
+    graphShown = show;
+    if (!show) {
+        setAnyPart("graphPaper", NULL);
+        return;
+    }
+    SO_GET_ANY_PART(this, "graphPaperPickStyle", SoPickStyle)->style = SoPickStyle::UNPICKABLE;
+    SO_GET_ANY_PART(this, "graphPaper", SoGraphPaper);
+    updateGraphFields();
+}
+
+SoNodeKitListPart *SoRefPlaneDragger::shadowItems(const char *list)
+{
+    return SO_GET_ANY_PART(this, list, SoNodeKitListPart);
+}
+
+void SoRefPlaneDragger::prepareItem(SoNode *item)
+{
+    SoSFBool *box = (SoSFBool *)item->getField("renderAsBox");
+    if (box && box->getValue() != useBoxShadows.getValue())
+        box->setValue(useBoxShadows.getValue());
+    updateShadowDirections();
+}
+
+void SoRefPlaneDragger::addShadow(SoShadow *shadow)
+{
+    SO_GET_ANY_PART(this, "shadowList", SoNodeKitListPart)->addChild(shadow);
+    prepareItem(shadow);
+}
+
+void SoRefPlaneDragger::addShadow(SoPath *objectPath, SoPath *transformPath)
+{
+    SoShadow *s = new SoShadow;
+    s->setPaths(objectPath, transformPath);
+    addShadow(s);
+}
+
+void SoRefPlaneDragger::addShadowDragger(SoShadowDragger *dragger)
+{
+    SO_GET_ANY_PART(this, "shadowDraggerList", SoNodeKitListPart)->addChild(dragger);
+    prepareItem(dragger);
+}
+
+void SoRefPlaneDragger::addShadowDragger(SoPath *objectPath, SoPath *transformPath)
+{
+    SoShadowDragger *d = new SoShadowDragger;
+    d->setPaths(objectPath, transformPath);
+    addShadowDragger(d);
+}
+
+void SoRefPlaneDragger::removeShadow(SoShadow *shadow)
+{
+    SoNodeKitListPart *l = SO_GET_ANY_PART(this, "shadowList", SoNodeKitListPart);
+    int i = l->findChild(shadow);
+    if (i >= 0)
+        l->removeChild(i);
+}
+
+void SoRefPlaneDragger::removeShadowDragger(SoShadowDragger *dragger)
+{
+    SoNodeKitListPart *l = SO_GET_ANY_PART(this, "shadowDraggerList", SoNodeKitListPart);
+    int i = l->findChild(dragger);
+    if (i >= 0)
+        l->removeChild(i);
+}
+
+// Items whose object path is objectPath (the same path or an equal one).
+void SoRefPlaneDragger::removeItemsWithPath(const char *list, SoPath *objectPath)
+{
+    SoNodeKitListPart *l = SO_GET_ANY_PART(this, list, SoNodeKitListPart);
+    for (int i = l->getNumChildren() - 1; i >= 0; i--) {
+        SoNode *item = l->getChild(i);
+        SoPath *p = item->isOfType(SoShadow::getClassTypeId())
+                        ? ((SoShadow *)item)->getObjectPath()
+                        : ((SoShadowDragger *)item)->getObjectPath();
+        if (p && objectPath && *p == *objectPath)
+            l->removeChild(i);
+    }
+}
+
+void SoRefPlaneDragger::removeShadow(SoPath *objectPath)
+{
+    removeItemsWithPath("shadowList", objectPath);
+}
+
+void SoRefPlaneDragger::removeShadowDragger(SoPath *objectPath)
+{
+    removeItemsWithPath("shadowDraggerList", objectPath);
+}
+
+void SoRefPlaneDragger::removeAllShadows()
+{
+    SoNodeKitListPart *l = SO_GET_ANY_PART(this, "shadowList", SoNodeKitListPart);
+    while (l->getNumChildren() > 0)
+        l->removeChild(l->getNumChildren() - 1);
+}
+
+void SoRefPlaneDragger::removeAllShadowDraggers()
+{
+    SoNodeKitListPart *l = SO_GET_ANY_PART(this, "shadowDraggerList", SoNodeKitListPart);
+    while (l->getNumChildren() > 0)
+        l->removeChild(l->getNumChildren() - 1);
+}
+
+void SoRefPlaneDragger::setLocateHighlighting(SbBool onOff)
+{
+    setKnobLocateHighlighting(KNOBS, NUM_KNOBS, onOff);
+}
+
+// Light straight down the plane's normal, onto the plane.
+void SoRefPlaneDragger::updateShadowDirections()
+{
+    SbVec3f n;
+    rotation.getValue().multVec(SbVec3f(0, 1, 0), n);
+    n.normalize();
+    SbPlane plane(n, translation.getValue());
+    const char *lists[2] = {"shadowList", "shadowDraggerList"};
+    for (const char *list : lists) {
+        SoNodeKitListPart *items = shadowItems(list);
+        for (int i = 0; i < items->getNumChildren(); i++) {
+            SoNode *item = items->getChild(i);
+            SoSFVec3f *light = (SoSFVec3f *)item->getField("lightDir");
+            SoSFPlane *onto = (SoSFPlane *)item->getField("projectionPlane");
+            if (light && light->getValue() != -n)
+                light->setValue(-n);
+            if (onto && !(onto->getValue() == plane))
+                onto->setValue(plane);
+        }
+    }
+}
+
+// The grid covers the plane's square (ignoring its rotation), at a
+// spacing that is a power of 5 fitting about 5 to 25 lines across.
+void SoRefPlaneDragger::updateGraphFields()
+{
+    if (!graphShown)
+        return;
+    SoGraphPaper *g = SO_GET_ANY_PART(this, "graphPaper", SoGraphPaper);
+    const SbVec3f &t = translation.getValue(), &s = scaleFactor.getValue();
+    float m = std::max(s[0], s[2]);
+    float spacing = m > 0 ? powf(5, floorf(logf(2 * m) / logf(5)) - 1) : 1;
+    float values[7] = {t[0] - s[0], t[0] + s[0], t[2] + s[2], t[2] - s[2], t[1],
+                       t[1] + 0.03f * spacing, spacing};
+    SoSFFloat *fields[7] = {&g->left, &g->right, &g->near, &g->far, &g->paperHeight,
+                            &g->lineHeight, &g->gridSpacing};
+    for (int i = 0; i < 7; i++)
+        if (fields[i]->getValue() != values[i])
+            fields[i]->setValue(values[i]);
+}
+
+void SoRefPlaneDragger::startCB(void *, SoDragger *d)
+{
+    ((SoRefPlaneDragger *)d)->dragStart();
+}
+
+void SoRefPlaneDragger::motionCB(void *, SoDragger *d)
+{
+    ((SoRefPlaneDragger *)d)->drag();
+}
+
+void SoRefPlaneDragger::finishCB(void *, SoDragger *d)
+{
+    ((SoRefPlaneDragger *)d)->dragFinish();
+}
+
+void SoRefPlaneDragger::dragStart()
+{
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+    const SoEvent *e = getEvent();
+    altDown = e->wasAltDown();
+    ctrlDown = e->wasCtrlDown();
+    shiftDown = e->wasShiftDown();
+    SbBool restart = restartState != 0, wasConstrained = constrained;
+    dragState = restart ? restartState : getStateFromPick(KNOBS, NULL, NUM_KNOBS);
+    restartState = 0;
+    // Rotators keep to one axis unless Shift is held, edges always; the
+    // plane, its corners and the snapper only with Shift.
+    constrained = isRotation(dragState) ? !shiftDown : isEdge(dragState) || shiftDown;
+    if (!(restart && wasConstrained && constrained)) {
+        constrainedAxis = -1;
+        rotationAxis = -1;
+    }
+    beginBoxDrag();
+    if (isEdge(dragState))
+        constrainedAxis = dragState < EDGE_FIRST + 2 ? 0 : 2;
+    if (dragState == TRANSLATE)
+        translateInit(1);
+    else if (isEdge(dragState) || (isCorner(dragState) && constrained))
+        scaleInit();
+    else if (isCorner(dragState))
+        planeProj.setPlane(SbPlane(startBoxAxis(1), startPoint));
+    else if (isRotation(dragState) && (altDown || constrained))
+        rotateInitAboutAxis(altDown ? 1 : rotationAxisOf(dragState), SbVec3f(0, 0, 0));
+    else if (isRotation(dragState))
+        rotateInit(1, SbVec3f(0, 0, 0), FALSE);
+    else if (dragState == SNAP)
+        normalSnapInit();
+    setHighlights();
+}
+
+void SoRefPlaneDragger::drag()
+{
+    int axisBefore = constrainedAxis;
+    if (dragState == TRANSLATE) {
+        translateDrag(1, altDown);
+    } else if (isEdge(dragState)) {
+        scaleDrag(altDown ? -edgeOf(dragState) : SbVec3f(0, 0, 0), FALSE, FALSE, FALSE);
+    } else if (isCorner(dragState) && constrained) {
+        scaleDrag(altDown ? -cornerOf(dragState) : SbVec3f(0, 0, 0), TRUE, FALSE, TRUE);
+    } else if (isCorner(dragState)) {
+        loose2DScaleDrag();
+    } else if (isRotation(dragState)) {
+        rotateDrag(0);
+    } else if (dragState == SNAP) {
+        normalSnapDrag();
+    }
+    if (constrainedAxis != axisBefore)
+        setHighlights();
+}
+
+// Corners without Shift: x and z each follow the pointer on the plane.
+void SoRefPlaneDragger::loose2DScaleDrag()
+{
+    planeProj.setViewVolume(getViewVolume());
+    planeProj.setWorkingSpace(SbMatrix::identity());
+    lastWorldPoint = planeProj.project(getNormalizedLocaterPosition());
+    SbVec3f s = startBoxPoint(startPoint);
+    SbVec3f f = altDown ? -cornerOf(dragState) : SbVec3f(0, 0, 0);
+    f[1] = s[1];  // y stays
+    appendBoxScale(f, s, startBoxPoint(lastWorldPoint));
+}
+
+void SoRefPlaneDragger::normalSnapInit()
+{
+    snapNormal = startBoxAxis(1);
+    snapCentre = startWorldPoint(SbVec3f(0, 0, 0));
+    snapWorldToLocal = getWorldToLocalMatrix();
+    SoCoordinate3 *c = SO_GET_ANY_PART(this, "normalSnapperFeedbackCoord3", SoCoordinate3);
+    c->point.set1Value(0, SbVec3f(0, 0, 0));
+    c->point.set1Value(1, SbVec3f(0, 0, 0));
+    c->point.setNum(2);
+    SO_GET_ANY_PART(this, "normalSnapperFeedbackLine", SoLineSet);
+}
+
+// Onto the first surface under the pointer that is not this dragger's:
+// the grabbed point moves to it, the normal turns to the surface's.
+// Nothing there: a line from the centre to where the pointer is.
+void SoRefPlaneDragger::normalSnapDrag()
+{
+    SoHandleEventAction *ha = getHandleEventAction();
+    const SoPickedPoint *hit = NULL;
+    if (ha) {
+        const SoPickedPointList &all = ha->getPickedPointList();
+        for (int i = 0; i < all.getLength() && !hit; i++)
+            if (!all[i]->getPath()->containsNode(this))
+                hit = all[i];
+    }
+    SoCoordinate3 *c = SO_GET_ANY_PART(this, "normalSnapperFeedbackCoord3", SoCoordinate3);
+    if (!hit) {
+        SbLine ray;
+        getViewVolume().projectPointToLine(getNormalizedLocaterPosition(), ray);
+        SbVec3f under = ray.getClosestPoint(snapCentre);
+        c->point.set1Value(0, startBoxPoint(snapCentre));
+        c->point.set1Value(1, startBoxPoint(under));
+        setPartSwitch("normalSnapperFeedbackSwitch", SO_SWITCH_ALL);
+        return;
+    }
+    setPartSwitch("normalSnapperFeedbackSwitch", SO_SWITCH_NONE);
+    SbVec3f move, from, to, centre;
+    snapWorldToLocal.multDirMatrix(hit->getPoint() - startPoint, move);
+    snapWorldToLocal.multDirMatrix(snapNormal, from);
+    snapWorldToLocal.multDirMatrix(hit->getNormal(), to);
+    snapWorldToLocal.multVecMatrix(startPoint, centre);
+    SbMatrix m = appendTranslation(getStartMotionMatrix(), move);
+    setMotionMatrix(appendRotation(m, SbRotation(from, to), centre));
+    lastWorldPoint = hit->getPoint();
+}
+
+void SoRefPlaneDragger::dragFinish()
+{
+    dragState = 0;
+    setPartSwitch("normalSnapperFeedbackSwitch", SO_SWITCH_NONE);
+    setHighlights();
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
+}
+
+// Idle: every knob shown (rotators and snapper as asked). Dragging: the
+// grabbed knob lit, the rest as they are.
+void SoRefPlaneDragger::setHighlights()
+{
+    SbBool notify = enableNotify(FALSE);
+    for (int i = 0; i < NUM_KNOBS; i++) {
+        int state = i + 1, which = 0;
+        if ((isRotation(state) && !rotationShown) || (state == SNAP && !snapperShown))
+            which = SO_SWITCH_NONE;
+        if (state == dragState)
+            which = 1;
+        setKnobSwitch(KNOBS[i], which);
+    }
+    static const char *const axes[3] = {"xAxisFeedbackSwitch", "yAxisFeedbackSwitch",
+                                        "zAxisFeedbackSwitch"};
+    for (int i = 0; i < 3; i++)
+        setPartSwitch(axes[i], SO_SWITCH_NONE);
+    if (constrained && (dragState == TRANSLATE || isCorner(dragState))) {
+        if (constrainedAxis >= 0) {
+            setPartSwitch(axes[constrainedAxis], 1);
+        } else {
+            setPartSwitch(axes[0], 2);
+            setPartSwitch(axes[2], 2);
+        }
+    }
+    enableNotify(notify);
+    touch();
+}
+
+void SoRefPlaneDragger::valueChangedCB(void *, SoDragger *d)
+{
+    SoRefPlaneDragger *self = (SoRefPlaneDragger *)d;
+    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
+                         self->fieldSensors);
+    self->updateShadowDirections();
+    self->updateGraphFields();
+}
+
+void SoRefPlaneDragger::fieldSensorCB(void *data, SoSensor *)
+{
+    SoRefPlaneDragger *self = (SoRefPlaneDragger *)data;
+    self->fieldsToMotion();
+    self->updateShadowDirections();
+    self->updateGraphFields();
+}
+
+void SoRefPlaneDragger::useBoxShadowsFieldSensorCB(void *data, SoSensor *)
+{
+    SoRefPlaneDragger *self = (SoRefPlaneDragger *)data;
+    const char *lists[2] = {"shadowList", "shadowDraggerList"};
+    for (const char *list : lists) {
+        SoNodeKitListPart *items = self->shadowItems(list);
+        for (int i = 0; i < items->getNumChildren(); i++)
+            if (SoSFBool *box = (SoSFBool *)items->getChild(i)->getField("renderAsBox"))
+                if (box->getValue() != self->useBoxShadows.getValue())
+                    box->setValue(self->useBoxShadows.getValue());
+    }
+}

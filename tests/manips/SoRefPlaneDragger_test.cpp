@@ -1,0 +1,158 @@
+// The reference plane moved, tilted, spun, resized and snapped onto a
+// tilted face by real drags, seen from above and in front; its shadows
+// following it and its graph paper fitted to it.
+#include "support/Test.h"
+
+#include "support/SceneTest.h"
+
+namespace {
+
+class RefPlaneTest : public SceneTest {
+  protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        SoNewManips::init();
+        camera->orientation = SbRotation(SbVec3f(1, 0, 0), -0.9f);
+        SbVec3f back;
+        camera->orientation.getValue().multVec(SbVec3f(0, 0, 10), back);
+        camera->position = back;
+        plane = new SoRefPlaneDragger;
+        root->addChild(plane);
+    }
+    void drag(const SbVec3f &at, std::initializer_list<SbVec2s> steps, SbBool alt = FALSE)
+    {
+        SbVec2s p = pixelOf(at);
+        driver->alt = alt;
+        driver->press(p[0], p[1]);
+        grabbed = driver->action.getGrabber() == plane;
+        for (const SbVec2s &s : steps)
+            driver->move(p[0] += s[0], p[1] += s[1]);
+        driver->release(p[0], p[1]);
+        driver->alt = FALSE;
+    }
+    SbVec3f normal() const
+    {
+        SbVec3f n;
+        plane->rotation.getValue().multVec(SbVec3f(0, 1, 0), n);
+        return n;
+    }
+    SoRefPlaneDragger *plane = NULL;
+    bool grabbed = false;
+};
+
+}
+
+TEST_F(RefPlaneTest, MovedTiltedSpunAndResized)
+{
+    open();
+    struct Case {
+        const char *what;
+        SbVec3f at;
+        SbBool alt;
+        SbVec2s move;
+        SbVec3f moved;   // which translation components change (1) or not (0)
+        int axis;        // the rotation axis, -1 none
+        SbVec3f scaled;  // which factors change
+    } cases[] = {
+        {"plane", SbVec3f(0.5f, 0, 0.5f), FALSE, SbVec2s(16, 10), SbVec3f(1, 0, 1), -1,
+         SbVec3f(0, 0, 0)},
+        {"plane, Alt", SbVec3f(0.5f, 0, 0.5f), TRUE, SbVec2s(0, 16), SbVec3f(0, 1, 0), -1,
+         SbVec3f(0, 0, 0)},
+        {"x rotator", SbVec3f(1.35f, 0, 0), FALSE, SbVec2s(0, 14), SbVec3f(0, 0, 0), 2,
+         SbVec3f(0, 0, 0)},
+        {"x rotator, Alt", SbVec3f(1.35f, 0, 0), TRUE, SbVec2s(-4, 14), SbVec3f(0, 0, 0), 1,
+         SbVec3f(0, 0, 0)},
+        {"right edge", SbVec3f(1, 0, 0), FALSE, SbVec2s(14, 0), SbVec3f(0, 0, 0), -1,
+         SbVec3f(1, 0, 0)},
+        {"corner", SbVec3f(1, 0, 1), FALSE, SbVec2s(14, -8), SbVec3f(0, 0, 0), -1,
+         SbVec3f(1, 0, 1)},
+    };
+    for (const Case &c : cases) {
+        plane->translation = SbVec3f(0, 0, 0);
+        plane->rotation = SbRotation::identity();
+        plane->scaleFactor = SbVec3f(1, 1, 1);
+        drag(c.at, {SbVec2s(c.move[0] / 2, c.move[1] / 2), SbVec2s(c.move[0] / 2, c.move[1] / 2)},
+             c.alt);
+        ASSERT_TRUE(grabbed) << c.what;
+        SbVec3f t = plane->translation.getValue(), s = plane->scaleFactor.getValue(), a;
+        float angle;
+        plane->rotation.getValue().getValue(a, angle);
+        for (int i = 0; i < 3; i++) {
+            EXPECT_EQ(c.moved[i] != 0, fabsf(t[i]) > 0.05f) << c.what << " t" << i;
+            EXPECT_EQ(c.scaled[i] != 0, fabsf(s[i] - 1) > 0.05f) << c.what << " s" << i;
+        }
+        EXPECT_EQ(c.axis >= 0, fabsf(angle) > 0.05f) << c.what;
+        if (c.axis >= 0) {
+            EXPECT_NEAR(1, fabsf(a[c.axis]), 1e-3) << c.what;
+        }
+    }
+}
+
+TEST_F(RefPlaneTest, SnapsOntoATiltedFace)
+{
+    SoSeparator *block = new SoSeparator;
+    SoTransform *tilt = new SoTransform;
+    tilt->translation.setValue(3, -1, 0);
+    tilt->rotation = SbRotation(SbVec3f(0, 0, 1), 0.5f);
+    block->addChild(tilt);
+    block->addChild(new SoCube);
+    root->addChild(block);
+    open();
+    // From the snapper's tip onto the middle of the block's top face.
+    SbVec3f top;
+    tilt->rotation.getValue().multVec(SbVec3f(0, 1, 0), top);
+    SbVec2s from = pixelOf(SbVec3f(0, 0.62f, 0)), to = pixelOf(SbVec3f(3, -1, 0) + top);
+    drag(SbVec3f(0, 0.62f, 0), {SbVec2s((to[0] - from[0]) / 2, (to[1] - from[1]) / 2),
+                               SbVec2s(to[0] - from[0], to[1] - from[1]) -
+                                   SbVec2s((to[0] - from[0]) / 2, (to[1] - from[1]) / 2)});
+    ASSERT_TRUE(grabbed);
+    EXPECT_NEAR(1, normal().dot(top), 1e-3) << "the plane's normal is the face's";
+    EXPECT_GT(plane->translation.getValue()[0], 2);
+}
+
+TEST_F(RefPlaneTest, ShadowsFallDownTheNormalAndTheGridFitsThePlane)
+{
+    SoCube *cube = new SoCube;
+    root->addChild(cube);
+    GspTest::Held<SoPath> toCube(new SoPath(root));
+    toCube->append(cube);
+    plane->addShadow(toCube, NULL);
+    plane->addShadowDragger(toCube, NULL);
+    plane->useBoxShadows = FALSE;
+    plane->addShadow(toCube, NULL);
+    plane->rotation = SbRotation(SbVec3f(1, 0, 0), 0.4f);
+    plane->translation = SbVec3f(1, 2, 3);
+    SbVec3f n = normal();
+    const char *lists[] = {"shadowList", "shadowDraggerList"};
+    int items = 0;
+    for (const char *list : lists) {
+        SoNodeKitListPart *l = (SoNodeKitListPart *)plane->getPart(list, FALSE);
+        for (int i = 0; l && i < l->getNumChildren(); i++, items++) {
+            SoNode *item = l->getChild(i);
+            EXPECT_EQ(-n, ((SoSFVec3f *)item->getField("lightDir"))->getValue());
+            const SbPlane &p = ((SoSFPlane *)item->getField("projectionPlane"))->getValue();
+            EXPECT_NEAR(n.dot(SbVec3f(1, 2, 3)), p.getDistanceFromOrigin(), 1e-4);
+            EXPECT_FALSE(((SoSFBool *)item->getField("renderAsBox"))->getValue());
+        }
+    }
+    EXPECT_EQ(3, items);
+    plane->removeShadow(toCube);
+    EXPECT_EQ(0, ((SoNodeKitListPart *)plane->getPart("shadowList", FALSE))->getNumChildren());
+
+    plane->showGraph(TRUE);
+    SoGraphPaper *g = (SoGraphPaper *)plane->getPart("graphPaper", FALSE);
+    ASSERT_TRUE(g);
+    struct {
+        SbVec3f scale;
+        float spacing;
+    } grids[] = {{SbVec3f(3, 1, 2), 1}, {SbVec3f(20, 1, 20), 5}, {SbVec3f(0.3f, 1, 0.2f), 0.04f}};
+    for (const auto &c : grids) {
+        plane->scaleFactor = c.scale;
+        EXPECT_FLOAT_EQ(1 - c.scale[0], g->left.getValue());
+        EXPECT_FLOAT_EQ(1 + c.scale[0], g->right.getValue());
+        EXPECT_FLOAT_EQ(3 + c.scale[2], g->near.getValue());
+        EXPECT_NEAR(c.spacing, g->gridSpacing.getValue(), 1e-6);
+        EXPECT_FLOAT_EQ(2 + 0.03f * c.spacing, g->lineHeight.getValue());
+    }
+}
