@@ -159,6 +159,7 @@ class SoRefPlaneDragger : public SoGestureDragger {
     void setHighlights();
 
     virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual void setDefaultOnNonWritingFields();
     virtual ~SoRefPlaneDragger();
 
   private:

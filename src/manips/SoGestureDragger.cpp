@@ -366,6 +366,9 @@ void SoGestureDragger::setKnobDefaults(const char *const knobs[], int count, con
         if (m && m->isOfType(SoMaterial::getClassTypeId())) {
             g->emissiveColor = ((SoMaterial *)m)->emissiveColor[0];
             g->diffuseColor = ((SoMaterial *)m)->diffuseColor[0];
+            // The resource's colours, not the user's: they stay out of files.
+            g->emissiveColor.setDefault(TRUE);
+            g->diffuseColor.setDefault(TRUE);
         }
     }
 }

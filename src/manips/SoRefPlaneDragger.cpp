@@ -268,6 +268,14 @@ SbBool SoRefPlaneDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
     return !(connectionsSetUp = onOff);
 }
 
+// The graph's pick style follows from the graph; the graph itself, the
+// shadows and the shadow draggers are kept in files.
+void SoRefPlaneDragger::setDefaultOnNonWritingFields()
+{
+    inherited::setDefaultOnNonWritingFields();
+    graphPaperPickStyle.setDefault(TRUE);
+}
+
 void SoRefPlaneDragger::showRotationStuff(SbBool show)
 {
     rotationShown = show;

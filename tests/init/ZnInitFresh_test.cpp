@@ -14,7 +14,7 @@ const char *const kTypes[] = {
     "ZnURLNote",  "ZnNoteList",   "MFULong",        "ZnArrowDragger",       "ScreenCompoundDragger",
     "ScreenPlaneDragger", "AntiSquish2", "LocateHighlightGroup", "BitmapText", "HideManip",
     "SoHideManipElement", "HideableTransformManip", "GestureDragger", "GraphPaper", "Shadow",
-    "ShadowDragger"};
+    "ShadowDragger", "RotateJackDragger", "BoxDragger", "BoxManip", "RefPlaneDragger"};
 
 // What the child finds wrong, or "" when all is well.
 std::string checkRegistration(void (*init)())

@@ -108,6 +108,7 @@ TEST_F(RotateJackTest, FileFormsKeepTheFieldsAndLeaveDragStateOut)
         EXPECT_TRUE(r->rotation.getValue().equals(jack->rotation.getValue(), 1e-5f));
         if (!binary) {
             EXPECT_EQ(std::string::npos, bytes.find("Switch")) << bytes;
+            EXPECT_EQ(std::string::npos, bytes.find("rotator1")) << bytes;
         }
     }
 }

@@ -50,6 +50,9 @@ SoSeparator *annotatedScene(const TempDir &tmp, bool older = false)
     shadow->setPaths(toCube, NULL);
     root->addChild(shadow);
     root->addChild(new SoGraphPaper);
+    root->addChild(new SoBoxManip);
+    root->addChild(new SoRotateJackDragger);
+    root->addChild(new SoRefPlaneDragger);
     return root;
 }
 
@@ -84,8 +87,9 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
     // separator, marker, list, 8 notes, arrow, marker, cube; the arrow
     // marker, its path, material, list, placement and arrow; the bullet
     // marker, its material and list; the sequencer and its two references;
-    // the shadow, its path to the cube and the path's head; the graph paper.
-    const int kExpected = 14 + 6 + 3 + 3 + 3 + 1;
+    // the shadow, its path to the cube and the path's head; the graph paper;
+    // the box manipulator, the rotate jack and the reference plane.
+    const int kExpected = 14 + 6 + 3 + 3 + 3 + 1 + 3;
     std::string firstAscii;
     for (bool binary : {false, true}) {
         std::string path = tmp.file(binary ? "scene.bin" : "scene.iv");
@@ -96,7 +100,8 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
         std::vector<std::string> kinds(std::begin(kNoteKinds), std::end(kNoteKinds));
         kinds.insert(kinds.end(),
                      {"ZnMarker", "ZnArrowMarker", "ZnBulletMarker", "ZnMarkerSequencer", "Cube",
-                      "Shadow", "GraphPaper"});
+                      "Shadow", "GraphPaper", "BoxManip", "RotateJackDragger",
+                      "RefPlaneDragger"});
         for (const std::string &kind : kinds)
             EXPECT_EQ(1, count(scene, kind + " {")) << kind << binary;
         if (!binary)
