@@ -172,27 +172,18 @@ class SoBoxDragger : public SoGestureDragger {
     SbBool isLocateHighlighting();
 
   protected:
-    static void startCB(void *, SoDragger *);
-    static void motionCB(void *, SoDragger *);
-    static void finishCB(void *, SoDragger *);
-    static void valueChangedCB(void *, SoDragger *);
-    static void fieldSensorCB(void *, SoSensor *);
 
-    void dragStart();
-    void drag();
-    void dragFinish();
+    virtual void dragStart();
+    virtual void drag();
+    virtual void dragFinish();
     void translateDrag();
     void scaleDrag();
     void setHighlights();
     void setFeedback();
     void setAllPartSwitches(int translatorWhich, int rotatorWhich, int scaleWhich);
 
-    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
     virtual ~SoBoxDragger();
 
-  private:
-    SoFieldSensor *fieldSensors[3];
-    SbBool altDown, ctrlDown, shiftDown;
 };
 
 #endif

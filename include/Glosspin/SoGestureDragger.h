@@ -9,7 +9,9 @@
 #include <Inventor/projectors/SbPlaneProjector.h>
 #include <Inventor/projectors/SbSphereSheetProjector.h>
 
+class SoField;
 class SoFieldSensor;
+class SoSensor;
 class SoSFRotation;
 class SoSFVec3f;
 
@@ -45,6 +47,32 @@ class SoGestureDragger : public SoDragger {
   protected:
     SbMatrix getBoxToWorldMatrix();
     virtual ~SoGestureDragger();
+
+    // What the box draggers share. Their translation, rotation and
+    // scaleFactor fields, followed both ways: the motion matrix sets them
+    // and they set it (call in the constructor, before the connections).
+    void setTransformFields(SoSFVec3f *translation, SoSFRotation *rotation,
+                            SoSFVec3f *scaleFactor);
+    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    // Called after the transform fields changed, either way.
+    virtual void transformChanged() {}
+
+    // The drag itself is the subclass's.
+    virtual void dragStart() {}
+    virtual void drag() {}
+    virtual void dragFinish() {}
+    static void startCB(void *, SoDragger *);
+    static void motionCB(void *, SoDragger *);
+    static void finishCB(void *, SoDragger *);
+    static void valueChangedCB(void *, SoDragger *);
+    static void fieldSensorCB(void *, SoSensor *);
+
+    // The start of every drag: the surround scale measured again, the
+    // modifiers recorded, dragState from the restart or the pick. TRUE
+    // for a restart.
+    SbBool beginDragState(const char *const knobs[], const int states[], int count);
+    void invalidateSurroundScale();
+    SbBool altDown, ctrlDown, shiftDown;
 
     // What the box draggers share. The knob a press picked: the first
     // locate-highlight group after this dragger on the pick path that is
@@ -101,13 +129,6 @@ class SoGestureDragger : public SoDragger {
     int dragState, restartState;
     SbVec3f lastWorldPoint;
 
-    // translation, rotation and scaleFactor from the motion matrix (each
-    // set only when it differs, with the fields' sensors detached
-    // meanwhile), and back.
-    void motionToFields(SoSFVec3f &translation, SoSFRotation &rotation,
-                        SoSFVec3f &scaleFactor, SoFieldSensor *const sensors[3]);
-    void fieldsToMotion();
-
     // Knob parts: knob in a locate-highlight group knob + "LocateGroup",
     // child 0 of switch knob + "Switch", whose child 1 is knob + "Active".
     // Defaults come from the resources prefix + Knob (first letter raised)
@@ -120,6 +141,9 @@ class SoGestureDragger : public SoDragger {
     void setKnobLocateHighlighting(const char *const knobs[], int count, SbBool onOff);
 
   private:
+    SoField *transformFields[3];
+    SoFieldSensor *transformSensors[3];
+    void motionToFields();
     int rotationFace;
     SbBool rotationConstrained;
     SbMatrix startLocalToWorld, startBoxToWorld;

@@ -141,16 +141,11 @@ class SoRefPlaneDragger : public SoGestureDragger {
     void setLocateHighlighting(SbBool onOff);
 
   protected:
-    static void startCB(void *, SoDragger *);
-    static void motionCB(void *, SoDragger *);
-    static void finishCB(void *, SoDragger *);
-    static void valueChangedCB(void *, SoDragger *);
-    static void fieldSensorCB(void *, SoSensor *);
     static void useBoxShadowsFieldSensorCB(void *, SoSensor *);
 
-    void dragStart();
-    void drag();
-    void dragFinish();
+    virtual void dragStart();
+    virtual void drag();
+    virtual void dragFinish();
     void loose2DScaleDrag();
     void normalSnapInit();
     void normalSnapDrag();
@@ -159,13 +154,12 @@ class SoRefPlaneDragger : public SoGestureDragger {
     void setHighlights();
 
     virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
+    virtual void transformChanged();
     virtual void setDefaultOnNonWritingFields();
     virtual ~SoRefPlaneDragger();
 
   private:
-    SoFieldSensor *fieldSensors[3];
     SoFieldSensor *useBoxShadowsSensor;
-    SbBool altDown, ctrlDown, shiftDown;
     SbBool rotationShown, snapperShown, graphShown;
     SbVec3f snapNormal, snapCentre;  // world, at the snap's start
     SbMatrix snapWorldToLocal;

@@ -95,25 +95,16 @@ class SoRotateJackDragger : public SoGestureDragger {
     void setLocateHighlighting(SbBool onOff);
 
   protected:
-    static void startCB(void *, SoDragger *);
-    static void motionCB(void *, SoDragger *);
-    static void finishCB(void *, SoDragger *);
-    static void valueChangedCB(void *, SoDragger *);
-    static void fieldSensorCB(void *, SoSensor *);
 
-    void dragStart();
-    void drag();
-    void dragFinish();
+    virtual void dragStart();
+    virtual void drag();
+    virtual void dragFinish();
     void setHighlights();
     void setFeedback();
     void setAllPartsActive(SbBool active);
 
-    virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
     virtual ~SoRotateJackDragger();
 
-  private:
-    SoFieldSensor *fieldSensors[3];
-    SbBool altDown, shiftDown;
 };
 
 #endif

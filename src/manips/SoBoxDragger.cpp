@@ -80,7 +80,6 @@ void SoBoxDragger::initClass()
 }
 
 SoBoxDragger::SoBoxDragger()
-    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE)
 {
     GSP_KIT_CONSTRUCTOR(SoBoxDragger);
 
@@ -275,43 +274,12 @@ SoBoxDragger::SoBoxDragger()
     setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "box");
     setHighlights();
 
-    addStartCallback(&SoBoxDragger::startCB);
-    addMotionCallback(&SoBoxDragger::motionCB);
-    addFinishCallback(&SoBoxDragger::finishCB);
-    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
-    addValueChangedCallback(&SoBoxDragger::valueChangedCB);
-
-    for (int i = 0; i < 3; i++) {
-        fieldSensors[i] = new SoFieldSensor(&SoBoxDragger::fieldSensorCB, this);
-        fieldSensors[i]->setPriority(0);
-    }
+    setTransformFields(&translation, &rotation, &scaleFactor);
     setUpConnections(TRUE, TRUE);
 }
 
 SoBoxDragger::~SoBoxDragger()
 {
-    for (int i = 0; i < 3; i++)
-        delete fieldSensors[i];
-}
-
-SbBool SoBoxDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
-{
-    if (!doItAlways && connectionsSetUp == onOff)
-        return onOff;
-    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
-    if (onOff) {
-        inherited::setUpConnections(onOff, doItAlways);
-        fieldSensorCB(this, NULL);
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField() != fields[i])
-                fieldSensors[i]->attach(fields[i]);
-    } else {
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField())
-                fieldSensors[i]->detach();
-        inherited::setUpConnections(onOff, doItAlways);
-    }
-    return !(connectionsSetUp = onOff);
 }
 
 void SoBoxDragger::unsquishKnobs()
@@ -340,33 +308,10 @@ SbBool SoBoxDragger::isLocateHighlighting()
     return g->onOff.getValue();
 }
 
-void SoBoxDragger::startCB(void *, SoDragger *d)
-{
-    ((SoBoxDragger *)d)->dragStart();
-}
-
-void SoBoxDragger::motionCB(void *, SoDragger *d)
-{
-    ((SoBoxDragger *)d)->drag();
-}
-
-void SoBoxDragger::finishCB(void *, SoDragger *d)
-{
-    ((SoBoxDragger *)d)->dragFinish();
-}
-
 void SoBoxDragger::dragStart()
 {
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
-    const SoEvent *e = getEvent();
-    altDown = e->wasAltDown();
-    ctrlDown = e->wasCtrlDown();
-    shiftDown = e->wasShiftDown();
-    SbBool restart = restartState != 0;
     SbBool wasConstrained = constrained;
-    dragState = restart ? restartState : getStateFromPick(KNOBS, NULL, NUM_KNOBS);
-    restartState = 0;
+    SbBool restart = beginDragState(KNOBS, NULL, NUM_KNOBS);
     // Rotators turn about one axis unless Shift is held; faces and
     // corners move freely unless it is.
     constrained = isRotation(dragState) != (bool)shiftDown;
@@ -405,8 +350,7 @@ void SoBoxDragger::dragFinish()
         unsquishKnobs();
     dragState = 0;
     setHighlights();
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
+    invalidateSurroundScale();
 }
 
 void SoBoxDragger::translateDrag()
@@ -493,14 +437,3 @@ void SoBoxDragger::setAllPartSwitches(int translatorWhich, int rotatorWhich, int
         setKnobSwitch(k, scaleWhich);
 }
 
-void SoBoxDragger::valueChangedCB(void *, SoDragger *d)
-{
-    SoBoxDragger *self = (SoBoxDragger *)d;
-    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
-                         self->fieldSensors);
-}
-
-void SoBoxDragger::fieldSensorCB(void *data, SoSensor *)
-{
-    ((SoBoxDragger *)data)->fieldsToMotion();
-}

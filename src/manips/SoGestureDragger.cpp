@@ -6,10 +6,12 @@
 #include <Inventor/SoInteraction.h>
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/events/SoEvent.h>
 #include <Inventor/fields/SoSFRotation.h>
 #include <Inventor/fields/SoSFVec3f.h>
 #include <Inventor/nodekits/SoNodekitCatalog.h>
 #include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSurroundScale.h>
 #include <Inventor/nodes/SoSwitch.h>
 #include <Inventor/sensors/SoFieldSensor.h>
 
@@ -37,15 +39,23 @@ void SoGestureDragger::initClass()
 }
 
 SoGestureDragger::SoGestureDragger()
-    : rotationAxis(-1), rotateAsDisc(TRUE), constrainedAxis(-1), constrained(FALSE), dragState(0),
-      restartState(0), rotationFace(0), rotationConstrained(TRUE)
+    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE), rotationAxis(-1), rotateAsDisc(TRUE),
+      constrainedAxis(-1), constrained(FALSE), dragState(0), restartState(0),
+      transformFields(), transformSensors(), rotationFace(0), rotationConstrained(TRUE)
 {
     GSP_KIT_CONSTRUCTOR(SoGestureDragger);
     SO_KIT_INIT_INSTANCE();
+    addStartCallback(&SoGestureDragger::startCB);
+    addMotionCallback(&SoGestureDragger::motionCB);
+    addFinishCallback(&SoGestureDragger::finishCB);
+    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
+    addValueChangedCallback(&SoGestureDragger::valueChangedCB);
 }
 
 SoGestureDragger::~SoGestureDragger()
 {
+    for (SoFieldSensor *s : transformSensors)
+        delete s;
 }
 
 // Part-to-local of surroundScale (identity without one), then local-to-world.
@@ -306,32 +316,112 @@ void SoGestureDragger::metaKeyChangeCB(void *, SoDragger *d)
     ha->setHandled();
 }
 
-void SoGestureDragger::motionToFields(SoSFVec3f &translation, SoSFRotation &rotation,
-                                      SoSFVec3f &scaleFactor, SoFieldSensor *const sensors[3])
+void SoGestureDragger::setTransformFields(SoSFVec3f *translation, SoSFRotation *rotation,
+                                          SoSFVec3f *scaleFactor)
+{
+    transformFields[0] = translation;
+    transformFields[1] = rotation;
+    transformFields[2] = scaleFactor;
+    for (int i = 0; i < 3; i++) {
+        transformSensors[i] = new SoFieldSensor(&SoGestureDragger::fieldSensorCB, this);
+        transformSensors[i]->setPriority(0);
+    }
+}
+
+SbBool SoGestureDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
+{
+    if (!doItAlways && connectionsSetUp == onOff)
+        return onOff;
+    if (onOff) {
+        inherited::setUpConnections(onOff, doItAlways);
+        if (transformFields[0]) {
+            fieldSensorCB(this, NULL);
+            for (int i = 0; i < 3; i++)
+                if (transformSensors[i]->getAttachedField() != transformFields[i])
+                    transformSensors[i]->attach(transformFields[i]);
+        }
+    } else {
+        for (int i = 0; i < 3 && transformFields[0]; i++)
+            if (transformSensors[i]->getAttachedField())
+                transformSensors[i]->detach();
+        inherited::setUpConnections(onOff, doItAlways);
+    }
+    return !(connectionsSetUp = onOff);
+}
+
+void SoGestureDragger::startCB(void *, SoDragger *d)
+{
+    ((SoGestureDragger *)d)->dragStart();
+}
+
+void SoGestureDragger::motionCB(void *, SoDragger *d)
+{
+    ((SoGestureDragger *)d)->drag();
+}
+
+void SoGestureDragger::finishCB(void *, SoDragger *d)
+{
+    ((SoGestureDragger *)d)->dragFinish();
+}
+
+// The fields from the motion matrix, each set only when it differs, with
+// their sensors detached meanwhile.
+void SoGestureDragger::motionToFields()
 {
     SbVec3f t, s;
     SbRotation r, so;
     getMotionMatrix().getTransform(t, r, s, so);
-    SoField *attached[3];
     for (int i = 0; i < 3; i++)
-        if ((attached[i] = sensors[i]->getAttachedField()))
-            sensors[i]->detach();
-    if (translation.getValue() != t)
-        translation = t;
-    if (rotation.getValue() != r)
-        rotation = r;
-    if (scaleFactor.getValue() != s)
-        scaleFactor = s;
+        transformSensors[i]->detach();
+    SoSFVec3f *translation = (SoSFVec3f *)transformFields[0];
+    SoSFRotation *rotation = (SoSFRotation *)transformFields[1];
+    SoSFVec3f *scaleFactor = (SoSFVec3f *)transformFields[2];
+    if (translation->getValue() != t)
+        translation->setValue(t);
+    if (rotation->getValue() != r)
+        rotation->setValue(r);
+    if (scaleFactor->getValue() != s)
+        scaleFactor->setValue(s);
     for (int i = 0; i < 3; i++)
-        if (attached[i])
-            sensors[i]->attach(attached[i]);
+        transformSensors[i]->attach(transformFields[i]);
 }
 
-void SoGestureDragger::fieldsToMotion()
+void SoGestureDragger::valueChangedCB(void *, SoDragger *d)
 {
-    SbMatrix motion = getMotionMatrix();
-    workFieldsIntoTransform(motion);
-    setMotionMatrix(motion);
+    SoGestureDragger *self = (SoGestureDragger *)d;
+    if (!self->transformFields[0])
+        return;
+    if (self->connectionsSetUp)
+        self->motionToFields();
+    self->transformChanged();
+}
+
+void SoGestureDragger::fieldSensorCB(void *data, SoSensor *)
+{
+    SoGestureDragger *self = (SoGestureDragger *)data;
+    SbMatrix motion = self->getMotionMatrix();
+    self->workFieldsIntoTransform(motion);
+    self->setMotionMatrix(motion);
+    self->transformChanged();
+}
+
+SbBool SoGestureDragger::beginDragState(const char *const knobs[], const int states[], int count)
+{
+    invalidateSurroundScale();
+    const SoEvent *e = getEvent();
+    altDown = e->wasAltDown();
+    ctrlDown = e->wasCtrlDown();
+    shiftDown = e->wasShiftDown();
+    SbBool restart = restartState != 0;
+    dragState = restart ? restartState : getStateFromPick(knobs, states, count);
+    restartState = 0;
+    return restart;
+}
+
+void SoGestureDragger::invalidateSurroundScale()
+{
+    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
+        ss->invalidate();
 }
 
 namespace {

@@ -81,8 +81,7 @@ void SoRefPlaneDragger::initClass()
 }
 
 SoRefPlaneDragger::SoRefPlaneDragger()
-    : altDown(FALSE), ctrlDown(FALSE), shiftDown(FALSE), rotationShown(TRUE), snapperShown(TRUE),
-      graphShown(FALSE)
+    : rotationShown(TRUE), snapperShown(TRUE), graphShown(FALSE)
 {
     GSP_KIT_CONSTRUCTOR(SoRefPlaneDragger);
 
@@ -221,16 +220,7 @@ SoRefPlaneDragger::SoRefPlaneDragger()
     setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "refPlane");
     setHighlights();
 
-    addStartCallback(&SoRefPlaneDragger::startCB);
-    addMotionCallback(&SoRefPlaneDragger::motionCB);
-    addFinishCallback(&SoRefPlaneDragger::finishCB);
-    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
-    addValueChangedCallback(&SoRefPlaneDragger::valueChangedCB);
-
-    for (int i = 0; i < 3; i++) {
-        fieldSensors[i] = new SoFieldSensor(&SoRefPlaneDragger::fieldSensorCB, this);
-        fieldSensors[i]->setPriority(0);
-    }
+    setTransformFields(&translation, &rotation, &scaleFactor);
     useBoxShadowsSensor =
         new SoFieldSensor(&SoRefPlaneDragger::useBoxShadowsFieldSensorCB, this);
     useBoxShadowsSensor->setPriority(0);
@@ -239,8 +229,6 @@ SoRefPlaneDragger::SoRefPlaneDragger()
 
 SoRefPlaneDragger::~SoRefPlaneDragger()
 {
-    for (int i = 0; i < 3; i++)
-        delete fieldSensors[i];
     delete useBoxShadowsSensor;
 }
 
@@ -248,24 +236,18 @@ SbBool SoRefPlaneDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
 {
     if (!doItAlways && connectionsSetUp == onOff)
         return onOff;
-    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
-    if (onOff) {
-        inherited::setUpConnections(onOff, doItAlways);
-        fieldSensorCB(this, NULL);
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField() != fields[i])
-                fieldSensors[i]->attach(fields[i]);
-        if (useBoxShadowsSensor->getAttachedField() != &useBoxShadows)
-            useBoxShadowsSensor->attach(&useBoxShadows);
-    } else {
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField())
-                fieldSensors[i]->detach();
-        if (useBoxShadowsSensor->getAttachedField())
-            useBoxShadowsSensor->detach();
-        inherited::setUpConnections(onOff, doItAlways);
-    }
-    return !(connectionsSetUp = onOff);
+    if (useBoxShadowsSensor->getAttachedField())
+        useBoxShadowsSensor->detach();
+    if (onOff)
+        useBoxShadowsSensor->attach(&useBoxShadows);
+    return inherited::setUpConnections(onOff, doItAlways);
+}
+
+// Shadows and grid follow the plane.
+void SoRefPlaneDragger::transformChanged()
+{
+    updateShadowDirections();
+    updateGraphFields();
 }
 
 // The graph's pick style follows from the graph; the graph itself, the
@@ -439,32 +421,10 @@ void SoRefPlaneDragger::updateGraphFields()
             fields[i]->setValue(values[i]);
 }
 
-void SoRefPlaneDragger::startCB(void *, SoDragger *d)
-{
-    ((SoRefPlaneDragger *)d)->dragStart();
-}
-
-void SoRefPlaneDragger::motionCB(void *, SoDragger *d)
-{
-    ((SoRefPlaneDragger *)d)->drag();
-}
-
-void SoRefPlaneDragger::finishCB(void *, SoDragger *d)
-{
-    ((SoRefPlaneDragger *)d)->dragFinish();
-}
-
 void SoRefPlaneDragger::dragStart()
 {
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
-    const SoEvent *e = getEvent();
-    altDown = e->wasAltDown();
-    ctrlDown = e->wasCtrlDown();
-    shiftDown = e->wasShiftDown();
-    SbBool restart = restartState != 0, wasConstrained = constrained;
-    dragState = restart ? restartState : getStateFromPick(KNOBS, NULL, NUM_KNOBS);
-    restartState = 0;
+    SbBool wasConstrained = constrained;
+    SbBool restart = beginDragState(KNOBS, NULL, NUM_KNOBS);
     // Rotators keep to one axis unless Shift is held, edges always; the
     // plane, its corners and the snapper only with Shift.
     constrained = isRotation(dragState) ? !shiftDown : isEdge(dragState) || shiftDown;
@@ -573,8 +533,7 @@ void SoRefPlaneDragger::dragFinish()
     dragState = 0;
     setPartSwitch("normalSnapperFeedbackSwitch", SO_SWITCH_NONE);
     setHighlights();
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
+    invalidateSurroundScale();
 }
 
 // Idle: every knob shown (rotators and snapper as asked). Dragging: the
@@ -604,23 +563,6 @@ void SoRefPlaneDragger::setHighlights()
     }
     enableNotify(notify);
     touch();
-}
-
-void SoRefPlaneDragger::valueChangedCB(void *, SoDragger *d)
-{
-    SoRefPlaneDragger *self = (SoRefPlaneDragger *)d;
-    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
-                         self->fieldSensors);
-    self->updateShadowDirections();
-    self->updateGraphFields();
-}
-
-void SoRefPlaneDragger::fieldSensorCB(void *data, SoSensor *)
-{
-    SoRefPlaneDragger *self = (SoRefPlaneDragger *)data;
-    self->fieldsToMotion();
-    self->updateShadowDirections();
-    self->updateGraphFields();
 }
 
 void SoRefPlaneDragger::useBoxShadowsFieldSensorCB(void *data, SoSensor *)

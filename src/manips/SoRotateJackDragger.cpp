@@ -56,7 +56,7 @@ void SoRotateJackDragger::initClass()
     SO__KIT_INIT_CLASS(SoRotateJackDragger, "RotateJackDragger", SoGestureDragger);
 }
 
-SoRotateJackDragger::SoRotateJackDragger() : altDown(FALSE), shiftDown(FALSE)
+SoRotateJackDragger::SoRotateJackDragger()
 {
     GSP_KIT_CONSTRUCTOR(SoRotateJackDragger);
 
@@ -161,43 +161,12 @@ SoRotateJackDragger::SoRotateJackDragger() : altDown(FALSE), shiftDown(FALSE)
     setPartDefaults(feedback, sizeof feedback / sizeof *feedback, "rotateJack");
     setHighlights();
 
-    addStartCallback(&SoRotateJackDragger::startCB);
-    addMotionCallback(&SoRotateJackDragger::motionCB);
-    addFinishCallback(&SoRotateJackDragger::finishCB);
-    addOtherEventCallback(&SoGestureDragger::metaKeyChangeCB);
-    addValueChangedCallback(&SoRotateJackDragger::valueChangedCB);
-
-    for (int i = 0; i < 3; i++) {
-        fieldSensors[i] = new SoFieldSensor(&SoRotateJackDragger::fieldSensorCB, this);
-        fieldSensors[i]->setPriority(0);
-    }
+    setTransformFields(&translation, &rotation, &scaleFactor);
     setUpConnections(TRUE, TRUE);
 }
 
 SoRotateJackDragger::~SoRotateJackDragger()
 {
-    for (int i = 0; i < 3; i++)
-        delete fieldSensors[i];
-}
-
-SbBool SoRotateJackDragger::setUpConnections(SbBool onOff, SbBool doItAlways)
-{
-    if (!doItAlways && connectionsSetUp == onOff)
-        return onOff;
-    SoField *fields[3] = {&translation, &rotation, &scaleFactor};
-    if (onOff) {
-        inherited::setUpConnections(onOff, doItAlways);
-        fieldSensorCB(this, NULL);
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField() != fields[i])
-                fieldSensors[i]->attach(fields[i]);
-    } else {
-        for (int i = 0; i < 3; i++)
-            if (fieldSensors[i]->getAttachedField())
-                fieldSensors[i]->detach();
-        inherited::setUpConnections(onOff, doItAlways);
-    }
-    return !(connectionsSetUp = onOff);
 }
 
 void SoRotateJackDragger::setLocateHighlighting(SbBool onOff)
@@ -205,31 +174,9 @@ void SoRotateJackDragger::setLocateHighlighting(SbBool onOff)
     setKnobLocateHighlighting(KNOBS, NUM_KNOBS, onOff);
 }
 
-void SoRotateJackDragger::startCB(void *, SoDragger *d)
-{
-    ((SoRotateJackDragger *)d)->dragStart();
-}
-
-void SoRotateJackDragger::motionCB(void *, SoDragger *d)
-{
-    ((SoRotateJackDragger *)d)->drag();
-}
-
-void SoRotateJackDragger::finishCB(void *, SoDragger *d)
-{
-    ((SoRotateJackDragger *)d)->dragFinish();
-}
-
 void SoRotateJackDragger::dragStart()
 {
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
-    const SoEvent *e = getEvent();
-    altDown = e->wasAltDown();
-    shiftDown = e->wasShiftDown();
-    SbBool restart = restartState != 0;
-    dragState = restart ? restartState : getStateFromPick(KNOBS, STATES, NUM_KNOBS);
-    restartState = 0;
+    SbBool restart = beginDragState(KNOBS, STATES, NUM_KNOBS);
     SbBool constrained = !shiftDown;
     if (!restart || !constrained)
         rotationAxis = -1;
@@ -256,8 +203,7 @@ void SoRotateJackDragger::dragFinish()
     dragState = 0;
     restartState = 0;
     setHighlights();
-    if (SoSurroundScale *ss = (SoSurroundScale *)getAnyPart("surroundScale", FALSE))
-        ss->invalidate();
+    invalidateSurroundScale();
 }
 
 // Idle: every knob as it is. Dragging: the picked knob lit, with its
@@ -317,14 +263,3 @@ void SoRotateJackDragger::setAllPartsActive(SbBool active)
         setKnobSwitch(KNOBS[i], active ? 1 : 0);
 }
 
-void SoRotateJackDragger::valueChangedCB(void *, SoDragger *d)
-{
-    SoRotateJackDragger *self = (SoRotateJackDragger *)d;
-    self->motionToFields(self->translation, self->rotation, self->scaleFactor,
-                         self->fieldSensors);
-}
-
-void SoRotateJackDragger::fieldSensorCB(void *data, SoSensor *)
-{
-    ((SoRotateJackDragger *)data)->fieldsToMotion();
-}
