@@ -10,7 +10,6 @@
 #include <Inventor/nodes/SoSwitch.h>
 #include <Inventor/nodes/SoTransform.h>
 #include <Inventor/nodes/SoTranslation.h>
-#include <Inventor/sensors/SoFieldSensor.h>
 
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>

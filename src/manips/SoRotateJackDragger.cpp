@@ -1,13 +1,11 @@
 #include <Glosspin/SoRotateJackDragger.h>
 
 #include <Inventor/SoInteraction.h>
-#include <Inventor/events/SoEvent.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSurroundScale.h>
 #include <Inventor/nodes/SoSwitch.h>
 #include <Inventor/nodes/SoTransform.h>
 #include <Inventor/nodes/SoTranslation.h>
-#include <Inventor/sensors/SoFieldSensor.h>
 
 #include <Glosspin/SoAntiSquish2.h>
 #include <Glosspin/SoLocateHighlightGroup.h>
