@@ -17,9 +17,8 @@
 
 #include <Glosspin/SoLocateHighlightGroup.h>
 
-#include "manips/ModifierKeys.h"
-
 #include "init/ToolkitMacros.h"
+#include "manips/ModifierKeys.h"
 
 SO_KIT_SOURCE(SoGestureDragger);
 
@@ -110,8 +109,6 @@ void SoGestureDragger::makeMinorAxisPerpendicularIfColinear(const SbVec2f &major
         return;
     SbVec2f perpendicular(-major[1], major[0]);
     minor = perpendicular.dot(minor) < 0 ? -perpendicular : perpendicular;
-    if (minor.dot(minor) == 0)
-        minor = perpendicular;
 }
 
 // The allowed axis with the shortest screen image, when that image is
@@ -401,8 +398,7 @@ void SoGestureDragger::fieldSensorCB(void *data, SoSensor *)
     SoGestureDragger *self = (SoGestureDragger *)data;
     SbMatrix motion = self->getMotionMatrix();
     self->workFieldsIntoTransform(motion);
-    self->setMotionMatrix(motion);
-    self->transformChanged();
+    self->setMotionMatrix(motion);  // the value-changed callback follows
 }
 
 SbBool SoGestureDragger::beginDragState(const char *const knobs[], const int states[], int count)
