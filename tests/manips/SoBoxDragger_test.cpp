@@ -14,10 +14,7 @@ class BoxTest : public SceneTest {
     {
         SceneTest::SetUp();
         SoNewManips::init();
-        camera->orientation = SbRotation(SbVec3f(1, 0, 0), -0.5f);
-        SbVec3f back;
-        camera->orientation.getValue().multVec(SbVec3f(0, 0, 10), back);
-        camera->position = back;
+        turnCamera(SbRotation(SbVec3f(1, 0, 0), -0.5f));
     }
     // Presses on the world point at, moves by each step, releases; the
     // keys are held throughout unless a step says otherwise.

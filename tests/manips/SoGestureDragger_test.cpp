@@ -75,10 +75,7 @@ TEST_F(SceneTest, TheGestureFollowsTheBoxAxisSeenOnTheScreen)
         {true, 0, TRUE, FALSE, TRUE, -3, 20, 0},  // up and a little left: back along x
     };
     for (const Case &c : cases) {
-        camera->orientation = c.iso ? isometric() : SbRotation::identity();
-        SbVec3f back;
-        camera->orientation.getValue().multVec(SbVec3f(0, 0, 10), back);
-        camera->position = back;
+        turnCamera(c.iso ? isometric() : SbRotation::identity());
         ((SoTransform *)probe->getPart("surroundScale", TRUE))->rotation =
             SbRotation(SbVec3f(0, 0, 1), c.turn);
         probe->allowed[0] = c.x, probe->allowed[1] = c.y, probe->allowed[2] = c.z;

@@ -13,10 +13,7 @@ class RefPlaneTest : public SceneTest {
     {
         SceneTest::SetUp();
         SoNewManips::init();
-        camera->orientation = SbRotation(SbVec3f(1, 0, 0), -0.9f);
-        SbVec3f back;
-        camera->orientation.getValue().multVec(SbVec3f(0, 0, 10), back);
-        camera->position = back;
+        turnCamera(SbRotation(SbVec3f(1, 0, 0), -0.9f));
         plane = new SoRefPlaneDragger;
         root->addChild(plane);
     }

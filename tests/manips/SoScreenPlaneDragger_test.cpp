@@ -33,14 +33,11 @@ class ScreenDraggerTest : public SceneTest {
     }
     void useCamera(SoCamera *c, const SbRotation &orientation = SbRotation::identity())
     {
-        c->orientation = orientation;
-        SbVec3f back;
-        orientation.multVec(SbVec3f(0, 0, 10), back);
-        c->position = back;
         c->nearDistance = 1;
         c->farDistance = 20;
         root->insertChild(c, 0);
         camera = c;
+        turnCamera(orientation);
     }
     void open(SoNode *dragger, bool doubleBuffer = false)
     {

@@ -37,6 +37,14 @@ SbVec2s SceneTest::pixelOf(const SbVec3f &p) const
     return SbVec2s((short)lroundf(n[0] * size[0]), (short)lroundf(n[1] * size[1]));
 }
 
+void SceneTest::turnCamera(const SbRotation &orientation)
+{
+    camera->orientation = orientation;
+    SbVec3f back;
+    orientation.multVec(SbVec3f(0, 0, 10), back);
+    camera->position = back;
+}
+
 void SceneTest::moveTo(short x, short y)
 {
     SoLocation2Event e;

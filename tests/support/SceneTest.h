@@ -17,6 +17,8 @@ class SceneTest : public XtTest {
     SbViewportRegion viewport() const;
     // The window pixel (nearest) of a world point.
     SbVec2s pixelOf(const SbVec3f &p) const;
+    // Turns the camera about the origin, 10 units away.
+    void turnCamera(const SbRotation &orientation);
     // A pointer motion to (x, y) through the whole scene.
     void moveTo(short x, short y);
 
