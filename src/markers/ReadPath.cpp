@@ -43,8 +43,12 @@ SbBool GspReadPath::readInstance(SoInput *in, unsigned short)
     SoBase *head = NULL;
     if (!SoBase::read(in, head, SoNode::getClassTypeId()))
         return FALSE;
-    if (!head)
-        return TRUE;  // an empty path
+    // The toolkit cannot free or write a path without a head; nothing
+    // writes one, so a file holding one is damaged.
+    if (!head) {
+        SoReadError::post(in, "Path without a head node");
+        return FALSE;
+    }
     setHead((SoNode *)head);
     int count;
     if (!gspReadNumber(in, count) || count < 0) {
