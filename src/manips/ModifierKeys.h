@@ -1,6 +1,8 @@
 #ifndef GLOSSPIN_MANIPS_MODIFIERKEYS_H
 #define GLOSSPIN_MANIPS_MODIFIERKEYS_H
 
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/draggers/SoDragger.h>
 #include <Inventor/events/SoKeyboardEvent.h>
 
 // True when e presses or releases Shift or Alt, the keys that change a
@@ -11,6 +13,29 @@ inline bool gspIsShiftOrAltChange(const SoEvent *e)
            SO_KEY_PRESS_EVENT(e, RIGHT_SHIFT) || SO_KEY_RELEASE_EVENT(e, RIGHT_SHIFT) ||
            SO_KEY_PRESS_EVENT(e, LEFT_ALT) || SO_KEY_RELEASE_EVENT(e, LEFT_ALT) ||
            SO_KEY_PRESS_EVENT(e, RIGHT_ALT) || SO_KEY_RELEASE_EVENT(e, RIGHT_ALT);
+}
+
+// When d holds the grab and its event presses or releases Shift or Alt:
+// ends the drag (its finish callbacks run), calls afterEnd, and starts
+// another from worldPoint, the point under the pointer now. True when it
+// did.
+template <class AfterEnd>
+bool gspRestartDragOnModifierChange(SoDragger *d, const SbVec3f &worldPoint, AfterEnd afterEnd)
+{
+    SoHandleEventAction *ha = d->getHandleEventAction();
+    if (!ha || ha->getGrabber() != d || !gspIsShiftOrAltChange(d->getEvent()))
+        return false;
+    ha->releaseGrabber();
+    afterEnd();
+    d->setStartingPoint(worldPoint);
+    ha->setGrabber(d);
+    ha->setHandled();
+    return true;
+}
+
+inline bool gspRestartDragOnModifierChange(SoDragger *d, const SbVec3f &worldPoint)
+{
+    return gspRestartDragOnModifierChange(d, worldPoint, [] {});
 }
 
 #endif

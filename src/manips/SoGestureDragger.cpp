@@ -299,18 +299,12 @@ SbBool SoGestureDragger::rotateDrag(float minDiscRotDot)
     return TRUE;
 }
 
+// The finish callbacks clear the state; the new drag takes it up again.
 void SoGestureDragger::metaKeyChangeCB(void *, SoDragger *d)
 {
     SoGestureDragger *self = (SoGestureDragger *)d;
-    SoHandleEventAction *ha = self->getHandleEventAction();
-    if (!ha || ha->getGrabber() != self || !gspIsShiftOrAltChange(self->getEvent()))
-        return;
     int state = self->dragState;
-    ha->releaseGrabber();
-    self->restartState = state;
-    self->setStartingPoint(self->lastWorldPoint);
-    ha->setGrabber(self);
-    ha->setHandled();
+    gspRestartDragOnModifierChange(d, self->lastWorldPoint, [&] { self->restartState = state; });
 }
 
 void SoGestureDragger::setTransformFields(SoSFVec3f *translation, SoSFRotation *rotation,

@@ -266,17 +266,7 @@ void SoScreenPlaneDragger::dragFinish()
 
 void SoScreenPlaneDragger::metaKeyChangeCB(void *, SoDragger *d)
 {
-    SoScreenPlaneDragger *self = (SoScreenPlaneDragger *)d;
-    SoHandleEventAction *ha = self->getHandleEventAction();
-    if (!ha || ha->getGrabber() != self)
-        return;
-    if (!gspIsShiftOrAltChange(self->getEvent()))
-        return;
-    // End this drag and start another from where the pointer is now.
-    ha->releaseGrabber();
-    self->setStartingPoint(self->lastProjectedPoint);
-    ha->setGrabber(self);
-    ha->setHandled();
+    gspRestartDragOnModifierChange(d, ((SoScreenPlaneDragger *)d)->lastProjectedPoint);
 }
 
 void SoScreenPlaneDragger::valueChangedCB(void *, SoDragger *d)

@@ -326,15 +326,7 @@ void SoShadowDragger::dragFinish()
 
 void SoShadowDragger::metaKeyChangeCB(void *, SoDragger *d)
 {
-    SoShadowDragger *self = (SoShadowDragger *)d;
-    SoHandleEventAction *ha = self->getHandleEventAction();
-    if (!ha || ha->getGrabber() != self || !gspIsShiftOrAltChange(self->getEvent()))
-        return;
-    // End this drag and start another from where the pointer is now.
-    ha->releaseGrabber();
-    self->setStartingPoint(self->lastPoint);
-    ha->setGrabber(self);
-    ha->setHandled();
+    gspRestartDragOnModifierChange(d, ((SoShadowDragger *)d)->lastPoint);
 }
 
 void SoShadowDragger::valueChangedCB(void *, SoDragger *d)
