@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileReplacement.h"
+#include "common/SceneFile.h"
 
 namespace {
 
@@ -53,28 +53,12 @@ int fail(const std::string &message)
     return 1;
 }
 
-std::string readErrors;
-
-void collectReadError(const SoError *error, void *)
-{
-    readErrors += error->getDebugString().getString();
-    readErrors += "\n";
-}
-
 SoSeparator *readScene(const char *path)
 {
-    SoInput in;
-    if (!in.openFile(path, TRUE)) {
-        fail(std::string("cannot open ") + path + ": " + strerror(errno));
-        return NULL;
-    }
-    readErrors.clear();
-    SoSeparator *root = SoDB::readAll(&in);
-    if (!root) {
-        fail(std::string("cannot read ") + path + "\n" + readErrors);
-        return NULL;
-    }
-    root->ref();
+    std::string why;
+    SoSeparator *root = gspReadSceneFile(path, why);
+    if (!root)
+        fail(std::string("cannot read ") + path + ": " + why);
     return root;
 }
 
@@ -101,23 +85,9 @@ std::vector<ZnNote *> notesOf(SoNode *root)
 // 0 after a message.
 int writeScene(SoNode *root, const char *out, bool binary)
 {
-    GspFileReplacement file(out);
-    int fd = file.descriptor() >= 0 ? dup(file.descriptor()) : -1;
-    FILE *fp = fd >= 0 ? fdopen(fd, "w") : NULL;
-    if (!fp) {
-        if (fd >= 0)
-            close(fd);
-        return fail(std::string("cannot create a file beside ") + out + ": " + strerror(errno)) - 1;
-    }
-    SoOutput output;
-    output.setFilePointer(fp);
-    output.setBinary(binary);
-    SoWriteAction wa(&output);
-    wa.apply(root);
-    bool ok = fflush(fp) == 0 && !ferror(fp);
-    ok = fclose(fp) == 0 && ok;
-    if (!ok || !file.commit())
-        return fail(std::string("cannot write ") + out + ": " + strerror(errno)) - 1;
+    std::string why;
+    if (!gspWriteSceneFile(root, out, binary, false, why))
+        return fail(std::string("cannot write ") + out + ": " + why) - 1;
     return 1;
 }
 
@@ -308,7 +278,6 @@ int main(int argc, char **argv)
         return usage();
     SoDB::init();
     ZnInit::initClasses();
-    SoReadError::setHandlerCallback(collectReadError, NULL);
     SoSFDelayedData::supportDelayedReading = 1;
     std::string cmd = argv[1];
     if (cmd == "info" && argc == 3)

@@ -17,16 +17,16 @@
 #include <string>
 
 #include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
-#include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <X11/IntrinsicP.h>
 #include <Xm/Protocols.h>
 #include <Xm/Xm.h>
 
 #include <Glosspin/Glosspin.h>
+
+#include "common/SceneFile.h"
 
 namespace {
 
@@ -66,21 +66,6 @@ bool parse(int argc, char **argv, Options &o)
     o.file = argv[i];
     o.noteDir = i + 1 < argc ? argv[i + 1] : NULL;
     return true;
-}
-
-std::string readErrors;
-
-// The toolkit's read errors, one line each for the dialog.
-void collectReadError(const SoError *error, void *)
-{
-    std::string text = error->getDebugString().getString();
-    const char prefix[] = "Inventor read error: ";
-    if (text.compare(0, sizeof prefix - 1, prefix) == 0)
-        text.erase(0, sizeof prefix - 1);
-    for (char &c : text)
-        if (c == '\n' || c == '\t')
-            c = ' ';
-    readErrors += (readErrors.empty() ? "" : "\n") + text;
 }
 
 [[noreturn]] void leave(int status)
@@ -124,14 +109,10 @@ SoSeparator *readScene(Widget top, const Options &o)
         fail(top, "viewerCannotOpenMsg", o.file, strerror(errno));
     if (o.noteDir && *o.noteDir && chdir(o.noteDir) != 0)
         fail(top, "viewerNoDirMsg", o.noteDir, strerror(errno));
-    SoReadError::setHandlerCallback(collectReadError, NULL);
-    SoInput in;
-    if (!in.openFile(full))
-        fail(top, "viewerCannotOpenMsg", o.file, readErrors);
-    SoSeparator *scene = in.isValidFile() ? SoDB::readAll(&in) : NULL;
+    std::string why;
+    SoSeparator *scene = gspReadSceneFile(full, why);
     if (!scene)
-        fail(top, "viewerCannotReadMsg", o.file,
-             readErrors.empty() ? "This is not a scene file." : readErrors);
+        fail(top, "viewerCannotReadMsg", o.file, why);
     return scene;
 }
 
@@ -177,7 +158,6 @@ int main(int argc, char **argv)
     signal(SIGTERM, termHandler);
 
     SoSeparator *scene = readScene(top, o);
-    scene->ref();
     placeWindow(top, o);
     SoXtExaminerViewer *viewer = new SoXtExaminerViewer(top);
     viewer->setTitle((char *)("3dNoteViewer: " + baseName(o.file)).c_str());

@@ -42,6 +42,9 @@ class ZnCommon {
 
     static SoMFString filesToCleanUp;
     static int editMode;            // 1 = viewing, 2 = authoring
+    // Non-zero: the draggers take Ctrl as Alt too, for viewers that keep
+    // the Alt key for their own use. 0 at load time.
+    static int controlForAlt;
     static int instanceExists;
     static pid_t originalProcessId;
     static SoPath *cameraPath;

@@ -562,8 +562,8 @@ void ZnArrowDragger::drag()
     const SoEvent *e = getEvent();
     SbVec2f locater = getNormalizedLocaterPosition();
     SbMatrix worldToLocal = getWorldToLocalMatrix();
-    if (e->wasAltDown() || e->wasShiftDown()) {
-        SbVec3f d = e->wasAltDown() ? lineProj.project(locater) - lineStart
+    if (gspAltDown(e) || e->wasShiftDown()) {
+        SbVec3f d = gspAltDown(e) ? lineProj.project(locater) - lineStart
                                     : planeProj.project(locater) - planeStart;
         SbVec3f local;
         worldToLocal.multDirMatrix(d, local);

@@ -19,6 +19,7 @@
 
 SoMFString ZnCommon::filesToCleanUp;
 int ZnCommon::editMode = 1;
+int ZnCommon::controlForAlt = 0;
 int ZnCommon::instanceExists = 0;
 pid_t ZnCommon::originalProcessId = 0;
 SoPath *ZnCommon::cameraPath = NULL;

@@ -399,7 +399,7 @@ SbBool SoGestureDragger::beginDragState(const char *const knobs[], const int sta
 {
     invalidateSurroundScale();
     const SoEvent *e = getEvent();
-    altDown = e->wasAltDown();
+    altDown = gspAltDown(e);
     ctrlDown = e->wasCtrlDown();
     shiftDown = e->wasShiftDown();
     SbBool restart = restartState != 0;

@@ -182,7 +182,7 @@ void SoScreenPlaneDragger::dragStart()
 
     const SoEvent *event = getEvent();
     shiftDown = event->wasShiftDown();
-    altDown = event->wasAltDown();
+    altDown = gspAltDown(event);
     setSwitchValue(axisFeedbackAntiSquishSwitch.getValue(), 0);
     if (altDown) {
         setSwitchValue(inOutFeedbackSwitch.getValue(), SO_SWITCH_ALL);

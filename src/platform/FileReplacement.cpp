@@ -63,13 +63,25 @@ GspFileReplacement::~GspFileReplacement()
     errno = saved;
 }
 
-bool GspFileReplacement::commit()
+// Makes backup a second name of target, replacing an older backup.
+static bool linkBackup(const std::string &target, const std::string &backup)
+{
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (unlink(backup.c_str()) != 0 && errno != ENOENT)
+        return false;
+    return link(target.c_str(), backup.c_str()) == 0;
+}
+
+bool GspFileReplacement::commit(bool keepPrevious)
 {
     if (fd < 0)
         return false;
     int closed = close(fd);
     fd = -1;
-    if (closed != 0 || rename(fresh.c_str(), target.c_str()) != 0) {
+    if (closed != 0 || (keepPrevious && !linkBackup(target, target + "~")) ||
+        rename(fresh.c_str(), target.c_str()) != 0) {
         int saved = errno;
         unlink(fresh.c_str());
         fresh.clear();

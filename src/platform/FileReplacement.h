@@ -33,9 +33,11 @@ class GspFileReplacement {
     // The fresh file's descriptor, -1 (errno set) when it could not be made.
     int descriptor() const { return fd; }
 
-    // Closes the fresh file and renames it over the target. False, with
-    // errno set and the fresh file removed, when any step fails.
-    bool commit();
+    // Closes the fresh file and renames it over the target. With
+    // keepPrevious, an existing target is kept as target~ first (a hard
+    // link, so that it costs no copy). False, with errno set, the fresh
+    // file removed and the target as it was, when any step fails.
+    bool commit(bool keepPrevious = false);
 
   private:
     GspFileReplacement(const GspFileReplacement &) = delete;

@@ -102,9 +102,9 @@ TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
         const char *args, *message;
     } cases[] = {
         {"convert --ascii annotated.iv adir", "cannot write adir"},
-        {"convert --ascii annotated.iv nodir/x.iv", "cannot create a file beside nodir/x.iv"},
+        {"convert --ascii annotated.iv nodir/x.iv", "cannot write nodir/x.iv"},
         {"convert --text annotated.iv x.iv", "usage:"},
-        {"info missing.iv", "cannot open missing.iv"},
+        {"info missing.iv", "cannot read missing.iv"},
         {"extract annotated.iv Link x", "a URL note has no media data"},
         {"extract annotated.iv 99 x", "no note 99"},
         {"external annotated.iv x.iv nodir", "nodir is not a directory"},

@@ -1,0 +1,87 @@
+#include "SceneFile.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/errors/SoReadError.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include "platform/FileReplacement.h"
+
+namespace {
+
+// One line a read error, without the toolkit's heading.
+void collectReadError(const SoError *error, void *data)
+{
+    std::string &errors = *(std::string *)data;
+    std::string text = error->getDebugString().getString();
+    const char prefix[] = "Inventor read error: ";
+    if (text.compare(0, sizeof prefix - 1, prefix) == 0)
+        text.erase(0, sizeof prefix - 1);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    for (char &c : text)
+        if (c == '\n' || c == '\t')
+            c = ' ';
+    errors += (errors.empty() ? "" : "\n") + text;
+}
+
+}
+
+SoSeparator *gspReadSceneFile(const char *path, std::string &why)
+{
+    why.clear();
+    SoErrorCB *oldHandler = SoReadError::getHandlerCallback();
+    void *oldData = SoReadError::getHandlerData();
+    SoReadError::setHandlerCallback(collectReadError, &why);
+    SoInput in;
+    SoSeparator *root = NULL;
+    errno = 0;
+    if (!in.openFile(path, TRUE)) {
+        if (why.empty())
+            why = strerror(errno ? errno : ENOENT);
+    } else if (!in.isValidFile()) {
+        why = "This is not a scene file.";
+    } else if ((root = SoDB::readAll(&in)) != NULL) {
+        root->ref();
+    } else if (why.empty()) {
+        why = "This is not a scene file.";
+    }
+    SoReadError::setHandlerCallback(oldHandler, oldData);
+    return root;
+}
+
+bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPrevious,
+                       std::string &why)
+{
+    GspFileReplacement file(path);
+    int fd = file.descriptor() >= 0 ? dup(file.descriptor()) : -1;
+    FILE *fp = fd >= 0 ? fdopen(fd, "w") : NULL;
+    if (!fp) {
+        why = strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    SoOutput output;
+    output.setFilePointer(fp);
+    output.setBinary(binary);
+    SoWriteAction wa(&output);
+    wa.apply(root);
+    errno = 0;
+    bool ok = fflush(fp) == 0 && !ferror(fp);
+    int err = errno;
+    if (fclose(fp) != 0 && ok)
+        ok = false, err = errno;
+    if (ok && !file.commit(keepPrevious))
+        ok = false, err = errno;
+    if (!ok)
+        why = strerror(err ? err : EIO);
+    return ok;
+}

@@ -1,0 +1,23 @@
+#ifndef GLOSSPIN_APPS_SCENEFILE_H
+#define GLOSSPIN_APPS_SCENEFILE_H
+
+#include <string>
+
+class SoNode;
+class SoSeparator;
+
+// Reading and writing whole scene files for the programs: the toolkit's
+// read errors are gathered into one text, and a written file replaces its
+// target only once it is whole.
+
+// The scene in path, referenced once; NULL with the reason in why (the
+// system's, or the toolkit's read errors one per line).
+SoSeparator *gspReadSceneFile(const char *path, std::string &why);
+
+// Writes root into path in ASCII or binary. The target is replaced only
+// when the whole scene is written; with keepPrevious the file it replaces
+// stays as path~. False with the reason in why, and path as it was.
+bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPrevious,
+                       std::string &why);
+
+#endif

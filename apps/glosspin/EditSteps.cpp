@@ -1,0 +1,162 @@
+#include "EditSteps.h"
+
+#include <Glosspin/ZnArrowMarker.h>
+#include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnNote.h>
+#include <Glosspin/ZnNoteList.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/nodes/SoGroup.h>
+#include <Inventor/nodes/SoTransform.h>
+
+namespace {
+
+long undoWeightOf(SoNode *node)
+{
+    if (node->isOfType(ZnMarker::getClassTypeId()))
+        return ((ZnMarker *)node)->getUndoWeight();
+    if (node->isOfType(ZnNote::getClassTypeId()))
+        return ((ZnNote *)node)->getUndoWeight();
+    return 100;
+}
+
+SbMatrix matrixOf(const SoTransform *t)
+{
+    SbMatrix m;
+    m.setTransform(t->translation.getValue(), t->rotation.getValue(), t->scaleFactor.getValue(),
+                   t->scaleOrientation.getValue(), t->center.getValue());
+    return m;
+}
+
+}
+
+GspNodeInsertion::GspNodeInsertion(SoGroup *p, int i, SoNode *n, ZnMarkerSequencer *s, int si,
+                                   bool in, GspRemovalHook h)
+    : parent(p), node(n), sequencer(s), index(i), sequenceIndex(si), inserted(in),
+      cost(undoWeightOf(n)), hook(h)
+{
+    parent->ref();
+    node->ref();
+    if (sequencer)
+        sequencer->ref();
+}
+
+GspNodeInsertion::~GspNodeInsertion()
+{
+    node->unref();
+    parent->unref();
+    if (sequencer)
+        sequencer->unref();
+}
+
+void GspNodeInsertion::set(bool in)
+{
+    if (in) {
+        parent->insertChild(node, index < parent->getNumChildren() ? index
+                                                                   : parent->getNumChildren());
+        if (sequencer && sequenceIndex >= 0)
+            sequencer->insertMarker((ZnMarker *)node,
+                                    sequenceIndex < sequencer->getNumMarkers()
+                                        ? sequenceIndex
+                                        : sequencer->getNumMarkers());
+    } else {
+        hook(node);
+        if (sequencer && sequencer->findMarker((ZnMarker *)node) >= 0)
+            sequencer->removeMarker(sequencer->findMarker((ZnMarker *)node));
+        if (parent->findChild(node) >= 0)
+            parent->removeChild(node);
+    }
+    inserted = in;
+}
+
+GspMarkerState::GspMarkerState(ZnMarker *marker) : label(marker->getLabel())
+{
+    placement = new SoTransform;
+    placement->ref();
+    placement->copyFieldValues(marker->getDraggerTransform());
+    if (marker->isOfType(ZnArrowMarker::getClassTypeId())) {
+        ZnArrowMarker *arrow = (ZnArrowMarker *)marker;
+        arrowType = arrow->getArrowType();
+        // As the marker folds its object transform into its own when it
+        // is attached again.
+        if (arrow->getObjectTransform())
+            placement->combineRight(arrow->getObjectTransform());
+        if (arrow->getPathToObject()) {
+            objectPath = arrow->getPathToObject()->copy();
+            objectPath->ref();
+        }
+    }
+}
+
+GspMarkerState &GspMarkerState::operator=(GspMarkerState &&o)
+{
+    std::swap(label, o.label);
+    std::swap(arrowType, o.arrowType);
+    std::swap(placement, o.placement);
+    std::swap(objectPath, o.objectPath);
+    return *this;
+}
+
+GspMarkerState::~GspMarkerState()
+{
+    if (placement)
+        placement->unref();
+    if (objectPath)
+        objectPath->unref();
+}
+
+bool GspMarkerState::operator==(const GspMarkerState &o) const
+{
+    bool samePath = objectPath && o.objectPath ? *objectPath == *o.objectPath
+                                               : objectPath == o.objectPath;
+    SbMatrix a = matrixOf(placement), b = matrixOf(o.placement);
+    return label == o.label && arrowType == o.arrowType && samePath && a.equals(b, 1e-6f);
+}
+
+void GspMarkerState::applyTo(ZnMarker *marker) const
+{
+    int wasSelected = marker->isSelected();
+    if (wasSelected)
+        marker->detachDragger();
+    marker->setLabel(label);
+    if (marker->isOfType(ZnArrowMarker::getClassTypeId())) {
+        ZnArrowMarker *arrow = (ZnArrowMarker *)marker;
+        arrow->setPathToObject(objectPath);
+        arrow->setArrowType(arrowType);
+    }
+    marker->getDraggerTransform()->copyFieldValues(placement);
+    if (wasSelected)
+        marker->attachDragger();
+}
+
+GspMarkerChange::GspMarkerChange(ZnMarker *m, GspMarkerState &&b) : marker(m), after(m)
+{
+    before = std::move(b);
+    marker->ref();
+}
+
+GspMarkerChange::~GspMarkerChange() { marker->unref(); }
+
+GspNoteReplacement::GspNoteReplacement(SoGroup *l, ZnNote *b, ZnNote *a, GspRemovalHook h)
+    : list(l), before(b), after(a), cost(b->getUndoWeight() + a->getUndoWeight()), hook(h)
+{
+    list->ref();
+    before->ref();
+    after->ref();
+}
+
+GspNoteReplacement::~GspNoteReplacement()
+{
+    before->unref();
+    after->unref();
+    list->unref();
+}
+
+void GspNoteReplacement::swap(ZnNote *out, ZnNote *in)
+{
+    int i = list->findChild(out);
+    if (i < 0)
+        return;
+    hook(out);
+    list->replaceChild(i, in);
+}

@@ -1,0 +1,478 @@
+#include "GspApplication.h"
+
+#include <string.h>
+
+#include <Glosspin/Glosspin.h>
+#include <Inventor/SoPickedPoint.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoRayPickAction.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/draggers/SoDragger.h>
+#include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/sensors/SoNodeSensor.h>
+#include <Inventor/sensors/SoOneShotSensor.h>
+#include <Inventor/sensors/SoTimerSensor.h>
+#include <Xm/CascadeBG.h>
+#include <Xm/MainW.h>
+#include <Xm/Protocols.h>
+#include <Xm/PushBG.h>
+#include <Xm/RowColumn.h>
+#include <Xm/SeparatoG.h>
+#include <Xm/ToggleBG.h>
+
+namespace {
+
+// The undo history holds about this many weight units: some hundred
+// markers with their notes, or 100 MB of media.
+const long UNDO_WEIGHT_LIMIT = 100000;
+
+enum { RADIO = 1, SEPARATOR_BEFORE = 2 };
+
+struct MenuItem {
+    const char *name, *label, *accelerator, *acceleratorText;
+    int flags;
+};
+
+// One row a command, in the order of GspApplication::Command.
+const MenuItem items[GspApplication::NUM_COMMANDS] = {
+    {"fileNew", "New", "Ctrl<Key>n", "Ctrl+N", 0},
+    {"fileOpen", "Open...", "Ctrl<Key>o", "Ctrl+O", 0},
+    {"fileImport", "Import Object...", NULL, NULL, 0},
+    {"fileSave", "Save", "Ctrl<Key>s", "Ctrl+S", SEPARATOR_BEFORE},
+    {"fileSaveAs", "Save As...", NULL, NULL, 0},
+    {"fileQuit", "Quit", "Ctrl<Key>q", "Ctrl+Q", SEPARATOR_BEFORE},
+    {"editUndo", "Undo", "Ctrl<Key>z", "Ctrl+Z", 0},
+    {"editRedo", "Redo", "Ctrl<Key>y", "Ctrl+Y", 0},
+    {"editCut", "Cut", "Ctrl<Key>x", "Ctrl+X", SEPARATOR_BEFORE},
+    {"editCopy", "Copy", "Ctrl<Key>c", "Ctrl+C", 0},
+    {"editPaste", "Paste", "Ctrl<Key>v", "Ctrl+V", 0},
+    {"editDelete", "Delete", "<Key>Delete", "Del", 0},
+    {"modeViewing", "Viewing", "Ctrl<Key>1", "Ctrl+1", RADIO},
+    {"modeAuthoring", "Authoring", "Ctrl<Key>2", "Ctrl+2", RADIO},
+    {"markerArrow", "New Arrow Marker", NULL, NULL, 0},
+    {"markerBullet", "New Bullet Marker", NULL, NULL, 0},
+    {"arrowPlain", "Arrow", NULL, NULL, RADIO},
+    {"arrowLine", "Line Arrow", NULL, NULL, RADIO},
+    {"arrowPushpin", "Pushpin", NULL, NULL, RADIO},
+    {"markerLabel", "Label...", NULL, NULL, SEPARATOR_BEFORE},
+    {"markerList", "Marker List & Player", "Ctrl<Key>l", "Ctrl+L", SEPARATOR_BEFORE},
+    {"noteText", "New Text Note", NULL, NULL, 0},
+    {"noteUrl", "New Web Link", NULL, NULL, 0},
+    {"noteView", "New View Note", NULL, NULL, 0},
+    {"noteMovie", "Record Movie Note", NULL, NULL, 0},
+    {"noteSound", "Record Sound Note", NULL, NULL, 0},
+    {"noteImage", "Take Image Note", NULL, NULL, 0},
+    {"noteCommand", "New Command Note", NULL, NULL, 0},
+    {"noteMovieFile", "Movie Note from File...", NULL, NULL, SEPARATOR_BEFORE},
+    {"noteSoundFile", "Sound Note from File...", NULL, NULL, 0},
+    {"noteImageFile", "Image Note from File...", NULL, NULL, 0},
+    {"noteSceneFile", "Scene Note from File...", NULL, NULL, 0},
+    {"noteEdit", "Edit Note", "Ctrl<Key>e", "Ctrl+E", SEPARATOR_BEFORE},
+    {"notePlay", "Play Note", "Ctrl<Key>p", "Ctrl+P", 0},
+    {"noteOptions", "Playback Options...", NULL, NULL, 0},
+    {"noteInline", "Keep Media in Scene File", NULL, NULL, SEPARATOR_BEFORE},
+    {"noteExternal", "Keep Media in External File...", NULL, NULL, 0},
+    {"helpKeys", "Keys and Mouse", NULL, NULL, 0},
+    {"helpAbout", "About Glosspin", NULL, NULL, 0},
+};
+
+struct Menu {
+    const char *name, *label;
+    char mnemonic;
+    int first, last;  // commands
+    bool authoring;   // hidden with --view-only
+};
+
+const Menu menus[] = {
+    {"file", "File", 'F', GspApplication::FILE_NEW, GspApplication::FILE_QUIT, false},
+    {"edit", "Edit", 'E', GspApplication::EDIT_UNDO, GspApplication::EDIT_DELETE, true},
+    {"mode", "Mode", 'M', GspApplication::MODE_VIEWING, GspApplication::MODE_AUTHORING, true},
+    {"markers", "Markers", 'a', GspApplication::MARKER_ARROW, GspApplication::MARKER_LIST, true},
+    {"notes", "Notes", 'N', GspApplication::NOTE_TEXT, GspApplication::NOTE_EXTERNAL, true},
+    {"help", "Help", 'H', GspApplication::HELP_KEYS, GspApplication::HELP_ABOUT, false},
+};
+
+XmString text(const std::string &key, const char *fallback)
+{
+    return XmStringCreateLocalized((char *)ZnCommon::getResource(key.c_str(), fallback));
+}
+
+// The nodes of interest on a pick path, innermost first.
+struct PickedParts {
+    ZnNote *note = nullptr;
+    ZnMarker *marker = nullptr;
+    bool onDragger = false;
+};
+
+PickedParts partsOf(const SoPickedPoint *point)
+{
+    PickedParts parts;
+    if (!point)
+        return parts;
+    SoFullPath *path = (SoFullPath *)point->getPath();
+    for (int i = path->getLength() - 1; i >= 0; i--) {
+        SoNode *n = path->getNode(i);
+        if (!parts.note && n->isOfType(ZnNote::getClassTypeId()))
+            parts.note = (ZnNote *)n;
+        if (n->isOfType(SoDragger::getClassTypeId()))
+            parts.onDragger = true;
+        if (!parts.marker && n->isOfType(ZnMarker::getClassTypeId()))
+            parts.marker = (ZnMarker *)n;
+    }
+    return parts;
+}
+
+}
+
+GspApplication *gspCurrentApplication = nullptr;
+
+GspApplication::GspApplication(Widget topShell, const Options &o)
+    : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
+      binaryToggle(NULL), scene(NULL), sequencer(NULL), binaryFile(false), modified(false),
+      present(o.present), selectedMarker(NULL), selectedNote(NULL), history(UNDO_WEIGHT_LIMIT),
+      armedMarker(-1), dragged(NULL), editedNote(NULL), noteBefore(NULL), fileDialogPurpose(-1),
+      pendingAfterSave(-1), tourStarted(0)
+{
+    gspCurrentApplication = this;
+    memset(commandWidgets, 0, sizeof commandWidgets);
+    dragEnd = new SoOneShotSensor(dragEndedCB, this);
+    noteSensor = new SoNodeSensor(noteChangedCB, this);
+    tourWatch = new SoTimerSensor(tourWatchCB, this);
+    tourWatch->setInterval(SbTime(0.25));
+
+    mainWindow = XmCreateMainWindow(top, (char *)"mainWindow", NULL, 0);
+    buildMenus(o.viewOnly);
+    viewer = new SoXtExaminerViewer(mainWindow);
+    XtVaSetValues(mainWindow, XmNmenuBar, menuBar, XmNworkWindow, viewer->getWidget(), NULL);
+    viewer->setEventCallback(viewerEventCB, this);
+    viewer->setViewing(FALSE);
+    viewer->show();
+    XtManageChild(mainWindow);
+    XtVaSetValues(top, XmNdeleteResponse, XmDO_NOTHING, NULL);
+    XmAddWMProtocolCallback(top, XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False),
+                            quitCB, this);
+    // Alt belongs to the viewer; the draggers' Alt modes answer Ctrl too.
+    ZnCommon::controlForAlt = 1;
+
+    if (!o.file || !open(o.file))
+        newScene();
+    setEditMode(o.present || o.viewOnly ? 1 : 2);
+    if (present && sequencer)
+        tourWatch->schedule();
+}
+
+GspApplication::~GspApplication()
+{
+    stopFollowingNote();
+    releaseScene();
+    delete dragEnd;
+    delete noteSensor;
+    delete tourWatch;
+    delete viewer;
+    gspCurrentApplication = nullptr;
+}
+
+void GspApplication::buildMenus(bool viewOnly)
+{
+    menuBar = XmCreateMenuBar(mainWindow, (char *)"menuBar", NULL, 0);
+    for (const Menu &m : menus) {
+        Widget pulldown = XmCreatePulldownMenu(menuBar, (char *)(std::string(m.name) + "Menu").c_str(),
+                                               NULL, 0);
+        XmString label = text(std::string("menu_") + m.name, m.label);
+        Widget cascade = XtVaCreateWidget(m.name, xmCascadeButtonGadgetClass, menuBar,
+                                          XmNlabelString, label, XmNmnemonic, (KeySym)m.mnemonic,
+                                          XmNsubMenuId, pulldown, NULL);
+        XmStringFree(label);
+        if (!strcmp(m.name, "help"))
+            XtVaSetValues(menuBar, XmNmenuHelpWidget, cascade, NULL);
+        if (!(viewOnly && m.authoring))
+            XtManageChild(cascade);
+        Widget parent = pulldown;
+        for (int c = m.first; c <= m.last; c++) {
+            // The arrow types make a menu of their own.
+            if (c == ARROW_PLAIN) {
+                Widget types = XmCreatePulldownMenu(pulldown, (char *)"arrowTypeMenu", NULL, 0);
+                XtVaSetValues(types, XmNradioBehavior, True, NULL);
+                XmString l = text("menu_arrowType", "Arrow Type");
+                XtManageChild(XtVaCreateWidget("arrowType", xmCascadeButtonGadgetClass, pulldown,
+                                               XmNlabelString, l, XmNsubMenuId, types, NULL));
+                XmStringFree(l);
+                parent = types;
+            } else if (c == MARKER_LABEL)
+                parent = pulldown;
+            if (items[c].flags & SEPARATOR_BEFORE && parent == pulldown)
+                XtManageChild(XmCreateSeparatorGadget(parent, (char *)"separator", NULL, 0));
+            XmString l = text(std::string("menu_") + items[c].name, items[c].label);
+            Widget w;
+            if (items[c].flags & RADIO)
+                w = XtVaCreateWidget(items[c].name, xmToggleButtonGadgetClass, parent,
+                                     XmNlabelString, l, XmNindicatorType, XmONE_OF_MANY,
+                                     XmNvisibleWhenOff, True, NULL);
+            else
+                w = XtVaCreateWidget(items[c].name, xmPushButtonGadgetClass, parent,
+                                     XmNlabelString, l, NULL);
+            XmStringFree(l);
+            if (items[c].accelerator) {
+                XmString a = XmStringCreateLocalized((char *)items[c].acceleratorText);
+                XtVaSetValues(w, XmNaccelerator, items[c].accelerator, XmNacceleratorText, a,
+                              NULL);
+                XmStringFree(a);
+            }
+            XtAddCallback(w, items[c].flags & RADIO ? XmNvalueChangedCallback
+                                                    : XmNactivateCallback,
+                          commandCB, this);
+            XtManageChild(w);
+            commandWidgets[c] = w;
+        }
+        if (m.first == MODE_VIEWING)
+            XtVaSetValues(pulldown, XmNradioBehavior, True, NULL);
+    }
+    XtManageChild(menuBar);
+}
+
+// Menu items that have nothing to work on are greyed out.
+void GspApplication::updateMenus()
+{
+    bool note = selectedNote != NULL, marker = selectedMarker != NULL;
+    bool arrow = marker && selectedMarker->isOfType(ZnArrowMarker::getClassTypeId());
+    bool sensitive[NUM_COMMANDS];
+    for (bool &s : sensitive)
+        s = true;
+    sensitive[EDIT_UNDO] = history.canUndo();
+    sensitive[EDIT_REDO] = history.canRedo();
+    sensitive[EDIT_CUT] = sensitive[EDIT_COPY] = sensitive[EDIT_DELETE] = note || marker;
+    sensitive[EDIT_PASTE] = !clipboard.isEmpty() && (clipboard.holdsMarker() || marker);
+    for (int c = ARROW_PLAIN; c <= ARROW_PUSHPIN; c++)
+        sensitive[c] = arrow;
+    sensitive[MARKER_LABEL] = marker;
+    for (int c = NOTE_TEXT; c <= NOTE_SCENE_FILE; c++)
+        sensitive[c] = marker;
+    for (int c = NOTE_EDIT; c <= NOTE_EXTERNAL; c++)
+        sensitive[c] = note;
+    if (note)
+        sensitive[NOTE_EXTERNAL] = selectedNote->canBeExternal();
+    for (int c = 0; c < NUM_COMMANDS; c++)
+        if (commandWidgets[c])
+            XtSetSensitive(commandWidgets[c], sensitive[c]);
+    for (int c = ARROW_PLAIN; c <= ARROW_PUSHPIN; c++)
+        XmToggleButtonGadgetSetState(
+            commandWidgets[c], arrow && ((ZnArrowMarker *)selectedMarker)->getArrowType() ==
+                                            c - ARROW_PLAIN,
+            False);
+    XmToggleButtonGadgetSetState(commandWidgets[MODE_VIEWING], ZnCommon::editMode == 1, False);
+    XmToggleButtonGadgetSetState(commandWidgets[MODE_AUTHORING], ZnCommon::editMode == 2, False);
+}
+
+void GspApplication::setTitle()
+{
+    std::string name = fileName.empty() ? ZnCommon::getResource("title_untitled", "Untitled")
+                                        : fileName.substr(fileName.rfind('/') + 1);
+    std::string title = std::string(modified ? "* " : "") + name + " - " +
+                        ZnCommon::getResource("title_glosspin", "Glosspin");
+    XtVaSetValues(top, XmNtitle, title.c_str(), XmNiconName, name.c_str(), NULL);
+}
+
+void GspApplication::markModified()
+{
+    if (!modified) {
+        modified = true;
+        setTitle();
+    }
+    updateMenus();
+}
+
+void GspApplication::setEditMode(int mode)
+{
+    armedMarker = -1;
+    if (mode != 2 && selectedMarker)
+        selectedMarker->deselect();
+    ZnCommon::editMode = mode;
+    if (mode == 2 && selectedMarker)
+        selectMarker(selectedMarker);
+    updateMenus();
+}
+
+void GspApplication::hookDragger(SoDragger *dragger)
+{
+    if (!dragger || hookedDraggers.count(dragger))
+        return;
+    hookedDraggers.insert(dragger);
+    dragger->ref();
+    dragger->addStartCallback(dragStartCB, this);
+    dragger->addFinishCallback(dragFinishCB, this);
+}
+
+// In authoring mode the selected marker carries its dragger; in viewing
+// mode the selection only names what the menus work on.
+void GspApplication::selectMarker(ZnMarker *marker)
+{
+    if (selectedMarker && selectedMarker != marker) {
+        selectedMarker->deselect();
+        selectedMarker->unref();
+        selectedMarker = NULL;
+    }
+    if (marker && marker != selectedMarker) {
+        marker->ref();
+        selectedMarker = marker;
+    }
+    if (marker && ZnCommon::editMode == 2) {
+        hookDragger(marker->getDragger());
+        marker->select();
+    }
+    updateMenus();
+}
+
+void GspApplication::selectNote(ZnNote *note)
+{
+    if (selectedNote && selectedNote != note) {
+        selectedNote->deselect();
+        selectedNote->unref();
+        selectedNote = NULL;
+    }
+    if (note && note != selectedNote) {
+        note->ref();
+        note->select();
+        selectedNote = note;
+    }
+    updateMenus();
+}
+
+// Lets go of a node that leaves the scene, and of what is inside it.
+void GspApplication::forget(SoNode *node)
+{
+    if (selectedNote && (node == selectedNote || (node->isOfType(ZnMarker::getClassTypeId()) &&
+                                                  markerOfNote(selectedNote) == node)))
+        selectNote(NULL);
+    if (editedNote && (node == editedNote || markerOfNote(editedNote) == node))
+        stopFollowingNote();
+    if (node == selectedMarker)
+        selectMarker(NULL);
+    if (node->isOfType(ZnNote::getClassTypeId()) && ((ZnNote *)node)->isPlaying())
+        ((ZnNote *)node)->killPlayer();
+    if (node->isOfType(ZnMarker::getClassTypeId()))
+        noteListOf((ZnMarker *)node)->killAllPlayers();
+}
+
+GspRemovalHook GspApplication::removalHook()
+{
+    return [this](SoNode *node) { forget(node); };
+}
+
+SbBool GspApplication::viewerEventCB(void *data, XAnyEvent *event)
+{
+    GspApplication *app = (GspApplication *)data;
+    if (event->type == ButtonPress && ((XButtonEvent *)event)->button == Button1)
+        return app->buttonPressed((XButtonEvent *)event);
+    return FALSE;
+}
+
+// Selection and the placing of new markers happen on the press; the scene
+// gets the press after, so that a marker selected by it can be dragged at
+// once.
+bool GspApplication::buttonPressed(XButtonEvent *event)
+{
+    const SbViewportRegion &vp = viewer->getViewportRegion();
+    SbVec2s pixel((short)event->x, (short)(vp.getWindowSize()[1] - 1 - event->y));
+    SoRayPickAction pick(vp);
+    pick.setPoint(pixel);
+    pick.setRadius(3);
+    pick.apply(viewer->getSceneManager()->getSceneGraph());
+    const SoPickedPoint *point = pick.getPickedPoint();
+    PickedParts parts = partsOf(point);
+    if (armedMarker >= 0) {
+        int kind = armedMarker;
+        armedMarker = -1;
+        if (parts.marker)
+            return TRUE;
+        placeMarker(kind, point, pixel);
+        return TRUE;
+    }
+    if (parts.onDragger && !parts.note)
+        return FALSE;
+    if (parts.note) {
+        selectNote(parts.note);
+        selectMarker(parts.marker);
+    } else {
+        selectNote(NULL);
+        selectMarker(parts.marker);
+    }
+    return FALSE;
+}
+
+void GspApplication::dragStartCB(void *data, SoDragger *)
+{
+    GspApplication *app = (GspApplication *)data;
+    if (!app->selectedMarker)
+        return;
+    app->dragged = app->selectedMarker;
+    app->dragged->ref();
+    app->dragStart = GspMarkerState(app->dragged);
+}
+
+// The marker takes up a new object only in its own finish callback, after
+// this one; the drag is recorded once the callbacks have run.
+void GspApplication::dragFinishCB(void *data, SoDragger *)
+{
+    ((GspApplication *)data)->dragEnd->schedule();
+}
+
+void GspApplication::dragEndedCB(void *data, SoSensor *)
+{
+    GspApplication *app = (GspApplication *)data;
+    if (!app->dragged)
+        return;
+    ZnMarker *marker = app->dragged;
+    app->dragged = NULL;
+    app->changeMarker(marker, std::move(app->dragStart));
+    marker->unref();
+}
+
+void GspApplication::changeMarker(ZnMarker *marker, GspMarkerState &&before)
+{
+    if (GspMarkerState(marker) == before)
+        return;
+    history.push(new GspMarkerChange(marker, std::move(before)));
+    markModified();
+}
+
+void GspApplication::quitCB(Widget, XtPointer data, XtPointer)
+{
+    ((GspApplication *)data)->command(FILE_QUIT);
+}
+
+void GspApplication::commandCB(Widget w, XtPointer data, XtPointer)
+{
+    GspApplication *app = (GspApplication *)data;
+    for (int c = 0; c < NUM_COMMANDS; c++)
+        if (app->commandWidgets[c] == w) {
+            // A radio item reports being switched off too.
+            if ((items[c].flags & RADIO) && !XmToggleButtonGadgetGetState(w))
+                return;
+            app->command(c);
+            return;
+        }
+}
+
+// Watches a presentation: the tour has started once the sequencer plays
+// all, and the program leaves when it stops.
+void GspApplication::tourWatchCB(void *data, SoSensor *)
+{
+    GspApplication *app = (GspApplication *)data;
+    if (!app->sequencer)
+        return;
+    if (!app->tourStarted) {
+        app->tourStarted = 1;
+        app->sequencer->playerCommand(ZnMarkerSequencer::PLAY_ALL);
+        return;
+    }
+    // After the last marker the sequencer has no current marker.
+    if (!app->sequencer->isPlayingAll() || app->sequencer->getCurrentIndex() < 0) {
+        app->tourWatch->unschedule();
+        app->modified = false;
+        app->command(FILE_QUIT);
+    }
+}

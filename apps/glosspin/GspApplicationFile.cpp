@@ -1,0 +1,339 @@
+// The application's files: opening, importing, saving with a backup, and
+// the questions and dialogs around them.
+#include "GspApplication.h"
+
+#include <errno.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <Glosspin/Glosspin.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/Xt/SoXt.h>
+#include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodekits/SoBaseKit.h>
+#include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Xm/FileSB.h>
+#include <Xm/MessageB.h>
+#include <Xm/Text.h>
+#include <Xm/ToggleB.h>
+
+#include "common/SceneFile.h"
+
+namespace {
+
+std::string directoryOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string currentDirectory()
+{
+    char dir[PATH_MAX];
+    return getcwd(dir, sizeof dir) ? dir : ".";
+}
+
+// The full name of a file that may not exist yet.
+std::string fullName(const char *file)
+{
+    char real[PATH_MAX];
+    if (realpath(file, real))
+        return real;
+    std::string name = file;
+    if (!name.empty() && name[0] != '/')
+        name = currentDirectory() + "/" + name;
+    return name;
+}
+
+// Every note list of the scene, those inside the marker kits included.
+SoPathList noteLists(SoNode *root)
+{
+    SbBool kits = SoBaseKit::isSearchingChildren();
+    SoBaseKit::setSearchingChildren(TRUE);
+    SoSearchAction sa;
+    sa.setType(ZnNoteList::getClassTypeId());
+    sa.setInterest(SoSearchAction::ALL);
+    sa.apply(root);
+    SoBaseKit::setSearchingChildren(kits);
+    return sa.getPaths();
+}
+
+}
+
+void GspApplication::showError(const char *key, const char *arg, const std::string &reason)
+{
+    ZnCommon::displayError(key, reason.empty() ? NULL : "appReasonMsg", arg, reason.c_str());
+}
+
+void GspApplication::releaseScene()
+{
+    selectNote(NULL);
+    selectMarker(NULL);
+    stopFollowingNote();
+    history.clear();
+    if (!scene)
+        return;
+    SoPathList lists = noteLists(scene);
+    for (int i = 0; i < lists.getLength(); i++)
+        ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->killAllPlayers();
+    if (sequencer)
+        sequencer->unref();
+    sequencer = NULL;
+    scene->unref();
+    scene = NULL;
+}
+
+// The scene's first marker sequencer, or a new one at its end.
+void GspApplication::findSequencer()
+{
+    SoSearchAction sa;
+    sa.setType(ZnMarkerSequencer::getClassTypeId());
+    sa.apply(scene);
+    if (sa.getPath())
+        sequencer = (ZnMarkerSequencer *)sa.getPath()->getTail();
+    else {
+        sequencer = new ZnMarkerSequencer;
+        scene->addChild(sequencer);
+    }
+    sequencer->ref();
+}
+
+void GspApplication::installScene(SoSeparator *root, const char *file, bool binary)
+{
+    releaseScene();
+    scene = root;
+    fileName = file ? file : "";
+    binaryFile = binary;
+    modified = false;
+    findSequencer();
+    SoSearchAction sa;
+    sa.setType(SoCamera::getClassTypeId());
+    sa.apply(scene);
+    viewer->setSceneGraph(scene);
+    if (!sa.getPath())
+        viewer->viewAll();
+    ZnCommon::updateCameraPath(viewer->getSceneManager()->getSceneGraph());
+    setTitle();
+    updateMenus();
+}
+
+void GspApplication::newScene()
+{
+    SoSeparator *root = new SoSeparator;
+    root->ref();
+    installScene(root, NULL, false);
+}
+
+// The notes name their external files relative to the scene's directory,
+// which becomes the current one.
+bool GspApplication::open(const char *file)
+{
+    std::string full = fullName(file), why;
+    SoSeparator *root = gspReadSceneFile(full.c_str(), why);
+    if (!root) {
+        showError("appCannotReadMsg", file, why);
+        return false;
+    }
+    SoInput in;
+    bool binary = in.openFile(full.c_str(), TRUE) && in.isBinary();
+    if (chdir(directoryOf(full).c_str()) != 0) {
+        root->unref();
+        showError("appCannotReadMsg", file, strerror(errno));
+        return false;
+    }
+    installScene(root, full.c_str(), binary);
+    return true;
+}
+
+bool GspApplication::import(const char *file)
+{
+    std::string why;
+    SoSeparator *object = gspReadSceneFile(file, why);
+    if (!object) {
+        showError("appCannotImportMsg", file, why);
+        return false;
+    }
+    // Before the markers, so that they can point at it.
+    int at = 0;
+    while (at < scene->getNumChildren() &&
+           !scene->getChild(at)->isOfType(ZnMarker::getClassTypeId()) &&
+           !scene->getChild(at)->isOfType(ZnMarkerSequencer::getClassTypeId()))
+        at++;
+    scene->insertChild(object, at);
+    history.push(new GspNodeInsertion(scene, at, object, NULL, -1, true, removalHook()));
+    object->unref();
+    viewer->viewAll();
+    markModified();
+    return true;
+}
+
+// A save into another directory first names every external note file in
+// full, so that the notes still find their files from there.
+bool GspApplication::save(const char *file, bool binary)
+{
+    std::string full = fullName(file), why;
+    std::string dir = directoryOf(full), here = currentDirectory();
+    if (dir != here) {
+        SoPathList lists = noteLists(scene);
+        for (int i = 0; i < lists.getLength(); i++)
+            ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())
+                ->fullExternalNoteNames(here.c_str());
+        if (chdir(dir.c_str()) != 0) {
+            showError("appCannotSaveMsg", file, strerror(errno));
+            return false;
+        }
+    }
+    if (!gspWriteSceneFile(scene, full.c_str(), binary, true, why)) {
+        showError("appCannotSaveMsg", file, why);
+        return false;
+    }
+    fileName = full;
+    binaryFile = binary;
+    modified = false;
+    setTitle();
+    return true;
+}
+
+void GspApplication::askFileName(int purpose)
+{
+    if (!fileDialog) {
+        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", NULL, 0);
+        XtAddCallback(fileDialog, XmNokCallback, fileDialogCB, this);
+        XtAddCallback(fileDialog, XmNcancelCallback, fileDialogCB, this);
+        XtUnmanageChild(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_HELP_BUTTON));
+        XmString l = XmStringCreateLocalized(
+            (char *)ZnCommon::getResource("dialog_saveBinary", "Save in binary form"));
+        binaryToggle = XtVaCreateWidget("binary", xmToggleButtonWidgetClass, fileDialog,
+                                        XmNlabelString, l, NULL);
+        XmStringFree(l);
+    }
+    fileDialogPurpose = purpose;
+    const char *titleKey = purpose == FILE_OPEN     ? "title_open"
+                           : purpose == FILE_IMPORT ? "title_import"
+                           : purpose == FILE_SAVE_AS ? "title_saveAs"
+                                                     : "title_mediaFile";
+    const char *fallback = purpose == FILE_OPEN     ? "Glosspin: Open Scene"
+                           : purpose == FILE_IMPORT ? "Glosspin: Import Object"
+                           : purpose == FILE_SAVE_AS ? "Glosspin: Save Scene As"
+                                                     : "Glosspin: Choose the Note's File";
+    XtVaSetValues(XtParent(fileDialog), XmNtitle, ZnCommon::getResource(titleKey, fallback), NULL);
+    if (purpose == FILE_SAVE_AS) {
+        XmToggleButtonSetState(binaryToggle, binaryFile, False);
+        XtManageChild(binaryToggle);
+    } else
+        XtUnmanageChild(binaryToggle);
+    XtManageChild(fileDialog);
+}
+
+// The name is taken from the dialog's text, so that a typed name counts
+// as a chosen one.
+void GspApplication::fileDialogCB(Widget w, XtPointer data, XtPointer callData)
+{
+    GspApplication *app = (GspApplication *)data;
+    XtUnmanageChild(w);
+    if (((XmAnyCallbackStruct *)callData)->reason != XmCR_OK) {
+        app->pendingAfterSave = -1;
+        return;
+    }
+    char *name = XmTextGetString(XmFileSelectionBoxGetChild(w, XmDIALOG_TEXT));
+    std::string chosen = name ? name : "";
+    XtFree(name);
+    if (!chosen.empty() && chosen.back() != '/')
+        app->fileChosen(chosen.c_str());
+}
+
+void GspApplication::fileChosen(const char *name)
+{
+    switch (fileDialogPurpose) {
+    case FILE_OPEN:
+        open(name);
+        break;
+    case FILE_IMPORT:
+        import(name);
+        break;
+    case FILE_SAVE_AS:
+        if (save(name, XmToggleButtonGetState(binaryToggle)))
+            runAfterSave(pendingAfterSave);
+        break;
+    case NOTE_EXTERNAL:
+        if (selectedNote) {
+            followNoteEdit(selectedNote);
+            selectedNote->makeDataExternal(name, 1);
+        }
+        break;
+    default:
+        noteFromFile(fileDialogPurpose, name);
+    }
+    pendingAfterSave = -1;
+}
+
+// True when the command may go on at once; otherwise the user is asked
+// whether to save first, and the command runs after the answer.
+bool GspApplication::guardUnsaved(int then)
+{
+    if (!modified)
+        return true;
+    askToSave(then);
+    return false;
+}
+
+void GspApplication::askToSave(int then)
+{
+    if (!questionDialog) {
+        questionDialog = XmCreateQuestionDialog(top, (char *)"saveQuestion", NULL, 0);
+        XmString save = XmStringCreateLocalized((char *)ZnCommon::getResource("dialog_save", "Save"));
+        XmString discard =
+            XmStringCreateLocalized((char *)ZnCommon::getResource("dialog_discard", "Discard"));
+        XtVaSetValues(questionDialog, XmNokLabelString, save, XmNhelpLabelString, discard, NULL);
+        XmStringFree(save);
+        XmStringFree(discard);
+        XtAddCallback(questionDialog, XmNokCallback, questionCB, this);
+        XtAddCallback(questionDialog, XmNhelpCallback, questionCB, this);
+        XtAddCallback(questionDialog, XmNcancelCallback, questionCB, this);
+        XtVaSetValues(XtParent(questionDialog), XmNtitle,
+                      ZnCommon::getResource("title_unsaved", "Glosspin: Unsaved Changes"), NULL);
+    }
+    pendingAfterSave = then;
+    std::string name = fileName.empty() ? ZnCommon::getResource("title_untitled", "Untitled")
+                                        : fileName.substr(fileName.rfind('/') + 1);
+    char message[PATH_MAX + 256];
+    snprintf(message, sizeof message,
+             ZnCommon::getResource("dialog_unsaved", "The scene %s has changes that are not saved."),
+             name.c_str());
+    XmString m = XmStringCreateLocalized(message);
+    XtVaSetValues(questionDialog, XmNmessageString, m, NULL);
+    XmStringFree(m);
+    XtManageChild(questionDialog);
+}
+
+void GspApplication::questionCB(Widget w, XtPointer data, XtPointer callData)
+{
+    GspApplication *app = (GspApplication *)data;
+    XtUnmanageChild(w);
+    int then = app->pendingAfterSave;
+    switch (((XmAnyCallbackStruct *)callData)->reason) {
+    case XmCR_OK:
+        if (app->fileName.empty())
+            app->askFileName(FILE_SAVE_AS);
+        else if (app->save(app->fileName.c_str(), app->binaryFile))
+            app->runAfterSave(then);
+        return;
+    case XmCR_HELP:
+        app->modified = false;
+        app->runAfterSave(then);
+        return;
+    default:
+        app->pendingAfterSave = -1;
+    }
+}
+
+void GspApplication::runAfterSave(int then)
+{
+    pendingAfterSave = -1;
+    if (then >= 0)
+        command(then);
+}
