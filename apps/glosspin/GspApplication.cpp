@@ -1,6 +1,10 @@
 #include "GspApplication.h"
 
+#include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
+
+#include <X11/IntrinsicP.h>
 
 #include <Glosspin/Glosspin.h>
 #include <Inventor/SoPickedPoint.h>
@@ -158,7 +162,13 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     // Alt belongs to the viewer; the draggers' Alt modes answer Ctrl too.
     ZnCommon::controlForAlt = 1;
 
-    if (!o.file || !open(o.file))
+    // Error dialogs need a realized top-level widget.
+    XtRealizeWidget(top);
+    if (o.file && !open(o.file)) {
+        if (present)
+            leaveAfterDialog(1);
+        newScene();
+    } else if (!o.file)
         newScene();
     setEditMode(o.present || o.viewOnly ? 1 : 2);
     if (present && sequencer)
@@ -172,7 +182,13 @@ GspApplication::~GspApplication()
     delete dragEnd;
     delete noteSensor;
     delete tourWatch;
+    for (SoDragger *d : hookedDraggers) {
+        d->removeStartCallback(dragStartCB, this);
+        d->removeFinishCallback(dragFinishCB, this);
+        d->unref();
+    }
     delete viewer;
+    XtDestroyWidget(mainWindow);
     gspCurrentApplication = nullptr;
 }
 
@@ -437,6 +453,28 @@ void GspApplication::changeMarker(ZnMarker *marker, GspMarkerState &&before)
         return;
     history.push(new GspMarkerChange(marker, std::move(before)));
     markModified();
+}
+
+namespace {
+
+void leaveCB(Widget, XtPointer status, XtPointer)
+{
+    ZnCommon::cleanUpAllFiles();
+    exit((int)(intptr_t)status);
+}
+
+}
+
+// The program leaves with status once the error dialog just shown is
+// dismissed or closed.
+void GspApplication::leaveAfterDialog(int status)
+{
+    if (top->core.num_popups == 0)
+        leaveCB(NULL, (XtPointer)(intptr_t)status, NULL);
+    Widget shell = top->core.popup_list[top->core.num_popups - 1];
+    XtAddCallback(shell, XmNpopdownCallback, leaveCB, (XtPointer)(intptr_t)status);
+    XmAddWMProtocolCallback(shell, XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False),
+                            leaveCB, (XtPointer)(intptr_t)status);
 }
 
 void GspApplication::quitCB(Widget, XtPointer data, XtPointer)

@@ -121,6 +121,7 @@ class GspApplication {
     void askLabel();
     void showInfo(const char *key, const char *fallback);
     void showError(const char *key, const char *arg, const std::string &reason);
+    void leaveAfterDialog(int status);
 
     // Authoring.
     bool guardUnsaved(int then);

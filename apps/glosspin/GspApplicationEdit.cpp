@@ -500,6 +500,9 @@ std::string GspApplication::signatureOf(ZnNote *note)
         sig += value.getString();
         sig += '\n';
     }
+    // A text note keeps its edited text out of its field until written.
+    if (note->isOfType(ZnTextNote::getClassTypeId()))
+        sig += ((ZnTextNote *)note)->getText().getString();
     sig += std::to_string(note->getMediaByteCount());
     struct stat st;
     const char *file = note->getDataFilename();

@@ -419,7 +419,20 @@ void markGroupHeader(SoOutput *out, long offset)
 
 // A marker written before in the same write is written as a reference,
 // which takes no extra word.
+// A selected marker holds the shared dragger, connected both ways to its
+// transform, which the toolkit would write and follow without end: it is
+// taken out for each pass of the write and put back after it.
 void ZnMarker::write(SoWriteAction *action)
+{
+    int holdsDragger = selected;
+    if (holdsDragger)
+        detachDragger();
+    writeKit(action);
+    if (holdsDragger)
+        attachDragger();
+}
+
+void ZnMarker::writeKit(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
     if (out->getStage() == SoOutput::COUNT_REFS)

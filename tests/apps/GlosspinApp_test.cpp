@@ -1,0 +1,305 @@
+// The Glosspin application as a user drives it: real pointer and key
+// events into its viewer, its menu items and dialog buttons activated as
+// a click on them would, and the files it writes read back in a process
+// of its own.
+#include "support/Test.h"
+
+#include <sys/wait.h>
+
+#include <Inventor/SbLinear.h>
+#include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
+#include <Inventor/nodes/SoCamera.h>
+#include <X11/extensions/XTest.h>
+#include <Xm/FileSB.h>
+#include <Xm/MessageB.h>
+#include <Xm/ToggleB.h>
+#include <Xm/ToggleBG.h>
+
+#include "GspApplication.h"
+#include "SceneSummary.h"
+#include "support/FailingDir.h"
+
+namespace {
+
+using GspTest::pumpEvents;
+using GspTest::pumpUntil;
+
+class GlosspinApp : public XtTest {
+  protected:
+    TempDir dir;
+    std::unique_ptr<GspApplication> app;
+    std::string scene;
+
+    void SetUp() override
+    {
+        XtTest::SetUp();
+        std::string out;
+        ASSERT_EQ(0, GspTest::run("cp -r " GLOSSPIN_SAMPLE_DIR "/. " + dir.path(), out));
+        scene = dir.file("annotated.iv");
+        Widget top = GspTest::topLevel();
+        XtVaSetValues(top, XmNwidth, 600, XmNheight, 500, NULL);
+        GspApplication::Options o;
+        o.file = scene.c_str();
+        app.reset(new GspApplication(top, o));
+        XtRealizeWidget(top);
+        XtMapWidget(top);
+        pumpEvents(500);
+    }
+
+    void TearDown() override
+    {
+        app.reset();
+        XtTest::TearDown();
+    }
+
+    void menu(const char *item)
+    {
+        Widget w = GspTest::findWidget(app->getMenuBar(), item);
+        ASSERT_TRUE(w && XtIsSensitive(w)) << item;
+        if (XmIsToggleButtonGadget(w))
+            XmToggleButtonGadgetSetState(w, True, True);
+        else
+            XtCallCallbacks(w, XmNactivateCallback, NULL);
+        pumpEvents(50);
+    }
+
+    // The root-window pixel where the world point p shows in the viewer.
+    void screenPoint(const SbVec3f &p, int &x, int &y)
+    {
+        SoXtExaminerViewer *v = app->getViewer();
+        SbVec2s size = v->getViewportRegion().getWindowSize();
+        SbViewVolume vv = v->getCamera()->getViewVolume((float)size[0] / size[1]);
+        SbVec3f s;
+        vv.projectToScreen(p, s);
+        Window child;
+        Display *d = XtDisplay(v->getRenderAreaWidget());
+        XTranslateCoordinates(d, XtWindow(v->getRenderAreaWidget()), DefaultRootWindow(d),
+                              (int)(s[0] * size[0]), (int)((1 - s[1]) * size[1]), &x, &y,
+                              &child);
+    }
+
+    // A button-1 drag from world point a, dy pixels up, with key held.
+    void drag(const SbVec3f &a, int dy, KeySym key = 0)
+    {
+        Display *d = XtDisplay(app->getViewer()->getRenderAreaWidget());
+        int x, y;
+        screenPoint(a, x, y);
+        KeyCode code = key ? XKeysymToKeycode(d, key) : 0;
+        XTestFakeMotionEvent(d, DefaultScreen(d), x, y, CurrentTime);
+        if (code)
+            XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeButtonEvent(d, 1, True, CurrentTime);
+        for (int i = 1; i <= 4; i++) {
+            pumpEvents(40);
+            XTestFakeMotionEvent(d, DefaultScreen(d), x, y - dy * i / 4, CurrentTime);
+        }
+        pumpEvents(40);
+        XTestFakeButtonEvent(d, 1, False, CurrentTime);
+        if (code)
+            XTestFakeKeyEvent(d, code, False, CurrentTime);
+        pumpEvents(200);
+    }
+
+    void type(Widget w, const char *text)
+    {
+        Display *d = XtDisplay(w);
+        Widget shell = w;
+        while (!XtIsShell(shell))
+            shell = XtParent(shell);
+        XSetInputFocus(d, XtWindow(shell), RevertToParent, CurrentTime);
+        XmProcessTraversal(w, XmTRAVERSE_CURRENT);
+        pumpEvents(100);
+        for (const char *c = text; *c; c++) {
+            KeySym sym = *c == ' '    ? XK_space
+                         : *c == '\n' ? XK_Return
+                                      : XStringToKeysym(std::string(1, *c).c_str());
+            KeyCode code = XKeysymToKeycode(d, sym);
+            bool shift = isupper(*c);
+            if (shift)
+                XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_Shift_L), True, CurrentTime);
+            XTestFakeKeyEvent(d, code, True, CurrentTime);
+            XTestFakeKeyEvent(d, code, False, CurrentTime);
+            if (shift)
+                XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_Shift_L), False, CurrentTime);
+        }
+        pumpEvents(200);
+    }
+
+    void press(Widget dialog, const char *callback, int reason)
+    {
+        XmAnyCallbackStruct cbs = {reason, NULL};
+        XtCallCallbacks(dialog, callback, &cbs);
+        pumpEvents(100);
+    }
+
+    bool saveAs(const std::string &file, bool binary)
+    {
+        menu("fileSaveAs");
+        Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
+        if (!fsb)
+            return false;
+        XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)file.c_str());
+        XmToggleButtonSetState(GspTest::findWidget(fsb, "binary"), binary, False);
+        press(fsb, XmNokCallback, XmCR_OK);
+        return app->getFileName() == file && !app->isModified();
+    }
+
+    ZnMarker *marker(int i) { return app->getSequencer()->getMarker(i); }
+    ZnNoteList *notes(ZnMarker *m) { return (ZnNoteList *)m->getPart("notes", TRUE); }
+};
+
+// The main job end to end: an arrow placed with a click on the cube, a
+// text note typed on it, undone and redone; a marker with a sound note
+// copied and pasted; the scene saved in binary, with the previous file
+// kept, and read back elsewhere with the same annotations.
+TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
+{
+    menu("modeAuthoring");
+    ASSERT_EQ(2, ZnCommon::editMode);
+    int before = app->getSequencer()->getNumMarkers();
+    std::string original = TempDir::readFile(scene);
+
+    menu("markerArrow");
+    drag(SbVec3f(-2.5f, 0, 1), 0);
+    ASSERT_EQ(before + 1, app->getSequencer()->getNumMarkers());
+    ZnArrowMarker *arrow = (ZnArrowMarker *)marker(before);
+    ASSERT_TRUE(arrow->isOfType(ZnArrowMarker::getClassTypeId()));
+    ASSERT_TRUE(arrow->getPathToObject());
+    EXPECT_STREQ("Cube", arrow->getPathToObject()->getTail()->getTypeId().getName().getString());
+    // Standing on the front face: its tail out along +z.
+    SbVec3f axis;
+    arrow->getDraggerTransform()->rotation.getValue().multVec(SbVec3f(0, 1, 0), axis);
+    EXPECT_NEAR(1, axis[2], 1e-3);
+    EXPECT_NEAR(1, arrow->getDraggerTransform()->translation.getValue()[2], 1e-2);
+
+    menu("noteText");
+    Widget text = GspTest::findManaged(GspTest::topLevel(), "info text");
+    ASSERT_TRUE(text);
+    type(text, "Front face\n");
+    press(GspTest::findWidget(GspTest::topLevel(), "Text Block"), XmNokCallback, XmCR_OK);
+    ASSERT_EQ(1, notes(arrow)->getNumNotes());
+    std::string withNote = gspSceneSummary(app->getScene());
+    EXPECT_NE(std::string::npos, withNote.find("ZnTextNote=Front face\n")) << withNote;
+
+    menu("editUndo");
+    EXPECT_EQ(0, notes(arrow)->getNumNotes());
+    menu("editUndo");
+    EXPECT_EQ(before, app->getSequencer()->getNumMarkers());
+    menu("editRedo");
+    menu("editRedo");
+    EXPECT_EQ(withNote, gspSceneSummary(app->getScene()));
+
+    // The cone's marker carries the sound note.
+    app->selectMarker(marker(1));
+    menu("editCopy");
+    menu("editPaste");
+    ASSERT_EQ(before + 2, app->getSequencer()->getNumMarkers());
+    std::string summary = gspSceneSummary(app->getScene());
+    std::string cone = summary.substr(summary.find("'Spire'"));
+    cone = cone.substr(0, cone.find('\n'));
+    EXPECT_NE(std::string::npos, summary.rfind(cone)) << summary;
+    EXPECT_NE(summary.find(cone), summary.rfind(cone)) << "pasted copy differs:\n" << summary;
+    EXPECT_NE(std::string::npos,
+              cone.find("ZnSoundNote=" + gspFileHash(dir.file("media/tone.aifc"))))
+        << cone;
+
+    // Unsaved changes are asked about; Cancel keeps everything.
+    menu("fileNew");
+    Widget question = GspTest::findManaged(GspTest::topLevel(), "saveQuestion");
+    ASSERT_TRUE(question);
+    press(question, XmNcancelCallback, XmCR_CANCEL);
+    EXPECT_EQ(summary, gspSceneSummary(app->getScene()));
+
+    ASSERT_TRUE(saveAs(scene, true));
+    EXPECT_EQ(original, TempDir::readFile(scene + "~"));
+    EXPECT_EQ(0u, TempDir::readFile(scene).find("#Inventor V2.1 binary"));
+    std::string readBack;
+    ASSERT_EQ(0, GspTest::run(std::string(GLOSSPIN_SAVED_SCENE_CHECK " ") + scene, readBack));
+    EXPECT_EQ(summary, readBack);
+}
+
+// A save that cannot finish says why and leaves the file it would have
+// replaced as it was, with nothing else left behind.
+TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
+{
+    for (FailingDir::Fault fault : {FailingDir::READ_ONLY, FailingDir::FULL_DISK}) {
+        SCOPED_TRACE(FailingDir::names[fault]);
+        FailingDir target(dir.path(), fault);
+        if (!target.available())
+            continue;
+        std::string file = target.file("scene.iv");
+        TempDir::writeFile(file, "#Inventor V2.1 ascii\n\nSeparator { }\n");
+        ASSERT_TRUE(target.fail());
+        app->selectMarker(marker(0));
+        menu("editCopy");
+        menu("editPaste");
+        EXPECT_FALSE(saveAs(file, false));
+        Widget error = GspTest::openDialog("Glosspin : Error Dialog");
+        ASSERT_TRUE(error);
+        std::string message = GspTest::compoundText(error, XmNmessageString);
+        EXPECT_NE(std::string::npos, message.find(file)) << message;
+        target.heal();
+        EXPECT_EQ("#Inventor V2.1 ascii\n\nSeparator { }\n", TempDir::readFile(file));
+        EXPECT_EQ(std::vector<std::string>{"scene.iv"}, TempDir::entriesOf(target.path()));
+        GspTest::destroyPopups();
+    }
+}
+
+// The viewer keeps Alt; the bullet's dragger moves in and out along the
+// line of sight with Ctrl instead, and in the plane of the screen without.
+TEST_F(GlosspinApp, CtrlReachesTheDraggersAltMode)
+{
+    menu("modeAuthoring");
+    ZnMarker *bullet = marker(2);
+    for (KeySym key : {(KeySym)0, (KeySym)XK_Control_L}) {
+        SCOPED_TRACE(key ? "Ctrl" : "plain");
+        SbVec3f at = bullet->getDraggerTransform()->translation.getValue();
+        SbVec3f sight = at - app->getViewer()->getCamera()->position.getValue();
+        sight.normalize();
+        app->selectMarker(bullet);
+        pumpEvents(100);
+        // On the translator's face, off the scaler's knob at the centre.
+        drag(at + SbVec3f(0.12f, 0.12f, 0), 40, key);
+        SbVec3f moved = bullet->getDraggerTransform()->translation.getValue() - at;
+        EXPECT_GT(moved.length(), 0.1f);
+        if (key)
+            EXPECT_NEAR(1, fabs(moved.dot(sight)) / moved.length(), 1e-3) << moved[0];
+        else
+            EXPECT_NEAR(0, moved[2], 1e-3);
+        menu("editUndo");
+        EXPECT_EQ(at, bullet->getDraggerTransform()->translation.getValue());
+    }
+}
+
+// A presentation plays every marker's notes in the tour's order and
+// leaves when the last has played. The image viewer is a stand-in on the
+// PATH that logs the image it was given.
+TEST(GlosspinProgram, PresentPlaysTheTourAndLeaves)
+{
+    TempDir dir;
+    mkdir(dir.file("bin").c_str(), 0755);
+    TempDir::writeFile(dir.file("bin/picshow"),
+                       "#!/bin/sh\nfor a; do f=$a; done\ncat \"$f\" >> " + dir.file("log") + "\n");
+    chmod(dir.file("bin/picshow").c_str(), 0755);
+    GspTest::Held<SoSeparator> root(new SoSeparator);
+    ZnMarkerSequencer *tour = new ZnMarkerSequencer;
+    for (const char *word : {"first", "second"}) {
+        ZnBulletMarker *m = new ZnBulletMarker;
+        ZnImageNote *note = new ZnImageNote;
+        TempDir::writeFile(dir.file(word), std::string(word) + "\n");
+        note->setDataFilename(dir.file(word).c_str(), 0);
+        ((ZnNoteList *)m->getPart("notes", TRUE))->addChild(note);
+        root->addChild(m);
+        tour->appendMarker(m);
+    }
+    root->addChild(tour);
+    TempDir::writeFile(dir.file("tour.iv"), GspTest::writeToBuffer(root));
+    std::string out;
+    int status = GspTest::run("PATH=" + dir.file("bin") + ":$PATH timeout 60 " GLOSSPIN_APP
+                              " --present " + dir.file("tour.iv") + " 2>&1",
+                              out);
+    EXPECT_EQ(0, status) << out;
+    EXPECT_EQ("first\nsecond\n", TempDir::readFile(dir.file("log")));
+}
+
+}
