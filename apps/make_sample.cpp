@@ -248,15 +248,24 @@ int main(int argc, char **argv)
     ZnTextNote *welcome = stamped(new ZnTextNote, "Welcome");
     welcome->setFieldFromString("Welcome to the Glosspin sample scene.\n"
                                 "Every kind of note hangs on one of its markers.\n");
+    // The texts close by themselves in the tour.
+    welcome->lifetimeType = 1;
+    welcome->lifetime = 5;
     notes->addChild(welcome);
 
     ZnTextNote *readme = stamped(new ZnTextNote, "Readme");
     readme->setDataExternal(1);
     readme->setDataFilename("media/readme.txt", 0);
+    readme->lifetimeType = 1;
+    readme->lifetime = 5;
     notes->addChild(readme);
 
     ZnURLNote *link = stamped(new ZnURLNote, "Link");
     link->url = "https://www.example.org/glosspin";
+    // The link and the command play on a click only: in the tour they
+    // would wait for a browser, or for the user's consent to run a command
+    // that came with a file.
+    link->autoPlayable = FALSE;
     notes->addChild(link);
 
     ZnViewNote *view = stamped(new ZnViewNote, "CloseUp");
@@ -283,6 +292,7 @@ int main(int argc, char **argv)
     notes = notesOf(extras);
     ZnSystemNote *command = stamped(new ZnSystemNote, "Hello");
     command->command = "echo Hello from Glosspin";
+    command->autoPlayable = FALSE;
     notes->addChild(command);
 
     ZnInventorNote *scene = stamped(new ZnInventorNote, "Cone");

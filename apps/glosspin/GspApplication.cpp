@@ -227,7 +227,8 @@ void GspApplication::buildMenus(bool viewOnly)
             if (items[c].flags & RADIO)
                 w = XtVaCreateWidget(items[c].name, xmToggleButtonGadgetClass, parent,
                                      XmNlabelString, l, XmNindicatorType, XmONE_OF_MANY,
-                                     XmNvisibleWhenOff, True, NULL);
+                                     XmNindicatorOn, XmINDICATOR_FILL, XmNvisibleWhenOff, True,
+                                     NULL);
             else
                 w = XtVaCreateWidget(items[c].name, xmPushButtonGadgetClass, parent,
                                      XmNlabelString, l, NULL);

@@ -201,7 +201,9 @@ bool GspApplication::save(const char *file, bool binary)
 void GspApplication::askFileName(int purpose)
 {
     if (!fileDialog) {
-        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", NULL, 0);
+        Arg args[1];
+        XtSetArg(args[0], XmNwidth, 480);
+        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 1);
         XtAddCallback(fileDialog, XmNokCallback, fileDialogCB, this);
         XtAddCallback(fileDialog, XmNcancelCallback, fileDialogCB, this);
         XtUnmanageChild(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_HELP_BUTTON));
@@ -224,6 +226,9 @@ void GspApplication::askFileName(int purpose)
     if (purpose == FILE_SAVE_AS) {
         XmToggleButtonSetState(binaryToggle, binaryFile, False);
         XtManageChild(binaryToggle);
+        if (!fileName.empty())
+            XmTextSetString(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_TEXT),
+                            (char *)fileName.c_str());
     } else
         XtUnmanageChild(binaryToggle);
     XtManageChild(fileDialog);

@@ -7,6 +7,8 @@
 #include <X11/Intrinsic.h>
 #include <X11/Xresource.h>
 
+#include "platform/LibraryDir.h"
+
 namespace GspResourceFile {
 
 namespace {
@@ -20,7 +22,7 @@ std::string findWithoutDisplay()
 {
     const char *env = getenv("XFILESEARCHPATH");
     std::string path = env ? std::string(env) + ":" : std::string();
-    path += std::string(GLOSSPIN_APPDEFAULTS_DIR) + "/%N";
+    path += gspAppDefaultsDir() + "/%N";
     SubstitutionRec subs[] = {{'N', (String)CLASS_NAME}, {'T', (String) "app-defaults"},
                               {'S', (String) ""},        {'L', (String) ""},
                               {'l', (String) ""},        {'t', (String) ""},

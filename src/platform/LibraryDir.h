@@ -8,4 +8,8 @@
 // environment overrides it (a build tree, a relocated install).
 std::string gspLibraryDir();
 
+// The directory of the installed resource file (<prefix>/share/X11/
+// app-defaults).
+std::string gspAppDefaultsDir();
+
 #endif
