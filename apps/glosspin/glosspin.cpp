@@ -31,9 +31,6 @@ void termCB(XtPointer, XtSignalId *)
 
 int main(int argc, char **argv)
 {
-    Widget top = SoXt::init("glosspin", "Glosspin");
-    if (!top)
-        return 1;
     GspApplication::Options o;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--present"))
@@ -47,6 +44,9 @@ int main(int argc, char **argv)
     }
     if (o.present && !o.file)
         return usage();
+    Widget top = SoXt::init("glosspin", "Glosspin");
+    if (!top)
+        return 1;
     ZnInit::initClasses();
     SoNewManips::init();
     ZnCommon common;

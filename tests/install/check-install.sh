@@ -6,18 +6,23 @@ set -euo pipefail
 source="$1"
 prefix="$(mktemp -d)"; work="$(mktemp -d)"
 trap 'rm -rf "$prefix" "$work"' EXIT
-# The library looks for its resource file where it was configured to go.
-cmake -S "$source" -B "$work/lib" -DCMAKE_INSTALL_PREFIX="$prefix" \
+# Configured for one prefix and installed into another: the library finds
+# its resource file and programs beside itself.
+cmake -S "$source" -B "$work/lib" -DCMAKE_INSTALL_PREFIX="$work/configured" \
   -DGLOSSPIN_BUILD_TESTS=OFF -DGLOSSPIN_BUILD_BENCHMARKS=OFF > /dev/null
 cmake --build "$work/lib" -j "$(nproc)" > /dev/null
-cmake --install "$work/lib" > /dev/null
+cmake --install "$work/lib" --prefix "$prefix" > /dev/null
 test -f "$prefix/share/X11/app-defaults/Glosspin"
 test -x "$prefix/lib/Glosspin/www_script"
 # The scene notes' viewer loads the library from its own place.
 usage="$(unset LD_LIBRARY_PATH; "$prefix/lib/Glosspin/3dNoteViewer" 2>&1 || true)"
 [[ "$usage" == usage:* ]]
+usage="$(unset LD_LIBRARY_PATH; DISPLAY= "$prefix/bin/glosspin" --no-such-option 2>&1 || true)"
+[[ "$usage" == usage:\ glosspin* ]]
 test -x "$prefix/bin/glosspin-monitord"
-grep -q "ExecStart=$prefix/bin/glosspin-monitord" "$prefix/share/glosspin/systemd/glosspin-monitord.service"
+# A service file names the prefix it was configured for.
+grep -q "ExecStart=$work/configured/bin/glosspin-monitord" \
+  "$prefix/share/glosspin/systemd/glosspin-monitord.service"
 (unset LD_LIBRARY_PATH; cd "$prefix/share/glosspin/samples" &&
   DISPLAY= "$prefix/bin/glosspin-scene" info annotated.iv > /dev/null)
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
