@@ -138,7 +138,7 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
       binaryToggle(NULL), scene(NULL), sequencer(NULL), binaryFile(false), modified(false),
       present(o.present), selectedMarker(NULL), selectedNote(NULL), history(UNDO_WEIGHT_LIMIT),
-      armedMarker(-1), dragged(NULL), editedNote(NULL), noteBefore(NULL), fileDialogPurpose(-1),
+      armedMarker(-1), dragged(NULL), editedNote(NULL), noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1),
       pendingAfterSave(-1), tourStarted(0)
 {
     gspCurrentApplication = this;
@@ -293,8 +293,12 @@ void GspApplication::setTitle()
     XtVaSetValues(top, XmNtitle, title.c_str(), XmNiconName, name.c_str(), NULL);
 }
 
+// Any other change ends the following of a note's edit, whose copy from
+// before would no longer be the state to go back to.
 void GspApplication::markModified()
 {
+    if (editStep && !history.isNewest(editStep))
+        stopFollowingNote();
     if (!modified) {
         modified = true;
         setTitle();

@@ -98,6 +98,7 @@ class GspApplication {
 
     // The note whose edit is followed, and its copy from before.
     ZnNote *editedNote, *noteBefore;
+    GspUndoStep *editStep;
     SoNodeSensor *noteSensor;
     std::string noteSignature;
 

@@ -513,7 +513,7 @@ std::string GspApplication::signatureOf(ZnNote *note)
 }
 
 // An edit of a note runs in the note's own dialog or editor; the note is
-// watched from now on, and each change it reports becomes a step that
+// watched from now on, and the changes it reports make one step that
 // puts the copy from before back.
 void GspApplication::followNoteEdit(ZnNote *note)
 {
@@ -539,6 +539,7 @@ void GspApplication::stopFollowingNote()
     editedNote->unref();
     noteBefore->unref();
     editedNote = noteBefore = NULL;
+    editStep = NULL;
 }
 
 void GspApplication::noteChangedCB(void *data, SoSensor *)
@@ -550,16 +551,16 @@ void GspApplication::noteChangedCB(void *data, SoSensor *)
     std::string now = app->signatureOf(note);
     if (now == app->noteSignature)
         return;
-    ZnMarker *marker = app->markerOfNote(note);
-    if (!marker)
-        return;
-    app->history.push(
-        new GspNoteReplacement(app->noteListOf(marker), app->noteBefore, note, app->removalHook()));
-    // Later changes of the same edit are steps of their own.
-    ZnNote *again = (ZnNote *)GspClipboard::duplicate(note);
-    app->noteBefore->unref();
-    app->noteBefore = again ? again : note;
-    app->noteBefore->ref();
     app->noteSignature = now;
+    // One edit touches the note several times (its time stamp, its text,
+    // its field): it stays one step while that step is the newest.
+    if (!app->history.isNewest(app->editStep)) {
+        ZnMarker *marker = app->markerOfNote(note);
+        if (!marker)
+            return;
+        app->editStep = new GspNoteReplacement(app->noteListOf(marker), app->noteBefore, note,
+                                               app->removalHook());
+        app->history.push(app->editStep);
+    }
     app->markModified();
 }

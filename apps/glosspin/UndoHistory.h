@@ -26,6 +26,10 @@ class GspUndoHistory {
     bool redo();
     bool canUndo() const { return !done.empty(); }
     bool canRedo() const { return !undone.empty(); }
+    bool isNewest(const GspUndoStep *step) const
+    {
+        return step && !done.empty() && done.back().get() == step;
+    }
     int numSteps() const { return (int)(done.size() + undone.size()); }
     long totalWeight() const { return total; }
     void clear();

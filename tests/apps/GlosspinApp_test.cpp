@@ -188,6 +188,15 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     menu("editRedo");
     menu("editRedo");
     EXPECT_EQ(withNote, gspSceneSummary(app->getScene()));
+    // An edit in the note's own dialog is a step too.
+    app->selectNote((ZnNote *)notes(arrow)->getChild(1));
+    menu("noteEdit");
+    type(text, "More ");
+    press(GspTest::findWidget(GspTest::topLevel(), "Text Block"), XmNokCallback, XmCR_OK);
+    pumpEvents(100);
+    EXPECT_NE(withNote, gspSceneSummary(app->getScene()));
+    menu("editUndo");
+    EXPECT_EQ(withNote, gspSceneSummary(app->getScene()));
 
     // The cone's marker carries the sound note.
     app->selectMarker(marker(1));
