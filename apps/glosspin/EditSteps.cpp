@@ -30,6 +30,21 @@ SbMatrix matrixOf(const SoTransform *t)
 
 }
 
+// An undone note edit puts a copy of the note in its place. Steps are
+// undone and redone in order, so a step that no longer finds its node
+// finds the copy at the node's place, and takes that up instead.
+void gspTakeStandIn(SoGroup *parent, int index, SoNode *&node)
+{
+    if (parent->findChild(node) >= 0 || index < 0 || index >= parent->getNumChildren())
+        return;
+    SoNode *standIn = parent->getChild(index);
+    if (!standIn->isOfType(node->getTypeId()))
+        return;
+    standIn->ref();
+    node->unref();
+    node = standIn;
+}
+
 GspNodeInsertion::GspNodeInsertion(SoGroup *p, int i, SoNode *n, ZnMarkerSequencer *s, int si,
                                    bool in, GspRemovalHook h)
     : parent(p), node(n), sequencer(s), index(i), sequenceIndex(si), inserted(in),
@@ -60,6 +75,7 @@ void GspNodeInsertion::set(bool in)
                                         ? sequenceIndex
                                         : sequencer->getNumMarkers());
     } else {
+        gspTakeStandIn(parent, index, node);
         hook(node);
         if (sequencer && sequencer->findMarker((ZnMarker *)node) >= 0)
             sequencer->removeMarker(sequencer->findMarker((ZnMarker *)node));
@@ -138,7 +154,8 @@ GspMarkerChange::GspMarkerChange(ZnMarker *m, GspMarkerState &&b) : marker(m), a
 GspMarkerChange::~GspMarkerChange() { marker->unref(); }
 
 GspNoteReplacement::GspNoteReplacement(SoGroup *l, ZnNote *b, ZnNote *a, GspRemovalHook h)
-    : list(l), before(b), after(a), cost(b->getUndoWeight() + a->getUndoWeight()), hook(h)
+    : list(l), before(b), after(a), index(l->findChild(a)),
+      cost(b->getUndoWeight() + a->getUndoWeight()), hook(h)
 {
     list->ref();
     before->ref();
@@ -152,8 +169,11 @@ GspNoteReplacement::~GspNoteReplacement()
     list->unref();
 }
 
-void GspNoteReplacement::swap(ZnNote *out, ZnNote *in)
+void GspNoteReplacement::swap(ZnNote *&out, ZnNote *in)
 {
+    SoNode *current = out;
+    gspTakeStandIn(list, index, current);
+    out = (ZnNote *)current;
     int i = list->findChild(out);
     if (i < 0)
         return;

@@ -19,6 +19,10 @@ class ZnNote;
 // that the application lets go of it (selection, players).
 typedef std::function<void(SoNode *)> GspRemovalHook;
 
+// When node is no longer a child of parent, the node of its type that now
+// stands at index (a copy put back by an undone edit) becomes node.
+void gspTakeStandIn(SoGroup *parent, int index, SoNode *&node);
+
 // A marker or note put into the scene or taken out of it: a child of
 // parent at index, and for a marker its place in the sequencer.
 class GspNodeInsertion : public GspUndoStep {
@@ -88,10 +92,11 @@ class GspNoteReplacement : public GspUndoStep {
   private:
     SoGroup *list;
     ZnNote *before, *after;
+    int index;
     long cost;
     GspRemovalHook hook;
 
-    void swap(ZnNote *out, ZnNote *in);
+    void swap(ZnNote *&out, ZnNote *in);
 };
 
 #endif

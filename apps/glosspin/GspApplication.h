@@ -114,6 +114,7 @@ class GspApplication {
     void releaseScene();
     void findSequencer();
     void markModified();
+    bool changeDirectory(const std::string &from, const std::string &to);
 
     // Dialogs.
     void askFileName(int purpose);

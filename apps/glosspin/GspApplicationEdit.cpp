@@ -22,6 +22,8 @@
 #include <Xm/SelectioB.h>
 #include <Xm/Text.h>
 
+#include "note/PromptDialog.h"
+
 extern GspApplication *gspCurrentApplication;
 
 void GspApplication::command(int which)
@@ -137,6 +139,7 @@ void GspApplication::showInfo(const char *key, const char *fallback)
 {
     if (!infoDialog) {
         infoDialog = XmCreateInformationDialog(top, (char *)"infoDialog", NULL, 0);
+        gspForgetOnDestroy(infoDialog, &infoDialog);
         XtUnmanageChild(XmMessageBoxGetChild(infoDialog, XmDIALOG_CANCEL_BUTTON));
         XtUnmanageChild(XmMessageBoxGetChild(infoDialog, XmDIALOG_HELP_BUTTON));
         XtVaSetValues(XtParent(infoDialog), XmNtitle,
@@ -458,6 +461,7 @@ void GspApplication::askLabel()
         return;
     if (!promptDialog) {
         promptDialog = XmCreatePromptDialog(top, (char *)"labelDialog", NULL, 0);
+        gspForgetOnDestroy(promptDialog, &promptDialog);
         XtUnmanageChild(XmSelectionBoxGetChild(promptDialog, XmDIALOG_HELP_BUTTON));
         XmString m = XmStringCreateLocalized(
             (char *)ZnCommon::getResource("dialog_markerLabel", "Label of the marker:"));
@@ -500,9 +504,6 @@ std::string GspApplication::signatureOf(ZnNote *note)
         sig += value.getString();
         sig += '\n';
     }
-    // A text note keeps its edited text out of its field until written.
-    if (note->isOfType(ZnTextNote::getClassTypeId()))
-        sig += ((ZnTextNote *)note)->getText().getString();
     sig += std::to_string(note->getMediaByteCount());
     struct stat st;
     const char *file = note->getDataFilename();

@@ -22,6 +22,7 @@
 #include <Xm/ToggleB.h>
 
 #include "common/SceneFile.h"
+#include "note/PromptDialog.h"
 
 namespace {
 
@@ -171,23 +172,31 @@ bool GspApplication::import(const char *file)
     return true;
 }
 
-// A save into another directory first names every external note file in
-// full, so that the notes still find their files from there.
+// The notes' external files are named relative to the current directory:
+// moving to another one names them again from there.
+bool GspApplication::changeDirectory(const std::string &from, const std::string &to)
+{
+    if (chdir(to.c_str()) != 0)
+        return false;
+    SoPathList lists = noteLists(scene);
+    for (int i = 0; i < lists.getLength(); i++)
+        ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->fullExternalNoteNames(from.c_str());
+    return true;
+}
+
+// A save into another directory makes that the scene's directory; a save
+// that fails goes back.
 bool GspApplication::save(const char *file, bool binary)
 {
     std::string full = fullName(file), why;
     std::string dir = directoryOf(full), here = currentDirectory();
-    if (dir != here) {
-        SoPathList lists = noteLists(scene);
-        for (int i = 0; i < lists.getLength(); i++)
-            ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())
-                ->fullExternalNoteNames(here.c_str());
-        if (chdir(dir.c_str()) != 0) {
-            showError("appCannotSaveMsg", file, strerror(errno));
-            return false;
-        }
+    if (dir != here && !changeDirectory(here, dir)) {
+        showError("appCannotSaveMsg", file, strerror(errno));
+        return false;
     }
     if (!gspWriteSceneFile(scene, full.c_str(), binary, true, why)) {
+        if (dir != here)
+            changeDirectory(dir, here);
         showError("appCannotSaveMsg", file, why);
         return false;
     }
@@ -204,6 +213,7 @@ void GspApplication::askFileName(int purpose)
         Arg args[1];
         XtSetArg(args[0], XmNwidth, 480);
         fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 1);
+        gspForgetOnDestroy(fileDialog, &fileDialog);
         XtAddCallback(fileDialog, XmNokCallback, fileDialogCB, this);
         XtAddCallback(fileDialog, XmNcancelCallback, fileDialogCB, this);
         XtUnmanageChild(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_HELP_BUTTON));
@@ -211,6 +221,7 @@ void GspApplication::askFileName(int purpose)
             (char *)ZnCommon::getResource("dialog_saveBinary", "Save in binary form"));
         binaryToggle = XtVaCreateWidget("binary", xmToggleButtonWidgetClass, fileDialog,
                                         XmNlabelString, l, NULL);
+        gspForgetOnDestroy(binaryToggle, &binaryToggle);
         XmStringFree(l);
     }
     fileDialogPurpose = purpose;
@@ -296,6 +307,7 @@ void GspApplication::askToSave(int then)
         XtVaSetValues(questionDialog, XmNokLabelString, save, XmNhelpLabelString, discard, NULL);
         XmStringFree(save);
         XmStringFree(discard);
+        gspForgetOnDestroy(questionDialog, &questionDialog);
         XtAddCallback(questionDialog, XmNokCallback, questionCB, this);
         XtAddCallback(questionDialog, XmNhelpCallback, questionCB, this);
         XtAddCallback(questionDialog, XmNcancelCallback, questionCB, this);
