@@ -137,7 +137,7 @@ GspApplication *gspCurrentApplication = nullptr;
 GspApplication::GspApplication(Widget topShell, const Options &o)
     : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
       binaryToggle(NULL), scene(NULL), sequencer(NULL), binaryFile(false), modified(false),
-      present(o.present), selectedMarker(NULL), selectedNote(NULL), history(UNDO_WEIGHT_LIMIT),
+      present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL), history(UNDO_WEIGHT_LIMIT),
       armedMarker(-1), dragged(NULL), editedNote(NULL), noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1),
       pendingAfterSave(-1), tourStarted(0)
 {
@@ -149,7 +149,7 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     tourWatch->setInterval(SbTime(0.25));
 
     mainWindow = XmCreateMainWindow(top, (char *)"mainWindow", NULL, 0);
-    buildMenus(o.viewOnly);
+    buildMenus();
     viewer = new SoXtExaminerViewer(mainWindow);
     XtVaSetValues(mainWindow, XmNmenuBar, menuBar, XmNworkWindow, viewer->getWidget(), NULL);
     viewer->setEventCallback(viewerEventCB, this);
@@ -192,7 +192,7 @@ GspApplication::~GspApplication()
     gspCurrentApplication = nullptr;
 }
 
-void GspApplication::buildMenus(bool viewOnly)
+void GspApplication::buildMenus()
 {
     menuBar = XmCreateMenuBar(mainWindow, (char *)"menuBar", NULL, 0);
     for (const Menu &m : menus) {
@@ -242,13 +242,21 @@ void GspApplication::buildMenus(bool viewOnly)
             XtAddCallback(w, items[c].flags & RADIO ? XmNvalueChangedCallback
                                                     : XmNactivateCallback,
                           commandCB, this);
-            XtManageChild(w);
+            if (!viewOnly || isViewingCommand(c))
+                XtManageChild(w);
             commandWidgets[c] = w;
         }
         if (m.first == MODE_VIEWING)
             XtVaSetValues(pulldown, XmNradioBehavior, True, NULL);
     }
     XtManageChild(menuBar);
+}
+
+// The commands a viewer without the authoring menus keeps.
+bool GspApplication::isViewingCommand(int c)
+{
+    return c == FILE_OPEN || c == FILE_QUIT || c == MARKER_LIST || c == HELP_KEYS ||
+           c == HELP_ABOUT;
 }
 
 // Menu items that have nothing to work on are greyed out.
@@ -274,7 +282,7 @@ void GspApplication::updateMenus()
         sensitive[NOTE_EXTERNAL] = selectedNote->canBeExternal();
     for (int c = 0; c < NUM_COMMANDS; c++)
         if (commandWidgets[c])
-            XtSetSensitive(commandWidgets[c], sensitive[c]);
+            XtSetSensitive(commandWidgets[c], sensitive[c] && (!viewOnly || isViewingCommand(c)));
     for (int c = ARROW_PLAIN; c <= ARROW_PUSHPIN; c++)
         XmToggleButtonGadgetSetState(
             commandWidgets[c], arrow && ((ZnArrowMarker *)selectedMarker)->getArrowType() ==

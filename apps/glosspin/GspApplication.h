@@ -83,7 +83,7 @@ class GspApplication {
     SoSeparator *scene;
     ZnMarkerSequencer *sequencer;
     std::string fileName;
-    bool binaryFile, modified, present;
+    bool binaryFile, modified, present, viewOnly;
     ZnMarker *selectedMarker;
     ZnNote *selectedNote;
     GspUndoHistory history;
@@ -106,7 +106,8 @@ class GspApplication {
     SoTimerSensor *tourWatch;
     int tourStarted;
 
-    void buildMenus(bool viewOnly);
+    void buildMenus();
+    static bool isViewingCommand(int c);
     Widget buildMenu(int first, int last);
     void updateMenus();
     void setTitle();

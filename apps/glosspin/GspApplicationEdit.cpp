@@ -28,6 +28,8 @@ extern GspApplication *gspCurrentApplication;
 
 void GspApplication::command(int which)
 {
+    if (viewOnly && !isViewingCommand(which))
+        return;
     switch (which) {
     case FILE_NEW:
         if (guardUnsaved(FILE_NEW))
@@ -223,17 +225,25 @@ void GspApplication::placeMarker(int kind, const SoPickedPoint *point, const SbV
     if (point)
         at = point->getPoint();
     else {
-        SoCamera *camera = viewer->getCamera();
-        SbVec3f dir;
-        camera->orientation.getValue().multVec(SbVec3f(0, 0, -1), dir);
-        at = camera->position.getValue() + dir * camera->focalDistance.getValue();
+        // Under the pointer, as deep in the view as the scene's middle.
+        const SbViewportRegion &vp = viewer->getViewportRegion();
+        SbViewVolume vv = viewer->getCamera()->getViewVolume(vp.getViewportAspectRatio());
+        SbVec2f p((float)pixel[0] / vp.getViewportSizePixels()[0],
+                  (float)pixel[1] / vp.getViewportSizePixels()[1]);
+        SbLine ray;
+        vv.projectPointToLine(p, ray);
+        SbVec3f middle = box.isEmpty() ? SbVec3f(0, 0, 0) : box.getCenter();
+        SbPlane plane(-vv.getProjectionDirection(), middle);
+        if (!plane.intersect(ray, at))
+            at = middle;
     }
-    (void)pixel;
     if (kind == MARKER_BULLET) {
+        // An octahedron of radius 1, a twentieth of the scene across.
+        float bulletScale = scale * 7.5f / 20;
         ZnBulletMarker *bullet = new ZnBulletMarker;
-        SbVec3f up = point ? point->getNormal() : SbVec3f(0, 1, 0);
-        bullet->getDraggerTransform()->translation = at + up * (0.1f * scale);
-        bullet->getDraggerTransform()->scaleFactor = SbVec3f(scale, scale, scale);
+        SbVec3f up = point ? point->getNormal() : SbVec3f(0, 0, 0);
+        bullet->getDraggerTransform()->translation = at + up * bulletScale;
+        bullet->getDraggerTransform()->scaleFactor = SbVec3f(bulletScale, bulletScale, bulletScale);
         addMarker(bullet);
         return;
     }
