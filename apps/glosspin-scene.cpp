@@ -66,16 +66,8 @@ SoSeparator *readScene(const char *path)
 // (they are parts of the marker kits).
 std::vector<ZnNote *> notesOf(SoNode *root)
 {
-    SbBool kits = SoBaseKit::isSearchingChildren();
-    SoBaseKit::setSearchingChildren(TRUE);
-    SoSearchAction sa;
-    sa.setType(ZnNote::getClassTypeId());
-    sa.setInterest(SoSearchAction::ALL);
-    sa.setSearchingAll(TRUE);
-    sa.apply(root);
-    SoBaseKit::setSearchingChildren(kits);
     std::vector<ZnNote *> notes;
-    const SoPathList &paths = sa.getPaths();
+    SoPathList paths = gspFindAll(root, ZnNote::getClassTypeId());
     for (int i = 0; i < paths.getLength(); i++)
         notes.push_back((ZnNote *)((SoFullPath *)paths[i])->getTail());
     return notes;

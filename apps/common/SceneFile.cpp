@@ -8,7 +8,9 @@
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
 #include <Inventor/SoOutput.h>
+#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodekits/SoBaseKit.h>
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -84,4 +86,17 @@ bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPre
     if (!ok)
         why = strerror(err ? err : EIO);
     return ok;
+}
+
+SoPathList gspFindAll(SoNode *root, SoType type)
+{
+    SbBool kits = SoBaseKit::isSearchingChildren();
+    SoBaseKit::setSearchingChildren(TRUE);
+    SoSearchAction sa;
+    sa.setType(type);
+    sa.setInterest(SoSearchAction::ALL);
+    sa.setSearchingAll(TRUE);
+    sa.apply(root);
+    SoBaseKit::setSearchingChildren(kits);
+    return sa.getPaths();
 }

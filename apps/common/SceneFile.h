@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include <Inventor/SoLists.h>
+#include <Inventor/SoType.h>
+
 class SoNode;
 class SoSeparator;
 
@@ -19,5 +22,9 @@ SoSeparator *gspReadSceneFile(const char *path, std::string &why);
 // stays as path~. False with the reason in why, and path as it was.
 bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPrevious,
                        std::string &why);
+
+// Paths to every node of type under root, those inside node kits (the
+// markers' notes and note lists) included, in traversal order.
+SoPathList gspFindAll(SoNode *root, SoType type);
 
 #endif

@@ -50,18 +50,6 @@ std::string fullName(const char *file)
     return name;
 }
 
-// Every note list of the scene, those inside the marker kits included.
-SoPathList noteLists(SoNode *root)
-{
-    SbBool kits = SoBaseKit::isSearchingChildren();
-    SoBaseKit::setSearchingChildren(TRUE);
-    SoSearchAction sa;
-    sa.setType(ZnNoteList::getClassTypeId());
-    sa.setInterest(SoSearchAction::ALL);
-    sa.apply(root);
-    SoBaseKit::setSearchingChildren(kits);
-    return sa.getPaths();
-}
 
 }
 
@@ -78,7 +66,7 @@ void GspApplication::releaseScene()
     history.clear();
     if (!scene)
         return;
-    SoPathList lists = noteLists(scene);
+    SoPathList lists = gspFindAll(scene, ZnNoteList::getClassTypeId());
     for (int i = 0; i < lists.getLength(); i++)
         ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->killAllPlayers();
     if (sequencer)
@@ -178,7 +166,7 @@ bool GspApplication::changeDirectory(const std::string &from, const std::string 
 {
     if (chdir(to.c_str()) != 0)
         return false;
-    SoPathList lists = noteLists(scene);
+    SoPathList lists = gspFindAll(scene, ZnNoteList::getClassTypeId());
     for (int i = 0; i < lists.getLength(); i++)
         ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->fullExternalNoteNames(from.c_str());
     return true;
