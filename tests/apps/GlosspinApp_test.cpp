@@ -211,6 +211,11 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     menu("editPaste");
     ASSERT_EQ(before + 2, app->getSequencer()->getNumMarkers());
     std::string summary = gspSceneSummary(app->getScene());
+    // The pasted marker is selected: cut takes it out of scene and tour.
+    menu("editCut");
+    EXPECT_EQ(before + 1, app->getSequencer()->getNumMarkers());
+    menu("editUndo");
+    EXPECT_EQ(summary, gspSceneSummary(app->getScene()));
     std::string cone = summary.substr(summary.find("'Spire'"));
     cone = cone.substr(0, cone.find('\n'));
     EXPECT_NE(std::string::npos, summary.rfind(cone)) << summary;
