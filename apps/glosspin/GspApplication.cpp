@@ -132,16 +132,19 @@ PickedParts partsOf(const SoPickedPoint *point)
 
 }
 
-GspApplication *gspCurrentApplication = nullptr;
+// The pending notes' callbacks carry no data: they find the application
+// here.
+GspApplication *GspApplication::current = nullptr;
 
 GspApplication::GspApplication(Widget topShell, const Options &o)
     : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
       binaryToggle(NULL), scene(NULL), sequencer(NULL), binaryFile(false), modified(false),
-      present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL), history(UNDO_WEIGHT_LIMIT),
-      armedMarker(-1), dragged(NULL), editedNote(NULL), noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1),
-      pendingAfterSave(-1), tourStarted(0)
+      present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL),
+      history(UNDO_WEIGHT_LIMIT), armedMarker(-1), dragged(NULL), editedNote(NULL),
+      noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1), pendingAfterSave(-1),
+      tourStarted(0)
 {
-    gspCurrentApplication = this;
+    current = this;
     memset(commandWidgets, 0, sizeof commandWidgets);
     dragEnd = new SoOneShotSensor(dragEndedCB, this);
     noteSensor = new SoNodeSensor(noteChangedCB, this);
@@ -189,15 +192,15 @@ GspApplication::~GspApplication()
     }
     delete viewer;
     XtDestroyWidget(mainWindow);
-    gspCurrentApplication = nullptr;
+    current = nullptr;
 }
 
 void GspApplication::buildMenus()
 {
     menuBar = XmCreateMenuBar(mainWindow, (char *)"menuBar", NULL, 0);
     for (const Menu &m : menus) {
-        Widget pulldown = XmCreatePulldownMenu(menuBar, (char *)(std::string(m.name) + "Menu").c_str(),
-                                               NULL, 0);
+        std::string pulldownName = std::string(m.name) + "Menu";
+        Widget pulldown = XmCreatePulldownMenu(menuBar, (char *)pulldownName.c_str(), NULL, 0);
         XmString label = text(std::string("menu_") + m.name, m.label);
         Widget cascade = XtVaCreateWidget(m.name, xmCascadeButtonGadgetClass, menuBar,
                                           XmNlabelString, label, XmNmnemonic, (KeySym)m.mnemonic,

@@ -76,6 +76,7 @@ class GspApplication {
     Widget getMenuBar() const { return menuBar; }
 
   private:
+    static GspApplication *current;
     Widget top, mainWindow, menuBar;
     Widget commandWidgets[NUM_COMMANDS];
     Widget fileDialog, questionDialog, promptDialog, infoDialog, binaryToggle;

@@ -24,8 +24,6 @@
 
 #include "note/PromptDialog.h"
 
-extern GspApplication *gspCurrentApplication;
-
 void GspApplication::command(int which)
 {
     if (viewOnly && !isViewingCommand(which))
@@ -383,7 +381,7 @@ ZnMarker *GspApplication::markerWithPending(ZnNote *note)
 
 void GspApplication::pendingReadyCB(ZnNote *note, int)
 {
-    GspApplication *app = gspCurrentApplication;
+    GspApplication *app = current;
     ZnMarker *marker = app ? app->markerWithPending(note) : NULL;
     if (!marker)
         return;
@@ -410,7 +408,7 @@ void releaseCB(void *node, SoSensor *sensor)
 // has returned from its callback.
 void GspApplication::pendingFinishedCB(ZnNote *note, int)
 {
-    GspApplication *app = gspCurrentApplication;
+    GspApplication *app = current;
     ZnMarker *marker = app ? app->markerWithPending(note) : NULL;
     if (!marker)
         return;

@@ -22,6 +22,7 @@
 #include <Xm/ToggleB.h>
 
 #include "common/SceneFile.h"
+#include "init/MessageText.h"
 #include "note/PromptDialog.h"
 
 namespace {
@@ -289,12 +290,8 @@ void GspApplication::askToSave(int then)
 {
     if (!questionDialog) {
         questionDialog = XmCreateQuestionDialog(top, (char *)"saveQuestion", NULL, 0);
-        XmString save = XmStringCreateLocalized((char *)ZnCommon::getResource("dialog_save", "Save"));
-        XmString discard =
-            XmStringCreateLocalized((char *)ZnCommon::getResource("dialog_discard", "Discard"));
-        XtVaSetValues(questionDialog, XmNokLabelString, save, XmNhelpLabelString, discard, NULL);
-        XmStringFree(save);
-        XmStringFree(discard);
+        gspSetLabel(questionDialog, XmNokLabelString, "dialog_save", "Save");
+        gspSetLabel(questionDialog, XmNhelpLabelString, "dialog_discard", "Discard");
         gspForgetOnDestroy(questionDialog, &questionDialog);
         XtAddCallback(questionDialog, XmNokCallback, questionCB, this);
         XtAddCallback(questionDialog, XmNhelpCallback, questionCB, this);
@@ -305,11 +302,10 @@ void GspApplication::askToSave(int then)
     pendingAfterSave = then;
     std::string name = fileName.empty() ? ZnCommon::getResource("title_untitled", "Untitled")
                                         : fileName.substr(fileName.rfind('/') + 1);
-    char message[PATH_MAX + 256];
-    snprintf(message, sizeof message,
-             ZnCommon::getResource("dialog_unsaved", "The scene %s has changes that are not saved."),
-             name.c_str());
-    XmString m = XmStringCreateLocalized(message);
+    std::string message = gspFillMessage(
+        ZnCommon::getResource("dialog_unsaved", "The scene %s has changes that are not saved."),
+        name.c_str());
+    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
     XtVaSetValues(questionDialog, XmNmessageString, m, NULL);
     XmStringFree(m);
     XtManageChild(questionDialog);

@@ -417,8 +417,6 @@ void markGroupHeader(SoOutput *out, long offset)
 
 }
 
-// A marker written before in the same write is written as a reference,
-// which takes no extra word.
 // A selected marker holds the shared dragger, connected both ways to its
 // transform, which the toolkit would write and follow without end: it is
 // taken out for each pass of the write and put back after it.
@@ -432,6 +430,8 @@ void ZnMarker::write(SoWriteAction *action)
         attachDragger();
 }
 
+// A marker written before in the same write is written as a reference,
+// which takes no extra word.
 void ZnMarker::writeKit(SoWriteAction *action)
 {
     SoOutput *out = action->getOutput();
