@@ -336,3 +336,44 @@ TEST(GlosspinProgram, PresentPlaysTheTourAndLeaves)
 }
 
 }
+
+namespace {
+
+struct Counted : GspUndoStep {
+    int *state, value;
+    long w;
+    Counted(int *s, int v, long weight) : state(s), value(v), w(weight) {}
+    void undo() override { *state -= value; }
+    void redo() override { *state += value; }
+    long weight() const override { return w; }
+};
+
+}
+
+// The history holds steps up to its weight; the oldest go first, the
+// newest stays whatever it weighs, and a new step drops what was undone.
+TEST(GlosspinUndoHistory, KeepsTheNewestStepsWithinItsWeight)
+{
+    struct Row {
+        std::vector<long> weights;
+        int undoable;  // steps left to undo
+    } rows[] = {{{40, 40, 40}, 2}, {{10, 10, 10}, 3}, {{500}, 1}, {{10, 500}, 1}};
+    for (const Row &r : rows) {
+        GspUndoHistory history(100);
+        int state = 0, expected = 0;
+        for (size_t i = 0; i < r.weights.size(); i++) {
+            state += 1 << i;
+            history.push(new Counted(&state, 1 << i, r.weights[i]));
+        }
+        int undone = 0;
+        while (history.undo())
+            undone++;
+        EXPECT_EQ(r.undoable, undone);
+        for (size_t i = 0; i < r.weights.size() - r.undoable; i++)
+            expected += 1 << i;
+        EXPECT_EQ(expected, state);
+        history.redo();
+        history.push(new Counted(&state, 0, 1));
+        EXPECT_FALSE(history.redo());
+    }
+}
