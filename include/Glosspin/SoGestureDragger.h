@@ -15,6 +15,15 @@ class SoSensor;
 class SoSFRotation;
 class SoSFVec3f;
 
+// The four catalog parts of a knob of the draggers built on this class:
+// nameSwitch, holding nameLocateGroup (with name, the knob as it stands)
+// and nameActive (the knob while it drags).
+#define SO_GESTURE_KNOB_HEADER(name)                                          \
+    SO_KIT_CATALOG_ENTRY_HEADER(name##Switch);                                \
+    SO_KIT_CATALOG_ENTRY_HEADER(name##LocateGroup);                           \
+    SO_KIT_CATALOG_ENTRY_HEADER(name);                                        \
+    SO_KIT_CATALOG_ENTRY_HEADER(name##Active)
+
 // The base of draggers that work in a box: the unit cube -1...1 inside
 // the subclass's "surroundScale" part. It converts between that box and
 // world or pixel space, and tells which box axis the mouse has followed

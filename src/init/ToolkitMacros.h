@@ -22,4 +22,14 @@
     SO_KIT_CONSTRUCTOR(className);                                            \
     _Pragma("GCC diagnostic pop")
 
+// The catalog entries of a knob declared with SO_GESTURE_KNOB_HEADER: its
+// switch under parent, the locate-highlight group and the knob in the
+// switch's first child, the active knob in its second.
+#define GSP_KIT_ADD_KNOB(name, parent)                                        \
+    SO_KIT_ADD_CATALOG_ENTRY(name##Switch, SoSwitch, TRUE, parent, , FALSE);  \
+    SO_KIT_ADD_CATALOG_ENTRY(name##LocateGroup, SoLocateHighlightGroup, TRUE, \
+                             name##Switch, , FALSE);                          \
+    SO_KIT_ADD_CATALOG_ENTRY(name, SoSeparator, TRUE, name##LocateGroup, , TRUE); \
+    SO_KIT_ADD_CATALOG_ENTRY(name##Active, SoSeparator, TRUE, name##Switch, , TRUE)
+
 #endif

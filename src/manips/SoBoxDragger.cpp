@@ -86,108 +86,28 @@ SoBoxDragger::SoBoxDragger()
                              TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(overallStyle, SoGroup, FALSE, topSeparator, geomSeparator, TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(translatorSep, SoSeparator, FALSE, topSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator1Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator1LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator1Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator1, SoSeparator, TRUE, translator1LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator1Active, SoSeparator, TRUE, translator1Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator2Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator2LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator2Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator2, SoSeparator, TRUE, translator2LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator2Active, SoSeparator, TRUE, translator2Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator3Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator3LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator3Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator3, SoSeparator, TRUE, translator3LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator3Active, SoSeparator, TRUE, translator3Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator4Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator4LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator4Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator4, SoSeparator, TRUE, translator4LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator4Active, SoSeparator, TRUE, translator4Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator5Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator5LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator5Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator5, SoSeparator, TRUE, translator5LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator5Active, SoSeparator, TRUE, translator5Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator6Switch, SoSwitch, TRUE, translatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator6LocateGroup, SoLocateHighlightGroup, TRUE,
-                             translator6Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator6, SoSeparator, TRUE, translator6LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator6Active, SoSeparator, TRUE, translator6Switch, , TRUE);
+    GSP_KIT_ADD_KNOB(translator1, translatorSep);
+    GSP_KIT_ADD_KNOB(translator2, translatorSep);
+    GSP_KIT_ADD_KNOB(translator3, translatorSep);
+    GSP_KIT_ADD_KNOB(translator4, translatorSep);
+    GSP_KIT_ADD_KNOB(translator5, translatorSep);
+    GSP_KIT_ADD_KNOB(translator6, translatorSep);
     SO_KIT_ADD_CATALOG_ENTRY(rotatorSep, SoSeparator, FALSE, topSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1LocateGroup, SoLocateHighlightGroup, TRUE, rotator1Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1, SoSeparator, TRUE, rotator1LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1Active, SoSeparator, TRUE, rotator1Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2LocateGroup, SoLocateHighlightGroup, TRUE, rotator2Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2, SoSeparator, TRUE, rotator2LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2Active, SoSeparator, TRUE, rotator2Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3LocateGroup, SoLocateHighlightGroup, TRUE, rotator3Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3, SoSeparator, TRUE, rotator3LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3Active, SoSeparator, TRUE, rotator3Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4LocateGroup, SoLocateHighlightGroup, TRUE, rotator4Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4, SoSeparator, TRUE, rotator4LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4Active, SoSeparator, TRUE, rotator4Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator5Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator5LocateGroup, SoLocateHighlightGroup, TRUE, rotator5Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator5, SoSeparator, TRUE, rotator5LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator5Active, SoSeparator, TRUE, rotator5Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator6Switch, SoSwitch, TRUE, rotatorSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator6LocateGroup, SoLocateHighlightGroup, TRUE, rotator6Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator6, SoSeparator, TRUE, rotator6LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator6Active, SoSeparator, TRUE, rotator6Switch, , TRUE);
+    GSP_KIT_ADD_KNOB(rotator1, rotatorSep);
+    GSP_KIT_ADD_KNOB(rotator2, rotatorSep);
+    GSP_KIT_ADD_KNOB(rotator3, rotatorSep);
+    GSP_KIT_ADD_KNOB(rotator4, rotatorSep);
+    GSP_KIT_ADD_KNOB(rotator5, rotatorSep);
+    GSP_KIT_ADD_KNOB(rotator6, rotatorSep);
     SO_KIT_ADD_CATALOG_ENTRY(scaleSep, SoSeparator, FALSE, topSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale1Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale1LocateGroup, SoLocateHighlightGroup, TRUE, scale1Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale1, SoSeparator, TRUE, scale1LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale1Active, SoSeparator, TRUE, scale1Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale2Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale2LocateGroup, SoLocateHighlightGroup, TRUE, scale2Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale2, SoSeparator, TRUE, scale2LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale2Active, SoSeparator, TRUE, scale2Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale3Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale3LocateGroup, SoLocateHighlightGroup, TRUE, scale3Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale3, SoSeparator, TRUE, scale3LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale3Active, SoSeparator, TRUE, scale3Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale4Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale4LocateGroup, SoLocateHighlightGroup, TRUE, scale4Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale4, SoSeparator, TRUE, scale4LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale4Active, SoSeparator, TRUE, scale4Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale5Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale5LocateGroup, SoLocateHighlightGroup, TRUE, scale5Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale5, SoSeparator, TRUE, scale5LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale5Active, SoSeparator, TRUE, scale5Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale6Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale6LocateGroup, SoLocateHighlightGroup, TRUE, scale6Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale6, SoSeparator, TRUE, scale6LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale6Active, SoSeparator, TRUE, scale6Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale7Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale7LocateGroup, SoLocateHighlightGroup, TRUE, scale7Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale7, SoSeparator, TRUE, scale7LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale7Active, SoSeparator, TRUE, scale7Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale8Switch, SoSwitch, TRUE, scaleSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale8LocateGroup, SoLocateHighlightGroup, TRUE, scale8Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale8, SoSeparator, TRUE, scale8LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scale8Active, SoSeparator, TRUE, scale8Switch, , TRUE);
+    GSP_KIT_ADD_KNOB(scale1, scaleSep);
+    GSP_KIT_ADD_KNOB(scale2, scaleSep);
+    GSP_KIT_ADD_KNOB(scale3, scaleSep);
+    GSP_KIT_ADD_KNOB(scale4, scaleSep);
+    GSP_KIT_ADD_KNOB(scale5, scaleSep);
+    GSP_KIT_ADD_KNOB(scale6, scaleSep);
+    GSP_KIT_ADD_KNOB(scale7, scaleSep);
+    GSP_KIT_ADD_KNOB(scale8, scaleSep);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);

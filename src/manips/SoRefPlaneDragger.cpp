@@ -95,76 +95,20 @@ SoRefPlaneDragger::SoRefPlaneDragger()
     SO_KIT_ADD_CATALOG_ENTRY(surroundScale, SoSurroundScale, TRUE, topSeparator, geomSeparator,
                              TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(overallStyle, SoGroup, FALSE, topSeparator, geomSeparator, TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translatorSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translatorLocateGroup, SoLocateHighlightGroup, TRUE,
-                             translatorSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translator, SoSeparator, TRUE, translatorLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(translatorActive, SoSeparator, TRUE, translatorSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperLocateGroup, SoLocateHighlightGroup, TRUE,
-                             normalSnapperSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(normalSnapper, SoSeparator, TRUE, normalSnapperLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(normalSnapperActive, SoSeparator, TRUE, normalSnapperSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1LocateGroup, SoLocateHighlightGroup, TRUE, rotator1Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1, SoSeparator, TRUE, rotator1LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator1Active, SoSeparator, TRUE, rotator1Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2LocateGroup, SoLocateHighlightGroup, TRUE, rotator2Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2, SoSeparator, TRUE, rotator2LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator2Active, SoSeparator, TRUE, rotator2Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3LocateGroup, SoLocateHighlightGroup, TRUE, rotator3Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3, SoSeparator, TRUE, rotator3LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator3Active, SoSeparator, TRUE, rotator3Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4LocateGroup, SoLocateHighlightGroup, TRUE, rotator4Switch, ,
-                             FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4, SoSeparator, TRUE, rotator4LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(rotator4Active, SoSeparator, TRUE, rotator4Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1LocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleCorner1Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1, SoSeparator, TRUE, scaleCorner1LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner1Active, SoSeparator, TRUE, scaleCorner1Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2LocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleCorner2Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2, SoSeparator, TRUE, scaleCorner2LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner2Active, SoSeparator, TRUE, scaleCorner2Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3LocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleCorner3Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3, SoSeparator, TRUE, scaleCorner3LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner3Active, SoSeparator, TRUE, scaleCorner3Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4Switch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4LocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleCorner4Switch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4, SoSeparator, TRUE, scaleCorner4LocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleCorner4Active, SoSeparator, TRUE, scaleCorner4Switch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleRightSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleRightLocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleRightSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleRight, SoSeparator, TRUE, scaleRightLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleRightActive, SoSeparator, TRUE, scaleRightSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftLocateGroup, SoLocateHighlightGroup, TRUE, scaleLeftSwitch,
-                             , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleLeft, SoSeparator, TRUE, scaleLeftLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleLeftActive, SoSeparator, TRUE, scaleLeftSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontLocateGroup, SoLocateHighlightGroup, TRUE,
-                             scaleFrontSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleFront, SoSeparator, TRUE, scaleFrontLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleFrontActive, SoSeparator, TRUE, scaleFrontSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleBackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleBackLocateGroup, SoLocateHighlightGroup, TRUE, scaleBackSwitch,
-                             , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleBack, SoSeparator, TRUE, scaleBackLocateGroup, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(scaleBackActive, SoSeparator, TRUE, scaleBackSwitch, , TRUE);
+    GSP_KIT_ADD_KNOB(translator, geomSeparator);
+    GSP_KIT_ADD_KNOB(normalSnapper, geomSeparator);
+    GSP_KIT_ADD_KNOB(rotator1, geomSeparator);
+    GSP_KIT_ADD_KNOB(rotator2, geomSeparator);
+    GSP_KIT_ADD_KNOB(rotator3, geomSeparator);
+    GSP_KIT_ADD_KNOB(rotator4, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleCorner1, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleCorner2, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleCorner3, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleCorner4, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleRight, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleLeft, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleFront, geomSeparator);
+    GSP_KIT_ADD_KNOB(scaleBack, geomSeparator);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
