@@ -128,8 +128,7 @@ class GlosspinApp : public XtTest {
 
     void press(Widget dialog, const char *callback, int reason)
     {
-        XmAnyCallbackStruct cbs = {reason, NULL};
-        XtCallCallbacks(dialog, callback, &cbs);
+        GspTest::invoke(dialog, callback, reason);
         pumpEvents(100);
     }
 

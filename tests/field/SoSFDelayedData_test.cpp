@@ -1,5 +1,5 @@
 // Delayed-read blocks: the exact ASCII text and binary words, round trips
-// in every pairing of encoding and read mode, the shared descriptor table,
+// in every pairing of encoding and read mode, the descriptor table,
 // cache files, line counting, and damaged blocks that fail the read.
 #include "support/Test.h"
 
@@ -163,28 +163,6 @@ TEST_F(DelayedData, EmptyBlocksAndMemoryBuffers)
     EXPECT_EQ(NULL, readFromBuffer(sceneWith("[ 0x00000019,\n0x01020304,0x05202020, ]")));
     EXPECT_NE(std::string::npos,
               readErrors().find("Can't read delayed-read data from non-file input"));
-}
-
-TEST_F(DelayedData, NotesFromOneFileShareOneDescriptor)
-{
-    SoSFDelayedData::supportDelayedReading = 1;
-    std::string path = writeMediaScene(dir, "two.iv", {pattern(40), pattern(90)});
-    int before = usedSlots();
-    Held<SoSeparator> read(readScene(path));
-    ASSERT_TRUE(read) << readErrors();
-    ZnImageNote *a = nth<ZnImageNote>(read), *b = nth<ZnImageNote>(read, 1);
-    EXPECT_EQ(before + 1, usedSlots());
-    ASSERT_GE(a->mediaData.getFD(), 0);
-    EXPECT_EQ(a->mediaData.getFD(), b->mediaData.getFD());
-    // The offset names the first data character in the file.
-    EXPECT_EQ("0x", TempDir::readFile(path).substr((size_t)a->mediaData.getFileOffset(), 2));
-    EXPECT_EQ(pattern(40), dataOf(a));
-    EXPECT_EQ(pattern(90), dataOf(b));
-    EXPECT_FALSE(a->mediaData.isCachedInTempFile());
-    a->mediaData.clearFileIndex();
-    EXPECT_EQ(before + 1, usedSlots());
-    read = NULL;
-    EXPECT_EQ(before, usedSlots());
 }
 
 TEST_F(DelayedData, AFullDescriptorTableFallsBackToACacheFile)

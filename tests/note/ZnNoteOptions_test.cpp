@@ -41,16 +41,8 @@ std::string field(int i)
 // What a user's typing does: the text changes, then Return is pressed
 // (or the focus leaves the field).
 void type(int i, const char *text) { XmTextFieldSetString(W(i), (char *)text); }
-void activate(int i)
-{
-    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
-    XtCallCallbacks(W(i), XmNactivateCallback, &cbs);
-}
-void loseFocus(int i)
-{
-    XmAnyCallbackStruct cbs = {XmCR_LOSING_FOCUS, NULL};
-    XtCallCallbacks(W(i), XmNlosingFocusCallback, &cbs);
-}
+void activate(int i) { GspTest::invoke(W(i), XmNactivateCallback, XmCR_ACTIVATE); }
+void loseFocus(int i) { GspTest::invoke(W(i), XmNlosingFocusCallback, XmCR_LOSING_FOCUS); }
 void click(int toggle) { XmToggleButtonSetState(W(toggle), !on(toggle), True); }
 
 int dirtyCalls;
@@ -305,8 +297,7 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
         ASSERT_TRUE(box);
         // Nothing moves before the answer.
         EXPECT_FALSE(note->isDataExternal());
-        XmAnyCallbackStruct cbs = {answer, NULL};
-        XtCallCallbacks(box, answer == XmCR_OK ? XmNokCallback : XmNcancelCallback, &cbs);
+        GspTest::invoke(box, answer == XmCR_OK ? XmNokCallback : XmNcancelCallback, answer);
         EXPECT_FALSE(XtIsManaged(box));
         EXPECT_EQ(answer == XmCR_OK, note->isDataExternal());
     }

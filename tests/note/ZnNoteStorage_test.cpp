@@ -83,7 +83,6 @@ TEST_F(NoteStorageTest, UniqueNamesTempDirectoryAndPrefixes)
     EXPECT_STREQ("/var/tmp", ZnNote::getTempDirName());  // a plain file is no directory
 
     ZnNote::setExternalFilePrefix("scene");
-    EXPECT_STREQ("scene.", ZnNote::getExternalFilePrefix());
     GspTest::Held<StoredNote> note(new StoredNote);
     note->setDataExternal(1);
     ASSERT_EQ(1, note->checkFilename());

@@ -12,8 +12,7 @@ bool errorShown(int ms)
 
 void press(Widget box, unsigned char which)
 {
-    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
-    XtCallCallbacks(XmMessageBoxGetChild(box, which), XmNactivateCallback, &cbs);
+    GspTest::invoke(XmMessageBoxGetChild(box, which), XmNactivateCallback, XmCR_ACTIVATE);
 }
 
 class SystemNoteTest : public XtTest {
@@ -91,16 +90,16 @@ TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
     ASSERT_TRUE(box);
     EXPECT_EQ("Enter a system command for the new Note",
               GspTest::compoundText(box, XmNselectionLabelString));
-    XmAnyCallbackStruct cbs = {XmCR_ACTIVATE, NULL};
-    XtCallCallbacks(XmSelectionBoxGetChild(box, XmDIALOG_CANCEL_BUTTON), XmNactivateCallback,
-                    &cbs);
+    GspTest::invoke(XmSelectionBoxGetChild(box, XmDIALOG_CANCEL_BUTTON), XmNactivateCallback,
+                    XmCR_ACTIVATE);
     EXPECT_EQ(1, finished);
     EXPECT_STREQ("", note->command.getValue().getString());
     EXPECT_FALSE(note->isEditing());
 
     note->edit();
     XmTextSetString(XmSelectionBoxGetChild(box, XmDIALOG_TEXT), (char *)"echo typed");
-    XtCallCallbacks(XmSelectionBoxGetChild(box, XmDIALOG_OK_BUTTON), XmNactivateCallback, &cbs);
+    GspTest::invoke(XmSelectionBoxGetChild(box, XmDIALOG_OK_BUTTON), XmNactivateCallback,
+                    XmCR_ACTIVATE);
     EXPECT_EQ(1, ready);
     EXPECT_STREQ("echo typed", note->command.getValue().getString());
 }

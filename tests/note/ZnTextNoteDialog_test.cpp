@@ -32,8 +32,7 @@ class TextDialogTest : public XtTest {
     // Presses a button of the dialog as Motif reports it.
     void press(int reason)
     {
-        XmAnyCallbackStruct cbs = {reason, NULL};
-        XtCallCallbacks(dialog(), reason == XmCR_OK ? XmNokCallback : XmNcancelCallback, &cbs);
+        GspTest::invoke(dialog(), reason == XmCR_OK ? XmNokCallback : XmNcancelCallback, reason);
     }
 
     GspTest::Held<ZnTextNote> note;

@@ -8,19 +8,6 @@ namespace {
 
 typedef std::vector<std::string> Args;
 
-// A dialog button's press, as the dialog reports it.
-void press(Widget box, const char *callback, int reason)
-{
-    XmSelectionBoxCallbackStruct cbs = {};
-    cbs.reason = reason;
-    XmString value = NULL;
-    if (XmIsSelectionBox(box))
-        XtVaGetValues(box, XmNtextString, &value, NULL);
-    cbs.value = value;
-    XtCallCallbacks(box, callback, &cbs);
-    XmStringFree(value);
-}
-
 class URLNoteTest : public XtTest {
   protected:
     void SetUp() override
@@ -115,12 +102,12 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     Widget text = XmSelectionBoxGetChild(box, XmDIALOG_TEXT);
     EXPECT_EQ("Clear", GspTest::compoundText(box, XmNcancelLabelString));
     EXPECT_EQ("Cancel", GspTest::compoundText(box, XmNhelpLabelString));
-    press(box, XmNcancelCallback, XmCR_CANCEL);  // Clear
+    GspTest::invoke(box, XmNcancelCallback, XmCR_CANCEL);  // Clear
     EXPECT_TRUE(n->isEditing());
     char *cleared = XmTextGetString(text);
     EXPECT_STREQ("", cleared);
     XtFree(cleared);
-    press(box, XmNhelpCallback, XmCR_HELP);  // Cancel
+    GspTest::invoke(box, XmNhelpCallback, XmCR_HELP);  // Cancel
     EXPECT_FALSE(n->isEditing());
     EXPECT_STREQ("http://example.org/", n->url.getValue().getString());
 
@@ -133,7 +120,7 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     ASSERT_TRUE(cont);
     ASSERT_TRUE(browserCalls(1));
     EXPECT_EQ("Continue", GspTest::compoundText(cont, XmNcancelLabelString));
-    press(cont, XmNcancelCallback, XmCR_CANCEL);
+    GspTest::invoke(cont, XmNcancelCallback, XmCR_CANCEL);
     EXPECT_EQ(1, finished);
     EXPECT_FALSE(n->isPlaying());
 }

@@ -189,8 +189,7 @@ TEST_F(NoteListTest, DialogsAndPlayersEndingStartTheNextNote)
     auto closeDialog = [&] {
         Widget d = GspTest::findManaged(GspTest::topLevel(), "Text Block");
         ASSERT_TRUE(d);
-        XmAnyCallbackStruct cbs = {XmCR_OK, NULL};
-        XtCallCallbacks(d, XmNokCallback, &cbs);
+        GspTest::invoke(d, XmNokCallback, XmCR_OK);
     };
     list->autoPlay();
     EXPECT_TRUE(first->isPlaying());

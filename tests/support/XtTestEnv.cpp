@@ -131,6 +131,17 @@ void destroyPopups()
         pumpEvents(10);
 }
 
+void invoke(Widget w, const char *callback, int reason)
+{
+    XmSelectionBoxCallbackStruct cbs = {};
+    cbs.reason = reason;
+    if (XmIsSelectionBox(w))
+        XtVaGetValues(w, XmNtextString, &cbs.value, NULL);
+    XtCallCallbacks(w, callback, &cbs);
+    if (cbs.value)
+        XmStringFree(cbs.value);
+}
+
 std::string compoundText(Widget w, const char *resource)
 {
     XmString xs = NULL;

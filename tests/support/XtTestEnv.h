@@ -48,6 +48,10 @@ std::vector<std::vector<std::string>> loggedRuns(const std::string &path);
 // Destroys every popup shell of the top-level widget (open dialogs).
 void destroyPopups();
 
+// Calls w's callback list named callback as a user's action would, with
+// the reason given (and a selection box's text as the value).
+void invoke(Widget w, const char *callback, int reason);
+
 // Text of a Motif compound string resource of w, e.g. XmNmessageString.
 std::string compoundText(Widget w, const char *resource);
 
