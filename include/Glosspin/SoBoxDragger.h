@@ -88,12 +88,9 @@ class SoBoxDragger : public SoGestureDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransformSwitch);
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquish);
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransform);
-    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedback);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(x);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(y);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(z);
 
   public:
     SoBounded<SoSFVec3f> translation;

@@ -24,6 +24,19 @@ class SoSFVec3f;
     SO_KIT_CATALOG_ENTRY_HEADER(name);                                        \
     SO_KIT_CATALOG_ENTRY_HEADER(name##Active)
 
+// One axis's feedback: a switch choosing between its plain, active and
+// selectable looks.
+#define SO_GESTURE_AXIS_FEEDBACK_HEADER(axis)                                 \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##AxisFeedbackSwitch);                    \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##AxisFeedback);                          \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##AxisFeedbackActive);                    \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##AxisFeedbackSelect)
+
+// The circle shown while turning about one axis, in its switch.
+#define SO_GESTURE_CIRCLE_FEEDBACK_HEADER(axis)                               \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##CircleFeedbackSwitch);                  \
+    SO_KIT_CATALOG_ENTRY_HEADER(axis##CircleFeedback)
+
 // The base of draggers that work in a box: the unit cube -1...1 inside
 // the subclass's "surroundScale" part. It converts between that box and
 // world or pixel space, and tells which box axis the mouse has followed

@@ -28,18 +28,9 @@ class SoRotateJackDragger : public SoGestureDragger {
     SO_GESTURE_KNOB_HEADER(rotator6);
     SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackSep);
     SO_KIT_CATALOG_ENTRY_HEADER(axisFeedbackLocation);
-    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackActive);
-    SO_KIT_CATALOG_ENTRY_HEADER(xAxisFeedbackSelect);
-    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackActive);
-    SO_KIT_CATALOG_ENTRY_HEADER(yAxisFeedbackSelect);
-    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackActive);
-    SO_KIT_CATALOG_ENTRY_HEADER(zAxisFeedbackSelect);
+    SO_GESTURE_AXIS_FEEDBACK_HEADER(x);
+    SO_GESTURE_AXIS_FEEDBACK_HEADER(y);
+    SO_GESTURE_AXIS_FEEDBACK_HEADER(z);
     SO_KIT_CATALOG_ENTRY_HEADER(posXWallFeedbackSwitch);
     SO_KIT_CATALOG_ENTRY_HEADER(posXRoundWallFeedback);
     SO_KIT_CATALOG_ENTRY_HEADER(negXWallFeedbackSwitch);
@@ -56,12 +47,9 @@ class SoRotateJackDragger : public SoGestureDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransformSwitch);
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackAntiSquish);
     SO_KIT_CATALOG_ENTRY_HEADER(circleFeedbackTransform);
-    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(xCircleFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(yCircleFeedback);
-    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedbackSwitch);
-    SO_KIT_CATALOG_ENTRY_HEADER(zCircleFeedback);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(x);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(y);
+    SO_GESTURE_CIRCLE_FEEDBACK_HEADER(z);
 
   public:
     SoBounded<SoSFVec3f> translation;

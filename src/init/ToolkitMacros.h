@@ -32,4 +32,19 @@
     SO_KIT_ADD_CATALOG_ENTRY(name, SoSeparator, TRUE, name##LocateGroup, , TRUE); \
     SO_KIT_ADD_CATALOG_ENTRY(name##Active, SoSeparator, TRUE, name##Switch, , TRUE)
 
+// The catalog parts SO_GESTURE_AXIS_FEEDBACK_HEADER and
+// SO_GESTURE_CIRCLE_FEEDBACK_HEADER declare, under parent.
+#define GSP_KIT_ADD_AXIS_FEEDBACK(axis, parent)                                              \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##AxisFeedbackSwitch, SoSwitch, TRUE, parent, , FALSE);     \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##AxisFeedback, SoSeparator, TRUE, axis##AxisFeedbackSwitch, \
+                             , TRUE);                                                        \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##AxisFeedbackActive, SoSeparator, TRUE,                    \
+                             axis##AxisFeedbackSwitch, , TRUE);                              \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##AxisFeedbackSelect, SoSeparator, TRUE,                    \
+                             axis##AxisFeedbackSwitch, , TRUE)
+#define GSP_KIT_ADD_CIRCLE_FEEDBACK(axis, parent)                                            \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##CircleFeedbackSwitch, SoSwitch, TRUE, parent, , FALSE);   \
+    SO_KIT_ADD_CATALOG_ENTRY(axis##CircleFeedback, SoSeparator, TRUE,                        \
+                             axis##CircleFeedbackSwitch, , TRUE)
+
 #endif

@@ -164,12 +164,9 @@ SoBoxDragger::SoBoxDragger()
                              circleFeedbackTransformSwitch, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransform, SoTransform, TRUE,
                              circleFeedbackTransformSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedback, SoSeparator, TRUE, xCircleFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedback, SoSeparator, TRUE, yCircleFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedback, SoSeparator, TRUE, zCircleFeedbackSwitch, , TRUE);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(x, circleFeedbackSep);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(y, circleFeedbackSep);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(z, circleFeedbackSep);
 
     if (SO_KIT_IS_FIRST_INSTANCE())
         readDefaultParts("boxDragger.iv", gspBoxDraggerGeometry, gspBoxDraggerGeometry_size);

@@ -70,18 +70,9 @@ SoRotateJackDragger::SoRotateJackDragger()
     GSP_KIT_ADD_KNOB(rotator6, rotatorSep);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackSep, SoSeparator, FALSE, geomSeparator, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(axisFeedbackLocation, SoTranslation, TRUE, axisFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedback, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackActive, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(xAxisFeedbackSelect, SoSeparator, TRUE, xAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedback, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackActive, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(yAxisFeedbackSelect, SoSeparator, TRUE, yAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSwitch, SoSwitch, TRUE, axisFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedback, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackActive, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(zAxisFeedbackSelect, SoSeparator, TRUE, zAxisFeedbackSwitch, , TRUE);
+    GSP_KIT_ADD_AXIS_FEEDBACK(x, axisFeedbackSep);
+    GSP_KIT_ADD_AXIS_FEEDBACK(y, axisFeedbackSep);
+    GSP_KIT_ADD_AXIS_FEEDBACK(z, axisFeedbackSep);
     SO_KIT_ADD_CATALOG_ENTRY(posXWallFeedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(posXRoundWallFeedback, SoSeparator, TRUE, posXWallFeedbackSwitch, ,
                              TRUE);
@@ -107,12 +98,9 @@ SoRotateJackDragger::SoRotateJackDragger()
                              circleFeedbackTransformSwitch, , FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(circleFeedbackTransform, SoTransform, TRUE,
                              circleFeedbackTransformSwitch, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(xCircleFeedback, SoSeparator, TRUE, xCircleFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(yCircleFeedback, SoSeparator, TRUE, yCircleFeedbackSwitch, , TRUE);
-    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedbackSwitch, SoSwitch, TRUE, circleFeedbackSep, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(zCircleFeedback, SoSeparator, TRUE, zCircleFeedbackSwitch, , TRUE);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(x, circleFeedbackSep);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(y, circleFeedbackSep);
+    GSP_KIT_ADD_CIRCLE_FEEDBACK(z, circleFeedbackSep);
 
     if (SO_KIT_IS_FIRST_INSTANCE())
         readDefaultParts("rotateJackDragger.iv", gspRotateJackDraggerGeometry,

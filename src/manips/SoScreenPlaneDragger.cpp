@@ -15,6 +15,7 @@
 #include <Glosspin/SoLocateHighlightGroup.h>
 
 #include "init/ToolkitMacros.h"
+#include "manips/DraggerMotion.h"
 #include "manips/ModifierKeys.h"
 
 // The compiled-in copy of screenPlaneDragger.iv, in binary form.
@@ -272,16 +273,7 @@ void SoScreenPlaneDragger::metaKeyChangeCB(void *, SoDragger *d)
 void SoScreenPlaneDragger::valueChangedCB(void *, SoDragger *d)
 {
     SoScreenPlaneDragger *self = (SoScreenPlaneDragger *)d;
-    const SbMatrix &motion = self->getMotionMatrix();
-    SbVec3f t(motion[3][0], motion[3][1], motion[3][2]);
-    if (self->translation.getValue() == t)
-        return;
-    SoField *attached = self->fieldSensor->getAttachedField();
-    if (attached)
-        self->fieldSensor->detach();
-    self->translation = t;
-    if (attached)
-        self->fieldSensor->attach(attached);
+    gspMotionToTranslation(self, self->translation, self->fieldSensor);
 }
 
 void SoScreenPlaneDragger::fieldSensorCB(void *data, SoSensor *)

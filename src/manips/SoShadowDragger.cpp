@@ -23,6 +23,7 @@
 #include "init/ToolkitMacros.h"
 #include "field/PathSlot.h"
 #include "markers/ReadPath.h"
+#include "manips/DraggerMotion.h"
 #include "manips/ModifierKeys.h"
 
 // The compiled-in copy of shadowDragger.iv, in binary form.
@@ -332,16 +333,7 @@ void SoShadowDragger::metaKeyChangeCB(void *, SoDragger *d)
 void SoShadowDragger::valueChangedCB(void *, SoDragger *d)
 {
     SoShadowDragger *self = (SoShadowDragger *)d;
-    const SbMatrix &motion = self->getMotionMatrix();
-    SbVec3f t(motion[3][0], motion[3][1], motion[3][2]);
-    if (self->translation.getValue() == t)
-        return;
-    SoField *attached = self->fieldSensor->getAttachedField();
-    if (attached)
-        self->fieldSensor->detach();
-    self->translation = t;
-    if (attached)
-        self->fieldSensor->attach(attached);
+    gspMotionToTranslation(self, self->translation, self->fieldSensor);
 }
 
 void SoShadowDragger::fieldSensorCB(void *data, SoSensor *)
