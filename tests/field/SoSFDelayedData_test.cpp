@@ -165,15 +165,20 @@ TEST_F(DelayedData, EmptyBlocksAndMemoryBuffers)
               readErrors().find("Can't read delayed-read data from non-file input"));
 }
 
+// Notes of one file share its entry in the descriptor table; a full table
+// makes the next file's notes cache their data instead.
 TEST_F(DelayedData, AFullDescriptorTableFallsBackToACacheFile)
 {
     SoSFDelayedData::supportDelayedReading = 1;
     Held<SoSeparator> scenes(new SoSeparator);
     for (int i = usedSlots(); i < SoSFDelayedData::MAX_OPEN_FDS; i++) {
-        SoSeparator *s = readScene(writeMediaScene(dir, "s" + std::to_string(i), {pattern(8)}));
+        // Two notes a file: they share its entry.
+        std::string path = writeMediaScene(dir, "s" + std::to_string(i), {pattern(8), pattern(9)});
+        SoSeparator *s = readScene(path);
         ASSERT_TRUE(s) << readErrors();
         scenes->addChild(s);
     }
+    EXPECT_EQ("", readErrors());
     std::vector<int> table = tableInodes();
     readErrors().clear();
     Held<SoSeparator> extra(readScene(writeMediaScene(dir, "last", {pattern(21)})));
