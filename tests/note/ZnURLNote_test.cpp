@@ -110,6 +110,10 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     GspTest::invoke(box, XmNhelpCallback, XmCR_HELP);  // Cancel
     EXPECT_FALSE(n->isEditing());
     EXPECT_STREQ("http://example.org/", n->url.getValue().getString());
+    n->edit();
+    XmTextSetString(text, (char *)"http://example.org/typed");
+    GspTest::invoke(box, XmNokCallback, XmCR_OK);
+    EXPECT_STREQ("http://example.org/typed", n->url.getValue().getString());
 
     static int finished;
     finished = 0;
