@@ -136,6 +136,8 @@ TEST_F(MonitorServiceTest, FilesAndDirectoriesReportWhatHappensInOrder)
     fputs("three", f);
     fclose(f);
     EXPECT_EQ(Event(FcmChanged, file), next());
+    chmod(file.c_str(), 0600);  // attributes count as a change
+    EXPECT_EQ(Event(FcmChanged, file), next());
     unlink(file.c_str());
     EXPECT_EQ(Event(FcmDeleted, file), next());
 
