@@ -116,9 +116,7 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     // manual one says why nothing plays.
     ZnSoundNote::hasAudioHW = 0;
     ZnSoundNote *sound = note<ZnSoundNote>();
-    static int finished;
-    finished = 0;
-    sound->playerFinishedCallback = [](void *, int) { finished++; };
+    int &finished = GspTest::countPlaybackEnds(sound);
     sound->play(1);
     EXPECT_EQ(1, finished);
     EXPECT_FALSE(GspTest::openDialog("Glosspin : Error Dialog"));

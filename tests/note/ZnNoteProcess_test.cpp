@@ -154,29 +154,24 @@ TEST_F(NoteProcessTest, OneEditorAtATimeAndPendingNotesWithoutData)
     EXPECT_FALSE(note->isEditing());
     EXPECT_TRUE(gone(pid));
 
-    static int ready, finished;
-    ready = finished = 0;
     note->isPendingNote = 1;
-    note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
-    note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
+    GspTest::PendingReports &reports = GspTest::watchPending(note);
     note->editorArgs = {"exit", "0"};
     note->editExternal();
-    ASSERT_TRUE(GspTest::pumpUntil([&] { return !note->isEditing() && finished > 0; }));
-    EXPECT_EQ(0, ready);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return !note->isEditing() && reports.finished > 0; }));
+    EXPECT_EQ(0, reports.ready);
     note->pendingData = 1;
     note->editExternal();
-    ASSERT_TRUE(GspTest::pumpUntil([&] { return ready > 0; }));
-    EXPECT_EQ(1, finished);
+    ASSERT_TRUE(GspTest::pumpUntil([&] { return reports.ready > 0; }));
+    EXPECT_EQ(1, reports.finished);
     EXPECT_FALSE(note->wasImported.getValue());
 }
 
 TEST_F(NoteProcessTest, ATimedPlaybackEndsAfterItsLifetime)
 {
-    static int done;
-    done = 0;
     note->lifetimeType = 1;
     note->lifetime = 1.0f;
-    note->playerFinishedCallback = [](void *, int) { done++; };
+    int &done = GspTest::countPlaybackEnds(note);
     note->playerArgs = {"sleep"};
     SbTime start = SbTime::getTimeOfDay();
     int pid = play(1);

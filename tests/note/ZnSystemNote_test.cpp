@@ -80,11 +80,8 @@ TEST_F(SystemNoteTest, FailuresAreReportedAndStoppingEndsEverything)
 
 TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
 {
-    static int finished, ready;
-    finished = ready = 0;
     note->isPendingNote = 1;
-    note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
-    note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
+    GspTest::PendingReports &reports = GspTest::watchPending(note);
     note->edit();
     Widget box = GspTest::openDialog("Glosspin : System Command");
     ASSERT_TRUE(box);
@@ -92,7 +89,7 @@ TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
               GspTest::compoundText(box, XmNselectionLabelString));
     GspTest::invoke(XmSelectionBoxGetChild(box, XmDIALOG_CANCEL_BUTTON), XmNactivateCallback,
                     XmCR_ACTIVATE);
-    EXPECT_EQ(1, finished);
+    EXPECT_EQ(1, reports.finished);
     EXPECT_STREQ("", note->command.getValue().getString());
     EXPECT_FALSE(note->isEditing());
 
@@ -100,7 +97,7 @@ TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)
     XmTextSetString(XmSelectionBoxGetChild(box, XmDIALOG_TEXT), (char *)"echo typed");
     GspTest::invoke(XmSelectionBoxGetChild(box, XmDIALOG_OK_BUTTON), XmNactivateCallback,
                     XmCR_ACTIVATE);
-    EXPECT_EQ(1, ready);
+    EXPECT_EQ(1, reports.ready);
     EXPECT_STREQ("echo typed", note->command.getValue().getString());
 }
 
@@ -110,9 +107,7 @@ TEST_F(SystemNoteTest, ACommandFromAFileAsksFirst)
 {
     std::string ran = tmp.file("ran");
     readNote("touch " + ran);
-    static int finishedPlays;
-    finishedPlays = 0;
-    note->playerFinishedCallback = [](void *, int) { finishedPlays++; };
+    int &finishedPlays = GspTest::countPlaybackEnds(note);
     note->play(1);
     Widget box = GspTest::openDialog("Glosspin : Run a Command?");
     ASSERT_TRUE(box);

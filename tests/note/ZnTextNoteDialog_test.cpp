@@ -89,22 +89,19 @@ TEST_F(TextDialogTest, EditingTakesTheTypedTextOnOkAndNothingOnCancel)
 
 TEST_F(TextDialogTest, APendingNoteOpensEmptyAndReportsItsEnd)
 {
-    static int ready, finished;
-    ready = finished = 0;
     note->isPendingNote = 1;
-    note->pendingReadyCallback = [](ZnNote *, int) { ready++; };
-    note->pendingFinishedCallback = [](ZnNote *, int) { finished++; };
+    GspTest::PendingReports &reports = GspTest::watchPending(note);
     note->edit();
     EXPECT_TRUE(editable());
     EXPECT_EQ("", shownText());
     EXPECT_EQ(10, note->getRows());
     press(XmCR_CANCEL);
-    EXPECT_EQ(1, finished);
-    EXPECT_EQ(0, ready);
+    EXPECT_EQ(1, reports.finished);
+    EXPECT_EQ(0, reports.ready);
     note->edit();
     XmTextSetString(text(), (char *)"first words\n");
     press(XmCR_OK);
-    EXPECT_EQ(1, ready);
+    EXPECT_EQ(1, reports.ready);
 }
 
 TEST_F(TextDialogTest, AFileTheUserMayNotChangeOpensReadOnly)
@@ -151,10 +148,8 @@ TEST_F(TextDialogTest, TextThatCannotBeStoredStaysInTheOpenDialog)
 
 TEST_F(TextDialogTest, ClosingAnAutoPlayedNoteStartsTheNextOnlyWhenItWaitsForTheUser)
 {
-    static int next;
-    next = 0;
     note->setFieldFromString("read me\n");
-    note->playerFinishedCallback = [](void *, int) { next++; };
+    int &next = GspTest::countPlaybackEnds(note);
     note->lifetimeType = 0;
     note->play(1);
     press(XmCR_OK);

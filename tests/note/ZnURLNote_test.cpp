@@ -115,9 +115,7 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     GspTest::invoke(box, XmNokCallback, XmCR_OK);
     EXPECT_STREQ("http://example.org/typed", n->url.getValue().getString());
 
-    static int finished;
-    finished = 0;
-    n->playerFinishedCallback = [](void *, int) { finished++; };
+    int &finished = GspTest::countPlaybackEnds(n);
     n->play(1);
     EXPECT_TRUE(n->isPlaying());
     Widget cont = GspTest::openDialog("Glosspin : World Wide Web Link");

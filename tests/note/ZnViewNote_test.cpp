@@ -126,9 +126,7 @@ TEST_F(ViewNoteTest, ACameraAlreadyThereEndsAtOnce)
     camera->orientation = note->orientation.getValue();
     camera->focalDistance = note->focalDistance.getValue();
     ((SoPerspectiveCamera *)camera)->heightAngle = note->height.getValue();
-    static int finished;
-    finished = 0;
-    note->playerFinishedCallback = [](void *, int) { finished++; };
+    int &finished = GspTest::countPlaybackEnds(note);
     SbTime start = SbTime::getTimeOfDay();
     note->play(1);
     ASSERT_TRUE(flown(1000));

@@ -223,12 +223,9 @@ TEST_F(NoteListTest, DialogsAndPlayersEndingStartTheNextNote)
 
 TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
 {
-    static int readies, dones;
-    readies = dones = 0;
     GspTest::Held<GridNote> pending(new GridNote);
     list->setPendingNote(pending);
-    pending->pendingReadyCallback = [](ZnNote *, int) { readies++; };
-    pending->pendingFinishedCallback = [](ZnNote *, int) { dones++; };
+    GspTest::PendingReports &reports = GspTest::watchPending(pending);
     list->resolvePendingNote(0);
     pending->pendingData = 0;  // the editor gave nothing
     list->resolvePendingNote(1);
@@ -238,8 +235,8 @@ TEST_F(NoteListTest, APendingNoteJoinsTheListOnlyWhenItsEditorSucceeds)
     list->resolvePendingNote(1);
     EXPECT_EQ(0, list->findNote(pending));
     EXPECT_FALSE(pending->playing);
-    EXPECT_EQ(1, readies);
-    EXPECT_EQ(2, dones);
+    EXPECT_EQ(1, reports.ready);
+    EXPECT_EQ(2, reports.finished);
     list->setPendingNote(NULL);
     EXPECT_FALSE(pending->isPendingNote);
 }

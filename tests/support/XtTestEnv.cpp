@@ -131,6 +131,23 @@ void destroyPopups()
         pumpEvents(10);
 }
 
+PendingReports &watchPending(ZnNote *note)
+{
+    static PendingReports reports;
+    reports = PendingReports();
+    note->pendingReadyCallback = [](ZnNote *, int) { reports.ready++; };
+    note->pendingFinishedCallback = [](ZnNote *, int) { reports.finished++; };
+    return reports;
+}
+
+int &countPlaybackEnds(ZnNote *note)
+{
+    static int ends;
+    ends = 0;
+    note->playerFinishedCallback = [](void *, int) { ends++; };
+    return ends;
+}
+
 void invoke(Widget w, const char *callback, int reason)
 {
     XmSelectionBoxCallbackStruct cbs = {};

@@ -12,6 +12,8 @@
 // Test harness for code that needs the toolkit's Xt layer: one
 // initialisation per binary, event pumping with a time-out, and widget
 // look-up by name or class.
+class ZnNote;
+
 namespace GspTest {
 
 // Initialises the scene database, the Xt layer and the library once and
@@ -51,6 +53,14 @@ void destroyPopups();
 // Calls w's callback list named callback as a user's action would, with
 // the reason given (and a selection box's text as the value).
 void invoke(Widget w, const char *callback, int reason);
+
+// A pending note's reports, counted since watchPending(note) hooked it.
+struct PendingReports {
+    int ready = 0, finished = 0;
+};
+PendingReports &watchPending(ZnNote *note);
+// How often note's playback has ended since this call hooked it.
+int &countPlaybackEnds(ZnNote *note);
 
 // Text of a Motif compound string resource of w, e.g. XmNmessageString.
 std::string compoundText(Widget w, const char *resource);
