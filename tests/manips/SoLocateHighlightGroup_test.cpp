@@ -138,3 +138,17 @@ TEST_F(HighlightTest, SwitchedOffGroupNeverHighlights)
     EXPECT_FALSE(left->isHighlighted());
     EXPECT_TRUE(plainAt(-2));
 }
+
+// Another window on the same scene draws the group in its own colours
+// while the window under the pointer shows it highlighted.
+TEST_F(HighlightTest, OnlyTheWindowUnderThePointerShowsTheHighlight)
+{
+    RenderWindow other(root);
+    window->draw();
+    cross(EnterNotify);
+    moveTo(-2);
+    ASSERT_TRUE(left->isHighlighted() && highlightedAt(-2));
+    other.draw();
+    SbVec2s p = pixelOf(-2);
+    EXPECT_TRUE(other.pixel(p[0], p[1]).equals(SbVec3f(1, 0, 0), 0.03f));
+}
