@@ -206,6 +206,7 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
 
     // The cone's marker carries the sound note.
     app->selectMarker(marker(1));
+    std::string copied = gspSceneSummary(app->getScene());
     menu("editCopy");
     menu("editPaste");
     ASSERT_EQ(before + 2, app->getSequencer()->getNumMarkers());
@@ -215,7 +216,7 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     EXPECT_EQ(before + 1, app->getSequencer()->getNumMarkers());
     menu("editUndo");
     EXPECT_EQ(summary, gspSceneSummary(app->getScene()));
-    std::string cone = summary.substr(summary.find("'Spire'"));
+    std::string cone = copied.substr(copied.find("'Spire'"));
     cone = cone.substr(0, cone.find('\n'));
     EXPECT_NE(std::string::npos, summary.rfind(cone)) << summary;
     EXPECT_NE(summary.find(cone), summary.rfind(cone)) << "pasted copy differs:\n" << summary;
