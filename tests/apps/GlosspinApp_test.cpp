@@ -216,6 +216,19 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     EXPECT_EQ(before + 1, app->getSequencer()->getNumMarkers());
     menu("editUndo");
     EXPECT_EQ(summary, gspSceneSummary(app->getScene()));
+    // The original, cut and brought back, stands where it stood.
+    ZnMarker *spire = marker(1);
+    auto placeOf = [&] {
+        SoSearchAction sa;
+        sa.setNode(spire);
+        sa.apply(app->getScene());
+        return sa.getPath() ? ((SoFullPath *)sa.getPath())->getIndexFromTail(0) : -1;
+    };
+    int place = placeOf();
+    app->selectMarker(spire);
+    menu("editCut");
+    menu("editUndo");
+    EXPECT_EQ(place, placeOf());
     std::string cone = copied.substr(copied.find("'Spire'"));
     cone = cone.substr(0, cone.find('\n'));
     EXPECT_NE(std::string::npos, summary.rfind(cone)) << summary;
