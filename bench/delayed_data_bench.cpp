@@ -44,7 +44,8 @@ std::string pattern(size_t n)
 struct Codec {
     std::string raw = pattern(CODEC_BYTES);
     std::vector<char> copy = std::vector<char>(CODEC_BYTES);
-    std::vector<char> text = std::vector<char>(CODEC_WORDS * WORD_CHARS + CODEC_WORDS + ENCODE_SLACK);
+    std::vector<char> text =
+        std::vector<char>(CODEC_WORDS * WORD_CHARS + CODEC_WORDS + ENCODE_SLACK);
     std::vector<unsigned char> back = std::vector<unsigned char>(CODEC_BYTES);
 
     void memcpyRaw() { memcpy(copy.data(), raw.data(), CODEC_BYTES); }

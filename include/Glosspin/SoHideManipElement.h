@@ -12,7 +12,10 @@ class SoHideManipElement : public SoInt32Element {
     static void initClass();
     virtual void init(SoState *state);
 
-    static void set(SoState *state, int32_t value) { SoInt32Element::set(classStackIndex, state, value); }
+    static void set(SoState *state, int32_t value)
+    {
+        SoInt32Element::set(classStackIndex, state, value);
+    }
     static int32_t get(SoState *state) { return SoInt32Element::get(classStackIndex, state); }
 
   protected:

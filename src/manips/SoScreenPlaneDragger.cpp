@@ -40,7 +40,8 @@ SoScreenPlaneDragger::SoScreenPlaneDragger()
     GSP_KIT_CONSTRUCTOR(SoScreenPlaneDragger);
 
     SO_KIT_ADD_CATALOG_ENTRY(translatorSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);
-    SO_KIT_ADD_CATALOG_ENTRY(translatorHilite, SoLocateHighlightGroup, TRUE, translatorSwitch, , FALSE);
+    SO_KIT_ADD_CATALOG_ENTRY(translatorHilite, SoLocateHighlightGroup, TRUE, translatorSwitch, ,
+                             FALSE);
     SO_KIT_ADD_CATALOG_ENTRY(translator, SoSeparator, TRUE, translatorHilite, , TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(translatorActive, SoSeparator, TRUE, translatorSwitch, , TRUE);
     SO_KIT_ADD_CATALOG_ENTRY(feedbackSwitch, SoSwitch, TRUE, geomSeparator, , FALSE);

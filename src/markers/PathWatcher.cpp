@@ -124,7 +124,8 @@ void unwatch(void *data)
     for (auto it = all.begin(); it != all.end();) {
         Head *head = it->second;
         std::vector<Client> &c = head->clients;
-        auto gone = std::remove_if(c.begin(), c.end(), [&](const Client &x) { return x.data == data; });
+        auto gone =
+            std::remove_if(c.begin(), c.end(), [&](const Client &x) { return x.data == data; });
         if (gone != c.end()) {
             c.erase(gone, c.end());
             head->removals++;

@@ -41,7 +41,8 @@ int ZnSoundNote::gatherPendingData(int)
 const char *ZnSoundNote::getDurationMsg()
 {
     static char msg[256];
-    return formatDuration(msg, sizeof msg, "duration_sound", "for duration of audio recording (%s sec)");
+    return formatDuration(msg, sizeof msg, "duration_sound",
+                          "for duration of audio recording (%s sec)");
 }
 
 const char *ZnSoundNote::getFileSuffix() { return fileSuffix; }

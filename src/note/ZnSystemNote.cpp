@@ -167,9 +167,9 @@ void ZnSystemNote::createDialog(const char *message, ZnSystemNote *note)
     if (!top)
         return;
     if (!note->playerWindow) {
-        Widget d = gspCreatePrompt("Enter System Command",
-                                   ZnCommon::getResource("title_system", "Glosspin : System Command"),
-                                   (XtCallbackProc)createDialogCB, note, &note->playerWindow);
+        const char *title = ZnCommon::getResource("title_system", "Glosspin : System Command");
+        Widget d = gspCreatePrompt("Enter System Command", title, (XtCallbackProc)createDialogCB,
+                                   note, &note->playerWindow);
         XtUnmanageChild(XmSelectionBoxGetChild(d, XmDIALOG_HELP_BUTTON));
     }
     gspShowPrompt(note->playerWindow, message, note->command.getValue().getString());

@@ -64,7 +64,8 @@ void ZnTextNote::edit()
     if (dataExternal && name && access(name, F_OK) == 0 && access(name, W_OK) != 0) {
         ZnCommon::displayError("noPermissionMsg", "permissionDeniedMsg", name, name);
         editing = FALSE;
-        createDialog(ZnCommon::getResource("title_text_read", "Glosspin : Text for this Note"), this);
+        createDialog(ZnCommon::getResource("title_text_read", "Glosspin : Text for this Note"),
+                     this);
         return;
     }
     editing = TRUE;

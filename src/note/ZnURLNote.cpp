@@ -23,7 +23,10 @@ long ZnURLNote::WWWPlayerProcessId = -1;
 
 namespace {
 
-const char *webTitle() { return ZnCommon::getResource("title_web", "Glosspin : World Wide Web Link"); }
+const char *webTitle()
+{
+    return ZnCommon::getResource("title_web", "Glosspin : World Wide Web Link");
+}
 
 }
 

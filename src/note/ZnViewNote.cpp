@@ -117,8 +117,8 @@ void ZnViewNote::GLRender(SoGLRenderAction *action)
 void ZnViewNote::edit()
 {
     ZnNote::edit();
-    createDialog(ZnCommon::getResource("view_note_msg", "Hit OK when you have set the desired view"),
-                 this);
+    createDialog(
+        ZnCommon::getResource("view_note_msg", "Hit OK when you have set the desired view"), this);
 }
 
 int ZnViewNote::isEditing() const { return playerWindow && XtIsManaged(playerWindow); }
@@ -159,9 +159,9 @@ void ZnViewNote::createDialog(const char *message, ZnViewNote *note)
         XtUnmanageChild(XmMessageBoxGetChild(d, XmDIALOG_HELP_BUTTON));
         Atom deleteWindow = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
         XmAddWMProtocolCallback(XtParent(d), deleteWindow, (XtCallbackProc)windowClosedCB, note);
-        XtAddCallback(d, XmNdestroyCallback,
-                      [](Widget, XtPointer n, XtPointer) { ((ZnViewNote *)n)->playerWindow = NULL; },
-                      note);
+        XtAddCallback(
+            d, XmNdestroyCallback,
+            [](Widget, XtPointer n, XtPointer) { ((ZnViewNote *)n)->playerWindow = NULL; }, note);
     } else if (dialogLocation[0] >= 0) {
         XtVaSetValues(note->playerWindow, XmNx, dialogLocation[0], XmNy, dialogLocation[1], NULL);
     }

@@ -88,7 +88,8 @@ std::string findProgram(const std::string &name)
     size_t from = 0;
     for (;;) {
         size_t to = dirs.find(':', from);
-        std::string dir = dirs.substr(from, to == std::string::npos ? std::string::npos : to - from);
+        std::string dir =
+            dirs.substr(from, to == std::string::npos ? std::string::npos : to - from);
         std::string file = (dir.empty() ? "." : dir) + "/" + name;
         if (access(file.c_str(), X_OK) == 0)
             return file;

@@ -90,7 +90,8 @@ TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
     EXPECT_NE(0, run(programs + "/clipviewer -nofork -l 1 " + junk));
     // Without the tools behind them the players say so and fail at once.
     for (const char *player : {"clipviewer -l 1", "soundplay", "picshow -f"})
-        EXPECT_EQ(1, run("env PATH=/nonexistent " + programs + "/" + player + " " + junk)) << player;
+        EXPECT_EQ(1, run("env PATH=/nonexistent " + programs + "/" + player + " " + junk))
+            << player;
     // A camera that does not exist leaves no file behind.
     setenv("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/nonexistent", 1);
     std::string movie = tmp.file("none.mv");

@@ -58,7 +58,8 @@ TEST_F(SceneToolTest, ExtractAndConvertKeepTheBytes)
     EXPECT_EQ(0u, movie.find("YUV4MPEG2 W32 H32"));
     EXPECT_EQ(movie, TempDir::readFile(dir.file("m2.y4m")));
     ASSERT_EQ(0, tool(dir, "extract annotated.iv Readme r.txt").status);
-    EXPECT_EQ(TempDir::readFile(dir.file("media/readme.txt")), TempDir::readFile(dir.file("r.txt")));
+    EXPECT_EQ(TempDir::readFile(dir.file("media/readme.txt")),
+              TempDir::readFile(dir.file("r.txt")));
     ASSERT_EQ(0, tool(dir, "extract annotated-binary.iv Welcome w.txt").status);
     EXPECT_EQ("Welcome to the Glosspin sample scene.\n"
               "Every kind of note hangs on one of its markers.\n",
@@ -89,9 +90,11 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
     r = tool(dir, "external all.iv ext.iv out");
     ASSERT_EQ(0, r.status) << r.out;
     r = tool(dir, "info ext.iv");
-    EXPECT_EQ(6, GspTest::occurrences(r.out, "external out/note")) << r.out;  // four media notes, two texts
+    // Four media notes and two texts.
+    EXPECT_EQ(6, GspTest::occurrences(r.out, "external out/note")) << r.out;
     ASSERT_EQ(0, tool(dir, "extract ext.iv Tone t.aifc").status);
-    EXPECT_EQ(TempDir::readFile(dir.file("media/tone.aifc")), TempDir::readFile(dir.file("t.aifc")));
+    EXPECT_EQ(TempDir::readFile(dir.file("media/tone.aifc")),
+              TempDir::readFile(dir.file("t.aifc")));
 }
 
 TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
@@ -114,7 +117,8 @@ TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
         EXPECT_NE(0, r.status) << c.args;
         EXPECT_NE(std::string::npos, r.out.find(c.message)) << c.args << ": " << r.out;
     }
-    TempDir::writeFile(dir.file("broken.iv"), TempDir::readFile(dir.file("annotated.iv")).substr(0, 3000));
+    TempDir::writeFile(dir.file("broken.iv"),
+                       TempDir::readFile(dir.file("annotated.iv")).substr(0, 3000));
     ToolRun r = tool(dir, "convert --binary broken.iv x.bin");
     EXPECT_NE(0, r.status);
     EXPECT_NE(std::string::npos, r.out.find("cannot read broken.iv")) << r.out;

@@ -33,7 +33,8 @@ TEST(ResourceFileKeys, EveryKeyLookedUpHasAText)
 
     // Keys are string literals passed to the two lookup functions, and
     // message keys (ending in Msg) chosen before the call.
-    std::regex call("(displayError|getResource)\\(\\s*\"([A-Za-z_0-9]+)\"(\\s*,\\s*\"([A-Za-z_0-9]+)\")?"
+    std::regex call("(displayError|getResource)\\(\\s*\"([A-Za-z_0-9]+)\""
+                    "(\\s*,\\s*\"([A-Za-z_0-9]+)\")?"
                     "|\"()([a-z][A-Za-z0-9]*Msg(Part2)?)\"");
     int found = 0;
     for (const char *dir : {"src", "apps"})

@@ -227,7 +227,8 @@ TEST_F(OptionsTest, SensitivityFollowsWhatTheKindCanDo)
     fresh->select();
     EXPECT_INSENSITIVE(9);
     std::string recorder = tmp.file("mediagrab");
-    TempDir::writeFile(recorder, "#!/bin/sh\nfor f; do :; done; cp " GLOSSPIN_SAMPLE_SOUND " \"$f\"\n");
+    TempDir::writeFile(recorder,
+                       "#!/bin/sh\nfor f; do :; done; cp " GLOSSPIN_SAMPLE_SOUND " \"$f\"\n");
     chmod(recorder.c_str(), 0755);
     std::string path = getenv("PATH");
     setenv("PATH", (tmp.path() + ":" + path).c_str(), 1);

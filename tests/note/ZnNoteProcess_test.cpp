@@ -210,8 +210,9 @@ TEST_F(NoteProcessTest, TwoHundredPlayersLeaveNothingBehind)
     for (int pid : pids)
         EXPECT_TRUE(gone(pid)) << pid;
     // The watchers reap their programs and close their ends by themselves.
-    EXPECT_TRUE(GspTest::pumpUntil(
-        [&] { return allReaped() && GspTest::openDescriptors() == descriptors && tmp.entries().empty(); }));
+    EXPECT_TRUE(GspTest::pumpUntil([&] {
+        return allReaped() && GspTest::openDescriptors() == descriptors && tmp.entries().empty();
+    }));
 }
 
 // A watcher whose channel closes before the end is reported: the error

@@ -100,7 +100,8 @@ TEST_F(NoteStorageTest, FreshDataFilesAreClaimedWhenNamed)
     GspTest::Held<StoredNote> a(new StoredNote), b(new StoredNote);
     ASSERT_EQ(1, a->checkFilename());
     ASSERT_EQ(1, b->checkFilename());
-    std::string na = a->getTempDataFileName().getString(), nb = b->getTempDataFileName().getString();
+    std::string na = a->getTempDataFileName().getString();
+    std::string nb = b->getTempDataFileName().getString();
     EXPECT_EQ(tmp.file("gsp_note1.dat"), na);
     EXPECT_EQ(tmp.file("gsp_note2.dat"), nb);
     struct stat st;

@@ -7,7 +7,8 @@ namespace {
 
 bool errorShown(int ms)
 {
-    return GspTest::pumpUntil([] { return GspTest::openDialog("Glosspin : Error Dialog") != NULL; }, ms);
+    return GspTest::pumpUntil(
+        [] { return GspTest::openDialog("Glosspin : Error Dialog") != NULL; }, ms);
 }
 
 void press(Widget box, unsigned char which)

@@ -89,8 +89,9 @@ TEST_F(BitmapTextTest, JustificationPlacesTheLineAgainstTheOrigin)
     for (int j : {SoBitmapText::LEFT, SoBitmapText::RIGHT, SoBitmapText::CENTER}) {
         text->justification = j;
         Extent e = drawn();
-        float at = j == SoBitmapText::LEFT ? e.x0 : j == SoBitmapText::RIGHT ? e.x1 + 1
-                                                                             : (e.x0 + e.x1 + 1) / 2.0f;
+        float at = j == SoBitmapText::LEFT    ? e.x0
+                   : j == SoBitmapText::RIGHT ? e.x1 + 1
+                                              : (e.x0 + e.x1 + 1) / 2.0f;
         EXPECT_NEAR(cx(), at, 3) << j;
         EXPECT_NEAR(cy(), e.y0, 1.5) << j;  // on the baseline
         EXPECT_EQ(left.x1 - left.x0, e.x1 - e.x0) << j;
