@@ -16,7 +16,10 @@
 #include <Xm/ToggleB.h>
 #include <Xm/ToggleBG.h>
 
+#include <Inventor/errors/SoReadError.h>
+
 #include "GspApplication.h"
+#include "common/SceneFile.h"
 #include "SceneSummary.h"
 #include "support/FailingDir.h"
 
@@ -389,4 +392,40 @@ TEST(GlosspinUndoHistory, KeepsTheNewestStepsWithinItsWeight)
         history.push(new Counted(&state, 0, 1));
         EXPECT_FALSE(history.redo());
     }
+}
+
+// The programs' scene reader: the reason for each refusal, and the
+// application's own read-error handler back in place after every read.
+TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
+{
+    GspTest::topLevel();
+    TempDir dir;
+    TempDir::writeFile(dir.file("text"), "plain words\n");
+    TempDir::writeFile(dir.file("cut.iv"), "#Inventor V2.1 ascii\n\nSeparator { Cube {\n");
+    TempDir::writeFile(dir.file("good.iv"), "#Inventor V2.1 ascii\n\nSeparator { Cube {} }\n");
+    static int theirs;
+    SoErrorCB *before = SoReadError::getHandlerCallback();
+    void *beforeData = SoReadError::getHandlerData();
+    SoReadError::setHandlerCallback([](const SoError *, void *) { theirs++; }, NULL);
+    struct {
+        const char *file, *why;
+    } cases[] = {{"missing", strerror(ENOENT)},
+                 {"text", "This is not a scene file."},
+                 {"cut.iv", NULL},  // the toolkit's own words
+                 {"good.iv", ""}};
+    for (auto &c : cases) {
+        std::string why;
+        SoSeparator *root = gspReadSceneFile(dir.file(c.file).c_str(), why);
+        EXPECT_EQ(c.why && !*c.why, root != NULL) << c.file;
+        if (root)
+            root->unref();
+        if (c.why)
+            EXPECT_EQ(c.why, why) << c.file;
+        else
+            EXPECT_NE("", why) << c.file;
+        theirs = 0;
+        EXPECT_EQ(NULL, GspTest::readFromBuffer("#Inventor V2.1 ascii\n\nSeparator {"));
+        EXPECT_GT(theirs, 0) << "after " << c.file;
+    }
+    SoReadError::setHandlerCallback(before, beforeData);
 }
