@@ -394,6 +394,23 @@ TEST(GlosspinUndoHistory, KeepsTheNewestStepsWithinItsWeight)
     }
 }
 
+// A viewer-only window offers opening, quitting and help, and stays in
+// viewing mode.
+TEST_F(XtTest, GlosspinViewOnlyKeepsOnlyViewingCommands)
+{
+    GspApplication::Options o;
+    o.file = GLOSSPIN_SAMPLE_DIR "/annotated.iv";
+    o.viewOnly = true;
+    std::unique_ptr<GspApplication> app(new GspApplication(GspTest::topLevel(), o));
+    EXPECT_EQ(1, ZnCommon::editMode);
+    for (const char *item : {"fileOpen", "fileQuit"})
+        EXPECT_TRUE(GspTest::findWidget(app->getMenuBar(), item)) << item;
+    for (const char *item : {"fileSave", "edit", "mode", "markers", "notes"}) {
+        Widget w = GspTest::findWidget(app->getMenuBar(), item);
+        EXPECT_TRUE(!w || !XtIsManaged(w) || !XtIsSensitive(w)) << item;
+    }
+}
+
 // The programs' scene reader: the reason for each refusal, and the
 // application's own read-error handler back in place after every read.
 TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
