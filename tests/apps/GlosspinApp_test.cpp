@@ -8,15 +8,13 @@
 
 #include <Inventor/SbLinear.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
+#include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoCamera.h>
-#include <X11/IntrinsicP.h>
 #include <X11/extensions/XTest.h>
 #include <Xm/FileSB.h>
 #include <Xm/MessageB.h>
 #include <Xm/ToggleB.h>
 #include <Xm/ToggleBG.h>
-
-#include <Inventor/errors/SoReadError.h>
 
 #include "GspApplication.h"
 #include "common/SceneFile.h"
@@ -276,15 +274,8 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
         EXPECT_FALSE(saveAs(file, false));
         // The notes may have said what they could not write first.
         std::string messages;
-        Widget top = GspTest::topLevel();
-        for (Cardinal i = 0; i < top->core.num_popups; i++) {
-            CompositeWidget shell = (CompositeWidget)top->core.popup_list[i];
-            char *title = NULL;
-            XtVaGetValues((Widget)shell, XmNtitle, &title, NULL);
-            if (title && !strcmp(title, "Glosspin : Error Dialog") &&
-                shell->composite.num_children > 0)
-                messages += GspTest::compoundText(shell->composite.children[0], XmNmessageString);
-        }
+        for (Widget error : GspTest::openDialogs("Glosspin : Error Dialog"))
+            messages += GspTest::compoundText(error, XmNmessageString);
         EXPECT_NE(std::string::npos, messages.find("save the scene as " + file)) << messages;
         target.heal();
         EXPECT_EQ("#Inventor V2.1 ascii\n\nSeparator { }\n", TempDir::readFile(file));

@@ -92,8 +92,9 @@ Widget findWidgetOfClass(Widget root, WidgetClass cls)
     return search(root, [cls](Widget w) { return XtIsSubclass(w, cls); });
 }
 
-Widget openDialog(const char *title)
+std::vector<Widget> openDialogs(const char *title)
 {
+    std::vector<Widget> found;
     Widget top = topLevel();
     for (Cardinal i = 0; top && i < top->core.num_popups; i++) {
         Widget shell = top->core.popup_list[i];
@@ -102,9 +103,15 @@ Widget openDialog(const char *title)
         CompositeWidget c = (CompositeWidget)shell;
         if (t && strcmp(t, title) == 0 && c->composite.num_children > 0 &&
             XtIsManaged(c->composite.children[0]))
-            return c->composite.children[0];
+            found.push_back(c->composite.children[0]);
     }
-    return NULL;
+    return found;
+}
+
+Widget openDialog(const char *title)
+{
+    std::vector<Widget> found = openDialogs(title);
+    return found.empty() ? NULL : found[0];
 }
 
 std::vector<std::vector<std::string>> loggedRuns(const std::string &path)

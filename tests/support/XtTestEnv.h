@@ -42,6 +42,8 @@ void closeByWindowManager(Window w);
 // The managed dialog in a popup shell of the top-level widget whose
 // title is title, or NULL.
 Widget openDialog(const char *title);
+// Every such dialog, oldest first.
+std::vector<Widget> openDialogs(const char *title);
 
 // The runs a stand-in program logged to path: each run's lines up to a
 // line ".", empty when there is no log yet.
