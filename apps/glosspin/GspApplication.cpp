@@ -285,7 +285,7 @@ void GspApplication::updateMenus()
         sensitive[NOTE_EXTERNAL] = selectedNote->canBeExternal();
     for (int c = 0; c < NUM_COMMANDS; c++)
         if (commandWidgets[c])
-            XtSetSensitive(commandWidgets[c], sensitive[c] && (!viewOnly || isViewingCommand(c)));
+            XtSetSensitive(commandWidgets[c], sensitive[c]);
     for (int c = ARROW_PLAIN; c <= ARROW_PUSHPIN; c++)
         XmToggleButtonGadgetSetState(
             commandWidgets[c], arrow && ((ZnArrowMarker *)selectedMarker)->getArrowType() ==
