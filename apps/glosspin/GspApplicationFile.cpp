@@ -13,7 +13,6 @@
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
 #include <Inventor/actions/SoSearchAction.h>
-#include <Inventor/nodekits/SoBaseKit.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Xm/FileSB.h>
@@ -50,7 +49,6 @@ std::string fullName(const char *file)
         name = currentDirectory() + "/" + name;
     return name;
 }
-
 
 }
 
