@@ -1,4 +1,6 @@
 #include "support/Soak.h"
+// Before the X headers: their macros break the test framework's.
+#include "support/XtTestEnv.h"
 
 #include <dirent.h>
 #include <stdio.h>
@@ -14,7 +16,6 @@
 #include "support/ProcNote.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
-#include "support/XtTestEnv.h"
 
 namespace GspSoak {
 

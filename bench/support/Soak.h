@@ -1,5 +1,5 @@
-#ifndef GLOSSPIN_TESTS_SOAK_H
-#define GLOSSPIN_TESTS_SOAK_H
+#ifndef GLOSSPIN_BENCH_SOAK_H
+#define GLOSSPIN_BENCH_SOAK_H
 
 #include <vector>
 
