@@ -12,12 +12,8 @@ struct CubeManip : SoHideableTransformManip {
     explicit CubeManip(float x)
     {
         SoScreenPlaneDragger *d = new SoScreenPlaneDragger;
-        SoSeparator *knob = new SoSeparator;
-        SoMaterial *green = new SoMaterial;
-        green->diffuseColor.setValue(0, 1, 0);
-        knob->addChild(green);
-        knob->addChild(new SoCube);
-        d->setPart("translator", knob);
+        d->setPart("translator",
+                   GspTest::readText("Material { diffuseColor 0 1 0 } Cube {}"));
         setDragger(d);
         translation.setValue(x, 0, 0);
     }
@@ -26,14 +22,8 @@ struct CubeManip : SoHideableTransformManip {
 // A small red cube, drawn where a manipulator's transform puts it.
 SoSeparator *redCube()
 {
-    SoSeparator *s = new SoSeparator;
-    SoMaterial *red = new SoMaterial;
-    red->diffuseColor.setValue(1, 0, 0);
-    SoCube *c = new SoCube;
-    c->width = c->height = c->depth = 0.4f;
-    s->addChild(red);
-    s->addChild(c);
-    return s;
+    return GspTest::readText(
+        "Material { diffuseColor 1 0 0 } Cube { width 0.4 height 0.4 depth 0.4 }");
 }
 
 }

@@ -27,18 +27,9 @@ class HighlightTest : public SceneTest {
 
     SoLocateHighlightGroup *cubeGroup(float x)
     {
-        SoLocateHighlightGroup *g = new SoLocateHighlightGroup;
-        SoSeparator *sep = new SoSeparator;
-        SoTranslation *t = new SoTranslation;
-        t->translation = SbVec3f(x, 0, 0);
-        SoMaterial *m = new SoMaterial;
-        m->diffuseColor = SbColor(1, 0, 0);
-        sep->addChild(t);
-        sep->addChild(m);
-        sep->addChild(new SoCube);
-        g->addChild(sep);
-        root->addChild(g);
-        return g;
+        return (SoLocateHighlightGroup *)GspTest::addText(
+            root, "SoLocateHighlightGroup { Separator { Translation { translation " +
+                      std::to_string(x) + " 0 0 } Material { diffuseColor 1 0 0 } Cube {} } }");
     }
 
     SbVec2s pixelOf(float x) const { return SceneTest::pixelOf(SbVec3f(x, 0, 0)); }

@@ -88,13 +88,9 @@ TEST_F(RefPlaneTest, MovedTiltedSpunAndResized)
 
 TEST_F(RefPlaneTest, SnapsOntoATiltedFace)
 {
-    SoSeparator *block = new SoSeparator;
-    SoTransform *tilt = new SoTransform;
-    tilt->translation.setValue(3, -1, 0);
-    tilt->rotation = SbRotation(SbVec3f(0, 0, 1), 0.5f);
-    block->addChild(tilt);
-    block->addChild(new SoCube);
-    root->addChild(block);
+    SoTransform *tilt = (SoTransform *)((SoGroup *)GspTest::addText(
+        root, "Separator { Transform { translation 3 -1 0 rotation 0 0 1 0.5 } Cube {} }"))
+        ->getChild(0);
     open();
     // From the snapper's tip onto the middle of the block's top face.
     SbVec3f top;

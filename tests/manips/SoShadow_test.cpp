@@ -17,33 +17,18 @@ class ShadowTest : public SceneTest {
     {
         SceneTest::SetUp();
         root->removeChild(camera);
-        SoOrthographicCamera *c = new SoOrthographicCamera;
-        c->position.setValue(0, 20, 0);
-        c->orientation = SbRotation(SbVec3f(1, 0, 0), -M_PI / 2);
-        c->height = 20;
-        c->farDistance = 40;
-        root->addChild(c);
-        camera = c;
-        SbColor white(1, 1, 1);
-        GspTest::addFlatColour(root, &white);
-        SoTransform *floor = new SoTransform;
-        floor->translation.setValue(0, -0.1f, 0);
-        SoCube *ground = new SoCube;
-        ground->width = ground->depth = 20;
-        ground->height = 0.01f;
-        SoSeparator *floorSep = new SoSeparator;
-        floorSep->addChild(floor);
-        floorSep->addChild(ground);
-        root->addChild(floorSep);
-        objectSep = new SoSeparator;
-        place = new SoTransform;
-        place->translation.setValue(0, 5, 0);
-        objectSep->addChild(place);
-        root->addChild(objectSep);
-        // Shadows and draggers come after it: they place themselves.
-        SoTranslation *stray = new SoTranslation;
-        stray->translation.setValue(10, 10, 10);
-        root->addChild(stray);
+        // Shadows and draggers come after the stray translation: they
+        // place themselves.
+        GspTest::addText(root, "OrthographicCamera { position 0 20 0 orientation 1 0 0 -1.5707964"
+                               "  height 20 farDistance 40 }"
+                               "LightModel { model BASE_COLOR } Material { diffuseColor 1 1 1 }"
+                               "Separator { Translation { translation 0 -0.1 0 }"
+                               "  Cube { width 20 height 0.01 depth 20 } }"
+                               "Separator { Transform { translation 0 5 0 } }"
+                               "Translation { translation 10 10 10 }");
+        camera = GspTest::nth<SoCamera>(root);
+        objectSep = GspTest::nth<SoSeparator>(root, 1);
+        place = GspTest::nth<SoTransform>(objectSep);
     }
     // The object (a unit cube unless given) and paths to it and its transform.
     void addObject(SoNode *object = new SoCube)

@@ -33,17 +33,14 @@ class ArrowMarkerTest : public SceneTest {
     // to it starts at its separator, as the dragger's drops do.
     SoSeparator *addObject(const SbVec3f &at, SoTransform **xf = NULL)
     {
-        SoSeparator *obj = new SoSeparator;
-        SoTransform *t = new SoTransform;
-        t->translation = at;
-        SoMaterial *blue = new SoMaterial;
-        blue->diffuseColor.setValue(0, 0, 1);
-        obj->addChild(t);
-        obj->addChild(blue);
-        obj->addChild(new SoCube);
-        objects->addChild(obj);
+        char text[128];
+        snprintf(text, sizeof text,
+                 "Separator { Transform { translation %g %g %g }"
+                 " Material { diffuseColor 0 0 1 } Cube {} }",
+                 at[0], at[1], at[2]);
+        SoSeparator *obj = (SoSeparator *)GspTest::addText(objects, text);
         if (xf)
-            *xf = t;
+            *xf = (SoTransform *)obj->getChild(0);
         return obj;
     }
     void attachTo(SoSeparator *obj)

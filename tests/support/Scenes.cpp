@@ -77,4 +77,20 @@ SoSeparator *readText(const std::string &body)
     return readFromBuffer("#Inventor V2.1 ascii\n\n" + body);
 }
 
+SoNode *addText(SoGroup *to, const std::string &body)
+{
+    // Node by node: a whole read would hand back a lone separator itself.
+    std::string bytes = "#Inventor V2.1 ascii\n\n" + body;
+    SoInput in;
+    in.setBuffer((void *)bytes.data(), bytes.size());
+    SoNode *first = NULL, *node = NULL;
+    SbBool read;
+    while ((read = SoDB::read(&in, node)) && node) {
+        to->addChild(node);
+        first = first ? first : node;
+    }
+    EXPECT_TRUE(read && first) << body;
+    return first;
+}
+
 }

@@ -77,6 +77,9 @@ std::string writeToBuffer(SoNode *root, bool binary = false);
 SoSeparator *readFromBuffer(const std::string &bytes);
 // The same for the body of an ASCII file.
 SoSeparator *readText(const std::string &body);
+// Appends the nodes of the body of an ASCII file to a group; the first,
+// or NULL when it does not read.
+SoNode *addText(SoGroup *to, const std::string &body);
 
 }
 

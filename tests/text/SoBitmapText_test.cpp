@@ -40,20 +40,6 @@ class BitmapTextTest : public SceneTest {
         return window->extent();
     }
 
-    // Rows holding ink, bottom up.
-    std::vector<int> inkedRows()
-    {
-        window->draw();
-        std::vector<int> rows;
-        for (int y = 0; y < window->size()[1]; y++)
-            for (int x = 0; x < window->size()[0]; x++)
-                if (window->pixel(x, y)[0] > 0.5f) {
-                    rows.push_back(y);
-                    break;
-                }
-        return rows;
-    }
-
     float cx() const { return window->size()[0] / 2.0f; }
     float cy() const { return window->size()[1] / 2.0f; }
 
@@ -119,23 +105,6 @@ TEST_F(BitmapTextTest, LeavesTheUnpackAlignmentAsItWas)
         EXPECT_FALSE(drawn().empty());
         EXPECT_EQ(8, after) << "pass " << pass;
     }
-}
-
-TEST_F(BitmapTextTest, LinesLieTwoFontHeightsApart)
-{
-    text->string.set1Value(1, "HHH");
-    std::vector<int> rows = inkedRows();
-    ASSERT_FALSE(rows.empty());
-    // The lowest inked row of each line: the second line's baseline.
-    int lower = rows.front(), upperBase = -1;
-    for (size_t i = 1; i < rows.size(); i++)
-        if (rows[i] > rows[i - 1] + 1) {
-            upperBase = rows[i];
-            break;
-        }
-    ASSERT_GE(upperBase, 0);
-    EXPECT_NEAR(2 * mHeight(), upperBase - lower, 1.5);
-    EXPECT_NEAR(cy(), upperBase, 1.5);  // the first line at the origin
 }
 
 // Inside a separator that builds its own render cache no glyph lists may
@@ -208,7 +177,8 @@ TEST_F(BitmapTextTest, PickNamesTheLineAndTheCharacter)
     text->string.set1Value(0, "ABCD");
     text->string.set1Value(1, "EFGH");
     window->draw();
-    // The third character of the second line: past the advances of "EF".
+    // The third character of the second line, which lies two font heights
+    // below the first: past the advances of "EF".
     short px = (short)(cx() + metric("EF") + 4), py = (short)(cy() - 2 * mHeight() + 5);
 
     SoRayPickAction pa(window->viewport());
