@@ -125,10 +125,8 @@ TEST_F(ShadowTest, TheSlabIsThinAndFollowsTheObject)
 
 TEST_F(ShadowTest, BoxOrShapeInTheUniformShadowColour)
 {
-    SoSphere *ball = new SoSphere;
-    SoMaterial *blue = new SoMaterial;
-    blue->diffuseColor.setValue(0, 0, 1);
-    objectSep->addChild(blue);
+    // A blue ball whose material is part of what the shadow draws.
+    SoSeparator *ball = GspTest::readText("Material { diffuseColor 0 0 1 } Sphere {}");
     addObject(ball);
     SoShadow *s = new SoShadow;
     s->setPaths(objectPath, transformPath);
