@@ -29,6 +29,13 @@ class TextDialogTest : public XtTest {
         XtVaGetValues(text(), XmNeditable, &e, NULL);
         return e;
     }
+    // The text area's size as the user sees it: rows and columns.
+    std::pair<int, int> size() const
+    {
+        short rows = 0, columns = 0;
+        XtVaGetValues(text(), XmNrows, &rows, XmNcolumns, &columns, NULL);
+        return {rows, columns};
+    }
     // Presses a button of the dialog as Motif reports it.
     void press(int reason)
     {
@@ -52,15 +59,17 @@ TEST_F(TextDialogTest, PlayingShowsTheTextReadOnlySizedByItsLines)
     press(XmCR_OK);
     EXPECT_FALSE(note->isPlaying());
 
-    // At least 5 rows, at most 40, and 60 columns.
+    // A note's first dialog (later ones keep the size the user left): at
+    // least 5 rows, at most 40, and 60 columns.
     std::string hundred;
     for (int i = 0; i < 100; i++)
         hundred += "line " + std::to_string(i) + "\n";
     for (const std::string &t : {std::string("short"), hundred}) {
+        GspTest::destroyPopups();
+        note = new ZnTextNote;
         note->loadFromString(t.c_str());
         note->play(0);
-        EXPECT_EQ(t.size() > 5 ? 40 : 5, note->getRows());
-        EXPECT_EQ(60, note->getColumns());
+        EXPECT_EQ(std::make_pair(t.size() > 5 ? 40 : 5, 60), size());
         note->killPlayer();
         EXPECT_FALSE(note->isPlaying());
     }
@@ -94,7 +103,7 @@ TEST_F(TextDialogTest, APendingNoteOpensEmptyAndReportsItsEnd)
     note->edit();
     EXPECT_TRUE(editable());
     EXPECT_EQ("", shownText());
-    EXPECT_EQ(10, note->getRows());
+    EXPECT_EQ(10, size().first);
     press(XmCR_CANCEL);
     EXPECT_EQ(1, reports.finished);
     EXPECT_EQ(0, reports.ready);
