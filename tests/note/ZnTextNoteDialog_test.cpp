@@ -178,9 +178,10 @@ TEST_F(TextDialogTest, TheDialogKeepsItsPlaceAndTheNoteSavesIt)
     note->playerLocationY = 40;
     note->play(0);
     GspTest::pumpEvents(100);
+    Position x = 0, y = 0;
     Dimension w = 0, h = 0;
-    XtVaGetValues(dialog(), XmNwidth, &w, XmNheight, &h, NULL);
-    EXPECT_EQ(320 * 240, w * h);
+    XtVaGetValues(dialog(), XmNx, &x, XmNy, &y, XmNwidth, &w, XmNheight, &h, NULL);
+    EXPECT_EQ((std::vector<int>{30, 40, 320, 240}), (std::vector<int>{x, y, w, h}));
     press(XmCR_OK);
 
     // Without stored geometry, the place the user left it is saved with
@@ -189,6 +190,7 @@ TEST_F(TextDialogTest, TheDialogKeepsItsPlaceAndTheNoteSavesIt)
     note->play(0);
     press(XmCR_OK);
     GspTest::writeToBuffer(note);
-    EXPECT_EQ(320, note->playerWidth.getValue());
-    EXPECT_EQ(240, note->playerHeight.getValue());
+    EXPECT_EQ((std::vector<int>{30, 40, 320, 240}),
+              (std::vector<int>{note->playerLocationX.getValue(), note->playerLocationY.getValue(),
+                                note->playerWidth.getValue(), note->playerHeight.getValue()}));
 }
