@@ -74,13 +74,20 @@ class SequencerTest : public XtTest {
     }
     // One letter a command: P play, A play all, S stop, < previous,
     // > next, F first, X delete, U up, D down; a digit picks that marker
-    // as a click on it does.
+    // as a click on it does, and - unpicks the current one as a click
+    // elsewhere does; a, b, c make that marker current as an application
+    // does.
     void run(const std::string &commands)
     {
         for (char c : commands) {
-            if (isdigit(c)) {
-                ZnMarker *m = markers[(size_t)(c - '0')];
-                m->selectCallback(m->selectCallbackData, m);
+            if (isdigit(c) || c == '-') {
+                ZnMarker *m = c == '-' ? seq->getMarker(seq->getCurrentIndex())
+                                       : markers[(size_t)(c - '0')];
+                (c == '-' ? m->deselectCallback : m->selectCallback)(m->selectCallbackData, m);
+                continue;
+            }
+            if (islower(c)) {
+                seq->setCurrentMarker(markers[(size_t)(c - 'a')]);
                 continue;
             }
             const char *letters = "PAS<>FXUD";
@@ -109,6 +116,9 @@ TEST_F(SequencerTest, CommandsStepPlayReorderAndDelete)
         {"P", 0, 0, "012", "0", "0", ""},
         {"PPPP", 0, 0, "012", "0", "0120", ""},  // wraps after the last
         {"2P", 2, 2, "012", "2", "2", ""},       // a picked marker plays itself
+        {"P0P", 0, 0, "012", "0", "00", ""},     // ...the one just played too,
+        {"P-P", 0, 0, "012", "0", "00", ""},     // after it was unpicked,
+        {"PaP", 0, 0, "012", "0", "00", ""},     // or made current again
         {"PSP", 0, 0, "012", "0", "00", ""},     // stopped: not played any more
         {"<", 2, -1, "012", "2", "", ""},
         {"0<", 2, -1, "012", "2", "", ""},
@@ -173,6 +183,11 @@ TEST_F(SequencerTest, PlayAllToursEveryMarkerAndEndsIdle)
     notes[0]->finish();
     EXPECT_EQ(2, seq->getCurrentIndex());
     EXPECT_EQ("02", played());
+    // A marker the tour has left no longer moves it on when its notes
+    // play to their end.
+    list(markers[0])->autoPlay();
+    notes[0]->finish();
+    EXPECT_EQ(2, seq->getCurrentIndex());
 }
 
 TEST_F(SequencerTest, EmptyOrInAuthoringModeCommandsChangeNothingThemselves)
