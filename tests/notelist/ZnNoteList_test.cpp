@@ -133,12 +133,13 @@ TEST_F(NoteListTest, PlaybackFollowsEachNotesStartNextNote)
     EXPECT_EQ(1, finishes);
     EXPECT_FALSE(list->isAutoPlaying());
 
-    GridNote *a = add(), *b = add(), *c = add(), *d = add(), *off = add(), *e = add();
+    GridNote *a = add(), *b = add(), *c = add(), *d = add(), *off = add(), *e = add(),
+             *offLast = add();
     a->startNextNote = b->startNextNote = 0;
     c->startNextNote = e->startNextNote = 1;
     d->startNextNote = 2;
     d->nextNoteDelay = 0.1f;
-    off->autoPlayable = FALSE;
+    off->autoPlayable = offLast->autoPlayable = FALSE;
 
     // Notes that start the next at once run together up to one that waits.
     list->autoPlay();
@@ -149,7 +150,7 @@ TEST_F(NoteListTest, PlaybackFollowsEachNotesStartNextNote)
     GspTest::pumpEvents(40);
     EXPECT_EQ(4u, played.size());  // the delay has not passed yet
     ASSERT_TRUE(GspTest::pumpUntil([&] { return played.size() == 5; }));
-    EXPECT_EQ(e, played[4]);  // the note that does not play is passed over
+    EXPECT_EQ(e, played[4]);  // the notes that do not play are passed over
     EXPECT_EQ(1, finishes);
     e->finish();
     EXPECT_EQ(2, finishes);
