@@ -148,22 +148,31 @@ TEST_F(ViewNoteTest, TheDialogTakesTheCameraView)
     ASSERT_TRUE(note->isEditing());
     EXPECT_EQ(SbVec2s((short)(x + width), y), ZnViewNote::dialogLocation);
     camera->position.setValue(1, 2, 3);
+    camera->focalDistance = 4;
     ((SoOrthographicCamera *)camera)->height = 7;
-    Widget box = GspTest::openDialog("Glosspin : Confirm View Dialog");
-    ASSERT_TRUE(box);
-    XtVaSetValues(XtParent(box), XmNx, 300, XmNy, 40, NULL);
-    GspTest::invoke(box, XmNokCallback, XmCR_OK);
+    // Where the open dialog's shell stands; then moved to (x, y) if given.
+    auto place = [](short x = -1, short y = -1) {
+        Widget shell = XtParent(GspTest::openDialog("Glosspin : Confirm View Dialog"));
+        Position px = 0, py = 0;
+        XtVaGetValues(shell, XmNx, &px, XmNy, &py, NULL);
+        if (x >= 0)
+            XtVaSetValues(shell, XmNx, x, XmNy, y, NULL);
+        return SbVec2s(px, py);
+    };
+    place(300, 40);
+    GspTest::invoke(GspTest::openDialog("Glosspin : Confirm View Dialog"), XmNokCallback, XmCR_OK);
     EXPECT_FALSE(note->isEditing());
     EXPECT_EQ(SbVec3f(1, 2, 3), note->position.getValue());
+    EXPECT_EQ(4, note->focalDistance.getValue());
     EXPECT_EQ(7, note->height.getValue());
     EXPECT_FALSE(note->isPerspectiveCamera.getValue());
 
-    // Another note's dialog opens where this one was left.
+    // Another note's dialog opens where this one was left, and this one's,
+    // shown again, where the other was left.
     GspTest::Held<ZnViewNote> other(new ZnViewNote);
     other->edit();
-    Position ox, oy;
-    XtVaGetValues(XtParent(GspTest::openDialog("Glosspin : Confirm View Dialog")), XmNx, &ox, XmNy,
-                  &oy, NULL);
-    EXPECT_EQ(300, ox);
-    EXPECT_EQ(40, oy);
+    EXPECT_EQ(SbVec2s(300, 40), place(500, 60));
+    GspTest::invoke(GspTest::openDialog("Glosspin : Confirm View Dialog"), XmNokCallback, XmCR_OK);
+    note->edit();
+    EXPECT_EQ(SbVec2s(500, 60), place());
 }
