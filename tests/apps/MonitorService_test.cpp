@@ -154,6 +154,19 @@ TEST_F(MonitorServiceTest, FilesAndDirectoriesReportWhatHappensInOrder)
     }
     EXPECT_EQ((std::set<std::string>{"a", "b", "c"}), listed);
     EXPECT_EQ(Event(FcmEndExist, ""), next());
+    // A number already watching is refused, as a missing path is.
+    FcmRequest again = dr;
+    ASSERT_EQ(0, FcmMonitorDirectory2(&fc, dir.c_str(), &again));
+    EXPECT_EQ(Event(FcmDeleted, dir), next());
+    // A collection lists only the names its mask matches.
+    FcmRequest cr;
+    ASSERT_EQ(0, FcmMonitorCollection(&fc, dir.c_str(), &cr, NULL, 1, "[ab]"));
+    listed.clear();
+    for (Event e; (e = next()).first == FcmExists;)
+        listed.insert(e.second);
+    EXPECT_EQ((std::set<std::string>{"a", "b"}), listed);
+    FcmCancelMonitor(&fc, &cr);
+    EXPECT_EQ(Event(FcmAcknowledge, ""), next());
     TempDir::writeFile(dir + "/new", "x");
     EXPECT_EQ(Event(FcmCreated, "new"), next());
     while (next(200).first != -1) {
@@ -174,6 +187,15 @@ TEST_F(MonitorServiceTest, FilesAndDirectoriesReportWhatHappensInOrder)
     FcmCancelMonitor(&fc, &dr);
     EXPECT_EQ(Event(FcmAcknowledge, ""), next());
     TempDir::writeFile(dir + "/c", "y");
+    EXPECT_EQ(-1, next(300).first);
+    // A suspended directory that goes says nothing.
+    std::string gone = tmp.file("gone");
+    mkdir(gone.c_str(), 0700);
+    ASSERT_EQ(0, FcmMonitorDirectory(&fc, gone.c_str(), &dr, NULL));
+    EXPECT_EQ(Event(FcmEndExist, ""), next());
+    FcmSuspendMonitor(&fc, &dr);
+    usleep(50000);
+    rmdir(gone.c_str());
     EXPECT_EQ(-1, next(300).first);
 
     // The notes' own connection opens while the service runs.
