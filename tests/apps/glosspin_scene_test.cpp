@@ -95,6 +95,11 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
     ASSERT_EQ(0, tool(dir, "extract ext.iv Tone t.aifc").status);
     EXPECT_EQ(TempDir::readFile(dir.file("media/tone.aifc")),
               TempDir::readFile(dir.file("t.aifc")));
+    // A binary scene stays binary both ways.
+    ASSERT_EQ(0, tool(dir, "inline annotated-binary.iv b.iv").status);
+    ASSERT_EQ(0, tool(dir, "external b.iv b-ext.iv out").status);
+    for (const char *file : {"b.iv", "b-ext.iv"})
+        EXPECT_EQ(0u, TempDir::readFile(dir.file(file)).find("#Inventor V2.1 binary")) << file;
 }
 
 TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
@@ -111,6 +116,7 @@ TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
         {"extract annotated.iv Link x", "a URL note has no media data"},
         {"extract annotated.iv 99 x", "no note 99"},
         {"external annotated.iv x.iv nodir", "nodir is not a directory"},
+        {"external annotated.iv x.iv annotated.iv", "annotated.iv is not a directory"},
     };
     for (const Case &c : cases) {
         ToolRun r = tool(dir, c.args);
