@@ -253,6 +253,37 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     EXPECT_EQ(summary, readBack);
 }
 
+// The marker and note menus change what is selected, and Save writes the
+// file again in the form it was saved in.
+TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
+{
+    menu("modeAuthoring");
+    ZnArrowMarker *box = (ZnArrowMarker *)marker(0);
+    app->selectMarker(box);
+    menu("arrowPushpin");
+    EXPECT_EQ(ZnArrow::PUSHPIN, box->getArrowType());
+    menu("markerLabel");
+    Widget prompt = GspTest::findManaged(GspTest::topLevel(), "labelDialog");
+    ASSERT_TRUE(prompt);
+    XmTextSetString(XmSelectionBoxGetChild(prompt, XmDIALOG_TEXT), (char *)"Crate");
+    press(prompt, XmNokCallback, XmCR_OK);
+    EXPECT_EQ(SbString("Crate"), box->getLabel());
+    ZnNote *sound = (ZnNote *)GspTest::nth<ZnSoundNote>(notes(marker(1)));
+    ASSERT_TRUE(sound && sound->isDataExternal());
+    app->selectNote(sound);
+    menu("noteInline");
+    EXPECT_FALSE(sound->isDataExternal());
+
+    ASSERT_TRUE(saveAs(scene, true));
+    app->selectMarker(box);
+    menu("arrowPlain");
+    menu("fileSave");
+    EXPECT_EQ(0u, TempDir::readFile(scene).find("#Inventor V2.1 binary"));
+    std::string readBack;
+    ASSERT_EQ(0, GspTest::run(std::string(GLOSSPIN_SAVED_SCENE_CHECK " ") + scene, readBack));
+    EXPECT_EQ(gspSceneSummary(app->getScene()), readBack);
+}
+
 // A save that cannot finish says why and leaves the file it would have
 // replaced as it was, with nothing else left behind.
 TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
