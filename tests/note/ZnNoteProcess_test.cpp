@@ -180,6 +180,15 @@ TEST_F(NoteProcessTest, ATimedPlaybackEndsAfterItsLifetime)
     EXPECT_GT(took, 0.95);
     EXPECT_LT(took, 2.5);  // the lifetime, with room for a loaded machine
     EXPECT_TRUE(gone(pid));
+    // For the media's duration: the lifetime plays no part.
+    note->lifetimeType = 2;
+    note->lifetime = 0.2f;
+    done = 0;
+    pid = play(1);
+    GspTest::pumpEvents(600);
+    EXPECT_EQ(0, done);
+    EXPECT_TRUE(alive(pid));
+    note->killPlayer();
 }
 
 // Exit statuses: a non-zero one (or no program) is a failure; a player

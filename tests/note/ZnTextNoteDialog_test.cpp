@@ -78,8 +78,10 @@ TEST_F(TextDialogTest, PlayingShowsTheTextReadOnlySizedByItsLines)
 TEST_F(TextDialogTest, EditingTakesTheTypedTextOnOkAndNothingOnCancel)
 {
     note->setFieldFromString("old text\n");
+    note->timestamp = SbTime::zero();
     note->edit();
     ASSERT_TRUE(note->isEditing());
+    EXPECT_NEAR(SbTime::getTimeOfDay().getValue(), note->timestamp.getValue().getValue(), 60);
     EXPECT_TRUE(editable());
     EXPECT_TRUE(XtIsManaged(XmMessageBoxGetChild(dialog(), XmDIALOG_CANCEL_BUTTON)));
     XmTextSetString(text(), (char *)"typed\n");
