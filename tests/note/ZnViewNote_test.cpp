@@ -152,7 +152,10 @@ TEST_F(ViewNoteTest, TheDialogTakesTheCameraView)
     ((SoOrthographicCamera *)camera)->height = 7;
     // Where the open dialog's shell stands; then moved to (x, y) if given.
     auto place = [](short x = -1, short y = -1) {
-        Widget shell = XtParent(GspTest::openDialog("Glosspin : Confirm View Dialog"));
+        Widget box = GspTest::openDialog("Glosspin : Confirm View Dialog");
+        if (!box)
+            return SbVec2s(-1, -1);
+        Widget shell = XtParent(box);
         Position px = 0, py = 0;
         XtVaGetValues(shell, XmNx, &px, XmNy, &py, NULL);
         if (x >= 0)

@@ -83,7 +83,10 @@ class SequencerTest : public XtTest {
             if (isdigit(c) || c == '-') {
                 ZnMarker *m = c == '-' ? seq->getMarker(seq->getCurrentIndex())
                                        : markers[(size_t)(c - '0')];
-                (c == '-' ? m->deselectCallback : m->selectCallback)(m->selectCallbackData, m);
+                if (c == '-')
+                    m->deselectCallback(m->deselectCallbackData, m);
+                else
+                    m->selectCallback(m->selectCallbackData, m);
                 continue;
             }
             if (islower(c)) {
