@@ -160,14 +160,23 @@ TEST_F(OptionsTest, NumberFieldsTakeOnlyPositiveNumbers)
         int value;
     } choices[] = {{11, 12, &note->startNextNote, 0},
                    {15, 11, &note->startNextNote, 1},
-                   {5, 6, &note->lifetimeType, 0}};
+                   {5, 6, &note->lifetimeType, 0},
+                   {9, 5, &note->lifetimeType, 2}};
     for (auto c : choices) {
         click(c.toggle);
         EXPECT_EQ(c.value, c.field->getValue()) << c.toggle;
         EXPECT_OFF(c.off);
     }
+    // A typed lifetime takes over from the media's duration.
+    type(7, "3");
+    activate(7);
+    EXPECT_ON(6);
+    EXPECT_OFF(5, 9);
     // Every Return and every choice counts, taken or not.
-    EXPECT_EQ(4 + 3 + 3, dirtyCalls);
+    EXPECT_EQ(4 + 3 + 4 + 1, dirtyCalls);
+    activate(ZnNote::OPT_PLAY);
+    EXPECT_TRUE(note->isPlaying());
+    note->killPlayer();
 }
 
 TEST_F(OptionsTest, NumbersFollowTheDialogLocale)
@@ -272,6 +281,15 @@ TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
     EXPECT_TRUE(note->isDataExternal());
     EXPECT_EQ("the note's text\n", TempDir::readFile(note->getDataFilename()));
     EXPECT_EQ(3, dirtyCalls);
+    // A file that cannot be made is reported.
+    click(17);
+    type(19, tmp.file("no/such/dir/file.txt").c_str());
+    click(18);
+    EXPECT_FALSE(note->isDataExternal());
+    std::string messages;
+    for (Widget error : GspTest::openDialogs("Glosspin : Error Dialog"))
+        messages += GspTest::compoundText(error, XmNmessageString);
+    EXPECT_NE(std::string::npos, messages.find("to an external file")) << messages;
 }
 
 TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
