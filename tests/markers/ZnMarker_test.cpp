@@ -69,6 +69,20 @@ TEST_F(MarkerTest, ANewMarkersNotesAreHiddenAndCarryItsLabel)
     EXPECT_EQ(SbString(""), fresh->getLabel());
 }
 
+// Hidden or deactivated, a marker's notes stop playing.
+TEST_F(MarkerTest, HidingTheNotesStopsTheirPlayback)
+{
+    for (void (ZnMarker::*hide)() : {&ZnMarker::hideNotes, &ZnMarker::deactivate}) {
+        marker->showNotes();
+        notes()->autoPlay();
+        ASSERT_TRUE(notes()->isAutoPlaying());
+        (marker->*hide)();
+        EXPECT_FALSE(notes()->isVisible());
+        EXPECT_FALSE(notes()->isAutoPlaying());
+    }
+    EXPECT_EQ(2, note->kills);
+}
+
 TEST_F(MarkerTest, ViewingClicksShowHideAndPlayTheNotes)
 {
     // A single click shows the notes once; another leaves them shown.
