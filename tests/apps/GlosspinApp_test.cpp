@@ -304,9 +304,7 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
         ASSERT_TRUE(target.fail());
         EXPECT_FALSE(saveAs(file, false));
         // The notes may have said what they could not write first.
-        std::string messages;
-        for (Widget error : GspTest::openDialogs("Glosspin : Error Dialog"))
-            messages += GspTest::compoundText(error, XmNmessageString);
+        std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
         EXPECT_NE(std::string::npos, messages.find("save the scene as " + file)) << messages;
         target.heal();
         EXPECT_EQ("#Inventor V2.1 ascii\n\nSeparator { }\n", TempDir::readFile(file));

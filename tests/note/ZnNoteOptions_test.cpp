@@ -286,9 +286,7 @@ TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
     type(19, tmp.file("no/such/dir/file.txt").c_str());
     click(18);
     EXPECT_FALSE(note->isDataExternal());
-    std::string messages;
-    for (Widget error : GspTest::openDialogs("Glosspin : Error Dialog"))
-        messages += GspTest::compoundText(error, XmNmessageString);
+    std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
     EXPECT_NE(std::string::npos, messages.find("to an external file")) << messages;
 }
 

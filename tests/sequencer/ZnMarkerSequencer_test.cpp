@@ -80,13 +80,14 @@ class SequencerTest : public XtTest {
     void run(const std::string &commands)
     {
         for (char c : commands) {
-            if (isdigit(c) || c == '-') {
-                ZnMarker *m = c == '-' ? seq->getMarker(seq->getCurrentIndex())
-                                       : markers[(size_t)(c - '0')];
-                if (c == '-')
-                    m->deselectCallback(m->deselectCallbackData, m);
-                else
-                    m->selectCallback(m->selectCallbackData, m);
+            if (isdigit(c)) {
+                ZnMarker *m = markers[(size_t)(c - '0')];
+                m->selectCallback(m->selectCallbackData, m);
+                continue;
+            }
+            if (c == '-') {
+                ZnMarker *m = seq->getMarker(seq->getCurrentIndex());
+                m->deselectCallback(m->deselectCallbackData, m);
                 continue;
             }
             if (islower(c)) {

@@ -108,6 +108,14 @@ std::vector<Widget> openDialogs(const char *title)
     return found;
 }
 
+std::string dialogMessages(const char *title)
+{
+    std::string messages;
+    for (Widget dialog : openDialogs(title))
+        messages += compoundText(dialog, XmNmessageString);
+    return messages;
+}
+
 Widget openDialog(const char *title)
 {
     std::vector<Widget> found = openDialogs(title);

@@ -44,6 +44,8 @@ void closeByWindowManager(Window w);
 Widget openDialog(const char *title);
 // Every such dialog, oldest first.
 std::vector<Widget> openDialogs(const char *title);
+// The messages of every open dialog of that title, one after another.
+std::string dialogMessages(const char *title);
 
 // The runs a stand-in program logged to path: each run's lines up to a
 // line ".", empty when there is no log yet.
