@@ -194,6 +194,12 @@ TEST_F(NoteViewerTest, ClosingLeavesWithZeroAndBadInputWithOne)
     };
     for (const std::vector<std::string> &args : bad)
         EXPECT_EQ(1, statusAfterClosing(start(args), "Glosspin : Error Dialog")) << args.back();
+    // The user's own settings stand above the library's texts.
+    TempDir::writeFile(tmp.file("env"), "Glosspin.title_display_error: Mine\n");
+    setenv("XENVIRONMENT", tmp.file("env").c_str(), 1);
+    pid_t pid = start({tmp.file("missing.iv")});
+    unsetenv("XENVIRONMENT");
+    EXPECT_EQ(1, statusAfterClosing(pid, "Mine"));
     int status = 0;
     waitpid(start({"-s", "200", inner}), &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);

@@ -75,6 +75,16 @@ TEST_F(SceneToolTest, ExtractAndConvertKeepTheBytes)
     EXPECT_EQ(TempDir::readFile(dir.file("a.iv")), TempDir::readFile(dir.file("c.iv")));
     ASSERT_EQ(0, tool(dir, "convert --ascii annotated-binary.iv b.iv").status);
     EXPECT_EQ(TempDir::readFile(dir.file("a.iv")), TempDir::readFile(dir.file("b.iv")));
+
+    // Written through a link, the file it names keeps its mode.
+    TempDir::writeFile(dir.file("kept.iv"), "earlier");
+    chmod(dir.file("kept.iv").c_str(), 0640);
+    symlink("kept.iv", dir.file("link.iv").c_str());
+    ASSERT_EQ(0, tool(dir, "convert --ascii annotated.iv link.iv").status);
+    EXPECT_EQ(TempDir::readFile(dir.file("a.iv")), TempDir::readFile(dir.file("kept.iv")));
+    struct stat st;
+    EXPECT_TRUE(lstat(dir.file("link.iv").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_TRUE(stat(dir.file("kept.iv").c_str(), &st) == 0 && (st.st_mode & 0777) == 0640);
 }
 
 TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)

@@ -218,6 +218,15 @@ TEST_F(FcmTest, LongAndSplitMessagesAreReadWhole)
     service.sendEvent("C1 " + std::string(1025, 'm') + "\n");
     ASSERT_EQ(1, next(fe));
     EXPECT_EQ(1020u, strlen(fe.filename));
+    // A burst larger than the client's buffer arrives whole, in order.
+    std::string burst;
+    for (int i = 0; i < 40; i++)
+        burst += lengthWord(94) + "C1 " + std::string(90, (char)('a' + i % 26)) + "\n";
+    service.sendRaw(burst);
+    for (int i = 0; i < 40; i++) {
+        ASSERT_EQ(1, next(fe)) << i;
+        EXPECT_EQ(std::string(90, (char)('a' + i % 26)), fe.filename);
+    }
 
     // A byte at a time: nothing until the last byte.
     std::string bytes = lengthWord(8) + "C1 slow\n";
