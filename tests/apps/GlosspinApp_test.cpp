@@ -282,6 +282,13 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     std::string readBack;
     ASSERT_EQ(0, GspTest::run(std::string(GLOSSPIN_SAVED_SCENE_CHECK " ") + scene, readBack));
     EXPECT_EQ(gspSceneSummary(app->getScene()), readBack);
+
+    // Discarding the changes goes on with the command.
+    menu("arrowPushpin");
+    menu("fileNew");
+    press(GspTest::findManaged(GspTest::topLevel(), "saveQuestion"), XmNhelpCallback, XmCR_HELP);
+    EXPECT_EQ(0, app->getSequencer()->getNumMarkers());
+    EXPECT_FALSE(GspTest::findManaged(GspTest::topLevel(), "saveQuestion"));
 }
 
 // A save that cannot finish says why and leaves the file it would have
@@ -311,6 +318,14 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
         EXPECT_EQ(std::vector<std::string>{"scene.iv"}, TempDir::entriesOf(target.path()));
         GspTest::destroyPopups();
     }
+    // Saved elsewhere after all, the notes still name their files rightly.
+    mkdir(dir.file("sub").c_str(), 0755);
+    ASSERT_TRUE(saveAs(dir.file("sub/copy.iv"), false));
+    std::string readBack;
+    ASSERT_EQ(0, GspTest::run(GLOSSPIN_SAVED_SCENE_CHECK " " + dir.file("sub/copy.iv"), readBack));
+    EXPECT_NE(std::string::npos,
+              readBack.find("ZnSoundNote=" + gspFileHash(dir.file("media/tone.aifc"))))
+        << readBack;
 }
 
 // The viewer keeps Alt; the bullet's dragger moves in and out along the
