@@ -258,6 +258,11 @@ TEST_F(FcmTest, AHostileServiceGetsMinusOneNotAHang)
         EXPECT_EQ(-1, next(fe));
         FcmClose(&fc);
     }
+    // Just too long for the client's buffer: refused while still open.
+    open();
+    service.sendRaw(lengthWord(2998) + std::string(2998, 'x'));
+    FcmEvent fe;
+    EXPECT_EQ(-1, next(fe));
 }
 
 TEST_F(FcmTest, WithoutTheServiceOpeningFailsAndNotesCarryOn)

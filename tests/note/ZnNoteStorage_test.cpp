@@ -136,6 +136,13 @@ TEST_F(NoteStorageTest, RelativeAndFullNames)
         note->makeNameRelative(rel, n.in.c_str());
         EXPECT_EQ(n.out, rel.getString()) << n.in;
     }
+    // A directory whose name only begins like the current one is not below it.
+    mkdir(tmp.file("media2").c_str(), 0700);
+    chdir(tmp.file("media").c_str());
+    note->makeNameRelative(rel, "../media2/d.dat");
+    realpath(tmp.path().c_str(), canon);
+    EXPECT_EQ(std::string(canon) + "/media2/d.dat", rel.getString());
+    chdir(tmp.path().c_str());
     note->fileIsTemp() = 1;
     rel = "unchanged";
     note->makeNameRelative(rel, "media/b.dat");
