@@ -97,4 +97,16 @@ TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
     std::string movie = tmp.file("none.mv");
     EXPECT_EQ(1, run(mediagrab + " -video -duration 1 -fixedFile " + movie));
     EXPECT_NE(0, access(movie.c_str(), F_OK));
+    // Nor does an ffmpeg that fails after starting its file, or leaves it empty.
+    mkdir(tmp.file("bin").c_str(), 0755);
+    for (const char *end : {"echo partial > \"$f\"; exit 1", ": > \"$f\""}) {
+        TempDir::writeFile(tmp.file("bin/ffmpeg"), std::string("#!/bin/sh\nfor f; do :; done\n") +
+                                                       end + "\n");
+        chmod(tmp.file("bin/ffmpeg").c_str(), 0755);
+        std::vector<std::string> before = tmp.entries();
+        EXPECT_EQ(1, run("env PATH=" + tmp.file("bin") + ":$PATH " + mediagrab +
+                         " -audio -duration 1 -fixedFile " + tmp.file("v.aifc")))
+            << end;
+        EXPECT_EQ(before, tmp.entries()) << end;
+    }
 }
