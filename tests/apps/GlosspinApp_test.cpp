@@ -133,13 +133,21 @@ class GlosspinApp : public XtTest {
         pumpEvents(100);
     }
 
+    // The file dialog the menu item opens, with file typed into it.
+    Widget fileDialog(const char *item, const std::string &file)
+    {
+        menu(item);
+        Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
+        if (fsb)
+            XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)file.c_str());
+        return fsb;
+    }
+
     bool saveAs(const std::string &file, bool binary)
     {
-        menu("fileSaveAs");
-        Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
+        Widget fsb = fileDialog("fileSaveAs", file);
         if (!fsb)
             return false;
-        XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)file.c_str());
         XmToggleButtonSetState(GspTest::findWidget(fsb, "binary"), binary, False);
         press(fsb, XmNokCallback, XmCR_OK);
         return app->getFileName() == file && !app->isModified();
@@ -260,6 +268,8 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     menu("modeAuthoring");
     ZnArrowMarker *box = (ZnArrowMarker *)marker(0);
     app->selectMarker(box);
+    int type = box->getArrowType();
+    SbString label = box->getLabel();
     menu("arrowPushpin");
     EXPECT_EQ(ZnArrow::PUSHPIN, box->getArrowType());
     menu("markerLabel");
@@ -267,6 +277,14 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     ASSERT_TRUE(prompt);
     XmTextSetString(XmSelectionBoxGetChild(prompt, XmDIALOG_TEXT), (char *)"Crate");
     press(prompt, XmNokCallback, XmCR_OK);
+    EXPECT_EQ(SbString("Crate"), box->getLabel());
+    // Each change is a step of its own.
+    menu("editUndo");
+    EXPECT_EQ(label, box->getLabel());
+    menu("editUndo");
+    EXPECT_EQ(type, box->getArrowType());
+    menu("editRedo");
+    menu("editRedo");
     EXPECT_EQ(SbString("Crate"), box->getLabel());
     ZnNote *sound = (ZnNote *)GspTest::nth<ZnSoundNote>(notes(marker(1)));
     ASSERT_TRUE(sound && sound->isDataExternal());
@@ -289,6 +307,32 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     press(GspTest::findManaged(GspTest::topLevel(), "saveQuestion"), XmNhelpCallback, XmCR_HELP);
     EXPECT_EQ(0, app->getSequencer()->getNumMarkers());
     EXPECT_FALSE(GspTest::findManaged(GspTest::topLevel(), "saveQuestion"));
+}
+
+// Notes come from media files, measured, and pasted notes join the
+// selected marker; what is no file is refused.
+TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
+{
+    menu("modeAuthoring");
+    ZnNoteList *list = notes(marker(0));
+    int before = list->getNumNotes();
+    app->selectMarker(marker(0));
+    press(fileDialog("noteSoundFile", dir.path()), XmNokCallback, XmCR_OK);
+    std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
+    EXPECT_NE(std::string::npos, messages.find("not a file that a note can hold")) << messages;
+    EXPECT_EQ(before, list->getNumNotes());
+    press(fileDialog("noteSoundFile", dir.file("media/tone.aifc")), XmNokCallback, XmCR_OK);
+    ASSERT_EQ(before + 1, list->getNumNotes());
+    ZnSoundNote *sound = GspTest::nth<ZnSoundNote>(list);
+    ASSERT_TRUE(sound);
+    EXPECT_NEAR(0.5f, sound->mediaLength, 0.01f);  // the half-second tone
+
+    app->selectNote(sound);
+    menu("editCopy");
+    app->selectMarker(marker(2));
+    int target = notes(marker(2))->getNumNotes();
+    menu("editPaste");
+    EXPECT_EQ(target + 1, notes(marker(2))->getNumNotes());
 }
 
 // A save that cannot finish says why and leaves the file it would have
