@@ -4,29 +4,7 @@
 
 namespace {
 
-struct Dialog {
-    std::string title, message;
-    bool found = false;
-};
-
-// The error dialog now open over the top-level widget.
-Dialog openErrorDialog()
-{
-    Dialog d;
-    Widget box = NULL;
-    GspTest::pumpUntil([&] {
-        box = GspTest::findWidgetOfClass(GspTest::topLevel(), xmMessageBoxWidgetClass);
-        return box != NULL;
-    });
-    if (!box)
-        return d;
-    d.found = true;
-    d.message = GspTest::compoundText(box, XmNmessageString);
-    char *title = NULL;
-    XtVaGetValues(XtParent(box), XmNtitle, &title, NULL);
-    d.title = title ? title : "";
-    return d;
-}
+std::string errorMessages() { return GspTest::dialogMessages("Glosspin : Error Dialog"); }
 
 }
 
@@ -45,9 +23,8 @@ TEST_F(CommonTest, ErrorDialogsFillTheDetailOrSayUnknownError)
     };
     for (auto &c : cases) {
         ZnCommon::displayError(c.key, c.detailKey, NULL, "/data/clip.mov");
-        Dialog d = openErrorDialog();
-        EXPECT_EQ("Glosspin : Error Dialog", d.title);
-        EXPECT_EQ(c.want, d.message.substr(0, d.message.find_last_not_of("\n ") + 1));
+        std::string m = errorMessages();
+        EXPECT_EQ(c.want, m.substr(0, m.find_last_not_of("\n ") + 1));
         GspTest::destroyPopups();
     }
     // The application's settings override the shipped texts.
@@ -94,9 +71,8 @@ TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
     for (const char *parent : {(const char *)NULL, "empty"}) {
         remember(parent ? node(parent) : NULL);
         EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
-        Dialog d = openErrorDialog();
-        EXPECT_NE(std::string::npos, d.message.find(ZnCommon::getResource("cameraMissingMsg")))
-            << d.message;
+        EXPECT_NE(std::string::npos,
+                  errorMessages().find(ZnCommon::getResource("cameraMissingMsg")));
         GspTest::destroyPopups();
     }
 }

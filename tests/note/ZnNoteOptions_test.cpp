@@ -68,19 +68,6 @@ class OptionsTest : public XtTest {
         XtTest::TearDown();
         EXPECT_EQ(nullptr, ZnNote::noteOptionWidgetList);
     }
-    // The message of the question box named name (or of the error box)
-    // now open.
-    std::string openBoxMessage(const char *name = NULL)
-    {
-        Widget box = NULL, top = GspTest::topLevel();
-        GspTest::pumpUntil([&] {
-            box = name ? GspTest::findManaged(top, name)
-                       : GspTest::findWidgetOfClass(top, xmMessageBoxWidgetClass);
-            return box != NULL;
-        });
-        return box ? GspTest::compoundText(box, XmNmessageString) : "";
-    }
-
     ZnTextNote *note = NULL;
     TempDir tmp;
 };
@@ -300,7 +287,7 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
     std::string missing = tmp.file("no/such/dir/file.txt");
     type(19, missing.c_str());
     activate(19);
-    std::string message = openBoxMessage();
+    std::string message = GspTest::dialogMessages("Glosspin : Error Dialog");
     EXPECT_NE(std::string::npos, message.find("Cannot save the note's data")) << message;
     EXPECT_NE(std::string::npos, message.find(missing + " does not exist")) << message;
     EXPECT_FALSE(note->isDataExternal());
@@ -309,9 +296,9 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
     for (int answer : {XmCR_CANCEL, XmCR_OK}) {
         type(19, existing.c_str());
         activate(19);
-        EXPECT_EQ(existing + " exists, overwrite ?", openBoxMessage("Overwrite Dialog"));
-        Widget box = GspTest::findWidget(GspTest::topLevel(), "Overwrite Dialog");
+        Widget box = GspTest::findManaged(GspTest::topLevel(), "Overwrite Dialog");
         ASSERT_TRUE(box);
+        EXPECT_EQ(existing + " exists, overwrite ?", GspTest::compoundText(box, XmNmessageString));
         // Nothing moves before the answer.
         EXPECT_FALSE(note->isDataExternal());
         GspTest::invoke(box, answer == XmCR_OK ? XmNokCallback : XmNcancelCallback, answer);
