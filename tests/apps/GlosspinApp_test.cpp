@@ -318,7 +318,7 @@ TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
     int before = list->getNumNotes();
     app->selectMarker(marker(0));
     press(fileDialog("noteSoundFile", dir.path()), XmNokCallback, XmCR_OK);
-    std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
+    std::string messages = GspTest::awaitError();
     EXPECT_NE(std::string::npos, messages.find("not a file that a note can hold")) << messages;
     EXPECT_EQ(before, list->getNumNotes());
     press(fileDialog("noteSoundFile", dir.file("media/tone.aifc")), XmNokCallback, XmCR_OK);
@@ -355,7 +355,7 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
         ASSERT_TRUE(target.fail());
         EXPECT_FALSE(saveAs(file, false));
         // The notes may have said what they could not write first.
-        std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
+        std::string messages = GspTest::awaitError();
         EXPECT_NE(std::string::npos, messages.find("save the scene as " + file)) << messages;
         target.heal();
         EXPECT_EQ("#Inventor V2.1 ascii\n\nSeparator { }\n", TempDir::readFile(file));

@@ -2,12 +2,6 @@
 // camera path and the files removed at exit.
 #include "support/Test.h"
 
-namespace {
-
-std::string errorMessages() { return GspTest::dialogMessages("Glosspin : Error Dialog"); }
-
-}
-
 class CommonTest : public XtTest {};
 
 TEST_F(CommonTest, ErrorDialogsFillTheDetailOrSayUnknownError)
@@ -23,7 +17,7 @@ TEST_F(CommonTest, ErrorDialogsFillTheDetailOrSayUnknownError)
     };
     for (auto &c : cases) {
         ZnCommon::displayError(c.key, c.detailKey, NULL, "/data/clip.mov");
-        std::string m = errorMessages();
+        std::string m = GspTest::awaitError();
         EXPECT_EQ(c.want, m.substr(0, m.find_last_not_of("\n ") + 1));
         GspTest::destroyPopups();
     }
@@ -72,7 +66,7 @@ TEST_F(CommonTest, TheCameraPathHoldsTheCameraAndItsParent)
         remember(parent ? node(parent) : NULL);
         EXPECT_EQ(0, ZnCommon::updateCameraPath(NULL));
         EXPECT_NE(std::string::npos,
-                  errorMessages().find(ZnCommon::getResource("cameraMissingMsg")));
+                  GspTest::awaitError().find(ZnCommon::getResource("cameraMissingMsg")));
         GspTest::destroyPopups();
     }
 }

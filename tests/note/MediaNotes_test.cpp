@@ -99,11 +99,7 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     setenv("GLOSSPIN_LIB_DIR", "/nonexistent", 1);
     ZnImageNote *image = note<ZnImageNote>();
     image->play(0);
-    Widget box = NULL;
-    ASSERT_TRUE(GspTest::pumpUntil(
-        [&] { return (box = GspTest::openDialog("Glosspin : Error Dialog")) != NULL; }));
-    EXPECT_NE(std::string::npos,
-              GspTest::compoundText(box, XmNmessageString).find("picshow could not"));
+    EXPECT_NE(std::string::npos, GspTest::awaitError().find("picshow could not"));
     GspTest::destroyPopups();
     // The library's program directory is searched after PATH.
     setenv("GLOSSPIN_LIB_DIR", tmp.file("bin").c_str(), 1);
@@ -196,10 +192,7 @@ TEST_F(MediaNotesTest, TheSceneViewerGetsSizeAndPlaceOnlyWhenBothAreSet)
     chdir(cwd);
     EXPECT_EQ(SbString("bin"), n->externalNoteDirName.getValue());
     auto expectError = [](const char *key) {
-        Widget box = NULL;
-        ASSERT_TRUE(GspTest::pumpUntil(
-            [&] { return (box = GspTest::openDialog("Glosspin : Error Dialog")) != NULL; }));
-        EXPECT_EQ(ZnCommon::getResource(key), GspTest::compoundText(box, XmNmessageString));
+        EXPECT_EQ(ZnCommon::getResource(key), GspTest::awaitError());
         GspTest::destroyPopups();
     };
     n->edit();

@@ -273,7 +273,7 @@ TEST_F(OptionsTest, DataMovesToANamedFileAndBack)
     type(19, tmp.file("no/such/dir/file.txt").c_str());
     click(18);
     EXPECT_FALSE(note->isDataExternal());
-    std::string messages = GspTest::dialogMessages("Glosspin : Error Dialog");
+    std::string messages = GspTest::awaitError();
     EXPECT_NE(std::string::npos, messages.find("to an external file")) << messages;
 }
 
@@ -287,7 +287,7 @@ TEST_F(OptionsTest, AnExistingFileIsOverwrittenOnlyAfterTheUserAgrees)
     std::string missing = tmp.file("no/such/dir/file.txt");
     type(19, missing.c_str());
     activate(19);
-    std::string message = GspTest::dialogMessages("Glosspin : Error Dialog");
+    std::string message = GspTest::awaitError();
     EXPECT_NE(std::string::npos, message.find("Cannot save the note's data")) << message;
     EXPECT_NE(std::string::npos, message.find(missing + " does not exist")) << message;
     EXPECT_FALSE(note->isDataExternal());

@@ -237,15 +237,12 @@ TEST_F(NoteProcessTest, ALostChannelIsReportedOnceAndStoppingStillWorks)
         ASSERT_TRUE(GspTest::pumpUntil([&] { return pid() >= 2; }));
         int child = pid();
         shutdown(note->channel(player), SHUT_RDWR);
-        auto dialog = [] { return GspTest::openDialog("Glosspin : Error Dialog"); };
-        ASSERT_TRUE(GspTest::pumpUntil([&] { return dialog() != NULL; }));
-        std::string text = GspTest::compoundText(dialog(), XmNmessageString);
+        std::string text = GspTest::awaitError();
         EXPECT_EQ(0u, text.find(ZnCommon::getResource(player ? "lostPlayerMsg" : "lostEditorMsg")))
             << text;
         EXPECT_EQ(-1, note->channel(player));
         GspTest::destroyPopups();
-        GspTest::pumpEvents(100);
-        EXPECT_EQ(NULL, dialog());
+        EXPECT_EQ("", GspTest::awaitError(100));  // reported once
         player ? note->killPlayer() : note->killEditor();
         EXPECT_TRUE(gone(child));
     }

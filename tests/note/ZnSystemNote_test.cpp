@@ -5,12 +5,6 @@
 
 namespace {
 
-bool errorShown(int ms)
-{
-    return GspTest::pumpUntil(
-        [] { return GspTest::openDialog("Glosspin : Error Dialog") != NULL; }, ms);
-}
-
 void press(Widget box, unsigned char which)
 {
     GspTest::invoke(XmMessageBoxGetChild(box, which), XmNactivateCallback, XmCR_ACTIVATE);
@@ -63,7 +57,7 @@ TEST_F(SystemNoteTest, FailuresAreReportedAndStoppingEndsEverything)
     for (auto &c : cases) {
         note->command = c.command;
         note->play(0);
-        EXPECT_EQ(c.error, errorShown(c.error ? 3000 : 500)) << c.command;
+        EXPECT_EQ(c.error, !GspTest::awaitError(c.error ? 3000 : 500).empty()) << c.command;
         GspTest::destroyPopups();
     }
 
@@ -76,7 +70,7 @@ TEST_F(SystemNoteTest, FailuresAreReportedAndStoppingEndsEverything)
     int child = atoi(TempDir::readFile(tmp.file("pid")).c_str());
     note->killPlayer();
     EXPECT_TRUE(GspTest::pumpUntil([&] { return kill(child, 0) != 0; }, 4000));
-    EXPECT_FALSE(errorShown(300));
+    EXPECT_EQ("", GspTest::awaitError(300));
 }
 
 TEST_F(SystemNoteTest, ThePromptSetsTheCommandOrLeavesIt)

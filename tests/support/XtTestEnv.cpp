@@ -116,6 +116,13 @@ std::string dialogMessages(const char *title)
     return messages;
 }
 
+std::string awaitError(int timeoutMs)
+{
+    const char *title = "Glosspin : Error Dialog";
+    pumpUntil([&] { return openDialog(title) != NULL; }, timeoutMs);
+    return dialogMessages(title);
+}
+
 Widget openDialog(const char *title)
 {
     std::vector<Widget> found = openDialogs(title);

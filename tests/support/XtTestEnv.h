@@ -46,6 +46,9 @@ Widget openDialog(const char *title);
 std::vector<Widget> openDialogs(const char *title);
 // The messages of every open dialog of that title, one after another.
 std::string dialogMessages(const char *title);
+// The messages of the library's error dialogs once one is open, "" when
+// none opens within timeoutMs.
+std::string awaitError(int timeoutMs = 2000);
 
 // The runs a stand-in program logged to path: each run's lines up to a
 // line ".", empty when there is no log yet.
