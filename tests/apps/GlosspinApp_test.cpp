@@ -129,6 +129,7 @@ class GlosspinApp : public XtTest {
 
     void press(Widget dialog, const char *callback, int reason)
     {
+        ASSERT_TRUE(dialog) << "the dialog is not open";
         GspTest::invoke(dialog, callback, reason);
         pumpEvents(100);
     }
