@@ -17,7 +17,9 @@ class SoSensor;
 // transformation, so that dragger knobs and feedback keep their shape
 // when the object they sit on is stretched. The remaining scale is
 // uniform, chosen from the scale components by sizingAxis; rotation and
-// translation stay.
+// translation stay. A mirror stays too: under a mirroring transformation
+// the uniform scale is negative, so the knob is mirrored whole, not
+// flattened.
 class SoAntiSquish2 : public SoTransformation {
     SO_NODE_HEADER(SoAntiSquish2);
 

@@ -108,10 +108,13 @@ class ZnMarkerSequencer : public SoNode {
     static Cursor iconCursor;
 
     void installLinks(ZnMarker *marker);
+    void removeLinks(ZnMarker *marker);
     ZnNoteList *noteListOf(int i);
     void stepTo(int i);
 
     void buildMarkerList();
+    void destroyMarkerList();
+    static void dialogDestroyedCB(Widget w, XtPointer sequencer, XtPointer callData);
     void setNamesInList();
     void highlightMarker(int i);
     void addListItem(int i);

@@ -1,5 +1,7 @@
 #include <Glosspin/SoAntiSquish2.h>
 
+#include <math.h>
+
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoCallbackAction.h>
 #include <Inventor/actions/SoGLRenderAction.h>
@@ -71,9 +73,15 @@ SbMatrix SoAntiSquish2::calcMyUnsquishingMatrix(SbMatrix model, SbBool getInvers
             inverse.makeIdentity();
         return result;
     }
-    for (int i = 0; i < 3; i++)
+    // A mirror comes out of factor() as negative scale components: the
+    // sizes are their magnitudes, and the uniform scale keeps the mirror
+    // (a point reflection), so a mirrored knob keeps its shape.
+    float sign = s[0] < 0 ? -1.0f : 1.0f;
+    for (int i = 0; i < 3; i++) {
+        s[i] = fabsf(s[i]);
         if (s[i] < MIN_SCALE)
             s[i] = MIN_SCALE;
+    }
 
     float k;
     switch (sizingAxis.getValue()) {
@@ -88,7 +96,7 @@ SbMatrix SoAntiSquish2::calcMyUnsquishingMatrix(SbMatrix model, SbBool getInvers
 
     // Points are row vectors: N scales, then rotates, then translates.
     SbMatrix n, step;
-    n.setScale(SbVec3f(k, k, k));
+    n.setScale(SbVec3f(sign * k, sign * k, sign * k));
     n.multRight(rotation);
     step.setTranslate(t);
     n.multRight(step);

@@ -158,13 +158,16 @@ void SoScreenPlaneDragger::calculateWorldSpaceMajorAxes()
     worldZ.normalize();
 }
 
+// The rows are the screen's right, up and towards-the-viewer directions:
+// the view direction itself would make the matrix a mirror, which the
+// feedback's anti-squish cannot turn into a rotation.
 void SoScreenPlaneDragger::calculateFeedbackRotation()
 {
     SbMatrix worldToLocal = getWorldToLocalMatrix();
     SbVec3f axes[3];
     worldToLocal.multDirMatrix(worldX, axes[0]);
     worldToLocal.multDirMatrix(worldY, axes[1]);
-    worldToLocal.multDirMatrix(worldZ, axes[2]);
+    worldToLocal.multDirMatrix(-worldZ, axes[2]);
     SbMatrix m = SbMatrix::identity();
     for (int row = 0; row < 3; row++) {
         axes[row].normalize();

@@ -35,24 +35,25 @@ ZnMarkerSequencer::ZnMarkerSequencer()
     sequence.setDefault(TRUE);
 }
 
+// Markers, note lists and widgets may outlive the sequencer (a widget's
+// destruction waits for the end of the event dispatch it was asked in):
+// every link that leads back here goes first.
 ZnMarkerSequencer::~ZnMarkerSequencer()
 {
-    for (int i = 0; i < getNumMarkers(); i++) {
-        ZnMarker *m = getMarker(i);
-        if (m && m->selectCallbackData == this) {
-            m->selectCallback = m->deselectCallback = NULL;
-            m->selectCallbackData = m->deselectCallbackData = NULL;
-        }
-    }
+    for (int i = 0; i < getNumMarkers(); i++)
+        if (getMarker(i))
+            removeLinks(getMarker(i));
     sequence.deleteValues(0);
-    if (dialog[3]) {
-        XtRemoveEventHandler(SoXt::getTopLevelWidget(), StructureNotifyMask, False,
-                             (XtEventHandler)&ZnMarkerSequencer::shellStructureNotifyCB, this);
-        XtDestroyWidget(dialog[3]);
-    }
+    if (dialog[3])
+        destroyMarkerList();
     while (glxIcons.getLength() > 0) {
         Widget icon = (Widget)glxIcons[0];
         forgetWindow(0);
+        WidgetList buttons;
+        Cardinal count;
+        XtVaGetValues(icon, XmNchildren, &buttons, XmNnumChildren, &count, NULL);
+        for (Cardinal b = 0; b < count; b++)
+            XtVaSetValues(buttons[b], XmNuserData, NULL, NULL);
         XtDestroyWidget(icon);
     }
     delete[] dialog;
@@ -92,12 +93,24 @@ void ZnMarkerSequencer::insertMarker(ZnMarker *marker, int i)
         addListItem(i);
 }
 
+// The marker's callbacks, and its note list's finish callback when the
+// tour set it.
+void ZnMarkerSequencer::removeLinks(ZnMarker *marker)
+{
+    if (marker->selectCallbackData == this) {
+        marker->selectCallback = marker->deselectCallback = NULL;
+        marker->selectCallbackData = marker->deselectCallbackData = NULL;
+    }
+    ZnNoteList *notes = (ZnNoteList *)marker->getPart("notes", FALSE);
+    if (notes && notes->finishCallbackData == this) {
+        notes->finishCallback = NULL;
+        notes->finishCallbackData = NULL;
+    }
+}
+
 void ZnMarkerSequencer::removeMarker(int i)
 {
-    ZnMarker *m = getMarker(i);
-    m->selectCallback = NULL;
-    m->selectCallbackData = NULL;
-    m->deselectCallback = NULL;
+    removeLinks(getMarker(i));
     sequence.deleteValues(i, 1);
     if (listShown)
         XmListDeletePos(dialog[10], i + 1);
@@ -106,9 +119,15 @@ void ZnMarkerSequencer::removeMarker(int i)
 void ZnMarkerSequencer::moveMarker(int from, int to)
 {
     ZnMarker *m = getMarker(from);
+    ZnNoteList *notes = (ZnNoteList *)m->getPart("notes", FALSE);
+    SbBool finishing = notes && notes->finishCallbackData == this;  // playing in the tour
     m->ref();
     removeMarker(from);
     insertMarker(m, to);
+    if (finishing) {
+        notes->finishCallback = &ZnMarkerSequencer::markerDonePlayingCB;
+        notes->finishCallbackData = this;
+    }
     m->unrefNoDelete();
 }
 

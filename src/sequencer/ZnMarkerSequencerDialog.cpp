@@ -264,18 +264,7 @@ void ZnMarkerSequencer::buildMarkerList()
         XmUNMAP, XmNmwmDecorations,
         MWM_DECOR_BORDER | MWM_DECOR_RESIZEH | MWM_DECOR_TITLE | MWM_DECOR_MENU, XmNmwmFunctions,
         MWM_FUNC_RESIZE | MWM_FUNC_MOVE | MWM_FUNC_CLOSE, NULL);
-    // Destroyed with the application's widgets: forget the dialog.
-    XtAddCallback(d[SHELL], XmNdestroyCallback,
-                  [](Widget, XtPointer sequencer, XtPointer) {
-                      ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
-                      XtRemoveEventHandler(
-                          SoXt::getTopLevelWidget(), StructureNotifyMask, False,
-                          (XtEventHandler)&ZnMarkerSequencer::shellStructureNotifyCB, s);
-                      for (int i = 3; i < 16; i++)
-                          s->dialog[i] = NULL;
-                      s->listShown = s->hiddenWithShell = FALSE;
-                  },
-                  this);
+    XtAddCallback(d[SHELL], XmNdestroyCallback, &ZnMarkerSequencer::dialogDestroyedCB, this);
     Atom close = XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False);
     XmAddWMProtocolCallback(d[SHELL], close, &ZnMarkerSequencer::windowClosedCB, this);
     XtAddEventHandler(top, StructureNotifyMask, False,
@@ -369,6 +358,35 @@ void ZnMarkerSequencer::buildMarkerList()
                          d[REORDER_LABEL]};
     XtManageChildren(children, 6);
     XtManageChild(form);
+}
+
+// Destroyed with the application's widgets: forget the dialog.
+void ZnMarkerSequencer::dialogDestroyedCB(Widget, XtPointer sequencer, XtPointer)
+{
+    ZnMarkerSequencer *s = (ZnMarkerSequencer *)sequencer;
+    XtRemoveEventHandler(SoXt::getTopLevelWidget(), StructureNotifyMask, False,
+                         (XtEventHandler)&ZnMarkerSequencer::shellStructureNotifyCB, s);
+    for (int i = 3; i < 16; i++)
+        s->dialog[i] = NULL;
+    s->listShown = s->hiddenWithShell = FALSE;
+}
+
+// The sequencer goes: nothing of the dialog may call it any more, since
+// inside an event dispatch Xt destroys the widgets only once the dispatch
+// ends.
+void ZnMarkerSequencer::destroyMarkerList()
+{
+    Widget shell = dialog[SHELL];
+    XtRemoveCallback(shell, XmNdestroyCallback, &ZnMarkerSequencer::dialogDestroyedCB, this);
+    Atom close = XmInternAtom(XtDisplay(shell), (char *)"WM_DELETE_WINDOW", False);
+    XmRemoveWMProtocolCallback(shell, close, &ZnMarkerSequencer::windowClosedCB, this);
+    XtRemoveCallback(dialog[LIST], XmNbrowseSelectionCallback, &ZnMarkerSequencer::listPickCB,
+                     this);
+    for (int code = PREVIOUS; code < 16; code++)
+        if (dialog[code] && code != LIST && code != PLAYER_LABEL && code != REORDER_LABEL)
+            XtVaSetValues(dialog[code], XmNuserData, NULL, NULL);
+    dialogDestroyedCB(shell, this, NULL);
+    XtDestroyWidget(shell);
 }
 
 // Player icons.

@@ -105,6 +105,19 @@ TEST(AntiSquish2, FlattenedObjectStillGivesAFiniteMatrix)
     EXPECT_TRUE((last * inverse).equals(SbMatrix::identity(), 1e-2f));
 }
 
+// Mirrored and stretched: mirrored whole at the uniform size, not flat.
+TEST(AntiSquish2, MirroredObjectKeepsItsShape)
+{
+    Scene scene(SbVec3f(-2, 3, 4));
+    scene.squish->sizingAxis = SoAntiSquish2::X;
+    SbMatrix m = scene.cubeMatrix();
+    EXPECT_NEAR(-8, m.det3(), 1e-3);
+    SbVec3f x(m[0][0], m[0][1], m[0][2]), y(m[1][0], m[1][1], m[1][2]);
+    EXPECT_NEAR(2, x.length(), 1e-4);
+    EXPECT_NEAR(2, y.length(), 1e-4);
+    EXPECT_NEAR(0, x.dot(y), 1e-4);
+}
+
 TEST(AntiSquish2, FrozenMatrixWaitsForTheTrigger)
 {
     Scene scene(SbVec3f(1, 2, 4));

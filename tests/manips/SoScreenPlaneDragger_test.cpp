@@ -4,6 +4,7 @@
 // of the compound's default geometry, and what the screen shows.
 #include "support/Test.h"
 
+#include <Inventor/nodes/SoMatrixTransform.h>
 #include <Inventor/nodes/SoSwitch.h>
 
 #include "support/SceneTest.h"
@@ -63,6 +64,13 @@ struct ProbedDragger : SoScreenPlaneDragger {
     int switchValue(const char *name)
     {
         return ((SoSwitch *)getAnyPart(name, FALSE))->whichChild.getValue();
+    }
+    // Positive for a rotation, negative for a mirror.
+    float feedbackTurn()
+    {
+        return ((SoMatrixTransform *)getAnyPart("axisFeedbackRotation", FALSE))
+            ->matrix.getValue()
+            .det3();
     }
 };
 
@@ -284,4 +292,41 @@ TEST_F(ScreenDraggerTest, TheScreenShowsTheCurrentSceneAfterDragsAndHighlights)
         << "after leaving: no highlight anywhere";
     EXPECT_GT(window->pixel(to, y)[0], 0.2f) << "the dragger is drawn";
     SoLocateHighlightGroup::currentWidget = NULL;
+}
+
+// The default geometry's feedback is drawn during the drag, beyond the
+// octahedron, for a turned camera as for a straight one: the axes (select
+// colour with Shift), the in-and-out arrow (active colour with Alt).
+TEST_F(ScreenDraggerTest, ShiftAndAltFeedbackShowOnScreen)
+{
+    struct {
+        bool shift, alt;
+        SbVec3f colour;
+    } cases[] = {{false, false, SbVec3f(0.36f, 0.05f, 0.44f)},
+                 {true, false, SbVec3f(0.8f, 0.3f, 0.1f)},
+                 {false, true, SbVec3f(0.5f, 0.5f, 0)}};
+    for (const SbRotation &view :
+         {SbRotation::identity(), SbRotation(SbVec3f(1, 1, 0.3f), 2.2f)}) {
+        if (window) {
+            delete driver, driver = NULL;
+            delete window, window = NULL;
+            root->removeAllChildren();
+            root->addChild(new SoDirectionalLight);
+        }
+        useCamera(new SoOrthographicCamera, view);
+        ((SoOrthographicCamera *)camera)->height = 10;  // 20 pixels a unit
+        ProbedDragger *d = new ProbedDragger;
+        open(d);
+        for (auto &c : cases) {
+            driver->shift = c.shift, driver->alt = c.alt;
+            driver->press(cx(), cy());
+            EXPECT_NEAR(1, d->feedbackTurn(), 1e-4);
+            window->draw();
+            driver->release(cx(), cy());
+            // On the screen's vertical 1.75 units out: the feedback reaches
+            // 2, the octahedron 1.25.
+            EXPECT_TRUE(window->pixel(cx(), cy() + 35).equals(c.colour, 0.02f))
+                << "Shift " << c.shift << " Alt " << c.alt;
+        }
+    }
 }

@@ -252,3 +252,34 @@ TEST_F(SequencerTest, FilesKeepTheTourAndItsLinks)
     EXPECT_FALSE(GspTest::readFromBuffer(
         "#Inventor V2.1 ascii\n Separator { ZnMarkerSequencer { sequence [ Cube {} ] } }"));
 }
+
+// Released from inside an event dispatch (a menu's File > New) after its
+// list was shown, in the middle of a tour: its markers, their note lists
+// and the dialog's widgets, destroyed only once the dispatch ends, are
+// left with nothing that leads back to it.
+TEST_F(SequencerTest, ReleasedInAnEventDispatchItLeavesNoLinks)
+{
+    RenderWindow window(root);
+    window.draw();  // a player icon too
+    seq->showMarkerList();
+    run("A");
+    XtEventHandler release = [](Widget, XtPointer test, XEvent *, Boolean *) {
+        SequencerTest *t = (SequencerTest *)test;
+        t->root->removeChild(t->seq);
+        t->seq = NULL;
+    };
+    XtAddEventHandler(window.shell, NoEventMask, True, release, this);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.format = 32;
+    event.xclient.window = XtWindow(window.shell);
+    XSendEvent(XtDisplay(window.shell), XtWindow(window.shell), False, NoEventMask, &event);
+    ASSERT_TRUE(GspTest::pumpUntil([this] { return seq == NULL; }));
+    GspTest::pumpEvents(50);
+    for (size_t i = 0; i < markers.size(); i++) {
+        EXPECT_EQ(NULL, markers[i]->selectCallback) << i;
+        EXPECT_EQ(NULL, list(markers[i])->finishCallback) << i;
+    }
+    notes[0]->finish();  // the tour's marker ends its notes
+    EXPECT_EQ(NULL, GspTest::findWidget(GspTest::topLevel(), "MarkerListDialog"));
+}
