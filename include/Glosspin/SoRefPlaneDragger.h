@@ -108,7 +108,7 @@ class SoRefPlaneDragger : public SoGestureDragger {
     SoFieldSensor *useBoxShadowsSensor;
     SbBool rotationShown, snapperShown, graphShown;
     SbVec3f snapNormal, snapCentre;  // world, at the snap's start
-    SbMatrix snapWorldToLocal;
+    SbMatrix snapParentToWorld;  // from the space the motion matrix works in
 
     SoNodeKitListPart *shadowItems(const char *list);
     void removeItemsWithPath(const char *list, SoPath *objectPath);

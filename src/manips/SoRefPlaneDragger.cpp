@@ -384,7 +384,7 @@ void SoRefPlaneDragger::dragStart()
 
 void SoRefPlaneDragger::drag()
 {
-    int axisBefore = constrainedAxis;
+    int axisBefore = constrainedAxis, turnBefore = rotationAxis;
     if (dragState == TRANSLATE) {
         translateDrag(1, altDown);
     } else if (isEdge(dragState)) {
@@ -398,7 +398,7 @@ void SoRefPlaneDragger::drag()
     } else if (dragState == SNAP) {
         normalSnapDrag();
     }
-    if (constrainedAxis != axisBefore)
+    if (constrainedAxis != axisBefore || rotationAxis != turnBefore)
         setHighlights();
 }
 
@@ -418,7 +418,10 @@ void SoRefPlaneDragger::normalSnapInit()
 {
     snapNormal = startBoxAxis(1);
     snapCentre = startWorldPoint(SbVec3f(0, 0, 0));
-    snapWorldToLocal = getWorldToLocalMatrix();
+    // The motion matrix carries the plane's scale: the snap is a rigid
+    // motion in the space around it, so that the plane neither shears nor
+    // lands off centre however it was resized.
+    snapParentToWorld = getStartMotionMatrix().inverse() * getLocalToWorldMatrix();
     SoCoordinate3 *c = SO_GET_ANY_PART(this, "normalSnapperFeedbackCoord3", SoCoordinate3);
     c->point.set1Value(0, SbVec3f(0, 0, 0));
     c->point.set1Value(1, SbVec3f(0, 0, 0));
@@ -450,13 +453,26 @@ void SoRefPlaneDragger::normalSnapDrag()
         return;
     }
     setPartSwitch("normalSnapperFeedbackSwitch", SO_SWITCH_NONE);
-    SbVec3f move, from, to, centre;
-    snapWorldToLocal.multDirMatrix(hit->getPoint() - startPoint, move);
-    snapWorldToLocal.multDirMatrix(snapNormal, from);
-    snapWorldToLocal.multDirMatrix(hit->getNormal(), to);
-    snapWorldToLocal.multVecMatrix(startPoint, centre);
-    SbMatrix m = appendTranslation(getStartMotionMatrix(), move);
-    setMotionMatrix(appendRotation(m, SbRotation(from, to), centre));
+    SbMatrix worldToParent = snapParentToWorld.inverse();
+    // Normals go by the transpose of the inverse.
+    auto normalInParent = [&](const SbVec3f &n) {
+        SbVec3f p;
+        for (int j = 0; j < 3; j++)
+            p[j] = snapParentToWorld[j][0] * n[0] + snapParentToWorld[j][1] * n[1] +
+                   snapParentToWorld[j][2] * n[2];
+        return p;
+    };
+    SbVec3f centre, onto;
+    worldToParent.multVecMatrix(snapCentre, centre);
+    worldToParent.multVecMatrix(hit->getPoint(), onto);
+    SbMatrix m = getStartMotionMatrix(), step;
+    step.setTranslate(-centre);
+    m.multRight(step);
+    step.setRotate(SbRotation(normalInParent(snapNormal), normalInParent(hit->getNormal())));
+    m.multRight(step);
+    step.setTranslate(onto);
+    m.multRight(step);
+    setMotionMatrix(m);
     lastWorldPoint = hit->getPoint();
 }
 
@@ -483,8 +499,17 @@ void SoRefPlaneDragger::setHighlights()
     }
     static const char *const axes[3] = {"xAxisFeedbackSwitch", "yAxisFeedbackSwitch",
                                         "zAxisFeedbackSwitch"};
-    for (int i = 0; i < 3; i++)
+    static const char *const circles[3] = {"xCircleFeedbackSwitch", "yCircleFeedbackSwitch",
+                                           "zCircleFeedbackSwitch"};
+    for (int i = 0; i < 3; i++) {
         setPartSwitch(axes[i], SO_SWITCH_NONE);
+        setPartSwitch(circles[i], SO_SWITCH_NONE);
+    }
+    // The circle the plane turns on, once its axis is known.
+    SbBool turning = isRotation(dragState) && rotationAxis >= 0;
+    setPartSwitch("circleFeedbackAntiSquishSwitch", turning ? SO_SWITCH_ALL : SO_SWITCH_NONE);
+    if (turning)
+        setPartSwitch(circles[rotationAxis], 0);
     if (constrained && (dragState == TRANSLATE || isCorner(dragState))) {
         if (constrainedAxis >= 0) {
             setPartSwitch(axes[constrainedAxis], 1);

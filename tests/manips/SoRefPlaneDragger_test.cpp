@@ -25,6 +25,11 @@ class RefPlaneTest : public SceneTest {
         grabbed = driver->action.getGrabber() == plane;
         for (const SbVec2s &s : steps)
             driver->move(p[0] += s[0], p[1] += s[1]);
+        window->draw();  // the feedback drawn at the end of the drag
+        RenderWindow::Extent e = window->extent([](const SbVec3f &c) {
+            return c.equals(SbVec3f(1, 1, 0), 0.01f);
+        });
+        feedbackWidth = e.empty() ? 0 : e.x1 - e.x0;
         driver->release(p[0], p[1]);
         driver->alt = FALSE;
     }
@@ -36,6 +41,7 @@ class RefPlaneTest : public SceneTest {
     }
     SoRefPlaneDragger *plane = NULL;
     bool grabbed = false;
+    int feedbackWidth = 0;  // in pixels, of the yellow feedback
 };
 
 }
@@ -80,28 +86,46 @@ TEST_F(RefPlaneTest, MovedTiltedSpunAndResized)
             EXPECT_EQ(c.scaled[i] != 0, fabsf(s[i] - 1) > 0.05f) << c.what << " s" << i;
         }
         EXPECT_EQ(c.axis >= 0, fabsf(angle) > 0.05f) << c.what;
+        // The circle of the turn, 3 units (60 pixels) across, drawn.
+        EXPECT_EQ(c.axis >= 0, feedbackWidth > 50) << c.what;
         if (c.axis >= 0) {
             EXPECT_NEAR(1, fabsf(a[c.axis]), 1e-3) << c.what;
         }
     }
 }
 
+// Resized evenly or not, the plane lands centred on the picked point,
+// facing out along the face's normal, and its fields describe it.
 TEST_F(RefPlaneTest, SnapsOntoATiltedFace)
 {
     SoTransform *tilt = (SoTransform *)((SoGroup *)GspTest::addText(
         root, "Separator { Transform { translation 3 -1 0 rotation 0 0 1 0.5 } Cube {} }"))
         ->getChild(0);
     open();
-    // From the snapper's tip onto the middle of the block's top face.
-    SbVec3f top;
+    SbVec3f top, onto;
     tilt->rotation.getValue().multVec(SbVec3f(0, 1, 0), top);
-    SbVec2s from = pixelOf(SbVec3f(0, 0.62f, 0)), to = pixelOf(SbVec3f(3, -1, 0) + top);
-    drag(SbVec3f(0, 0.62f, 0), {SbVec2s((to[0] - from[0]) / 2, (to[1] - from[1]) / 2),
-                               SbVec2s(to[0] - from[0], to[1] - from[1]) -
-                                   SbVec2s((to[0] - from[0]) / 2, (to[1] - from[1]) / 2)});
-    ASSERT_TRUE(grabbed);
-    EXPECT_NEAR(1, normal().dot(top), 1e-3) << "the plane's normal is the face's";
-    EXPECT_GT(plane->translation.getValue()[0], 2);
+    onto = SbVec3f(3, -1, 0) + top;  // the middle of the block's top face
+    for (const SbVec3f &size : {SbVec3f(1, 1, 1), SbVec3f(2, 1, 2)}) {
+        plane->translation = SbVec3f(0, 0, 0);
+        plane->rotation = SbRotation::identity();
+        plane->scaleFactor = size;
+        // From the snapper's tip to there.
+        SbVec2s from = pixelOf(SbVec3f(0, 0.62f, 0)), to = pixelOf(onto);
+        SbVec2s half((to[0] - from[0]) / 2, (to[1] - from[1]) / 2);
+        drag(SbVec3f(0, 0.62f, 0), {half, SbVec2s(to[0] - from[0], to[1] - from[1]) - half});
+        ASSERT_TRUE(grabbed);
+        EXPECT_GT(normal().dot(top), cosf(M_PI / 180)) << "the plane's normal is the face's";
+        SoRayPickAction pick(viewport());  // the face under the pixel the drag ended on
+        pick.setPoint(to);
+        pick.apply(root);
+        ASSERT_TRUE(pick.getPickedPoint());
+        SbVec3f picked = pick.getPickedPoint()->getPoint();
+        EXPECT_LT((plane->translation.getValue() - picked).length(), 0.01f * 2 * size[0]);
+        SbMatrix fields;
+        fields.setTransform(plane->translation.getValue(), plane->rotation.getValue(),
+                            plane->scaleFactor.getValue());
+        EXPECT_TRUE(fields.equals(plane->getMotionMatrix(), 1e-3f)) << "no shear";
+    }
 }
 
 TEST_F(RefPlaneTest, ShadowsFallDownTheNormalAndTheGridFitsThePlane)
