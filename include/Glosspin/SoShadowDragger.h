@@ -62,6 +62,7 @@ class SoShadowDragger : public SoDragger {
     void dragStart();
     void drag();
     void dragFinish();
+    void setLocateHighlighting(SbBool on);
 
     virtual SbBool readInstance(SoInput *in, unsigned short flags);
     virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);

@@ -274,6 +274,7 @@ void SoShadowDragger::finishCB(void *, SoDragger *d)
 void SoShadowDragger::dragStart()
 {
     setSwitchValue(activeOverrideMaterialSwitch.getValue(), 0);
+    setLocateHighlighting(FALSE);  // it would cover the active colour
     constrainedAxis = -1;
     shiftDown = getEvent()->wasShiftDown();
     const SbVec3f &normal = projectionPlane.getValue().getNormal();
@@ -323,6 +324,14 @@ void SoShadowDragger::moveTransform(const SbVec3f &world)
 void SoShadowDragger::dragFinish()
 {
     setSwitchValue(activeOverrideMaterialSwitch.getValue(), SO_SWITCH_NONE);
+    setLocateHighlighting(TRUE);
+}
+
+void SoShadowDragger::setLocateHighlighting(SbBool on)
+{
+    SoLocateHighlightGroup *g = SO_GET_ANY_PART(this, "shadowLocateGroup", SoLocateHighlightGroup);
+    if (g->onOff.getValue() != on)
+        g->onOff = on;
 }
 
 void SoShadowDragger::metaKeyChangeCB(void *, SoDragger *d)

@@ -168,3 +168,56 @@ TEST_F(BoxTest, TheManipulatorFitsItsObjectAndMovesItUnlessHidden)
         EXPECT_NEAR(0, (manip->translation.getValue() - r->translation.getValue()).length(), 1e-4);
     }
 }
+
+// Stretched, the knobs keep their shape: the width of a corner cube, a
+// rotator ball and a rotate-jack disc against its height (or depth) is
+// as it is unstretched.
+TEST_F(BoxTest, KnobsKeepTheirShapeOnAStretchedObject)
+{
+    struct {
+        SoDragger *dragger;
+        const char *knob;
+        int across;  // the axis measured against x
+    } cases[] = {{new SoBoxDragger, "scale1", 1},
+                 {new SoBoxDragger, "rotator1", 1},
+                 {new SoRotateJackDragger, "rotator1", 2}};
+    for (auto &c : cases) {
+        root->addChild(c.dragger);
+        GspTest::Held<SoPath> toDragger(new SoPath(root));
+        toDragger->append(c.dragger);
+        auto ratio = [&](const SbVec3f &scale) {
+            ((SoSFVec3f *)c.dragger->getField("scaleFactor"))->setValue(scale);
+            GspTest::Held<SoPath> toKnob(c.dragger->createPathToPart(c.knob, FALSE, toDragger));
+            SoGetBoundingBoxAction bba(viewport());
+            bba.apply(toKnob);
+            float x, y, z;
+            bba.getBoundingBox().getSize(x, y, z);
+            return x / (c.across == 1 ? y : z);
+        };
+        float plain = ratio(SbVec3f(1, 1, 1));
+        EXPECT_NEAR(plain, ratio(SbVec3f(3, 1, 1)), 0.1f * plain) << c.knob;
+        root->removeChild(c.dragger);
+    }
+}
+
+// Scaling an opaque object from a corner: the scale feedback (the box's
+// outline, yellow) shows around it, not inside it.
+TEST_F(BoxTest, ScaleFeedbackShowsAroundAnOpaqueObject)
+{
+    SoBoxDragger *box = new SoBoxDragger;
+    root->addChild(box);
+    root->addChild(new SoCube);  // fills the box
+    open();
+    SbVec2s p = pixelOf(SbVec3f(1, 1, 1));
+    driver->press(p[0], p[1]);
+    driver->move(p[0] + 3, p[1] + 3);
+    window->draw();
+    driver->release(p[0] + 3, p[1] + 3);
+    int yellow = 0;
+    for (int y = 0; y < window->size()[1]; y++)
+        for (int x = 0; x < window->size()[0]; x++)
+            yellow += window->pixel(x, y).equals(SbVec3f(1, 1, 0), 0.02f);
+    // The outline's dashed edges in front of the cube and the rays out of
+    // its corners; drawn inside the cube, a third of that shows.
+    EXPECT_GT(yellow, 14 * unit());
+}

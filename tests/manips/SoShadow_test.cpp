@@ -214,13 +214,25 @@ TEST_F(ShadowTest, DraggingTheShadowMovesTheObjectInThePlane)
         {TRUE, 30, -8, SbVec3f(3, 0, 0)},  // mostly along x: x only
         {TRUE, 6, 40, SbVec3f(0, 0, -4)},
     };
+    // Highlighted while the pointer is over it, in the active colour
+    // while it is dragged.
+    SoLocateHighlightGroup::currentWidget = window->area->getNormalWidget();
+    auto shows = [&](const SbVec2s &at, const SbVec3f &colour) {
+        window->draw();
+        RenderWindow::Extent e = window->extent([&](const SbVec3f &c) {
+            return c.equals(colour, 0.02f);
+        });
+        return !e.empty() && e.x0 <= at[0] + 10 && e.x1 >= at[0] - 10;
+    };
     for (const Case &c : cases) {
         SbVec3f before = place->translation.getValue();
         SbVec2s from = pixelOf(before + SbVec3f(5, -5, 0));
         driver->shift = c.shift;
+        driver->move(from[0], from[1]);
         driver->press(from[0], from[1]);
         ASSERT_EQ(d, driver->action.getGrabber()) << c.dx;
         driver->move(from[0] + c.dx / 2, from[1] + c.dy / 2);
+        EXPECT_TRUE(shows(from, SbVec3f(0.5f, 0.5f, 0.1f))) << "active";
         driver->move(from[0] + c.dx, from[1] + c.dy);
         driver->release(from[0] + c.dx, from[1] + c.dy);
         GspTest::settle();
@@ -228,4 +240,5 @@ TEST_F(ShadowTest, DraggingTheShadowMovesTheObjectInThePlane)
         for (int i = 0; i < 3; i++)
             EXPECT_NEAR(c.moved[i], moved[i], 0.15f) << c.dx << " axis " << i;
     }
+    SoLocateHighlightGroup::currentWidget = NULL;
 }
