@@ -2,6 +2,7 @@
 #define GLOSSPIN_ZNARROWDRAGGER_H
 
 #include <Glosspin/SoBounded.h>
+#include <Glosspin/ZnArrow.h>
 #include <Inventor/SbLinear.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/fields/SoSFEnum.h>
@@ -45,7 +46,10 @@ class ZnArrowDragger : public SoDragger {
     SoBounded<SoSFRotation> rotation;
     SoBounded<SoSFVec3f> translation;
     SoBounded<SoSFVec3f> scaleFactor;
-    SoSFEnum arrowType;  // ZnArrow's type numbers: ARROW, LINE_ARROW, PUSHPIN
+    // ZnArrow's type numbers, named so that files keep every type.
+    enum ArrowType { ARROW = ZnArrow::ARROW, LINE_ARROW = ZnArrow::LINE_ARROW,
+                     PUSHPIN = ZnArrow::PUSHPIN };
+    SoSFEnum arrowType;
 
     ZnArrowDragger();
     static void initClass();

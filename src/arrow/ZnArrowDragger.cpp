@@ -129,6 +129,11 @@ ZnArrowDragger::ZnArrowDragger()
     SO_KIT_ADD_FIELD(translation, (0, 0, 0));
     SO_KIT_ADD_FIELD(scaleFactor, (1, 1, 1));
     SO_KIT_ADD_FIELD(arrowType, (ZnArrow::ARROW));
+    // Without names the toolkit can write no value but 0.
+    SO_KIT_DEFINE_ENUM_VALUE(ArrowType, ARROW);
+    SO_KIT_DEFINE_ENUM_VALUE(ArrowType, LINE_ARROW);
+    SO_KIT_DEFINE_ENUM_VALUE(ArrowType, PUSHPIN);
+    GSP_NODE_SET_SF_ENUM_TYPE(arrowType, ArrowType);
     SO_KIT_INIT_INSTANCE();
 
     SO_GET_ANY_PART(this, "rotator", SoRotateSphericalDragger);

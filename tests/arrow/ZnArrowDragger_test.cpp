@@ -54,6 +54,13 @@ TEST_F(ArrowDraggerTest, KnobGeometryOfEachTypeFollowsTheFields)
         SoCone *cone = (SoCone *)find(head, SoCone::getClassTypeId());
         ASSERT_TRUE(cone) << type;
         EXPECT_FLOAT_EQ(radius[effective], cone->bottomRadius.getValue()) << type;
+        // Files keep the type, in both forms.
+        for (bool binary : {false, true}) {
+            GspTest::Held<SoSeparator> read(
+                GspTest::readFromBuffer(GspTest::writeToBuffer(dragger, binary)));
+            ASSERT_TRUE(read) << type << binary;
+            EXPECT_EQ(effective, GspTest::nth<ZnArrowDragger>(read)->getArrowType());
+        }
     }
 
     // The knob copies follow the dragger's scale factor and arrow length.
