@@ -92,6 +92,7 @@ class ZnMarker : public SoInteractionKit {
   private:
     ZnNoteList *noteList();
     void writeKit(SoWriteAction *action);
+    void writeKitThroughTemporaryFile(SoWriteAction *action);
     void clickReleased(SoHandleEventAction *action, int onMarker, int onNote);
 };
 

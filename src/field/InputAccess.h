@@ -3,28 +3,22 @@
 
 #include <Inventor/SoInput.h>
 
+#include "init/PrivateMember.h"
+
 // The toolkit's input keeps its line counter in the current file record,
 // which it does not expose. A skipped block must still advance it, so
-// that read errors after the block name the right line. The member is
-// reached through the explicit-instantiation rule, which permits naming
-// private members in template arguments.
-namespace GspInputAccess {
-
-template <typename Tag, typename Tag::type Member>
-struct Grant {
-    friend typename Tag::type memberOf(Tag) { return Member; }
-};
-
-struct CurFileTag {
+// that read errors after the block name the right line.
+struct GspInputCurFileTag {
     typedef SoInputFile *SoInput::*type;
-    friend type memberOf(CurFileTag);
+    friend type memberOf(GspInputCurFileTag);
 };
+template struct GspPrivateMember<GspInputCurFileTag, &SoInput::curFile>;
 
-template struct Grant<CurFileTag, &SoInput::curFile>;
+namespace GspInputAccess {
 
 inline void addLines(SoInput *in, int lines)
 {
-    SoInputFile *f = in->*memberOf(CurFileTag());
+    SoInputFile *f = in->*memberOf(GspInputCurFileTag());
     if (f)
         f->lineNum += lines;
 }

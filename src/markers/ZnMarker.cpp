@@ -41,8 +41,10 @@
 #include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/GLWindowList.h"
+#include "init/PrivateMember.h"
 #include "init/ToolkitMacros.h"
 #include "platform/FileCopy.h"
+#include "platform/TempFiles.h"
 
 SO_KIT_SOURCE(ZnMarker);
 
@@ -334,12 +336,24 @@ void ZnMarker::redrawHighlighted(SoHandleEventAction *action, int on)
 // without this library reads the zero as its child count and skips no
 // data. The kit writes itself (its writing state must be kept and cleared
 // by its own passes); its header, which marks no group, is then amended
-// where it was written: in the memory buffer, or in the file when the
-// file can be written back into. A pipe gets the header unmarked.
+// where it was written: in the memory buffer or the file. Output that
+// cannot be written back into (a pipe, a socket) gets the kit's bytes
+// through a temporary file, amended there before they are passed on.
 
 namespace {
 
 const uint32_t IS_GROUP = 2;  // the header's flag bit for nodes with children
+
+}
+
+// The output's file, which the toolkit does not let be replaced.
+struct GspOutputFileTag {
+    typedef FILE *SoOutput::*type;
+    friend type memberOf(GspOutputFileTag);
+};
+template struct GspPrivateMember<GspOutputFileTag, &SoOutput::fp>;
+
+namespace {
 
 // Where the next byte of out goes (flushed), or -1 if it cannot be
 // reached again.
@@ -356,25 +370,28 @@ long outputOffset(SoOutput *out)
     return (long)ftello(fp);
 }
 
-// Reads or overwrites n bytes at offset of what out holds. A file is read
+// Reads or overwrites n bytes at offset of what out holds, or of file
+// when one is given (open for reading and writing). Out's file is read
 // through a descriptor of its own: scene files are opened for writing
 // only.
-bool outputBytes(SoOutput *out, long offset, void *data, size_t n, bool store)
+bool outputBytes(SoOutput *out, FILE *file, long offset, void *data, size_t n, bool store)
 {
     void *buf;
     size_t size;
-    if (out->getBuffer(buf, size)) {
+    if (!file && out->getBuffer(buf, size)) {
         if ((size_t)offset + n > size)
             return false;
         char *at = (char *)buf + offset;
         memcpy(store ? at : data, store ? data : at, n);
         return true;
     }
-    FILE *fp = out->getFilePointer();
+    FILE *fp = file ? file : out->getFilePointer();
     if (!fp || fflush(fp) != 0)
         return false;
     if (store)
         return pwrite(fileno(fp), data, n, offset) == (ssize_t)n;
+    if (file)
+        return pread(fileno(fp), data, n, offset) == (ssize_t)n;
     int in = gspOpenForReading(fileno(fp));
     bool ok = in >= 0 && pread(in, data, n, offset) == (ssize_t)n;
     if (in >= 0)
@@ -384,16 +401,16 @@ bool outputBytes(SoOutput *out, long offset, void *data, size_t n, bool store)
 
 // The string of a binary header at offset (a length word and the
 // characters, filled to a word); advances offset past it.
-bool headerString(SoOutput *out, long &offset, std::string &s)
+bool headerString(SoOutput *out, FILE *file, long &offset, std::string &s)
 {
     unsigned char word[4];
-    if (!outputBytes(out, offset, word, 4, false))
+    if (!outputBytes(out, file, offset, word, 4, false))
         return false;
     uint32_t n = (uint32_t)word[0] << 24 | (uint32_t)word[1] << 16 | word[2] << 8 | word[3];
     if (n > 4096)
         return false;
     s.assign(n, '\0');
-    if (n > 0 && !outputBytes(out, offset + 4, &s[0], n, false))
+    if (n > 0 && !outputBytes(out, file, offset + 4, &s[0], n, false))
         return false;
     offset += 4 + ((n + 3) & ~3u);
     return true;
@@ -401,17 +418,17 @@ bool headerString(SoOutput *out, long &offset, std::string &s)
 
 // Marks the node header written at offset ("DEF name" and the type name
 // before the flags word) a group.
-void markGroupHeader(SoOutput *out, long offset)
+void markGroupHeader(SoOutput *out, FILE *file, long offset)
 {
     std::string s;
-    if (!headerString(out, offset, s))
+    if (!headerString(out, file, offset, s))
         return;
-    if (s == "DEF" && !(headerString(out, offset, s) && headerString(out, offset, s)))
+    if (s == "DEF" && !(headerString(out, file, offset, s) && headerString(out, file, offset, s)))
         return;
     unsigned char flags[4];
-    if (outputBytes(out, offset, flags, 4, false)) {
+    if (outputBytes(out, file, offset, flags, 4, false)) {
         flags[3] |= IS_GROUP;
-        outputBytes(out, offset, flags, 4, true);
+        outputBytes(out, file, offset, flags, 4, true);
     }
 }
 
@@ -443,13 +460,44 @@ void ZnMarker::writeKit(SoWriteAction *action)
     }
     int full = !writtenInFull;
     writtenInFull = 1;
-    long header = outputOffset(out);
-    SoInteractionKit::write(action);
-    if (!full)
+    long header = full ? outputOffset(out) : 0;
+    if (header >= 0) {
+        SoInteractionKit::write(action);
+        if (full)
+            markGroupHeader(out, NULL, header);
+    } else {
+        writeKitThroughTemporaryFile(action);
+    }
+    if (full)
+        out->write((int)0);
+}
+
+// The output's file swapped for a temporary one while the kit writes;
+// its bytes go on to the output once the header is marked. Without a
+// temporary file the header stays unmarked.
+void ZnMarker::writeKitThroughTemporaryFile(SoWriteAction *action)
+{
+    SoOutput *out = action->getOutput();
+    FILE *&fp = out->*memberOf(GspOutputFileTag());
+    FILE *real = fp;
+    int fd = GspTempFiles::createAnonymous();
+    FILE *kept = fd >= 0 ? fdopen(fd, "w+") : NULL;
+    if (!kept || !real || fflush(real) != 0) {
+        if (kept)
+            fclose(kept);
+        else if (fd >= 0)
+            close(fd);
+        SoInteractionKit::write(action);
         return;
-    if (header >= 0)
-        markGroupHeader(out, header);
-    out->write((int)0);
+    }
+    fp = kept;
+    SoInteractionKit::write(action);
+    fp = real;
+    markGroupHeader(out, kept, 0);
+    off_t size = fflush(kept) == 0 ? lseek(fileno(kept), 0, SEEK_END) : -1;
+    if (size > 0)
+        gspCopyRange(fileno(kept), 0, fileno(real), (size_t)size);
+    fclose(kept);
 }
 
 SbBool ZnMarker::readInstance(SoInput *in, unsigned short flags)

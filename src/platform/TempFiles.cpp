@@ -64,4 +64,21 @@ int createUnique(const std::string &prefix, const std::string &suffix,
     return -1;
 }
 
+int createAnonymous()
+{
+    std::string dir = systemTempDir();
+    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return fd;
+    // A file system without unnamed files: a private name, removed at once.
+    std::string name;
+    int created = createUnique(dir + "/_gsp_anon", "", name);
+    if (created < 0)
+        return -1;
+    fd = open(name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    unlink(name.c_str());
+    close(created);
+    return fd;
+}
+
 }

@@ -21,6 +21,10 @@ int createExclusive(const std::string &path, int mode = 0600);
 int createUnique(const std::string &prefix, const std::string &suffix,
                  std::string &name, int mode = 0600);
 
+// A file without a name in the temporary directory, open for reading and
+// writing, gone when its descriptor is closed; -1 with errno set.
+int createAnonymous();
+
 }
 
 #endif
