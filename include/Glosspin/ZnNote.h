@@ -225,6 +225,10 @@ class ZnNote : public SoShape {
     void killEditorProcessId();
     // Calls playerFinishedCallback once and clears it.
     void callPlayerFinished();
+    // The playback could not start (a manual play has shown why): the
+    // note is idle, and an automatic playback that waits for it goes on
+    // from the event loop.
+    void cannotPlay(int autoPlay);
     // The media block to read: the temporary data file when asked for
     // and there is one, else the field's source. 0 when a file cannot be
     // opened.

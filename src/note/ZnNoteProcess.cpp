@@ -102,6 +102,8 @@ void ZnNote::playExternal(int autoPlay)
         killPlayerProcessId();
     if (startWatcher(true, autoPlay))
         ZnNote::play(autoPlay);
+    else
+        cannotPlay(autoPlay);
 }
 
 void ZnNote::editExternal()
@@ -332,10 +334,14 @@ void ZnNote::recordMedia()
 void ZnNote::playMedia(int autoPlay)
 {
     if (!dataExternal && tempDataFileName.getLength() == 0 && checkFilename() &&
-        !copyDataToExternalFile(NULL))
+        !copyDataToExternalFile(NULL)) {
+        cannotPlay(autoPlay);
         return;
+    }
     if (checkDataFile(TRUE))
         playExternal(autoPlay);
+    else
+        cannotPlay(autoPlay);
 }
 
 int ZnNote::playerPlaceFromBottom(int &x, int &y) const
@@ -375,6 +381,19 @@ void ZnNote::callPlayerFinished()
     playerFinishedCallback = NULL;
     if (cb)
         (*cb)(playerFinishedCallbackData, 0);
+}
+
+void ZnNote::cannotPlay(int autoPlay)
+{
+    if (!isEditing()) {
+        currentIconData = iconData;
+        touch();
+    }
+    if (!autoPlay)
+        return;
+    playingInSequence = 1;
+    playerTimer->setTimeFromNow(SbTime::zero());
+    playerTimer->schedule();
 }
 
 void ZnNote::PlayerTimeUpCB(void *data, SoSensor *)

@@ -77,7 +77,7 @@ void ZnSoundNote::play(int autoPlay)
     }
     if (!autoPlay)
         ZnCommon::displayError("noAudioHWMsg");
-    callPlayerFinished();
+    cannotPlay(autoPlay);
 }
 
 void ZnSoundNote::getExternalPlayerCommand(int, std::vector<std::string> &argv)

@@ -123,10 +123,7 @@ void ZnSystemNote::confirmDialogCB(Widget, void *data, void *callData)
         note->playExternal(note->confirmAutoPlay);
         return;
     }
-    if (note->confirmAutoPlay) {
-        note->playingInSequence = 0;
-        note->callPlayerFinished();
-    }
+    note->cannotPlay(note->confirmAutoPlay);
 }
 
 void ZnSystemNote::getExternalPlayerCommand(int, std::vector<std::string> &argv)

@@ -76,8 +76,10 @@ void ZnTextNote::edit()
 
 void ZnTextNote::play(int autoPlay)
 {
-    if (!updateLocalData())
+    if (!updateLocalData()) {
+        cannotPlay(autoPlay);
         return;
+    }
     editing = FALSE;
     createDialog(ZnCommon::getResource("title_text_read", "Glosspin : Text for this Note"), this);
     ZnNote::play(autoPlay);

@@ -146,9 +146,16 @@ void ZnURLNote::alarmCB(void *data, SoSensor *)
     note->touch();
 }
 
+// No page to continue from: the playback ends at once.
 void ZnURLNote::externalPlayerFailed()
 {
     ZnCommon::displayError("noNetscapeMsg", "noNetscapeMsgPart2", url.getValue().getString());
+    killPlayer();
+    waitingForContinue = 0;
+    if (playingInSequence) {
+        playingInSequence = 0;
+        callPlayerFinished();
+    }
 }
 
 void ZnURLNote::killWWWPlayerProcess()

@@ -212,8 +212,10 @@ void ZnViewNote::play(int autoPlay)
     if (!ZnCommon::cameraPath || ZnCommon::cameraPath->getLength() != 2)
         ZnCommon::updateCameraPath(NULL);
     SoCamera *c = camera();
-    if (!c)
+    if (!c) {  // the camera path's search has said so
+        cannotPlay(autoPlay);
         return;
+    }
     startPosition = c->position.getValue();
     startOrientation.setRotate(c->orientation.getValue());
     startFocalDistance = c->focalDistance.getValue();

@@ -108,17 +108,39 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     image->unref();
     unsetenv("GLOSSPIN_LIB_DIR");
 
-    // Without audio hardware an automatic playback passes on at once; a
-    // manual one says why nothing plays.
+    // Notes that cannot start: an automatic playback passes on (from the
+    // event loop, once), a manual one says why nothing plays.
     ZnSoundNote::hasAudioHW = 0;
-    ZnSoundNote *sound = note<ZnSoundNote>();
-    int &finished = GspTest::countPlaybackEnds(sound);
-    sound->play(1);
-    EXPECT_EQ(1, finished);
-    EXPECT_FALSE(GspTest::openDialog("Glosspin : Error Dialog"));
-    sound->play(0);
-    EXPECT_TRUE(GspTest::openDialog("Glosspin : Error Dialog"));
-    sound->unref();
+    ZnImageNote *lost = note<ZnImageNote>();
+    lost->setDataFilename(tmp.file("gone.rgb").c_str(), 0);
+    ZnURLNote *link = new ZnURLNote;
+    link->ref();
+    link->url = "http://example.org/";
+    link->startNextNote = 1;
+    setenv("GLOSSPIN_LIB_DIR", GLOSSPIN_SCRIPT_DIR, 1);
+    setenv("GLOSSPIN_BROWSER", "/nonexistent/browser", 1);
+    ZnViewNote *view = new ZnViewNote;
+    view->ref();
+    if (ZnCommon::cameraPath)
+        ZnCommon::cameraPath->unref();
+    ZnCommon::cameraPath = NULL;
+    for (ZnNote *n : std::initializer_list<ZnNote *>{note<ZnSoundNote>(), lost, link, view}) {
+        SCOPED_TRACE(n->getTypeId().getName().getString());
+        int &finished = GspTest::countPlaybackEnds(n);
+        n->play(1);
+        EXPECT_TRUE(GspTest::pumpUntil([&] { return finished == 1; }, 4000));
+        GspTest::pumpEvents(50);
+        EXPECT_EQ(1, finished);
+        EXPECT_FALSE(n->isPlaying());
+        EXPECT_FALSE(GspTest::findManaged(GspTest::topLevel(), "Continue Dialog"));
+        GspTest::destroyPopups();
+        n->play(0);
+        EXPECT_NE("", GspTest::awaitError(4000));
+        GspTest::destroyPopups();
+        n->unref();
+    }
+    unsetenv("GLOSSPIN_BROWSER");
+    unsetenv("GLOSSPIN_LIB_DIR");
 }
 
 // A recorder that leaves garbage in the note's file: the edit ends, with

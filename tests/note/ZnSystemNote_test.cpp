@@ -108,8 +108,8 @@ TEST_F(SystemNoteTest, ACommandFromAFileAsksFirst)
     ASSERT_TRUE(box);
     EXPECT_NE(std::string::npos, GspTest::compoundText(box, XmNmessageString).find("touch " + ran));
     press(box, XmDIALOG_CANCEL_BUTTON);
-    EXPECT_EQ(1, finishedPlays);
     EXPECT_FALSE(created(ran, 300));
+    EXPECT_EQ(1, finishedPlays);
 
     note->play(0);
     press(box, XmDIALOG_OK_BUTTON);
