@@ -11,6 +11,9 @@
 // MEDIAGRAB_VIDEO_INPUT and MEDIAGRAB_AUDIO_INPUT replace the ffmpeg input
 // arguments of the camera ("-f v4l2 -i /dev/video0") and the microphone
 // ("-f alsa -i default"), for example with ffmpeg's synthetic sources.
+// Without a microphone (and no MEDIAGRAB_AUDIO_INPUT) a movie is recorded
+// without sound, as the window says. Exit status: 0 when the file holds
+// media, 3 when the window was closed without recording, else 1.
 #include <Xm/Form.h>
 #include <Xm/Label.h>
 #include <Xm/PushB.h>
@@ -32,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/HardwareProbe.h"
+
 namespace {
 
 enum Mode { VIDEO, AUDIO, SNAPSHOT };
@@ -42,7 +47,8 @@ struct Grab {
     double duration = 0;
     pid_t ffmpeg = -1;
     int control = -1;  // ffmpeg's standard input: "q" ends a recording
-    bool saved = false;
+    bool saved = false, attempted = false;
+    bool microphone = true;  // movies: record sound too
     time_t started = 0;
     XtAppContext app;
     Widget status, record, stop;
@@ -72,7 +78,7 @@ std::vector<std::string> ffmpegArgs()
     auto add = [&](std::vector<std::string> more) { a.insert(a.end(), more.begin(), more.end()); };
     if (grab.mode != AUDIO)
         add(words("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/video0"));
-    if (grab.mode != SNAPSHOT)
+    if (grab.mode == AUDIO || (grab.mode == VIDEO && grab.microphone))
         add(words("MEDIAGRAB_AUDIO_INPUT", "-f alsa -i default"));
     if (grab.duration > 0 && grab.mode != SNAPSHOT)
         add({"-t", std::to_string(grab.duration)});
@@ -133,6 +139,7 @@ void startCB(Widget, XtPointer, XtPointer)
         return;
     }
     grab.started = time(NULL);
+    grab.attempted = true;
     setStatus(grab.mode == SNAPSHOT ? "Taking a snapshot..." : "Recording...");
     XtSetSensitive(grab.record, False);
     XtSetSensitive(grab.stop, grab.mode != SNAPSHOT);
@@ -153,7 +160,7 @@ void doneCB(Widget, XtPointer, XtPointer)
         waitpid(grab.ffmpeg, &status, 0);
         finished(status);
     }
-    exit(grab.saved ? 0 : 1);
+    exit(grab.saved ? 0 : grab.attempted ? 1 : 3);
 }
 
 void finished(int status)
@@ -233,10 +240,15 @@ int main(int argc, char **argv)
 
     Widget form = XtVaCreateManagedWidget("form", xmFormWidgetClass, top, XmNfractionBase, 99,
                                           XmNwidth, 320, NULL);
+    const char *input = getenv("MEDIAGRAB_AUDIO_INPUT");
+    grab.microphone = (input && *input) || GspHardwareProbe::audioCaptureUsable();
     static const char *ready[] = {"Press Record to record a movie.",
                                   "Press Record to record sound.",
                                   "Press Record to take a snapshot."};
-    XmString s = XmStringCreateLocalized((char *)ready[grab.mode]);
+    const char *text = ready[grab.mode];
+    if (grab.mode == VIDEO && !grab.microphone)
+        text = "No microphone: the movie will have no sound.\nPress Record to record it.";
+    XmString s = XmStringCreateLtoR((char *)text, (char *)XmFONTLIST_DEFAULT_TAG);
     grab.status = XtVaCreateManagedWidget("status", xmLabelWidgetClass, form, XmNlabelString, s,
                                           XmNtopAttachment, XmATTACH_FORM, XmNleftAttachment,
                                           XmATTACH_FORM, XmNrightAttachment, XmATTACH_FORM,

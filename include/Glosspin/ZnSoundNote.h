@@ -27,8 +27,10 @@ class ZnSoundNote : public ZnNote {
     void findMediaLength() override;
 
     static const char *fileSuffix;
-    // Set by the hardware probe when the library registers its classes.
+    // Set by the hardware probes when the library registers its classes:
+    // a capture device for recording, an output device for playing.
     static int hasAudioHW;
+    static int hasAudioOutput;
 
   protected:
     ~ZnSoundNote() override;

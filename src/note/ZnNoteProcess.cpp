@@ -179,6 +179,9 @@ void ZnNote::playerMessage(int kind, int value)
     playerMonitorPid = -1;
 }
 
+// The recorder's status when the user closed it without recording.
+static const int EDITOR_GAVE_UP = 3;
+
 void ZnNote::editorMessage(int kind, int value)
 {
     if (kind == 0) {
@@ -192,9 +195,10 @@ void ZnNote::editorMessage(int kind, int value)
     }
     closeEditorChannel();
     editorPid = -1;
+    int gaveUp = value == EDITOR_GAVE_UP;
     if (value == GspWatcher::FORK_FAILED)
         editorForkFailed();
-    else if (value != 0)
+    else if (value != 0 && !gaveUp)
         externalEditorFailed();
     GspWatcher::detach((Watcher *)editorWatcher);
     editorWatcher = NULL;
@@ -208,7 +212,7 @@ void ZnNote::editorMessage(int kind, int value)
         if (pendingReadyCallback)
             (*pendingReadyCallback)(this, 0);
     }
-    if (!dataExternal)
+    if (!dataExternal && !gaveUp)
         wasImported = FALSE;  // the editor made the data
     findMediaLength();
     if (noteToEdit == this) {

@@ -11,6 +11,7 @@ SO_NODE_SOURCE(ZnSoundNote);
 
 const char *ZnSoundNote::fileSuffix = ".aifc";
 int ZnSoundNote::hasAudioHW = 0;
+int ZnSoundNote::hasAudioOutput = 0;
 
 void ZnSoundNote::initClass()
 {
@@ -19,6 +20,10 @@ void ZnSoundNote::initClass()
     // device-wide 11025 Hz input rate of other systems has no ALSA
     // equivalent: the recorder asks for its rate when it opens the device.
     hasAudioHW = GspHardwareProbe::audioCaptureUsable();
+    // Playing needs an output device only: a machine with speakers and no
+    // microphone plays its notes (the one audio flag of other systems
+    // stood for both).
+    hasAudioOutput = GspHardwareProbe::audioPlaybackUsable();
 }
 
 ZnSoundNote::ZnSoundNote()
@@ -68,15 +73,15 @@ void ZnSoundNote::edit()
     recordMedia();
 }
 
-// Without audio hardware an automatic playback passes straight on.
+// Without an audio output an automatic playback passes straight on.
 void ZnSoundNote::play(int autoPlay)
 {
-    if (hasAudioHW) {
+    if (hasAudioOutput) {
         playMedia(autoPlay);
         return;
     }
     if (!autoPlay)
-        ZnCommon::displayError("noAudioHWMsg");
+        ZnCommon::displayError("noAudioOutputMsg");
     cannotPlay(autoPlay);
 }
 

@@ -57,13 +57,14 @@ int videoCaptureUsable()
     return found;
 }
 
-// Opens the default capture device quietly and asks ask(pcm, params) of
-// its hardware parameters; the error of the open when it fails.
-template <class Ask> static int askCaptureDevice(Ask ask, int &result)
+// Opens the default device of a direction quietly and asks ask(pcm,
+// params) of its hardware parameters; the error of the open when it fails.
+template <class Ask>
+static int askDevice(snd_pcm_stream_t stream, Ask ask, int &result)
 {
     snd_lib_error_set_handler(silentErrorHandler);
     snd_pcm_t *pcm = NULL;
-    int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
+    int error = snd_pcm_open(&pcm, "default", stream, SND_PCM_NONBLOCK);
     if (error == 0) {
         snd_pcm_hw_params_t *params;
         snd_pcm_hw_params_alloca(&params);
@@ -75,15 +76,29 @@ template <class Ask> static int askCaptureDevice(Ask ask, int &result)
     return error;
 }
 
+template <class Ask> static int askCaptureDevice(Ask ask, int &result)
+{
+    return askDevice(SND_PCM_STREAM_CAPTURE, ask, result);
+}
+
+// 16-bit stereo, which the recorder and the players use.
+static int takesStereo16(snd_pcm_t *pcm, snd_pcm_hw_params_t *params)
+{
+    return snd_pcm_hw_params_set_channels(pcm, params, 2) == 0 &&
+           snd_pcm_hw_params_set_format(pcm, params, SND_PCM_FORMAT_S16) == 0;
+}
+
 int audioCaptureUsable()
 {
     int usable = 0;
-    askCaptureDevice(
-        [](snd_pcm_t *pcm, snd_pcm_hw_params_t *params) {
-            return snd_pcm_hw_params_set_channels(pcm, params, 2) == 0 &&
-                   snd_pcm_hw_params_set_format(pcm, params, SND_PCM_FORMAT_S16) == 0;
-        },
-        usable);
+    askCaptureDevice(takesStereo16, usable);
+    return usable;
+}
+
+int audioPlaybackUsable()
+{
+    int usable = 0;
+    askDevice(SND_PCM_STREAM_PLAYBACK, takesStereo16, usable);
     return usable;
 }
 

@@ -13,6 +13,9 @@ int videoCaptureUsable();
 // input, else 0.
 int audioCaptureUsable();
 
+// The same for the default output device.
+int audioPlaybackUsable();
+
 // The rate a recording at 11025 Hz gets from the default capture device,
 // or -8 when there is none. ALSA has no device-wide input rate (each
 // program sets its own as it opens the device) and no digital-input

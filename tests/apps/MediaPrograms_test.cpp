@@ -81,6 +81,31 @@ TEST_F(MediaProgramsTest, RecordsEachModeAndPlaysItBack)
     EXPECT_NEAR(278, y, 8);
 }
 
+// A camera without a microphone records a movie without sound; a
+// recorder closed without recording says it gave up (3).
+TEST_F(MediaProgramsTest, AMovieWithoutMicrophoneAndARecorderGivenUp)
+{
+    unsetenv("MEDIAGRAB_AUDIO_INPUT");
+    TempDir::writeFile(tmp.file("alsa.conf"), "pcm.!default { type hw card 97 }\n");
+    setenv("ALSA_CONFIG_PATH", tmp.file("alsa.conf").c_str(), 1);
+    EXPECT_NEAR(1.0, GspMediaLength::movie(grab("video", "silent.mv", "1").c_str()), 0.15);
+    unsetenv("ALSA_CONFIG_PATH");
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(mediagrab.c_str(), "mediagrab", "-audio", "-fixedFile", tmp.file("no.aifc").c_str(),
+              (char *)NULL);
+        _exit(127);
+    }
+    std::string id = output("timeout 10 xdotool search --sync --onlyvisible --name '^mediagrab$' | head -1");
+    GspTest::topLevel();
+    GspTest::closeByWindowManager((Window)strtoul(id.c_str(), NULL, 10));
+    int status = 0;
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 5000));
+    EXPECT_EQ(3, WEXITSTATUS(status));
+    EXPECT_NE(0, access(tmp.file("no.aifc").c_str(), F_OK));
+}
+
 TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
 {
     std::string junk = tmp.file("junk.mv");

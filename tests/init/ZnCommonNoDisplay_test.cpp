@@ -51,16 +51,27 @@ TEST(CommonWithoutDisplay, ErrorTextsGoToStandardError)
     EXPECT_EQ("Glosspin : Error Dialog\n[a b]\n", errorOutput("withArgMsg", NULL, "a b", NULL));
 }
 
-TEST(HardwareProbe, AudioInputFollowsTheDeviceConfiguration)
+TEST(HardwareProbe, AudioInputAndOutputFollowTheDeviceConfiguration)
 {
-    // A null capture device opens; a configuration without any device
-    // does not.
+    // A null device opens both ways; a configuration without any device
+    // opens neither; output without input (speakers, no microphone).
+    struct {
+        const char *config;
+        int capture, playback;
+    } cases[] = {
+        {"pcm.!default { type null }\n", 1, 1},
+        {"pcm.!default { type hw card 97 }\n", 0, 0},
+        {"pcm.!default { type asym playback.pcm { type null }\n"
+         "  capture.pcm { type hw card 97 } }\n", 0, 1},
+    };
     TempDir dir;
-    TempDir::writeFile(dir.file("null.conf"), "pcm.!default { type null }\n");
-    TempDir::writeFile(dir.file("none.conf"), "pcm.!default { type hw card 97 }\n");
-    setenv("ALSA_CONFIG_PATH", dir.file("null.conf").c_str(), 1);
-    EXPECT_EQ(1, GspHardwareProbe::audioCaptureUsable());
-    setenv("ALSA_CONFIG_PATH", dir.file("none.conf").c_str(), 1);
-    EXPECT_EQ(0, GspHardwareProbe::audioCaptureUsable());
+    for (auto &c : cases) {
+        // A file of its own each: ALSA keeps a file it has read.
+        std::string conf = dir.file(std::to_string(&c - cases) + ".conf");
+        TempDir::writeFile(conf, c.config);
+        setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+        EXPECT_EQ(c.capture, GspHardwareProbe::audioCaptureUsable()) << c.config;
+        EXPECT_EQ(c.playback, GspHardwareProbe::audioPlaybackUsable()) << c.config;
+    }
     unsetenv("ALSA_CONFIG_PATH");
 }
