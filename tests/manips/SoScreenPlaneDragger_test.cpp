@@ -305,8 +305,8 @@ TEST_F(ScreenDraggerTest, ShiftAndAltFeedbackShowOnScreen)
     } cases[] = {{false, false, SbVec3f(0.36f, 0.05f, 0.44f)},
                  {true, false, SbVec3f(0.8f, 0.3f, 0.1f)},
                  {false, true, SbVec3f(0.5f, 0.5f, 0)}};
-    for (const SbRotation &view :
-         {SbRotation::identity(), SbRotation(SbVec3f(1, 1, 0.3f), 2.2f)}) {
+    const SbRotation views[] = {SbRotation::identity(), SbRotation(SbVec3f(1, 1, 0.3f), 2.2f)};
+    for (const SbRotation &view : views) {
         if (window) {
             delete driver, driver = NULL;
             delete window, window = NULL;
@@ -317,6 +317,10 @@ TEST_F(ScreenDraggerTest, ShiftAndAltFeedbackShowOnScreen)
         ((SoOrthographicCamera *)camera)->height = 10;  // 20 pixels a unit
         ProbedDragger *d = new ProbedDragger;
         open(d);
+        // The default feedback parts are shared by every dragger: render
+        // caches left from the windows of earlier cases name display lists
+        // that went with those windows' GL contexts.
+        window->area->getGLRenderAction()->setCacheContext(9000 + (&view - views));
         for (auto &c : cases) {
             driver->shift = c.shift, driver->alt = c.alt;
             driver->press(cx(), cy());
