@@ -291,6 +291,18 @@ void GspApplication::updateMenus()
             commandWidgets[c], arrow && ((ZnArrowMarker *)selectedMarker)->getArrowType() ==
                                             c - ARROW_PLAIN,
             False);
+    // "Undo Move Marker": the items name the step they take back or redo.
+    const GspUndoStep *steps[2] = {history.nextUndo(), history.nextRedo()};
+    for (int i = 0; i < 2; i++) {
+        int c = i ? EDIT_REDO : EDIT_UNDO;
+        std::string label = ZnCommon::getResource((std::string("menu_") + items[c].name).c_str(),
+                                                  items[c].label);
+        if (steps[i] && !steps[i]->name.empty())
+            label += " " + steps[i]->name;
+        XmString l = XmStringCreateLocalized((char *)label.c_str());
+        XtVaSetValues(commandWidgets[c], XmNlabelString, l, NULL);
+        XmStringFree(l);
+    }
     XmToggleButtonGadgetSetState(commandWidgets[MODE_VIEWING], ZnCommon::editMode == 1, False);
     XmToggleButtonGadgetSetState(commandWidgets[MODE_AUTHORING], ZnCommon::editMode == 2, False);
 }
@@ -325,6 +337,8 @@ void GspApplication::setEditMode(int mode)
     ZnCommon::editMode = mode;
     if (mode == 2 && selectedMarker)
         selectMarker(selectedMarker);
+    if (sequencer)
+        sequencer->showAuthoringUI(mode == 2);
     updateMenus();
 }
 
@@ -355,6 +369,10 @@ void GspApplication::selectMarker(ZnMarker *marker)
         hookDragger(marker->getDragger());
         marker->select();
     }
+    // In authoring mode the tour's current marker is the selected one.
+    if (sequencer && ZnCommon::editMode == 2 &&
+        sequencer->findMarker(marker) != sequencer->getCurrentIndex())
+        sequencer->setCurrentMarker(marker);
     updateMenus();
 }
 
@@ -459,15 +477,16 @@ void GspApplication::dragEndedCB(void *data, SoSensor *)
         return;
     ZnMarker *marker = app->dragged;
     app->dragged = NULL;
-    app->changeMarker(marker, std::move(app->dragStart));
+    app->changeMarker(marker, std::move(app->dragStart), "undo_moveMarker", "Move Marker");
     marker->unref();
 }
 
-void GspApplication::changeMarker(ZnMarker *marker, GspMarkerState &&before)
+void GspApplication::changeMarker(ZnMarker *marker, GspMarkerState &&before, const char *key,
+                                  const char *fallback)
 {
     if (GspMarkerState(marker) == before)
         return;
-    history.push(new GspMarkerChange(marker, std::move(before)));
+    record(new GspMarkerChange(marker, std::move(before)), key, fallback);
     markModified();
 }
 
@@ -509,6 +528,29 @@ void GspApplication::commandCB(Widget w, XtPointer data, XtPointer)
             app->command(c);
             return;
         }
+}
+
+// In authoring mode the tour leaves the choice of the current marker to
+// the application: the marker it wants is selected, the one it gives up
+// deselected, and one it deletes leaves the scene as Edit > Delete does.
+void GspApplication::tourPickCB(void *data, ZnMarker *marker)
+{
+    ((GspApplication *)data)->selectMarker(marker);
+}
+
+void GspApplication::tourUnpickCB(void *data, ZnMarker *marker)
+{
+    GspApplication *app = (GspApplication *)data;
+    if (app->selectedMarker == marker)
+        app->selectMarker(NULL);
+}
+
+// The sequencer takes the marker out of the tour itself, just after.
+void GspApplication::tourDeleteCB(void *data, ZnMarker *marker)
+{
+    GspApplication *app = (GspApplication *)data;
+    app->removeMarker(marker, true);
+    app->updateMenus();
 }
 
 // Watches a presentation: the tour has started once the sequencer plays

@@ -134,7 +134,9 @@ class GspApplication {
     ZnNoteList *noteListOf(ZnMarker *marker);
     ZnMarker *markerOfNote(ZnNote *note);
     ZnMarker *markerWithPending(ZnNote *note);
-    void addMarker(ZnMarker *marker);
+    void record(GspUndoStep *step, const char *key, const char *fallback);
+    void addMarker(ZnMarker *marker, bool pasted = false);
+    void removeMarker(ZnMarker *marker, bool leaveSequence);
     void placeMarker(int kind, const SoPickedPoint *point, const SbVec2s &pixel);
     void deleteSelection();
     void copySelection();
@@ -144,7 +146,8 @@ class GspApplication {
     void noteFromFile(int kind, const char *file);
     void setArrowType(int type);
     void setLabel(const char *label);
-    void changeMarker(ZnMarker *marker, GspMarkerState &&before);
+    void changeMarker(ZnMarker *marker, GspMarkerState &&before, const char *key,
+                      const char *fallback);
     void followNoteEdit(ZnNote *note);
     void stopFollowingNote();
     std::string signatureOf(ZnNote *note);
@@ -166,6 +169,9 @@ class GspApplication {
     static void pendingReadyCB(ZnNote *note, int);
     static void pendingFinishedCB(ZnNote *note, int);
     static void tourWatchCB(void *app, SoSensor *);
+    static void tourPickCB(void *app, ZnMarker *marker);
+    static void tourUnpickCB(void *app, ZnMarker *marker);
+    static void tourDeleteCB(void *app, ZnMarker *marker);
 };
 
 #endif

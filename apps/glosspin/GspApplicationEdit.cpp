@@ -187,9 +187,16 @@ SoGroup *GspApplication::markerParent(ZnMarker *marker, int &index)
     return (SoGroup *)path->getNodeFromTail(1);
 }
 
+// The change, made, becomes the newest step of the history.
+void GspApplication::record(GspUndoStep *step, const char *key, const char *fallback)
+{
+    step->name = ZnCommon::getResource(key, fallback);
+    history.push(step);
+}
+
 // New markers go at the end of the scene, before the sequencer, and join
 // the tour at its end.
-void GspApplication::addMarker(ZnMarker *marker)
+void GspApplication::addMarker(ZnMarker *marker, bool pasted)
 {
     marker->ref();
     int at = scene->findChild(sequencer);
@@ -198,7 +205,8 @@ void GspApplication::addMarker(ZnMarker *marker)
     scene->insertChild(marker, at);
     int place = sequencer->getNumMarkers();
     sequencer->appendMarker(marker);
-    history.push(new GspNodeInsertion(scene, at, marker, sequencer, place, true, removalHook()));
+    record(new GspNodeInsertion(scene, at, marker, sequencer, place, true, removalHook()),
+           pasted ? "undo_pasteMarker" : "undo_addMarker", pasted ? "Paste Marker" : "Add Marker");
     selectNote(NULL);
     selectMarker(marker);
     marker->unref();
@@ -279,25 +287,31 @@ void GspApplication::deleteSelection()
         int at = list->findChild(note);
         forget(note);
         list->removeChild(at);
-        history.push(new GspNodeInsertion(list, at, note, NULL, -1, false, removalHook()));
+        record(new GspNodeInsertion(list, at, note, NULL, -1, false, removalHook()),
+               "undo_deleteNote", "Delete Note");
         note->unref();
         markModified();
         return;
     }
-    if (!selectedMarker)
-        return;
-    ZnMarker *marker = selectedMarker;
+    if (selectedMarker)
+        removeMarker(selectedMarker, false);
+}
+
+// One step: the marker out of the scene and the tour (unless the
+// sequencer takes it out of the tour itself).
+void GspApplication::removeMarker(ZnMarker *marker, bool leaveSequence)
+{
     marker->ref();
     int at;
     SoGroup *parent = markerParent(marker, at);
     int place = sequencer->findMarker(marker);
     if (parent) {
         forget(marker);
-        if (place >= 0)
+        if (place >= 0 && !leaveSequence)
             sequencer->removeMarker(place);
         parent->removeChild(at);
-        history.push(new GspNodeInsertion(parent, at, marker, sequencer, place, false,
-                                          removalHook()));
+        record(new GspNodeInsertion(parent, at, marker, sequencer, place, false, removalHook()),
+               "undo_deleteMarker", "Delete Marker");
         markModified();
     }
     marker->unref();
@@ -321,7 +335,7 @@ void GspApplication::paste()
     }
     node->ref();
     if (node->isOfType(ZnMarker::getClassTypeId()))
-        addMarker((ZnMarker *)node);
+        addMarker((ZnMarker *)node, true);
     else if (node->isOfType(ZnNote::getClassTypeId()) && selectedMarker)
         addNote((ZnNote *)node);
     node->unref();
@@ -334,8 +348,9 @@ void GspApplication::addNote(ZnNote *note)
         return;
     ZnNoteList *list = noteListOf(marker);
     list->addChild(note);
-    history.push(new GspNodeInsertion(list, list->getNumChildren() - 1, note, NULL, -1, true,
-                                      removalHook()));
+    record(new GspNodeInsertion(list, list->getNumChildren() - 1, note, NULL, -1, true,
+                                removalHook()),
+           "undo_addNote", "Add Note");
     markModified();
 }
 
@@ -451,7 +466,7 @@ void GspApplication::setArrowType(int type)
         return;
     GspMarkerState before(selectedMarker);
     ((ZnArrowMarker *)selectedMarker)->setArrowType(type);
-    changeMarker(selectedMarker, std::move(before));
+    changeMarker(selectedMarker, std::move(before), "undo_arrowType", "Change Arrow Type");
 }
 
 void GspApplication::setLabel(const char *label)
@@ -460,7 +475,7 @@ void GspApplication::setLabel(const char *label)
         return;
     GspMarkerState before(selectedMarker);
     selectedMarker->setLabel(label);
-    changeMarker(selectedMarker, std::move(before));
+    changeMarker(selectedMarker, std::move(before), "undo_label", "Relabel Marker");
 }
 
 void GspApplication::askLabel()
@@ -569,7 +584,7 @@ void GspApplication::noteChangedCB(void *data, SoSensor *)
             return;
         app->editStep = new GspNoteReplacement(app->noteListOf(marker), app->noteBefore, note,
                                                app->removalHook());
-        app->history.push(app->editStep);
+        app->record(app->editStep, "undo_editNote", "Edit Note");
     }
     app->markModified();
 }

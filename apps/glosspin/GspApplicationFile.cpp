@@ -68,8 +68,10 @@ void GspApplication::releaseScene()
     SoPathList lists = gspFindAll(scene, ZnNoteList::getClassTypeId());
     for (int i = 0; i < lists.getLength(); i++)
         ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->killAllPlayers();
-    if (sequencer)
+    if (sequencer) {
+        sequencer->pickCallback = sequencer->unpickCallback = sequencer->deleteCallback = NULL;
         sequencer->unref();
+    }
     sequencer = NULL;
     scene->unref();
     scene = NULL;
@@ -88,6 +90,11 @@ void GspApplication::findSequencer()
         scene->addChild(sequencer);
     }
     sequencer->ref();
+    sequencer->pickCallback = tourPickCB;
+    sequencer->unpickCallback = tourUnpickCB;
+    sequencer->deleteCallback = tourDeleteCB;
+    sequencer->pickCallbackData = sequencer->unpickCallbackData =
+        sequencer->deleteCallbackData = this;
 }
 
 void GspApplication::installScene(SoSeparator *root, const char *file, bool binary)
@@ -152,7 +159,8 @@ bool GspApplication::import(const char *file)
            !scene->getChild(at)->isOfType(ZnMarkerSequencer::getClassTypeId()))
         at++;
     scene->insertChild(object, at);
-    history.push(new GspNodeInsertion(scene, at, object, NULL, -1, true, removalHook()));
+    record(new GspNodeInsertion(scene, at, object, NULL, -1, true, removalHook()),
+           "undo_import", "Import Object");
     object->unref();
     viewer->viewAll();
     markModified();

@@ -2,6 +2,7 @@
 #define GLOSSPIN_APPS_UNDOHISTORY_H
 
 #include <memory>
+#include <string>
 #include <vector>
 
 // One change to the scene that can be taken back and done again. The
@@ -13,6 +14,8 @@ class GspUndoStep {
     virtual void redo() = 0;
     // What holding the step costs, in the nodes' undo-weight units.
     virtual long weight() const = 0;
+
+    std::string name;  // what the step did, for the menus ("Move Marker")
 };
 
 // The application's undo and redo stacks, bounded by the summed weight of
@@ -26,6 +29,12 @@ class GspUndoHistory {
     bool redo();
     bool canUndo() const { return !done.empty(); }
     bool canRedo() const { return !undone.empty(); }
+    // The step undo or redo would take back or do again, or NULL.
+    const GspUndoStep *nextUndo() const { return done.empty() ? nullptr : done.back().get(); }
+    const GspUndoStep *nextRedo() const
+    {
+        return undone.empty() ? nullptr : undone.back().get();
+    }
     bool isNewest(const GspUndoStep *step) const
     {
         return step && !done.empty() && done.back().get() == step;

@@ -310,6 +310,61 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     EXPECT_FALSE(GspTest::findManaged(GspTest::topLevel(), "saveQuestion"));
 }
 
+// In authoring mode the marker list and its player drive the selection:
+// a click selects, the buttons step, reorder and delete (one undoable
+// step, named in the Edit menu), and Play All plays each marker once and
+// ends. The editing row follows the mode.
+TEST_F(GlosspinApp, TheTourDrivesTheSelectionInAuthoringMode)
+{
+    std::string text = "#Inventor V2.1 ascii\nSeparator {";
+    for (const char *label : {"A", "B", "C"})
+        text += std::string(" DEF ") + label + " ZnBulletMarker { notes ZnNoteList { label \"" +
+                label + "\" } }";
+    TempDir::writeFile(dir.file("tour.iv"), text + " ZnMarkerSequencer { sequence [ USE A , USE B ,"
+                                                   " USE C ] } }\n");
+    ASSERT_TRUE(app->open(dir.file("tour.iv").c_str()));
+    ZnMarkerSequencer *seq = app->getSequencer();
+    menu("modeViewing");
+    menu("markerList");
+    Widget list = seq->getDialogWidget(10), del = seq->getDialogWidget(ZnMarkerSequencer::DELETE);
+    EXPECT_FALSE(XtIsManaged(del));
+    menu("modeAuthoring");
+    EXPECT_TRUE(XtIsManaged(del));
+    auto order = [&] {
+        std::string o;
+        for (int i = 0; i < seq->getNumMarkers(); i++)
+            o += seq->getMarker(i)->getLabel().getString();
+        return o;
+    };
+    auto button = [&](int code) {
+        XtCallCallbacks(seq->getDialogWidget(code), XmNactivateCallback, NULL);
+        pumpEvents(20);
+    };
+    XmListSelectPos(list, 2, True);
+    EXPECT_EQ(seq->getMarker(1), app->getSelectedMarker());
+    button(ZnMarkerSequencer::MOVE_DOWN);
+    EXPECT_EQ("ACB", order());
+    EXPECT_EQ(2, seq->getCurrentIndex());
+    button(ZnMarkerSequencer::NEXT);
+    EXPECT_EQ(seq->getMarker(0), app->getSelectedMarker());
+    button(ZnMarkerSequencer::DELETE);
+    EXPECT_EQ("CB", order());
+    EXPECT_EQ(3, app->getScene()->getNumChildren());  // B, C and the sequencer
+    EXPECT_TRUE(app->isModified());
+    XmString undo;
+    XtVaGetValues(GspTest::findWidget(app->getMenuBar(), "editUndo"), XmNlabelString, &undo, NULL);
+    char *undoText = NULL;
+    XmStringGetLtoR(undo, (char *)XmFONTLIST_DEFAULT_TAG, &undoText);
+    EXPECT_STREQ("Undo Delete Marker", undoText);
+    XtFree(undoText);
+    XmStringFree(undo);
+    menu("editUndo");
+    EXPECT_EQ("ACB", order());
+    button(ZnMarkerSequencer::PLAY_ALL);  // markers without notes pass at once
+    EXPECT_EQ(-1, seq->getCurrentIndex());
+    EXPECT_EQ(NULL, app->getSelectedMarker());
+}
+
 // Notes come from media files, measured, and pasted notes join the
 // selected marker; what is no file is refused.
 TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)

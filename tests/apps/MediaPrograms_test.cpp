@@ -97,7 +97,8 @@ TEST_F(MediaProgramsTest, AMovieWithoutMicrophoneAndARecorderGivenUp)
               (char *)NULL);
         _exit(127);
     }
-    std::string id = output("timeout 10 xdotool search --sync --onlyvisible --name '^mediagrab$' | head -1");
+    std::string id = output(
+        "timeout 10 xdotool search --sync --onlyvisible --name '^mediagrab$' | head -1");
     GspTest::topLevel();
     GspTest::closeByWindowManager((Window)strtoul(id.c_str(), NULL, 10));
     int status = 0;
