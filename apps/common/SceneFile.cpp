@@ -1,5 +1,6 @@
 #include "SceneFile.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
@@ -18,20 +19,34 @@
 
 namespace {
 
-// One line a read error, without the toolkit's heading.
+struct ReadErrors {
+    std::string *text;
+    SoInput *in;
+};
+
+// One line a read error, without the toolkit's heading, ending in its
+// line number; a binary file has no lines worth naming.
 void collectReadError(const SoError *error, void *data)
 {
-    std::string &errors = *(std::string *)data;
+    ReadErrors *errors = (ReadErrors *)data;
     std::string text = error->getDebugString().getString();
     const char prefix[] = "Inventor read error: ";
     if (text.compare(0, sizeof prefix - 1, prefix) == 0)
         text.erase(0, sizeof prefix - 1);
-    while (!text.empty() && text.back() == '\n')
+    size_t at = text.find("Occurred at line");
+    int line = 0;
+    if (at != std::string::npos) {
+        sscanf(text.c_str() + at, "Occurred at line %d", &line);
+        text.erase(at);
+    }
+    while (!text.empty() && isspace((unsigned char)text.back()))
         text.pop_back();
     for (char &c : text)
         if (c == '\n' || c == '\t')
             c = ' ';
-    errors += (errors.empty() ? "" : "\n") + text;
+    if (line > 0 && !errors->in->isBinary())
+        text += " (line " + std::to_string(line) + ")";
+    *errors->text += (errors->text->empty() ? "" : "\n") + text;
 }
 
 }
@@ -41,8 +56,9 @@ SoSeparator *gspReadSceneFile(const char *path, std::string &why)
     why.clear();
     SoErrorCB *oldHandler = SoReadError::getHandlerCallback();
     void *oldData = SoReadError::getHandlerData();
-    SoReadError::setHandlerCallback(collectReadError, &why);
     SoInput in;
+    ReadErrors errors = {&why, &in};
+    SoReadError::setHandlerCallback(collectReadError, &errors);
     SoSeparator *root = NULL;
     errno = 0;
     if (!in.openFile(path, TRUE)) {

@@ -14,7 +14,8 @@ class SoSeparator;
 // target only once it is whole.
 
 // The scene in path, referenced once; NULL with the reason in why (the
-// system's, or the toolkit's read errors one per line).
+// system's, or the toolkit's read errors one per line, with their line
+// numbers in an ASCII file).
 SoSeparator *gspReadSceneFile(const char *path, std::string &why);
 
 // Writes root into path in ASCII or binary. The target is replaced only

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <X11/IntrinsicP.h>
+#include <X11/keysym.h>
 
 #include <Glosspin/Glosspin.h>
 #include <Inventor/SoPickedPoint.h>
@@ -165,17 +166,30 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     // Alt belongs to the viewer; the draggers' Alt modes answer Ctrl too.
     ZnCommon::controlForAlt = 1;
 
-    // Error dialogs need a realized top-level widget.
+    // A presentation shows the scene, the tour's player icon and the notes.
+    if (present) {
+        XtUnmanageChild(menuBar);
+        viewer->setDecoration(FALSE);
+        ZnURLNote::unattendedSeconds = 10;
+    }
+
     XtRealizeWidget(top);
-    if (o.file && !open(o.file)) {
-        if (present)
-            leaveAfterDialog(1);
-        newScene();
-    } else if (!o.file)
-        newScene();
+    newScene();
     setEditMode(o.present || o.viewOnly ? 1 : 2);
-    if (present && sequencer)
-        tourWatch->schedule();
+    // The file opens from the event loop, once the main window is shown,
+    // so that an error dialog stands above it.
+    startFile = o.file ? o.file : "";
+    XtAppAddTimeOut(XtWidgetToApplicationContext(top), 0, startCB, this);
+}
+
+void GspApplication::startCB(XtPointer data, XtIntervalId *)
+{
+    GspApplication *app = (GspApplication *)data;
+    bool opened = !app->startFile.empty() && app->open(app->startFile.c_str());
+    if (app->present && !opened)
+        app->leaveAfterDialog(1);  // nothing to present
+    else if (app->present)
+        app->tourWatch->schedule();
 }
 
 GspApplication::~GspApplication()
@@ -417,6 +431,16 @@ SbBool GspApplication::viewerEventCB(void *data, XAnyEvent *event)
     GspApplication *app = (GspApplication *)data;
     if (event->type == ButtonPress && ((XButtonEvent *)event)->button == Button1)
         return app->buttonPressed((XButtonEvent *)event);
+    // A presentation has no menus: Esc or Ctrl+Q leaves.
+    if (event->type == KeyPress && app->present) {
+        XKeyEvent *key = (XKeyEvent *)event;
+        KeySym sym = XLookupKeysym(key, 0);
+        if (sym == XK_Escape || ((key->state & ControlMask) && sym == XK_q)) {
+            app->modified = false;
+            app->command(FILE_QUIT);
+            return TRUE;
+        }
+    }
     return FALSE;
 }
 

@@ -83,7 +83,7 @@ class GspApplication {
     SoXtExaminerViewer *viewer;
     SoSeparator *scene;
     ZnMarkerSequencer *sequencer;
-    std::string fileName;
+    std::string fileName, startFile;
     bool binaryFile, modified, present, viewOnly;
     ZnMarker *selectedMarker;
     ZnNote *selectedNote;
@@ -169,6 +169,7 @@ class GspApplication {
     static void pendingReadyCB(ZnNote *note, int);
     static void pendingFinishedCB(ZnNote *note, int);
     static void tourWatchCB(void *app, SoSensor *);
+    static void startCB(XtPointer app, XtIntervalId *);
     static void tourPickCB(void *app, ZnMarker *marker);
     static void tourUnpickCB(void *app, ZnMarker *marker);
     static void tourDeleteCB(void *app, ZnMarker *marker);

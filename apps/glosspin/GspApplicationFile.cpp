@@ -3,6 +3,9 @@
 #include "GspApplication.h"
 
 #include <errno.h>
+#include <stdio.h>
+
+#include <algorithm>
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
@@ -52,9 +55,43 @@ std::string fullName(const char *file)
 
 }
 
+// The main message, and below it the reason (the toolkit's read errors,
+// one a line) in a scrolled text no wider than 80 columns or two thirds
+// of the screen. A presentation prints both too.
 void GspApplication::showError(const char *key, const char *arg, const std::string &reason)
 {
-    ZnCommon::displayError(key, reason.empty() ? NULL : "appReasonMsg", arg, reason.c_str());
+    std::string message = gspFillMessage(ZnCommon::getResource(key, "Unknown error occurred"), arg);
+    if (present)
+        fprintf(stderr, "glosspin: %s\n%s%s", message.c_str(), reason.c_str(),
+                reason.empty() ? "" : "\n");
+    Widget dialog = XmCreateErrorDialog(top, (char *)"appErrorDialog", NULL, 0);
+    XtVaSetValues(XtParent(dialog), XmNtitle,
+                  ZnCommon::getResource("title_display_error", "Glosspin : Error Dialog"), NULL);
+    XtUnmanageChild(XmMessageBoxGetChild(dialog, XmDIALOG_CANCEL_BUTTON));
+    XtUnmanageChild(XmMessageBoxGetChild(dialog, XmDIALOG_HELP_BUTTON));
+    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
+    XtVaSetValues(dialog, XmNmessageString, m, NULL);
+    XmStringFree(m);
+    if (!reason.empty()) {
+        int lines = 1 + (int)std::count(reason.begin(), reason.end(), '\n');
+        int fit = WidthOfScreen(XtScreen(top)) * 2 / 3 / 8;  // columns of about 8 pixels
+        Arg args[6];
+        int n = 0;
+        XtSetArg(args[n], XmNeditMode, XmMULTI_LINE_EDIT), n++;
+        XtSetArg(args[n], XmNeditable, False), n++;
+        XtSetArg(args[n], XmNwordWrap, True), n++;
+        XtSetArg(args[n], XmNscrollHorizontal, False), n++;
+        XtSetArg(args[n], XmNcolumns, std::min(80, fit)), n++;
+        XtSetArg(args[n], XmNrows, std::min(std::max(lines, 2), 10)), n++;
+        Widget text = XmCreateScrolledText(dialog, (char *)"reason", args, n);
+        XmTextSetString(text, (char *)reason.c_str());
+        XtManageChild(text);
+    }
+    // Gone once dismissed; each error has a dialog of its own.
+    XtAddCallback(
+        dialog, XmNokCallback, [](Widget w, XtPointer, XtPointer) { XtDestroyWidget(XtParent(w)); },
+        NULL);
+    XtManageChild(dialog);
 }
 
 void GspApplication::releaseScene()

@@ -1,7 +1,8 @@
-// glosspin [--present | --view-only] [FILE]: views, authors and presents
-// annotated scenes. With --present the scene's tour plays from the first
-// marker to the last, and the program leaves when it ends; --view-only
-// leaves out the authoring menus.
+// glosspin [--present | --view-only] [--fullscreen] [FILE]: views, authors
+// and presents annotated scenes. With --present the scene's tour plays
+// from the first marker to the last, without menus, and the program
+// leaves when it ends (or on Esc or Ctrl+Q); --view-only leaves out the
+// authoring menus; --fullscreen fills the screen.
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
@@ -9,13 +10,17 @@
 #include <Glosspin/Glosspin.h>
 #include <Inventor/Xt/SoXt.h>
 
+#include <Inventor/nodes/SoSeparator.h>
+#include <X11/Xatom.h>
+
 #include "GspApplication.h"
+#include "common/SceneFile.h"
 
 namespace {
 
 int usage()
 {
-    fprintf(stderr, "usage: glosspin [--present | --view-only] [file]\n");
+    fprintf(stderr, "usage: glosspin [--present | --view-only] [--fullscreen] [file]\n");
     return 2;
 }
 
@@ -32,11 +37,14 @@ void termCB(XtPointer, XtSignalId *)
 int main(int argc, char **argv)
 {
     GspApplication::Options o;
+    bool fullscreen = false;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--present"))
             o.present = true;
         else if (!strcmp(argv[i], "--view-only"))
             o.viewOnly = true;
+        else if (!strcmp(argv[i], "--fullscreen"))
+            fullscreen = true;
         else if (argv[i][0] == '-' || o.file)
             return usage();
         else
@@ -44,6 +52,23 @@ int main(int argc, char **argv)
     }
     if (o.present && !o.file)
         return usage();
+    // Without a display nothing can be shown: say so, and why the file
+    // could not have been either.
+    if (Display *d = XOpenDisplay(NULL))
+        XCloseDisplay(d);
+    else {
+        fprintf(stderr, "glosspin: cannot open the display %s\n", XDisplayName(NULL));
+        if (o.file) {
+            SoDB::init();
+            ZnInit::initClasses();
+            std::string why;
+            if (SoSeparator *root = gspReadSceneFile(o.file, why))
+                root->unref();
+            else
+                fprintf(stderr, "glosspin: cannot open %s:\n%s\n", o.file, why.c_str());
+        }
+        return 1;
+    }
     Widget top = SoXt::init("glosspin", "Glosspin");
     if (!top)
         return 1;
@@ -54,8 +79,21 @@ int main(int argc, char **argv)
     termSignal = XtAppAddSignal(SoXt::getAppContext(), termCB, NULL);
     signal(SIGTERM, termHandler);
 
-    XtVaSetValues(top, XmNwidth, 900, XmNheight, 700, NULL);
+    if (fullscreen) {
+        Screen *s = XtScreen(top);
+        XtVaSetValues(top, XmNx, 0, XmNy, 0, XmNwidth, WidthOfScreen(s), XmNheight,
+                      HeightOfScreen(s), NULL);
+    } else
+        XtVaSetValues(top, XmNwidth, 900, XmNheight, 700, NULL);
     GspApplication app(top, o);
+    if (fullscreen) {
+        // Window managers that know the hint take the decorations away.
+        Display *d = XtDisplay(top);
+        Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+        Atom full = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(d, XtWindow(top), state, XA_ATOM, 32, PropModeReplace,
+                        (unsigned char *)&full, 1);
+    }
     SoXt::show(top);
     SoXt::mainLoop();
     return 0;

@@ -92,8 +92,9 @@ class ZnNote : public SoShape {
     virtual void updateStaticProcessId(long pid);
 
     // Start the kind's external player or editor without blocking the
-    // event loop; the note learns when it ends and with what status.
-    void playExternal(int autoPlay);
+    // event loop; the note learns when it ends and with what status. 0
+    // when the player could not start (the playback has ended).
+    int playExternal(int autoPlay);
     void editExternal();
     // For kinds that show their media in their own window (playerWindow).
     static void windowClosedCB(Widget w, void *note, void *callData);

@@ -38,6 +38,12 @@ class ZnURLNote : public ZnNote {
     static long WWWPlayerProcessId;
     static void killWWWPlayerProcess();
 
+    // 0: an automatic playback that goes on when the note is done waits
+    // for the user's Continue. Above 0 (an unattended presentation): it
+    // goes on by itself after this many seconds, or after the note's own
+    // lifetime when it has one.
+    static float unattendedSeconds;
+
     // The launch script: in the installed library directory, or in the
     // directory named by GLOSSPIN_LIB_DIR.
     static std::string getScriptPath();

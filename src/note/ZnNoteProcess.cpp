@@ -96,14 +96,16 @@ int ZnNote::startWatcher(bool player, int autoPlay)
     return 1;
 }
 
-void ZnNote::playExternal(int autoPlay)
+int ZnNote::playExternal(int autoPlay)
 {
     if (isPlaying() || playerWatcher)
         killPlayerProcessId();
-    if (startWatcher(true, autoPlay))
-        ZnNote::play(autoPlay);
-    else
+    if (!startWatcher(true, autoPlay)) {
         cannotPlay(autoPlay);
+        return 0;
+    }
+    ZnNote::play(autoPlay);
+    return 1;
 }
 
 void ZnNote::editExternal()

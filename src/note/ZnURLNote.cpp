@@ -20,6 +20,7 @@
 SO_NODE_SOURCE(ZnURLNote);
 
 long ZnURLNote::WWWPlayerProcessId = -1;
+float ZnURLNote::unattendedSeconds = 0;
 
 namespace {
 
@@ -97,10 +98,13 @@ void ZnURLNote::play(int autoPlay)
         updateStaticProcessId(WWWPlayerProcessId);
     // An earlier play's process, the shared browser, stays.
     forgetPlayerProcess();
-    playExternal(autoPlay);
-    if (autoPlay && startNextNote.getValue() == 1) {
+    if (playExternal(autoPlay) && autoPlay && startNextNote.getValue() == 1) {
         createURLFinishedDialog();
         waitingForContinue = 1;
+        if (unattendedSeconds > 0 && lifetimeType.getValue() != 1) {
+            playerTimer->setTimeFromNow(SbTime(unattendedSeconds));
+            playerTimer->schedule();
+        }
     }
 }
 
@@ -168,6 +172,7 @@ void ZnURLNote::killWWWPlayerProcess()
 // The browser is left running.
 void ZnURLNote::killPlayer()
 {
+    waitingForContinue = 0;
     if (!isEditing()) {
         currentIconData = iconData;
         touch();

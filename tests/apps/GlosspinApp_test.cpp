@@ -486,6 +486,57 @@ TEST(GlosspinProgram, PresentPlaysTheTourAndLeaves)
     EXPECT_EQ("first\nsecond\n", TempDir::readFile(dir.file("log")));
 }
 
+
+// A presentation without anything to present says why on its standard
+// error and in the error dialog, and leaves with 1 once that is closed;
+// one that plays leaves on Esc.
+TEST(GlosspinProgram, PresentationsEndWithTheirStatus)
+{
+    GspTest::topLevel();
+    TempDir dir;
+    TempDir::writeFile(dir.file("text.iv"), "not a scene\n");
+    GspTest::Held<SoSeparator> root(GspTest::readText(
+        "DEF M ZnBulletMarker { notes ZnNoteList { ZnTextNote { startNextNote 1 } } }"
+        " ZnMarkerSequencer { sequence USE M }"));
+    TempDir::writeFile(dir.file("waits.iv"), GspTest::writeToBuffer(root));
+    std::string binary = GspTest::writeToBuffer(root, true);
+    TempDir::writeFile(dir.file("cut.iv"), binary.substr(0, binary.size() / 2));
+    struct {
+        std::string file, window;
+        int status;
+    } cases[] = {{dir.file("missing.iv"), "Glosspin : Error Dialog", 1},
+                 {dir.path(), "Glosspin : Error Dialog", 1},
+                 {dir.file("text.iv"), "Glosspin : Error Dialog", 1},
+                 {dir.file("cut.iv"), "Glosspin : Error Dialog", 1},
+                 {dir.file("waits.iv"), "Text for this Note", 0}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string err = dir.file("stderr");
+        pid_t pid = fork();
+        if (pid == 0) {
+            freopen(err.c_str(), "w", stderr);
+            execl(GLOSSPIN_APP, "glosspin", "--present", c.file.c_str(), (char *)NULL);
+            _exit(127);
+        }
+        std::string id;
+        GspTest::run("timeout 10 xdotool search --sync --onlyvisible --name '" + c.window +
+                         "' | head -1",
+                     id);
+        usleep(800000);
+        EXPECT_EQ(0, waitpid(pid, NULL, WNOHANG)) << "still there, waiting";
+        if (c.status)
+            GspTest::closeByWindowManager((Window)strtoul(id.c_str(), NULL, 10));
+        else
+            GspTest::run("xdotool mousemove 300 300 key Escape", id);
+        int status = -1;
+        for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) != pid; i++)
+            usleep(50000);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << status;
+        EXPECT_EQ(c.status != 0, TempDir::readFile(err).find("cannot open") != std::string::npos);
+        kill(pid, SIGKILL);
+        waitpid(pid, NULL, WNOHANG);
+    }
+}
 }
 
 namespace {
@@ -555,6 +606,9 @@ TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
     TempDir::writeFile(dir.file("text"), "plain words\n");
     TempDir::writeFile(dir.file("cut.iv"), "#Inventor V2.1 ascii\n\nSeparator { Cube {\n");
     TempDir::writeFile(dir.file("good.iv"), "#Inventor V2.1 ascii\n\nSeparator { Cube {} }\n");
+    GspTest::Held<SoSeparator> sample(GspTest::readText("Cube {} Sphere {} Cone {}"));
+    std::string binary = GspTest::writeToBuffer(sample, true);
+    TempDir::writeFile(dir.file("cut.bin"), binary.substr(0, binary.size() - 20));
     static int theirs;
     SoErrorCB *before = SoReadError::getHandlerCallback();
     void *beforeData = SoReadError::getHandlerData();
@@ -563,7 +617,8 @@ TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
         const char *file, *why;
     } cases[] = {{"missing", strerror(ENOENT)},
                  {"text", "This is not a scene file."},
-                 {"cut.iv", NULL},  // the toolkit's own words
+                 {"cut.iv", NULL},  // the toolkit's own words, with the line
+                 {"cut.bin", NULL},  // without: a binary file has none
                  {"good.iv", ""}};
     for (auto &c : cases) {
         std::string why;
@@ -574,7 +629,8 @@ TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
         if (c.why)
             EXPECT_EQ(c.why, why) << c.file;
         else
-            EXPECT_NE("", why) << c.file;
+            EXPECT_EQ(strstr(c.file, ".iv") != NULL, why.find("(line ") != std::string::npos)
+                << why;
         theirs = 0;
         EXPECT_EQ(NULL, GspTest::readFromBuffer("#Inventor V2.1 ascii\n\nSeparator {"));
         EXPECT_GT(theirs, 0) << "after " << c.file;

@@ -232,7 +232,10 @@ TEST_F(NoteProcessTest, ALostChannelIsReportedOnceAndStoppingStillWorks)
     for (bool player : {true, false}) {
         SCOPED_TRACE(player ? "player" : "editor");
         note->playerArgs = note->editorArgs = {"sleep"};
-        player ? note->playExternal(0) : note->editExternal();
+        if (player)
+            note->playExternal(0);
+        else
+            note->editExternal();
         auto pid = [&] { return player ? note->pid() : note->editor(); };
         ASSERT_TRUE(GspTest::pumpUntil([&] { return pid() >= 2; }));
         int child = pid();

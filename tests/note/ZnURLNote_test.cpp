@@ -125,4 +125,13 @@ TEST_F(URLNoteTest, ThePromptClearsAndCancelsAndContinueEndsAPlayback)
     GspTest::invoke(cont, XmNcancelCallback, XmCR_CANCEL);
     EXPECT_EQ(1, finished);
     EXPECT_FALSE(n->isPlaying());
+
+    // Unattended, the playback goes on by itself and Continue goes.
+    ZnURLNote::unattendedSeconds = 0.2f;
+    int &ended = GspTest::countPlaybackEnds(n);
+    n->play(1);
+    EXPECT_TRUE(GspTest::pumpUntil([&] { return ended == 1; }, 3000));
+    EXPECT_FALSE(n->isPlaying());
+    EXPECT_FALSE(XtIsManaged(cont));
+    ZnURLNote::unattendedSeconds = 0;
 }
