@@ -139,7 +139,8 @@ GspApplication *GspApplication::current = nullptr;
 
 GspApplication::GspApplication(Widget topShell, const Options &o)
     : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
-      binaryToggle(NULL), scene(NULL), sequencer(NULL), binaryFile(false), modified(false),
+      binaryToggle(NULL), scene(NULL), sequencer(NULL), startTimer(0), binaryFile(false),
+      modified(false),
       present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL),
       history(UNDO_WEIGHT_LIMIT), armedMarker(-1), dragged(NULL), editedNote(NULL),
       noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1), pendingAfterSave(-1),
@@ -179,12 +180,13 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     // The file opens from the event loop, once the main window is shown,
     // so that an error dialog stands above it.
     startFile = o.file ? o.file : "";
-    XtAppAddTimeOut(XtWidgetToApplicationContext(top), 0, startCB, this);
+    startTimer = XtAppAddTimeOut(XtWidgetToApplicationContext(top), 0, startCB, this);
 }
 
 void GspApplication::startCB(XtPointer data, XtIntervalId *)
 {
     GspApplication *app = (GspApplication *)data;
+    app->startTimer = 0;
     bool opened = !app->startFile.empty() && app->open(app->startFile.c_str());
     if (app->present && !opened)
         app->leaveAfterDialog(1);  // nothing to present
@@ -194,6 +196,8 @@ void GspApplication::startCB(XtPointer data, XtIntervalId *)
 
 GspApplication::~GspApplication()
 {
+    if (startTimer)
+        XtRemoveTimeOut(startTimer);
     stopFollowingNote();
     releaseScene();
     delete dragEnd;

@@ -84,6 +84,7 @@ class GspApplication {
     SoSeparator *scene;
     ZnMarkerSequencer *sequencer;
     std::string fileName, startFile;
+    XtIntervalId startTimer;
     bool binaryFile, modified, present, viewOnly;
     ZnMarker *selectedMarker;
     ZnNote *selectedNote;
