@@ -139,7 +139,7 @@ GspApplication *GspApplication::current = nullptr;
 
 GspApplication::GspApplication(Widget topShell, const Options &o)
     : top(topShell), fileDialog(NULL), questionDialog(NULL), promptDialog(NULL), infoDialog(NULL),
-      binaryToggle(NULL), scene(NULL), sequencer(NULL), startTimer(0), binaryFile(false),
+      binaryToggle(NULL), replaceDialog(NULL), replaceBinary(false), scene(NULL), sequencer(NULL), startTimer(0), binaryFile(false),
       modified(false),
       present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL),
       history(UNDO_WEIGHT_LIMIT), armedMarker(-1), dragged(NULL), editedNote(NULL),

@@ -79,7 +79,9 @@ class GspApplication {
     static GspApplication *current;
     Widget top, mainWindow, menuBar;
     Widget commandWidgets[NUM_COMMANDS];
-    Widget fileDialog, questionDialog, promptDialog, infoDialog, binaryToggle;
+    Widget fileDialog, questionDialog, promptDialog, infoDialog, binaryToggle, replaceDialog;
+    std::string replaceName;  // Save As waiting for the question's answer
+    bool replaceBinary;
     SoXtExaminerViewer *viewer;
     SoSeparator *scene;
     ZnMarkerSequencer *sequencer;
@@ -122,6 +124,8 @@ class GspApplication {
     // Dialogs.
     void askFileName(int purpose);
     void fileChosen(const char *name);
+    void saveAs(const char *name, bool binary);
+    static void replaceCB(Widget w, XtPointer app, XtPointer callData);
     void askToSave(int then);
     void askLabel();
     void showInfo(const char *key, const char *fallback);

@@ -9,6 +9,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <Glosspin/Glosspin.h>
@@ -242,9 +243,12 @@ bool GspApplication::save(const char *file, bool binary)
 void GspApplication::askFileName(int purpose)
 {
     if (!fileDialog) {
-        Arg args[1];
+        // It keeps the size it was given or grew to: a shorter list of
+        // files does not shrink it.
+        Arg args[2];
         XtSetArg(args[0], XmNwidth, 480);
-        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 1);
+        XtSetArg(args[1], XmNresizePolicy, XmRESIZE_GROW);
+        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 2);
         gspForgetOnDestroy(fileDialog, &fileDialog);
         XtAddCallback(fileDialog, XmNokCallback, fileDialogCB, this);
         XtAddCallback(fileDialog, XmNcancelCallback, fileDialogCB, this);
@@ -266,15 +270,65 @@ void GspApplication::askFileName(int purpose)
                            : purpose == FILE_SAVE_AS ? "Glosspin: Save Scene As"
                                                      : "Glosspin: Choose the Note's File";
     XtVaSetValues(XtParent(fileDialog), XmNtitle, ZnCommon::getResource(titleKey, fallback), NULL);
+    // Save As proposes the scene's own name, or untitled.iv here; the list
+    // shows the folder of that name.
+    std::string proposed = fileName.empty() ? currentDirectory() + "/untitled.iv" : fileName;
+    std::string folder = purpose == FILE_SAVE_AS ? directoryOf(proposed) : currentDirectory();
+    XmString dir = XmStringCreateLocalized((char *)folder.c_str());
+    XtVaSetValues(fileDialog, XmNdirectory, dir, NULL);
+    XmStringFree(dir);
     if (purpose == FILE_SAVE_AS) {
         XmToggleButtonSetState(binaryToggle, binaryFile, False);
         XtManageChild(binaryToggle);
-        if (!fileName.empty())
-            XmTextSetString(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_TEXT),
-                            (char *)fileName.c_str());
+        XmTextSetString(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_TEXT),
+                        (char *)proposed.c_str());
     } else
         XtUnmanageChild(binaryToggle);
     XtManageChild(fileDialog);
+}
+
+// Save As never replaces a file without asking.
+void GspApplication::saveAs(const char *name, bool binary)
+{
+    struct stat st;
+    if (stat(name, &st) != 0) {
+        int then = pendingAfterSave;
+        pendingAfterSave = -1;
+        if (save(name, binary))
+            runAfterSave(then);
+        return;
+    }
+    replaceName = name;
+    replaceBinary = binary;
+    if (!replaceDialog) {
+        replaceDialog = XmCreateQuestionDialog(top, (char *)"replaceQuestion", NULL, 0);
+        gspSetLabel(replaceDialog, XmNokLabelString, "dialog_replace", "Replace");
+        gspSetLabel(replaceDialog, XmNcancelLabelString, "dialog_cancel", "Cancel");
+        XtUnmanageChild(XmMessageBoxGetChild(replaceDialog, XmDIALOG_HELP_BUTTON));
+        XtVaSetValues(replaceDialog, XmNdefaultButtonType, XmDIALOG_CANCEL_BUTTON, NULL);
+        gspForgetOnDestroy(replaceDialog, &replaceDialog);
+        XtAddCallback(replaceDialog, XmNokCallback, replaceCB, this);
+        XtAddCallback(replaceDialog, XmNcancelCallback, replaceCB, this);
+        XtVaSetValues(XtParent(replaceDialog), XmNtitle,
+                      ZnCommon::getResource("title_replace", "Glosspin: Replace File"), NULL);
+    }
+    std::string message = gspFillMessage(
+        ZnCommon::getResource("dialog_replaceFile", "%s exists already. Replace it?"), name);
+    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
+    XtVaSetValues(replaceDialog, XmNmessageString, m, NULL);
+    XmStringFree(m);
+    XtManageChild(replaceDialog);
+}
+
+void GspApplication::replaceCB(Widget w, XtPointer data, XtPointer callData)
+{
+    GspApplication *app = (GspApplication *)data;
+    XtUnmanageChild(w);
+    int then = app->pendingAfterSave;
+    app->pendingAfterSave = -1;
+    if (((XmAnyCallbackStruct *)callData)->reason == XmCR_OK &&
+        app->save(app->replaceName.c_str(), app->replaceBinary))
+        app->runAfterSave(then);
 }
 
 // The name is taken from the dialog's text, so that a typed name counts
@@ -304,9 +358,8 @@ void GspApplication::fileChosen(const char *name)
         import(name);
         break;
     case FILE_SAVE_AS:
-        if (save(name, XmToggleButtonGetState(binaryToggle)))
-            runAfterSave(pendingAfterSave);
-        break;
+        saveAs(name, XmToggleButtonGetState(binaryToggle));
+        return;  // the question may follow: the pending command waits
     case NOTE_EXTERNAL:
         if (selectedNote) {
             followNoteEdit(selectedNote);

@@ -148,6 +148,9 @@ void ZnTextNote::createDialog(const char *title, ZnTextNote *note)
         note->playerWindow = XmCreateTemplateDialog(shell, (char *)"Text Block", args, n);
         n = 0;
         XtSetArg(args[n], XmNeditMode, XmMULTI_LINE_EDIT), n++;
+        // Long lines wrap at the dialog's width instead of running off it.
+        XtSetArg(args[n], XmNwordWrap, True), n++;
+        XtSetArg(args[n], XmNscrollHorizontal, False), n++;
         note->textWidget = XmCreateScrolledText(note->playerWindow, (char *)"info text", args, n);
         XtManageChild(note->textWidget);
         if (!textColorInitialized)

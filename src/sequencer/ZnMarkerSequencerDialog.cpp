@@ -335,7 +335,9 @@ void ZnMarkerSequencer::buildMarkerList()
         left(w, NULL, 10);
     left(rows[1], rows[0], 8);
     left(d[MOVE_DOWN], d[MOVE_UP], 5);
-    for (Widget w : {d[DELETE], scrolled})
+    // The second player row keeps the same margin, so that the form is
+    // wide enough for its last button.
+    for (Widget w : {d[DELETE], scrolled, rows[1]})
         XtVaSetValues(w, XmNrightAttachment, XmATTACH_FORM, XmNrightOffset, 10, NULL);
     above(rows[0], NULL, 10);
     above(rows[1], NULL, 10);

@@ -151,6 +151,8 @@ class GlosspinApp : public XtTest {
             return false;
         XmToggleButtonSetState(GspTest::findWidget(fsb, "binary"), binary, False);
         press(fsb, XmNokCallback, XmCR_OK);
+        if (Widget replace = GspTest::findManaged(GspTest::topLevel(), "replaceQuestion"))
+            press(replace, XmNokCallback, XmCR_OK);
         return app->getFileName() == file && !app->isModified();
     }
 
@@ -363,6 +365,29 @@ TEST_F(GlosspinApp, TheTourDrivesTheSelectionInAuthoringMode)
     button(ZnMarkerSequencer::PLAY_ALL);  // markers without notes pass at once
     EXPECT_EQ(-1, seq->getCurrentIndex());
     EXPECT_EQ(NULL, app->getSelectedMarker());
+}
+
+// Saving an untitled scene proposes untitled.iv in the current folder
+// and lists that folder; an existing file is replaced only after a
+// question.
+TEST_F(GlosspinApp, SaveAsProposesAFreshNameAndAsksBeforeReplacing)
+{
+    menu("fileNew");
+    menu("fileSave");
+    Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
+    ASSERT_TRUE(fsb);
+    char here[PATH_MAX], *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    EXPECT_EQ(std::string(here) + "/untitled.iv", text);
+    XtFree(text);
+    EXPECT_EQ(std::string(here), GspTest::compoundText(fsb, XmNdirectory).substr(0, strlen(here)));
+    std::string before = TempDir::readFile(scene);
+    XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)scene.c_str());
+    press(fsb, XmNokCallback, XmCR_OK);
+    press(GspTest::findManaged(GspTest::topLevel(), "replaceQuestion"), XmNcancelCallback,
+          XmCR_CANCEL);
+    EXPECT_EQ(before, TempDir::readFile(scene));
+    EXPECT_EQ("", app->getFileName());
 }
 
 // Notes come from media files, measured, and pasted notes join the
