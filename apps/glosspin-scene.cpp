@@ -3,8 +3,11 @@
 // directory and renamed into place only when it is complete.
 #include <Glosspin/ZnInit.h>
 #include <Glosspin/ZnMarker.h>
+#include <Glosspin/ZnMarkerSequencer.h>
 #include <Glosspin/ZnNote.h>
+#include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
+#include <Glosspin/ZnURLNote.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
@@ -132,6 +135,11 @@ void printTree(SoNode *node, int depth, int &index)
                note->author.getValue().getString(), when, where.c_str());
         if (size >= 0)
             printf("  %ld bytes", size);
+        // What a link opens and a command runs.
+        if (note->isOfType(ZnURLNote::getClassTypeId()))
+            printf("  address %s", ((ZnURLNote *)note)->url.getValue().getString());
+        if (note->isOfType(ZnSystemNote::getClassTypeId()))
+            printf("  command %s", ((ZnSystemNote *)note)->command.getValue().getString());
         printf("\n");
         return;
     }
@@ -161,6 +169,15 @@ int info(const char *file)
            notes.size() == 1 ? "" : "s");
     int index = 0;
     printTree(root, 0, index);
+    // The tour: each sequencer's markers in playback order.
+    SoPathList tours = gspFindAll(root, ZnMarkerSequencer::getClassTypeId());
+    for (int t = 0; t < tours.getLength(); t++) {
+        ZnMarkerSequencer *seq = (ZnMarkerSequencer *)((SoFullPath *)tours[t])->getTail();
+        printf("Tour:");
+        for (int i = 0; i < seq->getNumMarkers(); i++)
+            printf("%s %d. \"%s\"", i ? "," : "", i + 1, seq->getMarker(i)->getLabel().getString());
+        printf("%s\n", seq->getNumMarkers() ? "" : " (no markers)");
+    }
     root->unref();
     return 0;
 }

@@ -46,6 +46,9 @@ TEST_F(SceneToolTest, InfoListsEveryKindWithItsDataLocation)
             << r.out;
         EXPECT_NE(std::string::npos, r.out.find("inline  5120 bytes")) << r.out;
         EXPECT_NE(std::string::npos, r.out.find("external media/tone.aifc  8156 bytes"));
+        for (const char *shown : {"Tour: 1. \"Box\", 2. \"Spire\", 3. \"Extras\"",
+                                  "command echo Hello from Glosspin", "address http"})
+            EXPECT_NE(std::string::npos, r.out.find(shown)) << shown;
     }
 }
 
