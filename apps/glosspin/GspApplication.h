@@ -142,6 +142,7 @@ class GspApplication {
     void record(GspUndoStep *step, const char *key, const char *fallback);
     void addMarker(ZnMarker *marker, bool pasted = false);
     void removeMarker(ZnMarker *marker, bool leaveSequence);
+    void offsetOnScreen(ZnMarker *marker);
     void placeMarker(int kind, const SoPickedPoint *point, const SbVec2s &pixel);
     void deleteSelection();
     void copySelection();

@@ -12,6 +12,8 @@
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/SoNodeKitPath.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -213,9 +215,10 @@ void GspApplication::addMarker(ZnMarker *marker, bool pasted)
     markModified();
 }
 
-// An arrow stands on the picked surface, its tail along the normal; a
-// bullet floats at the point, or in the middle of the view when nothing
-// was hit. Both are sized to the scene.
+// An arrow stands on the picked surface, its tail along the normal, a
+// tenth as long as the object it stands on (the scene's child it is
+// part of) is across; a bullet floats at the point, or in the middle of
+// the view when nothing was hit, a tenth of the scene across.
 void GspApplication::placeMarker(int kind, const SoPickedPoint *point, const SbVec2s &pixel)
 {
     if (kind == MARKER_ARROW && !point) {
@@ -226,7 +229,8 @@ void GspApplication::placeMarker(int kind, const SoPickedPoint *point, const SbV
     bba.apply(scene);
     SbBox3f box = bba.getBoundingBox();
     float size = box.isEmpty() ? 1.0f : (box.getMax() - box.getMin()).length();
-    float scale = size > 0 ? size / 7.5f : 1.0f;
+    if (size <= 0)
+        size = 1;
     SbVec3f at;
     if (point)
         at = point->getPoint();
@@ -244,8 +248,8 @@ void GspApplication::placeMarker(int kind, const SoPickedPoint *point, const SbV
             at = middle;
     }
     if (kind == MARKER_BULLET) {
-        // An octahedron of radius 1, a twentieth of the scene across.
-        float bulletScale = scale * 7.5f / 20;
+        // An octahedron of radius 1: a tenth of the scene across.
+        float bulletScale = size / 20;
         ZnBulletMarker *bullet = new ZnBulletMarker;
         SbVec3f up = point ? point->getNormal() : SbVec3f(0, 0, 0);
         bullet->getDraggerTransform()->translation = at + up * bulletScale;
@@ -259,16 +263,25 @@ void GspApplication::placeMarker(int kind, const SoPickedPoint *point, const SbV
     for (int i = 0; i < pick->getLength(); i++)
         if (pick->getNode(i) == scene)
             from = i;
-    if (from < 0)
+    if (from < 0 || from + 1 >= pick->getLength())
         return;
     SoPath *path = pick->copy(from, 0);
     path->ref();
+    SoPath *object = pick->copy(from, 2);
+    object->ref();
+    bba.apply(object);
+    object->unref();
+    SbBox3f objectBox = bba.getBoundingBox();
+    if (!objectBox.isEmpty() && (objectBox.getMax() - objectBox.getMin()).length() > 0)
+        size = (objectBox.getMax() - objectBox.getMin()).length();
     ZnArrowMarker *arrow = new ZnArrowMarker;
     arrow->ref();
+    ZnArrow *shape = (ZnArrow *)arrow->getPart("arrow", TRUE);
+    float arrowScale = size / 10 / (shape ? shape->length.getValue() : 4.0f);
     SoTransform *xf = arrow->getDraggerTransform();
     xf->translation = at;
     xf->rotation = SbRotation(SbVec3f(0, 1, 0), point->getNormal());
-    xf->scaleFactor = SbVec3f(scale, scale, scale);
+    xf->scaleFactor = SbVec3f(arrowScale, arrowScale, arrowScale);
     arrow->setPathToObject(path);
     path->unref();
     addMarker(arrow);
@@ -334,11 +347,52 @@ void GspApplication::paste()
         return;
     }
     node->ref();
-    if (node->isOfType(ZnMarker::getClassTypeId()))
+    if (node->isOfType(ZnMarker::getClassTypeId())) {
         addMarker((ZnMarker *)node, true);
+        offsetOnScreen((ZnMarker *)node);
+    }
     else if (node->isOfType(ZnNote::getClassTypeId()) && selectedMarker)
         addNote((ZnNote *)node);
     node->unref();
+}
+
+// A pasted marker stands a little right of and below its original on the
+// screen, so that it is seen: its placement moves in its own parent space.
+void GspApplication::offsetOnScreen(ZnMarker *marker)
+{
+    SoSearchAction sa;
+    sa.setNode(marker);
+    sa.apply(scene);
+    if (!sa.getPath())
+        return;
+    const SbViewportRegion &vp = viewer->getViewportRegion();
+    SoPath *toPlacement = marker->createPathToPart("draggerTransform", TRUE, sa.getPath());
+    if (!toPlacement)
+        return;
+    toPlacement->ref();
+    SoGetMatrixAction ma(vp);
+    ma.apply(toPlacement);
+    SbMatrix withPlacement = ma.getMatrix();
+    toPlacement->unref();
+    SoTransform *xf = marker->getDraggerTransform();
+    ma.apply(xf);
+    SbMatrix parentToWorld = ma.getInverse() * withPlacement;
+    SbVec3f at, screen, moved;
+    withPlacement.multVecMatrix(SbVec3f(0, 0, 0), at);
+    SbViewVolume vv = viewer->getCamera()->getViewVolume(vp.getViewportAspectRatio());
+    vv.projectToScreen(at, screen);
+    SbVec2s size = vp.getViewportSizePixels();
+    SbVec2f shifted(screen[0] + 20.0f / size[0], screen[1] - 20.0f / size[1]);
+    // The point at the same depth, where the shifted pixel's ray meets
+    // the plane through the placement across the view.
+    SbLine ray;
+    vv.projectPointToLine(shifted, ray);
+    SbPlane across(-vv.getProjectionDirection(), at);
+    if (!across.intersect(ray, moved))
+        return;
+    SbVec3f delta;
+    parentToWorld.inverse().multDirMatrix(moved - at, delta);
+    xf->translation = xf->translation.getValue() + delta;
 }
 
 void GspApplication::addNote(ZnNote *note)

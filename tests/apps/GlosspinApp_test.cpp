@@ -183,6 +183,9 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     arrow->getDraggerTransform()->rotation.getValue().multVec(SbVec3f(0, 1, 0), axis);
     EXPECT_NEAR(1, axis[2], 1e-3);
     EXPECT_NEAR(1, arrow->getDraggerTransform()->translation.getValue()[2], 1e-2);
+    // A tenth as long as the cube, 2 a side, is across (the arrow is 4 long).
+    EXPECT_NEAR(0.1f * sqrtf(12), 4 * arrow->getDraggerTransform()->scaleFactor.getValue()[0],
+                0.01f);
 
     menu("noteText");
     Widget text = GspTest::findManaged(GspTest::topLevel(), "info text");
@@ -222,6 +225,11 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     menu("editCopy");
     menu("editPaste");
     ASSERT_EQ(before + 2, app->getSequencer()->getNumMarkers());
+    // Seen beside its original, and selected.
+    ZnMarker *pasted = marker(before + 1);
+    EXPECT_EQ(pasted, app->getSelectedMarker());
+    EXPECT_NE(marker(1)->getDraggerTransform()->translation.getValue(),
+              pasted->getDraggerTransform()->translation.getValue());
     std::string summary = gspSceneSummary(app->getScene());
     // The pasted marker is selected: cut takes it out of scene and tour.
     menu("editCut");
