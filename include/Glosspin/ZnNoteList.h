@@ -8,6 +8,7 @@
 #include <Inventor/fields/SoSFString.h>
 #include <Inventor/nodes/SoGroup.h>
 
+class SbViewportRegion;
 class SoAlarmSensor;
 class SoFullPath;
 class SoSensor;
@@ -105,6 +106,8 @@ class ZnNoteList : public SoGroup {
     // A note's player ended (the notes' playerFinishedCallback).
     static void noteFinishedCB(void *data, int status);
     void shift(ZnNote *note, SoFullPath *path, int by);
+    SbVec3f keepInView(const SbVec3f &anchorPixel, SbVec3f start, int perRow, int rows,
+                       float labelHeight, const SbViewportRegion &viewport);
 };
 
 #endif

@@ -3,6 +3,8 @@
 // pending note, reordering and the file form without the label sub-graph.
 #include <Glosspin/ZnNoteList.h>
 
+#include <algorithm>
+
 #include <Glosspin/SoBitmapText.h>
 #include <Glosspin/ZnCommon.h>
 #include <Glosspin/ZnNote.h>
@@ -119,6 +121,28 @@ void ZnNoteList::setAnchor(const SbVec3f &a, float towardViewer, float right)
 
 // Layout.
 
+// The pixel the icons and label start from, moved so that they stay in
+// the window: down from its top edge, and from its right edge over to the
+// marker's other side when they fit there (never over the marker).
+SbVec3f ZnNoteList::keepInView(const SbVec3f &anchorPixel, SbVec3f start, int perRow, int rows,
+                               float labelHeight, const SbViewportRegion &viewport)
+{
+    SbVec2s size = viewport.getViewportSizePixels();
+    int columns = std::min(perRow, getNumNotes());
+    float width = columns * (maxIconWidth + ICON_GAP) - ICON_GAP;
+    if (labelHeight > 0)  // a label's width, at about 0.6 of its height a character
+        width = std::max(width, 0.6f * labelHeight * label.getValue().getLength());
+    float top = start[1] + labelHeight + rows * (maxIconHeight + ICON_GAP) - ICON_GAP;
+    if (top > size[1])
+        start[1] -= top - size[1];
+    if (start[0] + width > size[0]) {
+        float mirrored = 2 * anchorPixel[0] - start[0] - width - ICON_GAP;
+        if (mirrored >= 0)
+            start[0] = mirrored;
+    }
+    return start;
+}
+
 void ZnNoteList::computeOffsets(SoState *state)
 {
     const SbMatrix &model = SoModelMatrixElement::get(state);
@@ -165,8 +189,10 @@ void ZnNoteList::computeOffsets(SoState *state)
     int hasLabel = label.getValue().getLength() > 0;
     float fontSize = labelFont->size.getValue();
 
+    SbVec3f origin = keepInView(project(anchor), project(base), perRow > 0 ? perRow : 1, rows,
+                                hasLabel ? fontSize : 0, viewport);
     int rowsDone = 0;
-    SbVec3f s = project(base);
+    SbVec3f s = origin;
     s[1] += (rows - 1) * (maxIconHeight + ICON_GAP);
     if (hasLabel)
         s[1] += fontSize;
@@ -180,7 +206,7 @@ void ZnNoteList::computeOffsets(SoState *state)
         note->setOffset(backProject(SbVec3f(s[0] + dx, s[1] + dy, s[2])));
         if (perRow > 0 && findNote(note) % perRow == perRow - 1) {
             rowsDone++;
-            s = project(base);
+            s = origin;
             s[1] += (rows - rowsDone - 1) * (maxIconHeight + ICON_GAP);
             if (hasLabel)
                 s[1] += fontSize;
@@ -189,7 +215,7 @@ void ZnNoteList::computeOffsets(SoState *state)
         }
     }
     if (hasLabel)
-        labelTranslation->translation = backProject(project(base));
+        labelTranslation->translation = backProject(origin);
 }
 
 // Traversals.

@@ -77,22 +77,24 @@ TEST_F(NoteListTest, IconsHangFromTheAnchorInRowsOfTheLargestCell)
     list->setAnchor(SbVec3f(1, 2, 0), 3, 1);
     for (int i = 0; i < 7; i++)
         EXPECT_TRUE(at(140 + 28 * i, 140, iconAt(n[i]))) << i;
-    // In a view twice as wide the cells keep their pixel size.
-    EXPECT_TRUE(at(268, 140, iconAt(n[1], 400)));
+    // Running off a view twice as wide (the cells keep their pixel size),
+    // the row moves over to the marker's other side, where it fits.
+    EXPECT_TRUE(at(32, 140, iconAt(n[1], 400)));
 
-    // A label raises every row by the font size and stands at the base.
+    // A label raises every row by the font size and stands at the base;
+    // the whole moves 12 pixels down to stay under the view's top edge.
     list->iconsPerRow = 4;
     list->setLabel("Parts");
-    EXPECT_TRUE(at(224, 188, iconAt(n[3])));
-    EXPECT_TRUE(at(140, 160, iconAt(n[4])));
+    EXPECT_TRUE(at(224, 176, iconAt(n[3])));
+    EXPECT_TRUE(at(140, 148, iconAt(n[4])));
     SoTranslation *place = (SoTranslation *)labelGraph(list)->getChild(1);
-    EXPECT_TRUE(at(140, 140, pixelAt(place->translation.getValue())));
+    EXPECT_TRUE(at(140, 128, pixelAt(place->translation.getValue())));
     EXPECT_EQ(SbString("Parts"), ((SoBitmapText *)labelGraph(list)->getChild(4))->string[0]);
     // Clearing the label leaves its translation where it was.
     list->setAnchor(SbVec3f(-2, -2, 0), 0, 0);
     list->setLabel((const char *)NULL);
     EXPECT_TRUE(at(60, 88, iconAt(n[0])));
-    EXPECT_TRUE(at(140, 140, pixelAt(place->translation.getValue())));
+    EXPECT_TRUE(at(140, 128, pixelAt(place->translation.getValue())));
 
     // Small icons are centred in cells of the largest.
     for (GridNote *g : n)
