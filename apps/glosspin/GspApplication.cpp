@@ -16,6 +16,8 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/draggers/SoDragger.h>
 #include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTransform.h>
 #include <Inventor/sensors/SoNodeSensor.h>
@@ -144,7 +146,7 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
       present(o.present), viewOnly(o.viewOnly), selectedMarker(NULL), selectedNote(NULL),
       history(UNDO_WEIGHT_LIMIT), armedMarker(-1), dragged(NULL), editedNote(NULL),
       noteBefore(NULL), editStep(NULL), fileDialogPurpose(-1), pendingAfterSave(-1),
-      tourStarted(0)
+      tourStarted(0), followed(NULL), flight(NULL)
 {
     current = this;
     memset(commandWidgets, 0, sizeof commandWidgets);
@@ -152,6 +154,8 @@ GspApplication::GspApplication(Widget topShell, const Options &o)
     noteSensor = new SoNodeSensor(noteChangedCB, this);
     tourWatch = new SoTimerSensor(tourWatchCB, this);
     tourWatch->setInterval(SbTime(0.25));
+    tourFollow = new SoTimerSensor(tourFollowCB, this);
+    tourFollow->setInterval(SbTime(0.15));
 
     mainWindow = XmCreateMainWindow(top, (char *)"mainWindow", NULL, 0);
     buildMenus();
@@ -203,6 +207,11 @@ GspApplication::~GspApplication()
     delete dragEnd;
     delete noteSensor;
     delete tourWatch;
+    delete tourFollow;
+    if (flight) {
+        flight->killPlayer();
+        flight->unref();
+    }
     for (SoDragger *d : hookedDraggers) {
         d->removeStartCallback(dragStartCB, this);
         d->removeFinishCallback(dragFinishCB, this);
@@ -579,6 +588,76 @@ void GspApplication::tourDeleteCB(void *data, ZnMarker *marker)
     GspApplication *app = (GspApplication *)data;
     app->removeMarker(marker, true);
     app->updateMenus();
+}
+
+// Whenever the tour makes another marker current (play, step, a click in
+// the list), the camera flies to show it, as a view note flies, unless it
+// is in view or its first note is a view note that sets the view itself.
+void GspApplication::tourFollowCB(void *data, SoSensor *)
+{
+    GspApplication *app = (GspApplication *)data;
+    ZnMarkerSequencer *seq = app->sequencer;
+    int i = seq ? seq->getCurrentIndex() : -1;
+    ZnMarker *current = i >= 0 && i < seq->getNumMarkers() ? seq->getMarker(i) : NULL;
+    if (current == app->followed)
+        return;
+    app->followed = current;
+    if (current)
+        app->bringIntoView(current);
+}
+
+void GspApplication::bringIntoView(ZnMarker *marker)
+{
+    ZnNoteList *notes = noteListOf(marker);
+    if (notes->getNumChildren() > 1 && notes->getChild(1)->isOfType(ZnViewNote::getClassTypeId()))
+        return;
+    SoCamera *camera = viewer->getCamera();
+    SoSearchAction sa;
+    sa.setNode(marker);
+    sa.apply(scene);
+    if (!camera || !sa.getPath())
+        return;
+    const SbViewportRegion &vp = viewer->getViewportRegion();
+    SoGetBoundingBoxAction bba(vp);
+    bba.apply(sa.getPath());
+    SbBox3f box = bba.getBoundingBox();
+    if (box.isEmpty())
+        return;
+    SbViewVolume vv = camera->getViewVolume(vp.getViewportAspectRatio());
+    bool inView = true;
+    const SbVec3f &lo = box.getMin(), &hi = box.getMax();
+    for (int c = 0; c < 8 && inView; c++) {
+        SbVec3f corner(c & 1 ? hi[0] : lo[0], c & 2 ? hi[1] : lo[1], c & 4 ? hi[2] : lo[2]), s;
+        vv.projectToScreen(corner, s);
+        SbVec3f toCorner = corner - vv.getProjectionPoint();
+        inView = toCorner.dot(vv.getProjectionDirection()) > 0 && s[0] >= 0 && s[0] <= 1 &&
+                 s[1] >= 0 && s[1] <= 1;
+    }
+    if (inView)
+        return;
+    // The marker to the middle of the view, as far away as it was, or far
+    // enough for it to fit.
+    SbVec3f dir = vv.getProjectionDirection(), centre = box.getCenter();
+    SbVec3f from = camera->position.getValue();
+    float along = (centre - from).dot(dir), across = (hi - lo).length() * 0.6f;
+    bool perspective = camera->isOfType(SoPerspectiveCamera::getClassTypeId());
+    float height = perspective ? ((SoPerspectiveCamera *)camera)->heightAngle.getValue()
+                               : ((SoOrthographicCamera *)camera)->height.getValue();
+    if (perspective && along * tanf(height / 2) < across)
+        along = across / tanf(height / 2);
+    if (flight) {
+        flight->killPlayer();
+        flight->unref();
+    }
+    ZnViewNote *view = new ZnViewNote;
+    view->ref();
+    view->position = centre - dir * along;
+    view->orientation = camera->orientation.getValue();
+    view->focalDistance = along;
+    view->height = perspective || height >= 2 * across ? height : 2 * across;
+    view->isPerspectiveCamera = perspective;
+    flight = view;
+    view->play(0);
 }
 
 // Watches a presentation: the tour has started once the sequencer plays

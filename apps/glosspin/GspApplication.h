@@ -109,6 +109,10 @@ class GspApplication {
     int fileDialogPurpose, pendingAfterSave;
     SoTimerSensor *tourWatch;
     int tourStarted;
+    // The tour's current marker, brought into view when it changes.
+    SoTimerSensor *tourFollow;
+    ZnMarker *followed;
+    ZnNote *flight;  // the view note that moves the camera there
 
     void buildMenus();
     static bool isViewingCommand(int c);
@@ -175,6 +179,8 @@ class GspApplication {
     static void pendingReadyCB(ZnNote *note, int);
     static void pendingFinishedCB(ZnNote *note, int);
     static void tourWatchCB(void *app, SoSensor *);
+    static void tourFollowCB(void *app, SoSensor *);
+    void bringIntoView(ZnMarker *marker);
     static void startCB(XtPointer app, XtIntervalId *);
     static void tourPickCB(void *app, ZnMarker *marker);
     static void tourUnpickCB(void *app, ZnMarker *marker);

@@ -19,6 +19,7 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/sensors/SoTimerSensor.h>
 #include <Xm/FileSB.h>
 #include <Xm/MessageB.h>
 #include <Xm/Text.h>
@@ -150,6 +151,8 @@ void GspApplication::installScene(SoSeparator *root, const char *file, bool bina
     if (!sa.getPath())
         viewer->viewAll();
     ZnCommon::updateCameraPath(viewer->getSceneManager()->getSceneGraph());
+    followed = NULL;
+    tourFollow->schedule();
     setTitle();
     updateMenus();
 }

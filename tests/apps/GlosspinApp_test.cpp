@@ -375,6 +375,29 @@ TEST_F(GlosspinApp, TheTourDrivesTheSelectionInAuthoringMode)
     EXPECT_EQ(NULL, app->getSelectedMarker());
 }
 
+// A step of the tour to a marker out of view flies the camera to it.
+TEST_F(GlosspinApp, TheTourBringsTheCurrentMarkerIntoView)
+{
+    GspTest::Held<SoSeparator> root(GspTest::readText(
+        "PerspectiveCamera { position 0 0 10 } DEF A ZnBulletMarker {}"
+        " DEF B ZnBulletMarker { draggerTransform Transform { translation 40 0 0 } }"
+        " ZnMarkerSequencer { sequence [ USE A , USE B ] }"));
+    TempDir::writeFile(dir.file("far.iv"), GspTest::writeToBuffer(root));
+    ASSERT_TRUE(app->open(dir.file("far.iv").c_str()));
+    menu("modeViewing");
+    auto shows = [&](const SbVec3f &p) {
+        SoXtExaminerViewer *v = app->getViewer();
+        SbVec3f s;
+        v->getCamera()->getViewVolume(v->getViewportRegion().getViewportAspectRatio())
+            .projectToScreen(p, s);
+        return s[0] > 0 && s[0] < 1 && s[1] > 0 && s[1] < 1;
+    };
+    ASSERT_FALSE(shows(SbVec3f(40, 0, 0)));
+    app->getSequencer()->playerCommand(ZnMarkerSequencer::NEXT);
+    app->getSequencer()->playerCommand(ZnMarkerSequencer::NEXT);
+    EXPECT_TRUE(pumpUntil([&] { return shows(SbVec3f(40, 0, 0)); }, 4000));
+}
+
 // Saving an untitled scene proposes untitled.iv in the current folder
 // and lists that folder; an existing file is replaced only after a
 // question.
