@@ -7,6 +7,7 @@
 #include <Inventor/nodekits/SoSubKit.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+class GspHeadRelease;
 class SoFieldSensor;
 class SoFullPath;
 class SoPathSensor;
@@ -108,7 +109,10 @@ class SoShadow : public SoBaseKit {
     float thickness;
     SoPathSensor *pathSensor;
     SoFieldSensor *lightDirSensor, *pickableSensor, *planeSensor, *renderAsBoxSensor;
+    GspHeadRelease *headRelease;  // the paths' heads are not held
 
+    void setSlot(SoPath *&slot, SoPath *path);
+    static void headGoneCB(SoFieldContainer *shadow);
     void resolvePendingPaths();
     void attachSensors(SbBool attach);
 };

@@ -7,6 +7,7 @@
 #include <Inventor/nodekits/SoSubKit.h>
 #include <Inventor/projectors/SbPlaneProjector.h>
 
+class GspHeadRelease;
 class SoFieldSensor;
 class SoSensor;
 
@@ -78,6 +79,9 @@ class SoShadowDragger : public SoDragger {
     SoPath *objectPath, *transformPath;
     // Paths read before the nodes they lead to; followed on first use.
     SoPath *pendingObjectPath, *pendingTransformPath;
+    GspHeadRelease *headRelease;  // the paths' heads are not held
+    void setSlot(SoPath *&slot, SoPath *path);
+    static void headGoneCB(SoFieldContainer *dragger);
     void resolvePendingPaths();
     SbBool shiftDown;
     int constrainedAxis;  // -1 none, else an index into axes

@@ -6,6 +6,8 @@
 #include <Inventor/fields/SoSFPath.h>
 
 class SoGetMatrixAction;
+class GspHeadRelease;
+class SoFieldContainer;
 class SoSensor;
 class ZnArrow;
 class ZnArrowDragger;
@@ -87,8 +89,10 @@ class ZnArrowMarker : public ZnMarker {
     // A path read from a file that leads to nodes read after this marker:
     // followed once the scene is complete (first use).
     SoPath *pendingPath;
+    GspHeadRelease *headRelease;  // the paths' heads are not held
 
     ZnArrow *arrowPart();
+    static void headGoneCB(SoFieldContainer *marker);
     void resolvePendingPath();
     void setPath(SoPath *&slot, SoPath *path);
 };

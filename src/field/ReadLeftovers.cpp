@@ -31,6 +31,12 @@ std::unordered_map<void *, Entry> &entries()
     return table;
 }
 
+std::unordered_set<SoPath *> &headsGivenBack()
+{
+    static std::unordered_set<SoPath *> all;
+    return all;
+}
+
 std::unordered_map<SoPath *, SoFieldContainer *> &nodePaths()
 {
     static std::unordered_map<SoPath *, SoFieldContainer *> table;
@@ -172,7 +178,7 @@ SoBase *Closure::outsideRef()
         SoFullPath *path = (SoFullPath *)entry.first;
         if (path->getRefCount() > entry.second)
             return path->getHead();
-        for (int i = 0; i < path->getLength(); i++)
+        for (int i = headsGivenBack().count(path); i < path->getLength(); i++)
             explained[path->getNode(i)]++;
     }
     for (const auto &member : via) {
@@ -243,6 +249,15 @@ void addPath(SoFieldContainer *owner, SoPath *path)
 void removePath(SoPath *path)
 {
     nodePaths().erase(path);
+    headsGivenBack().erase(path);
+}
+
+void setHeadGivenBack(SoPath *path, bool given)
+{
+    if (given)
+        headsGivenBack().insert(path);
+    else
+        headsGivenBack().erase(path);
 }
 
 }

@@ -29,6 +29,9 @@ void remove(void *object);
 // no owner holds what it holds for whoever holds it, or for nobody.
 void addPath(SoFieldContainer *owner, SoPath *path);
 void removePath(SoPath *path);
+// Such a path whose reference to its head its owner has given back (the
+// head holds the owner: the reference would make a cycle), or taken again.
+void setHeadGivenBack(SoPath *path, bool given);
 
 // Releases the entries of abandoned owners and forgets the rest. An owner
 // is abandoned when nothing outside the nodes reachable upwards from it

@@ -22,6 +22,7 @@
 
 #include "init/ToolkitMacros.h"
 #include "field/PathSlot.h"
+#include "markers/HeadRelease.h"
 #include "markers/ReadPath.h"
 
 SO_KIT_SOURCE(SoShadow);
@@ -113,7 +114,8 @@ void SoShadow::initClass()
 SoShadow::SoShadow()
     : objectPath(NULL), transformPath(NULL), resetPath(NULL), resetBefore(TRUE),
       pendingObjectPath(NULL), pendingTransformPath(NULL), enabled(FALSE),
-      objectXformValid(FALSE), shadowXformValid(FALSE), thickness(THIN_THICKNESS)
+      objectXformValid(FALSE), shadowXformValid(FALSE), thickness(THIN_THICKNESS),
+      headRelease(new GspHeadRelease(this, headGoneCB))
 {
     GSP_KIT_CONSTRUCTOR(SoShadow);
 
@@ -181,19 +183,41 @@ SoShadow::~SoShadow()
     delete pickableSensor;
     delete planeSensor;
     delete renderAsBoxSensor;
-    gspReplacePath(this, objectPath, NULL);
-    gspReplacePath(this, transformPath, NULL);
-    gspReplacePath(this, resetPath, NULL);
-    gspReplacePath(this, pendingObjectPath, NULL);
-    gspReplacePath(this, pendingTransformPath, NULL);
+    setSlot(objectPath, NULL);
+    setSlot(transformPath, NULL);
+    setSlot(resetPath, NULL);
+    setSlot(pendingObjectPath, NULL);
+    setSlot(pendingTransformPath, NULL);
+    delete headRelease;
+}
+
+// The paths do not keep their heads alive (see GspHeadRelease): a scene
+// released goes with the shadows in it.
+void SoShadow::setSlot(SoPath *&slot, SoPath *path)
+{
+    if (slot)
+        headRelease->release(slot);
+    gspReplacePath(this, slot, path);
+    headRelease->hold(slot);
+}
+
+// The head went first: the shadow follows nothing.
+void SoShadow::headGoneCB(SoFieldContainer *shadow)
+{
+    SoShadow *s = (SoShadow *)shadow;
+    for (SoPath **slot : {&s->pendingObjectPath, &s->pendingTransformPath, &s->resetPath})
+        s->setSlot(*slot, NULL);
+    s->setPaths(NULL, NULL);
 }
 
 void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
-    gspReplacePath(this, pendingObjectPath, NULL);
-    gspReplacePath(this, pendingTransformPath, NULL);
-    gspReplacePath(this, objectPath, newObjectPath);
-    gspReplacePath(this, transformPath, newTransformPath);
+    setSlot(pendingObjectPath, NULL);
+    setSlot(pendingTransformPath, NULL);
+    // Copies of its own: the head of a path the caller shares is not the
+    // shadow's to give back.
+    setSlot(objectPath, newObjectPath ? newObjectPath->copy() : NULL);
+    setSlot(transformPath, newTransformPath ? newTransformPath->copy() : NULL);
     if (pathSensor->getAttachedPath())
         pathSensor->detach();
     if (objectPath && enabled)
@@ -202,16 +226,16 @@ void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
     // The box is measured from the placing transform on: before it when
     // the object path passes through it, after it when it is a node to
     // the object's left.
-    gspReplacePath(this, resetPath, NULL);
+    setSlot(resetPath, NULL);
     resetBefore = TRUE;
     if (objectPath && transformPath) {
         const SoFullPath *o = (const SoFullPath *)objectPath;
         SoNode *xf = ((SoFullPath *)transformPath)->getTail();
         for (int i = 0; i < o->getLength() - 1 && !resetPath; i++)
             if (o->getNode(i) == xf)
-                gspReplacePath(this, resetPath, objectPath->copy(0, i + 1));
+                setSlot(resetPath, objectPath->copy(0, i + 1));
         if (!resetPath) {
-            gspReplacePath(this, resetPath, transformPath->copy());
+            setSlot(resetPath, transformPath->copy());
             resetBefore = FALSE;
         }
     }

@@ -22,6 +22,7 @@
 
 #include "init/ToolkitMacros.h"
 #include "field/PathSlot.h"
+#include "markers/HeadRelease.h"
 #include "markers/ReadPath.h"
 #include "manips/DraggerMotion.h"
 #include "manips/ModifierKeys.h"
@@ -52,6 +53,7 @@ void SoShadowDragger::initClass()
 
 SoShadowDragger::SoShadowDragger()
     : objectPath(NULL), transformPath(NULL), pendingObjectPath(NULL), pendingTransformPath(NULL),
+      headRelease(new GspHeadRelease(this, headGoneCB)),
       shiftDown(FALSE), constrainedAxis(-1)
 {
     GSP_KIT_CONSTRUCTOR(SoShadowDragger);
@@ -113,20 +115,37 @@ SoShadowDragger::~SoShadowDragger()
     delete fieldSensor;
     for (int i = 0; i < NUM_SHADOW_FIELDS; i++)
         delete shadowFieldSensors[i];
-    gspReplacePath(NULL, objectPath, NULL);
-    gspReplacePath(NULL, transformPath, NULL);
+    setSlot(objectPath, NULL);
+    setSlot(transformPath, NULL);
     gspReplacePath(NULL, pendingObjectPath, NULL);
     gspReplacePath(NULL, pendingTransformPath, NULL);
+    delete headRelease;
 }
 
-// The copies go to the shadow part, which holds them for reading's
-// clean-up as its own; the dragger's slots enter nothing.
+// The paths' heads are not held (see GspHeadRelease); the shadow part
+// takes copies of its own. The dragger's slots enter nothing of reading's
+// clean-up.
+void SoShadowDragger::setSlot(SoPath *&slot, SoPath *path)
+{
+    if (slot)
+        headRelease->release(slot);
+    gspReplacePath(NULL, slot, path);
+    headRelease->hold(slot);
+}
+
+void SoShadowDragger::headGoneCB(SoFieldContainer *dragger)
+{
+    SoShadowDragger *d = (SoShadowDragger *)dragger;
+    d->setSlot(d->objectPath, NULL);
+    d->setSlot(d->transformPath, NULL);
+}
+
 void SoShadowDragger::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
     gspReplacePath(NULL, pendingObjectPath, NULL);
     gspReplacePath(NULL, pendingTransformPath, NULL);
-    gspReplacePath(NULL, objectPath, newObjectPath ? newObjectPath->copy() : NULL);
-    gspReplacePath(NULL, transformPath, newTransformPath ? newTransformPath->copy() : NULL);
+    setSlot(objectPath, newObjectPath ? newObjectPath->copy() : NULL);
+    setSlot(transformPath, newTransformPath ? newTransformPath->copy() : NULL);
     if (connectionsSetUp)
         SO_GET_ANY_PART(this, "shadow", SoShadow)->setPaths(objectPath, transformPath);
 }

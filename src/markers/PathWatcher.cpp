@@ -13,6 +13,7 @@ namespace {
 struct Client {
     SoFullPath *path;
     SoSensorCB *callback;
+    void (*dying)(void *data);
     void *data;
 };
 
@@ -64,6 +65,32 @@ bool isWatching(const Head *head, void *data)
     return false;
 }
 
+// The head goes: its clients hear of it (those still watching when their
+// turn comes), and every watch on it ends.
+void headDyingCB(void *data, SoSensor *)
+{
+    Head *head = (Head *)data;
+    std::vector<Client> clients = head->clients;
+    unsigned removals = head->removals;
+    head->running++;
+    for (const Client &c : clients) {
+        if (head->removals != removals && !isWatching(head, c.data))
+            continue;
+        if (c.dying)
+            c.dying(c.data);
+    }
+    auto it = heads().find(head->node);
+    if (it != heads().end() && it->second == head)
+        heads().erase(it);
+    for (SoNodeSensor &s : head->sensors)
+        s.detach();
+    head->clients.clear();
+    if (--head->running == 0)
+        delete head;
+    else
+        head->dead = true;
+}
+
 void headChangedCB(void *data, SoSensor *sensor)
 {
     Head *head = (Head *)data;
@@ -87,7 +114,7 @@ void headChangedCB(void *data, SoSensor *sensor)
     for (const Client &c : clients) {
         if (head->removals != removals && !isWatching(head, c.data))
             continue;
-        if (!path || moves(trigger, c.path))
+        if (c.callback && (!path || moves(trigger, c.path)))
             c.callback(c.data, sensor);
     }
     if (--head->running == 0 && head->dead)
@@ -98,7 +125,7 @@ void headChangedCB(void *data, SoSensor *sensor)
 
 namespace GspPathWatcher {
 
-void watch(SoPath *path, SoSensorCB *callback, void *data)
+void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *data)
 {
     SoNode *node = path->getHead();
     if (!node)
@@ -112,10 +139,11 @@ void watch(SoPath *path, SoSensorCB *callback, void *data)
             s.setData(head);
             s.setPriority(0);
             s.setTriggerPathFlag(TRUE);
+            s.setDeleteCallback(headDyingCB, head);
         }
         head->sensors[0].attach(node);
     }
-    head->clients.push_back({(SoFullPath *)path, callback, data});
+    head->clients.push_back({(SoFullPath *)path, callback, dying, data});
 }
 
 void unwatch(void *data)

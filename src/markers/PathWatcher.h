@@ -17,7 +17,10 @@ namespace GspPathWatcher {
 
 // The caller keeps path alive (referenced) until it calls unwatch; the
 // path may change meanwhile (the toolkit keeps it in step with the scene).
-void watch(SoPath *path, SoSensorCB *callback, void *data);
+// When the path's head is destroyed (a caller may hold it without a
+// reference), dying is called with data, and the watch ends. Either
+// callback may be NULL.
+void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *data);
 // Stops every watch made with data.
 void unwatch(void *data);
 

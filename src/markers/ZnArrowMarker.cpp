@@ -16,6 +16,7 @@
 
 #include "field/PathSlot.h"
 #include "init/ToolkitMacros.h"
+#include "markers/HeadRelease.h"
 #include "markers/MarkerTransforms.h"
 #include "markers/PathMatrix.h"
 #include "markers/PathWatcher.h"
@@ -39,7 +40,8 @@ void ZnArrowMarker::initClass()
 }
 
 ZnArrowMarker::ZnArrowMarker()
-    : objectPath(NULL), matrixAction(NULL), pendingPath(NULL)
+    : objectPath(NULL), matrixAction(NULL), pendingPath(NULL),
+      headRelease(new GspHeadRelease(this, headGoneCB))
 {
     GSP_KIT_CONSTRUCTOR(ZnArrowMarker);
     SO_KIT_ADD_CATALOG_ENTRY(localTransform, SoTransform, TRUE, topSeparator, geomSeparator, TRUE);
@@ -64,9 +66,10 @@ ZnArrowMarker::~ZnArrowMarker()
         arrowDragger->removeValueChangedCallback(draggerChangedCB, this);
         arrowDragger->removeFinishCallback(draggerFinishCB, this);
     }
+    GspPathWatcher::unwatch(this);
     setPath(objectPath, NULL);
     setPath(pendingPath, NULL);
-    GspPathWatcher::unwatch(this);
+    delete headRelease;
     delete matrixAction;
 }
 
@@ -175,8 +178,19 @@ void ZnArrowMarker::setPathToObject(SoPath *path)
     gspFoldTransformPart(this, "objectTransform", "draggerTransform");
     if (objectPath) {
         saveCurrentObjectXformInverse();
-        GspPathWatcher::watch(objectPath, pathSensorCB, this);
+        GspPathWatcher::watch(objectPath, pathSensorCB, NULL, this);
     }
+}
+
+// The paths do not keep their heads alive (see GspHeadRelease): a scene
+// released goes with the markers that point into it. A head that went
+// first leaves the marker detached.
+void ZnArrowMarker::headGoneCB(SoFieldContainer *marker)
+{
+    ZnArrowMarker *m = (ZnArrowMarker *)marker;
+    GspPathWatcher::unwatch(m);
+    m->setPath(m->objectPath, NULL);
+    m->setPath(m->pendingPath, NULL);
 }
 
 SoPath *ZnArrowMarker::getPathToObject()
@@ -211,17 +225,21 @@ int ZnArrowMarker::isAttachedToNode(SoNode *node)
 
 void ZnArrowMarker::appendObjectPath(SoNode *node)
 {
-    if (objectPath) {
-        objectPath->append(node);
-        return;
-    }
-    setPath(objectPath, new SoPath(node));
+    SoPath *path = objectPath ? objectPath->copy() : new SoPath(node);
+    path->ref();
+    if (objectPath)
+        path->append(node);
+    setPathToObject(path);
+    path->unref();
 }
 
-// The refs a marker's paths hold are its own.
+// The refs a marker's paths hold are its own, but for their heads'.
 void ZnArrowMarker::setPath(SoPath *&slot, SoPath *path)
 {
+    if (slot)
+        headRelease->release(slot);
     gspReplacePath(this, slot, path);
+    headRelease->hold(slot);
 }
 
 void ZnArrowMarker::pathSensorCB(void *marker, SoSensor *)

@@ -3,6 +3,8 @@
 // the group flag still read.
 #include "support/Test.h"
 
+#include <Inventor/sensors/SoNodeSensor.h>
+
 #include "field/FieldTestUtil.h"
 
 using namespace FieldTest;
@@ -123,6 +125,70 @@ TEST_F(PlainReaderTest, BothFileFormsOpenWithTheToolkitAlone)
     EXPECT_EQ(kExpected, nodes[0]);
     EXPECT_EQ(kExpected, nodes[1]);  // the pipe's, the last binary one
     root->unref();
+}
+
+// Releasing the root releases the whole scene, arrow markers pointing
+// into it included, built, read (with delayed reading, so that media are
+// cached) or pasted: every library node goes, and no descriptor and no
+// file of the library's stays.
+TEST_F(PlainReaderTest, AReleasedSceneReleasesEverything)
+{
+    SoSeparator *built = annotatedScene(tmp);
+    writeScene(built, tmp.file("scene.bin"), true);
+    SoSFDelayedData::supportDelayedReading = 1;
+    std::vector<std::string> files = tmp.entries();
+    int fds = GspTest::openDescriptors();
+    SoSensorManager *sensors = SoDB::getSensorManager();
+    for (int way : {1, 2, 0}) {  // the built scene last: the others are made from it
+        SoSeparator *root = way == 0   ? built
+                            : way == 1 ? readScene(tmp.file("scene.bin"))
+                                       : GspTest::readFromBuffer(GspTest::writeToBuffer(built));
+        ASSERT_TRUE(root) << way;
+        if (way)
+            root->ref();
+        dataOf(nth<ZnImageNote>((SoGroup *)((ZnMarker *)root->getChild(0))->getPart("notes", FALSE)));
+        sensors->processDelayQueue(FALSE);
+        static int alive;
+        alive = 0;
+        std::vector<SoNodeSensor *> watches;
+        SoBaseKit::setSearchingChildren(TRUE);
+        SoSearchAction sa;
+        sa.setType(SoNode::getClassTypeId());
+        sa.setInterest(SoSearchAction::ALL);
+        sa.setSearchingAll(TRUE);
+        sa.apply(root);
+        SoBaseKit::setSearchingChildren(FALSE);
+        const SoPathList &all = sa.getPaths();  // every node of the scene, in kits too
+        for (int i = 0; i < all.getLength(); i++) {
+            // The library's nodes (dragger parts may be shared defaults).
+            SoNode *n = ((SoFullPath *)all[i])->getTail();
+            bool ours = false;
+            for (SoType t : {ZnNote::getClassTypeId(), ZnNoteList::getClassTypeId(),
+                             ZnMarker::getClassTypeId(), ZnMarkerSequencer::getClassTypeId(),
+                             ZnArrow::getClassTypeId(), SoShadow::getClassTypeId(),
+                             SoGraphPaper::getClassTypeId(), SoDragger::getClassTypeId()})
+                ours = ours || n->isOfType(t);
+            if (!ours)
+                continue;
+            SoNodeSensor *w = new SoNodeSensor;
+            w->setDeleteCallback([](void *, SoSensor *) { alive--; }, NULL);
+            w->attach(n);
+            watches.push_back(w);
+            alive++;
+        }
+        EXPECT_GT(alive, 20) << way;
+        sa.reset();  // its paths hold the scene
+        root->unref();
+        sensors->processDelayQueue(FALSE);
+        EXPECT_EQ(0, alive) << way;
+        for (SoNodeSensor *w : watches)
+            delete w;
+        if (way) {
+            EXPECT_EQ(files, tmp.entries()) << way;
+            EXPECT_EQ(fds, GspTest::openDescriptors()) << way;
+        }
+    }
+    SoSFDelayedData::supportDelayedReading = 0;
 }
 
 // data/older-binary.iv is annotatedScene() as the library wrote it
