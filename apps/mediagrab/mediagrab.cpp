@@ -13,7 +13,10 @@
 // ("-f alsa -i default"), for example with ffmpeg's synthetic sources.
 // Without a microphone (and no MEDIAGRAB_AUDIO_INPUT) a movie is recorded
 // without sound, as the window says. Exit status: 0 when the file holds
-// media, 3 when the window was closed without recording, else 1.
+// media, 3 when the window was closed without recording, else 1. On
+// SIGTERM, SIGINT or SIGHUP a recording under way is given up: ffmpeg
+// ends and its partial file goes (ffmpeg also ends if mediagrab is killed
+// outright).
 #include <Xm/Form.h>
 #include <Xm/Label.h>
 #include <Xm/PushB.h>
@@ -23,6 +26,7 @@
 
 #include <errno.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <time.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -123,6 +127,9 @@ void startCB(Widget, XtPointer, XtPointer)
         return;
     grab.ffmpeg = fork();
     if (grab.ffmpeg == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() == 1)
+            _exit(1);  // mediagrab went before the line above
         dup2(fds[0], 0);
         close(fds[0]);
         close(fds[1]);
@@ -187,6 +194,19 @@ void finished(int status)
 }
 
 void timedStart(XtPointer, XtIntervalId *) { startCB(NULL, NULL, NULL); }
+
+// Asked to end: a recording under way is given up, nothing of it stays.
+XtSignalId endSignal;
+void endHandler(int) { XtNoticeSignal(endSignal); }
+void endCB(XtPointer, XtSignalId *)
+{
+    if (grab.ffmpeg > 0) {
+        kill(grab.ffmpeg, SIGTERM);
+        waitpid(grab.ffmpeg, NULL, 0);
+    }
+    unlink(grab.temp.c_str());
+    exit(1);
+}
 
 Widget button(Widget form, const char *name, XtCallbackProc cb, int left)
 {
@@ -262,6 +282,11 @@ int main(int argc, char **argv)
     XtVaSetValues(top, XmNdeleteResponse, XmDO_NOTHING, NULL);
     XmAddWMProtocolCallback(top, XmInternAtom(XtDisplay(top), (char *)"WM_DELETE_WINDOW", False),
                             doneCB, NULL);
+    endSignal = XtAppAddSignal(grab.app, endCB, NULL);
+    struct sigaction sa = {};
+    sa.sa_handler = endHandler;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &sa, NULL);
     XtRealizeWidget(top);
     if (grab.duration > 0)
         XtAppAddTimeOut(grab.app, 0, timedStart, NULL);

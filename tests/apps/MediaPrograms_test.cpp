@@ -107,6 +107,30 @@ TEST_F(MediaProgramsTest, AMovieWithoutMicrophoneAndARecorderGivenUp)
     EXPECT_NE(0, access(tmp.file("no.aifc").c_str(), F_OK));
 }
 
+// A recorder told to end in mid-recording ends its ffmpeg and leaves no
+// file, however it is told.
+TEST_F(MediaProgramsTest, ARecorderEndedMidRecordingLeavesNothing)
+{
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        std::string file = tmp.file("m" + std::to_string(sig) + ".mv");
+        pid_t pid = fork();
+        if (pid == 0) {
+            execl(mediagrab.c_str(), "mediagrab", "-video", "-duration", "60", "-fixedFile",
+                  file.c_str(), (char *)NULL);
+            _exit(127);
+        }
+        std::string temp = file + ".recording." + std::to_string(pid), ps;
+        std::string pattern = file + ".[r]ecording";  // not the shell running pgrep
+        ASSERT_TRUE(GspTest::pumpUntil([&] { return TempDir::exists(temp); }, 10000)) << sig;
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_NE(0, GspTest::run("pgrep -f '" + pattern + "'", ps)) << ps;
+        EXPECT_FALSE(TempDir::exists(temp));
+        EXPECT_FALSE(TempDir::exists(file));
+    }
+}
+
 TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
 {
     std::string junk = tmp.file("junk.mv");
