@@ -85,6 +85,9 @@ class ZnMarkerSequencer : public SoNode {
     static void glxDestroyedCB(Widget w, XtPointer sequencer, XtPointer callData);
     static void glxButtonsDestroyedCB(Widget icon, XtPointer sequencer, XtPointer callData);
 
+    // It draws nothing and changes no traversal state.
+    virtual SbBool affectsState() const;
+
   SoEXTENDER public:
     virtual void GLRender(SoGLRenderAction *action);
     virtual void write(SoWriteAction *action);

@@ -8,6 +8,8 @@
 #include <Inventor/nodes/SoTransformSeparator.h>
 #include <Inventor/nodes/SoTransformation.h>
 
+#include "markers/PathWatcher.h"
+
 namespace {
 
 // Groups that traverse every child in order and have no matrix of their
@@ -43,6 +45,15 @@ bool walk(SoGetMatrixAction *action, SoFullPath *path, SbMatrix &matrix, SbMatri
         if (!isPlainGroup(group))
             return false;
         const SoChildList &children = *group->getChildren();
+        // A watched head knows which of its children matter: a scene's root
+        // with thousands of markers need not be looked through.
+        const std::vector<int> *some = d == 1 ? GspPathWatcher::matrixChildren(group) : NULL;
+        if (some) {
+            for (int i : *some)
+                if (i < path->getIndex(d) && !add(action, children[i], matrix, inverse))
+                    return false;
+            continue;
+        }
         for (int i = 0; i < path->getIndex(d); i++)
             if (!add(action, children[i], matrix, inverse))
                 return false;

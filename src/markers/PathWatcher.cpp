@@ -1,11 +1,17 @@
+// Path watches shared by head node: the head's sensors, the watches sorted
+// by the branch their paths take from the head, and the head's children
+// that change the matrix of later siblings.
 #include "markers/PathWatcher.h"
 
 #include <Inventor/SoPath.h>
+#include <Inventor/misc/SoChildList.h>
 #include <Inventor/nodes/SoNode.h>
+#include <Inventor/nodes/SoTransformation.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -21,21 +27,78 @@ struct Client {
 // forgets what triggered a sensor that is notified again from inside its
 // own callback (as when a marker moves its arrow there), so the other
 // one is attached while the callbacks run and hears those changes with
-// their paths.
+// their paths. A change below one of the head's children concerns the
+// watches whose paths run through that child (its branch); only a child
+// that changes the matrix of later siblings, or a change of the head's
+// own child list other than an append, concerns them all.
 struct Head {
     SoNode *node;
     SoNodeSensor sensors[2];
     int active = 0;
     int running = 0;
-    unsigned removals = 0;
     bool dead = false;
-    std::vector<Client> clients;
+    std::unordered_map<SoNode *, std::vector<Client>> branches;  // by the path's node at depth 1
+    std::unordered_map<void *, std::vector<SoNode *>> branchesOf;  // data -> its branches here
+    // The children whose transformations reach later siblings, and what
+    // the child list looked like when they were listed.
+    std::vector<int> matrixChildren;
+    bool matrixChildrenValid = false;
+    int knownCount = 0;
+    SoNode *knownLast = NULL;
 };
 
 std::map<SoNode *, Head *> &heads()
 {
     static std::map<SoNode *, Head *> all;
     return all;
+}
+
+SoNode *branchOf(const SoFullPath *path)
+{
+    return path->getLength() > 1 ? path->getNode(1) : NULL;
+}
+
+// Whether a child changes the matrix of the siblings after it: -1 when
+// only a traversal can tell (a group whose state leaks out).
+int changesMatrix(SoNode *child)
+{
+    if (child->getChildren())
+        return child->affectsState() ? -1 : 0;
+    return child->isOfType(SoTransformation::getClassTypeId());
+}
+
+void rememberChildren(Head *head)
+{
+    const SoChildList *children = head->node->getChildren();
+    head->knownCount = children ? children->getLength() : 0;
+    head->knownLast = head->knownCount ? (*children)[head->knownCount - 1] : NULL;
+}
+
+void listMatrixChildren(Head *head)
+{
+    head->matrixChildren.clear();
+    const SoChildList *children = head->node->getChildren();
+    for (int i = 0; children && i < children->getLength(); i++)
+        if (changesMatrix((*children)[i]))
+            head->matrixChildren.push_back(i);
+    rememberChildren(head);
+    head->matrixChildrenValid = true;
+}
+
+// After a change of the head's own child list: true when it was one child
+// appended (no path's index and no earlier sibling changed).
+bool appended(Head *head)
+{
+    const SoChildList *children = head->node->getChildren();
+    int n = children ? children->getLength() : 0;
+    bool append = n == head->knownCount + 1 &&
+                  (head->knownCount == 0 || (*children)[head->knownCount - 1] == head->knownLast);
+    if (append && head->matrixChildrenValid && changesMatrix((*children)[n - 1]))
+        head->matrixChildren.push_back(n - 1);
+    else if (!append)
+        head->matrixChildrenValid = false;
+    rememberChildren(head);
+    return append;
 }
 
 // The nodes from the head to the node that changed, and their indices.
@@ -57,38 +120,31 @@ bool moves(const Trigger &trigger, const SoFullPath *path)
     }
 }
 
-bool isWatching(const Head *head, void *data)
-{
-    for (const Client &c : head->clients)
-        if (c.data == data)
-            return true;
-    return false;
-}
+bool isWatching(const Head *head, void *data) { return head->branchesOf.count(data) > 0; }
 
-// The head goes: its clients hear of it (those still watching when their
-// turn comes), and every watch on it ends.
-void headDyingCB(void *data, SoSensor *)
+// The watches a change concerns, in a copy: callbacks may add or remove
+// watches.
+std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
 {
-    Head *head = (Head *)data;
-    std::vector<Client> clients = head->clients;
-    unsigned removals = head->removals;
-    head->running++;
-    for (const Client &c : clients) {
-        if (head->removals != removals && !isWatching(head, c.data))
-            continue;
-        if (c.dying)
-            c.dying(c.data);
-    }
-    auto it = heads().find(head->node);
-    if (it != heads().end() && it->second == head)
-        heads().erase(it);
-    for (SoNodeSensor &s : head->sensors)
-        s.detach();
-    head->clients.clear();
-    if (--head->running == 0)
-        delete head;
+    std::vector<Client> out;
+    bool all;
+    if (!known)
+        all = true;
+    else if (trigger.nodes.size() < 2)
+        all = !appended(head);
     else
-        head->dead = true;
+        all = changesMatrix(trigger.nodes[1]) != 0;
+    if (all) {
+        for (const auto &branch : head->branches)
+            out.insert(out.end(), branch.second.begin(), branch.second.end());
+        return out;
+    }
+    if (trigger.nodes.size() >= 2) {
+        auto it = head->branches.find(trigger.nodes[1]);
+        if (it != head->branches.end())
+            out = it->second;
+    }
+    return out;
 }
 
 void headChangedCB(void *data, SoSensor *sensor)
@@ -107,18 +163,73 @@ void headChangedCB(void *data, SoSensor *sensor)
         head->active = 1 - head->active;
         head->sensors[head->active].attach(head->node);
     }
-    // A callback may add or remove watches, and remove them for good.
-    std::vector<Client> clients = head->clients;
-    unsigned removals = head->removals;
+    std::vector<Client> clients = concerned(head, trigger, path != NULL);
     head->running++;
     for (const Client &c : clients) {
-        if (head->removals != removals && !isWatching(head, c.data))
+        if (!isWatching(head, c.data))
             continue;
         if (c.callback && (!path || moves(trigger, c.path)))
             c.callback(c.data, sensor);
     }
     if (--head->running == 0 && head->dead)
         delete head;
+}
+
+// The data's watches, by head.
+std::unordered_map<void *, std::vector<Head *>> &headsOf()
+{
+    static std::unordered_map<void *, std::vector<Head *>> all;
+    return all;
+}
+
+// The head goes: its clients hear of it (those still watching when their
+// turn comes), and every watch on it ends.
+void headDyingCB(void *data, SoSensor *)
+{
+    Head *head = (Head *)data;
+    std::vector<Client> clients;
+    for (const auto &branch : head->branches)
+        clients.insert(clients.end(), branch.second.begin(), branch.second.end());
+    head->running++;
+    for (const Client &c : clients)
+        if (c.dying && isWatching(head, c.data))
+            c.dying(c.data);
+    auto it = heads().find(head->node);
+    if (it != heads().end() && it->second == head)
+        heads().erase(it);
+    for (SoNodeSensor &s : head->sensors)
+        s.detach();
+    for (const auto &client : head->branchesOf) {
+        std::vector<Head *> &list = headsOf()[client.first];
+        list.erase(std::remove(list.begin(), list.end(), head), list.end());
+        if (list.empty())
+            headsOf().erase(client.first);
+    }
+    head->branches.clear();
+    head->branchesOf.clear();
+    if (--head->running == 0)
+        delete head;
+    else
+        head->dead = true;
+}
+
+void removeClient(Head *head, void *data)
+{
+    auto where = head->branchesOf.find(data);
+    if (where == head->branchesOf.end())
+        return;
+    for (SoNode *key : where->second) {
+        auto it = head->branches.find(key);
+        if (it == head->branches.end())
+            continue;
+        std::vector<Client> &list = it->second;
+        for (size_t i = list.size(); i-- > 0;)
+            if (list[i].data == data)
+                list.erase(list.begin() + (long)i);
+        if (list.empty())
+            head->branches.erase(it);
+    }
+    head->branchesOf.erase(where);
 }
 
 }
@@ -134,6 +245,7 @@ void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *
     if (!head) {
         head = new Head;
         head->node = node;
+        rememberChildren(head);
         for (SoNodeSensor &s : head->sensors) {
             s.setFunction(headChangedCB);
             s.setData(head);
@@ -143,33 +255,47 @@ void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *
         }
         head->sensors[0].attach(node);
     }
-    head->clients.push_back({(SoFullPath *)path, callback, dying, data});
+    SoNode *branch = branchOf((SoFullPath *)path);
+    head->branches[branch].push_back({(SoFullPath *)path, callback, dying, data});
+    head->branchesOf[data].push_back(branch);
+    headsOf()[data].push_back(head);
 }
 
 void unwatch(void *data)
 {
-    auto &all = heads();
-    for (auto it = all.begin(); it != all.end();) {
-        Head *head = it->second;
-        std::vector<Client> &c = head->clients;
-        auto gone =
-            std::remove_if(c.begin(), c.end(), [&](const Client &x) { return x.data == data; });
-        if (gone != c.end()) {
-            c.erase(gone, c.end());
-            head->removals++;
-        }
-        if (!c.empty()) {
-            ++it;
+    auto found = headsOf().find(data);
+    if (found == headsOf().end())
+        return;
+    std::vector<Head *> watched;
+    watched.swap(found->second);
+    headsOf().erase(found);
+    for (Head *head : watched) {
+        auto it = heads().find(head->node);
+        if (it == heads().end() || it->second != head)
+            continue;  // gone with its node
+        removeClient(head, data);
+        if (!head->branches.empty())
             continue;
-        }
         for (SoNodeSensor &s : head->sensors)
             s.detach();
+        heads().erase(it);
         if (head->running)
             head->dead = true;
         else
             delete head;
-        it = all.erase(it);
     }
+}
+
+const std::vector<int> *matrixChildren(SoNode *node)
+{
+    auto it = heads().find(node);
+    if (it == heads().end())
+        return NULL;
+    Head *head = it->second;
+    const SoChildList *children = head->node->getChildren();
+    if (!head->matrixChildrenValid || head->knownCount != (children ? children->getLength() : 0))
+        listMatrixChildren(head);
+    return &head->matrixChildren;
 }
 
 }

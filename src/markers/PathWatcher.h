@@ -3,6 +3,9 @@
 
 #include <Inventor/sensors/SoSensor.h>
 
+#include <vector>
+
+class SoNode;
 class SoPath;
 
 // Calls back at once (as a path sensor of priority 0 does) when anything
@@ -10,9 +13,9 @@ class SoPath;
 // node below its tail, or a node before the path's child in a group on
 // the path that affects the traversal state. One node sensor on each head
 // node serves every path that starts there and sorts each change by the
-// path it came along, so that a change costs a few pointer compares per
-// watched path instead of a toolkit path sensor's search of the head's
-// children for each of them.
+// branch of the head it came along: a change in one branch reaches the
+// paths through that branch alone, and an appended child reaches none, so
+// that its cost does not grow with the number of paths.
 namespace GspPathWatcher {
 
 // The caller keeps path alive (referenced) until it calls unwatch; the
@@ -23,6 +26,11 @@ namespace GspPathWatcher {
 void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *data);
 // Stops every watch made with data.
 void unwatch(void *data);
+
+// The indices of node's children whose transformations reach the
+// siblings after them (those that need a traversal too), kept up to date
+// while node is a watched head; NULL when it is not.
+const std::vector<int> *matrixChildren(SoNode *node);
 
 }
 

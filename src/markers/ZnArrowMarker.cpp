@@ -177,8 +177,8 @@ void ZnArrowMarker::setPathToObject(SoPath *path)
         matrixAction = new SoGetMatrixAction(SbViewportRegion());
     gspFoldTransformPart(this, "objectTransform", "draggerTransform");
     if (objectPath) {
-        saveCurrentObjectXformInverse();
         GspPathWatcher::watch(objectPath, pathSensorCB, NULL, this);
+        saveCurrentObjectXformInverse();
     }
 }
 

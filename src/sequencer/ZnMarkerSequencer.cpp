@@ -325,6 +325,8 @@ void ZnMarkerSequencer::playerCommand(int code)
     }
 }
 
+SbBool ZnMarkerSequencer::affectsState() const { return FALSE; }
+
 // Drawn on every frame, for the player icon of each window.
 void ZnMarkerSequencer::GLRender(SoGLRenderAction *action)
 {
