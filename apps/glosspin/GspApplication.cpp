@@ -219,6 +219,11 @@ GspApplication::~GspApplication()
     }
     delete viewer;
     XtDestroyWidget(mainWindow);
+    // The dialogs are the top-level widget's: they go now, while the
+    // members their destruction clears are still here.
+    for (Widget d : {fileDialog, questionDialog, promptDialog, infoDialog, replaceDialog})
+        if (d)
+            XtDestroyWidget(XtParent(d));
     current = nullptr;
 }
 
