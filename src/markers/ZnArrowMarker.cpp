@@ -340,14 +340,16 @@ void ZnArrowMarker::GLRender(SoGLRenderAction *action)
     inherited::GLRender(action);
 }
 
+// Set for each pass alone: a path field audits the path's head, the
+// scene's root, and thousands of them at once would make each removal
+// from the root's auditors cost as much as all of them.
 void ZnArrowMarker::write(SoWriteAction *action)
 {
-    SoOutput *out = action->getOutput();
     resolvePendingPath();
-    if (out->getStage() == SoOutput::COUNT_REFS && objectPath)
+    if (objectPath)
         objectPathField.setValue(objectPath);
     inherited::write(action);
-    if (out->getStage() == SoOutput::WRITE) {
+    if (objectPath) {
         objectPathField.setValue(NULL);
         objectPathField.setDefault(TRUE);
     }

@@ -1,0 +1,266 @@
+// How the library's costs grow with the scene: for 100, 1,000 and 10,000
+// arrow markers (each on a cube of its own under its own transform, with
+// two text notes, in a sequencer), the time to build the scene one
+// marker at a time, to read and write it in both forms, to draw a frame
+// with nothing moving and one after one object moved, to open the marker
+// list and to take one Next step; each row with its growth from 1,000 to
+// 10,000. Then the one-marker operations at 10,000 against 1,000, a frame
+// of 10,000 static markers against plain cone-and-cylinder arrows, and
+// the resident memory a marker takes.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <Glosspin/Glosspin.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/SoInput.h>
+#include <Inventor/SoOutput.h>
+#include <Inventor/SoPath.h>
+#include <Inventor/actions/SoWriteAction.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoDirectionalLight.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoScale.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTransform.h>
+#include <Inventor/nodes/SoTranslation.h>
+
+#include "support/BenchWindow.h"
+
+namespace {
+
+double seconds(const std::function<void()> &f)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The median of five runs of f.
+double median(const std::function<void()> &f)
+{
+    std::vector<double> t;
+    for (int i = 0; i < 5; i++)
+        t.push_back(seconds(f));
+    return GspBench::quantile(t, 0.5);
+}
+
+long residentKiB()
+{
+    long kib = 0;
+    if (FILE *f = fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (fgets(line, sizeof line, f))
+            if (sscanf(line, "VmRSS: %ld", &kib) == 1)
+                break;
+        fclose(f);
+    }
+    return kib;
+}
+
+// The scene: a camera over a grid of objects, each with its marker (or,
+// for the reference, a static arrow of toolkit shapes), and a sequencer.
+struct Scene {
+    SoSeparator *root = new SoSeparator;
+    ZnMarkerSequencer *tour = new ZnMarkerSequencer;
+    std::vector<SoTransform *> objects;
+    int side;
+
+    explicit Scene(int n) : side(1)
+    {
+        while (side * side < n)
+            side++;
+        root->ref();
+        SoOrthographicCamera *camera = new SoOrthographicCamera;
+        camera->position.setValue((float)side, (float)side, 4.0f * (float)side);
+        camera->height = 2.2f * (float)side;
+        camera->farDistance = 8.0f * (float)side;
+        root->addChild(camera);
+        root->addChild(new SoDirectionalLight);
+        root->addChild(tour);
+    }
+    ~Scene() { root->unref(); }
+
+    SoTransform *addObject(int i)
+    {
+        SoSeparator *obj = new SoSeparator;
+        SoTransform *xf = new SoTransform;
+        xf->translation.setValue(2.0f * (float)(i % side), 2.0f * (float)(i / side), 0);
+        obj->addChild(xf);
+        obj->addChild(new SoCube);
+        root->addChild(obj);
+        objects.push_back(xf);
+        return xf;
+    }
+
+    void addMarker(int i)
+    {
+        addObject(i);
+        ZnArrowMarker *m = new ZnArrowMarker;
+        m->getDraggerTransform()->translation = objects.back()->translation.getValue();
+        m->getDraggerTransform()->scaleFactor.setValue(0.2f, 0.2f, 0.2f);
+        ZnNoteList *notes = (ZnNoteList *)m->getPart("notes", TRUE);
+        for (int k = 0; k < 2; k++) {
+            ZnTextNote *t = new ZnTextNote;
+            t->setFieldFromString("a note");
+            notes->addChild(t);
+        }
+        SoPath *p = new SoPath(root);
+        p->ref();
+        p->append(root->getNumChildren() - 1);
+        p->append(1);
+        m->setPathToObject(p);
+        p->unref();
+        root->addChild(m);
+        tour->appendMarker(m);
+    }
+
+    void addReferenceArrow(int i, SoNode *arrow)
+    {
+        addObject(i);
+        SoSeparator *s = new SoSeparator;
+        SoTranslation *t = new SoTranslation;
+        t->translation = objects.back()->translation.getValue();
+        SoScale *k = new SoScale;
+        k->scaleFactor.setValue(0.2f, 0.2f, 0.2f);
+        s->addChild(t);
+        s->addChild(k);
+        s->addChild(arrow);
+        root->addChild(s);
+    }
+};
+
+std::string written(SoNode *root, bool binary)
+{
+    SoOutput out;
+    size_t size = 1 << 20;
+    out.setBuffer(malloc(size), size, realloc);
+    out.setBinary(binary);
+    SoWriteAction(&out).apply(root);
+    void *buf;
+    out.getBuffer(buf, size);
+    std::string text((const char *)buf, size);
+    free(buf);
+    return text;
+}
+
+void readBack(const std::string &bytes)
+{
+    SoInput in;
+    in.setBuffer((void *)bytes.data(), bytes.size());
+    SoSeparator *read = SoDB::readAll(&in);
+    read->ref();
+    read->unref();
+    SoDB::getSensorManager()->processDelayQueue(FALSE);
+}
+
+struct Row {
+    const char *name;
+    double t[3];
+};
+
+const int SIZES[3] = {100, 1000, 10000};
+
+}
+
+int main(int argc, char **argv)
+{
+    (void)argc;
+    (void)argv;
+    GspBench::topLevel();
+    std::vector<Row> rows = {{"build one by one", {}},   {"read ASCII", {}},
+                             {"read binary", {}},        {"write ASCII", {}},
+                             {"write binary", {}},       {"frame, nothing moving", {}},
+                             {"frame after one object moved", {}},
+                             {"open the marker list", {}}, {"one Next step", {}}};
+    double addOne[3] = {0, 0, 0};
+    long perMarker = 0;
+    for (int s = 0; s < 3; s++) {
+        int n = SIZES[s];
+        long before = residentKiB();
+        Scene *scene = new Scene(n);
+        rows[0].t[s] = seconds([&] {
+            for (int i = 0; i < n; i++)
+                scene->addMarker(i);
+        });
+        SoDB::getSensorManager()->processDelayQueue(FALSE);
+        if (n == 10000)
+            perMarker = (residentKiB() - before) * 1024 / n;
+        // The next marker, alone (removed again after each run).
+        addOne[s] = median([&] {
+            scene->addMarker(n);
+            scene->tour->removeMarker(n);
+            scene->root->removeChild(scene->root->getNumChildren() - 1);
+            scene->root->removeChild(scene->root->getNumChildren() - 1);
+            scene->objects.pop_back();
+        });
+        std::string ascii = written(scene->root, false), binary = written(scene->root, true);
+        rows[1].t[s] = median([&] { readBack(ascii); });
+        rows[2].t[s] = median([&] { readBack(binary); });
+        rows[3].t[s] = median([&] { written(scene->root, false); });
+        rows[4].t[s] = median([&] { written(scene->root, true); });
+        {
+            GspBench::FrameWindow window(scene->root);
+            window.frame();
+            rows[5].t[s] = median([&] { window.frame(); });
+            SoTransform *xf = scene->objects[(size_t)n / 2];
+            rows[6].t[s] = median([&] {
+                xf->translation = xf->translation.getValue() + SbVec3f(0, 0.01f, 0);
+                window.frame();
+            });
+        }
+        rows[7].t[s] = median([&] {
+            scene->tour->showMarkerList();
+            XtAppContext app = XtWidgetToApplicationContext(GspBench::topLevel());
+            while (XtAppPending(app))
+                XtAppProcessEvent(app, XtIMAll);
+        });
+        ZnCommon::editMode = 1;
+        rows[8].t[s] = median([&] { scene->tour->playerCommand(ZnMarkerSequencer::NEXT); });
+        delete scene;
+    }
+
+    printf("Growth with the number of arrow markers (seconds; median of 5 runs where repeated)\n");
+    printf("  %-32s %10s %10s %10s  %s\n", "", "100", "1,000", "10,000", "10,000 / 1,000");
+    bool linear = true;
+    for (const Row &r : rows) {
+        double growth = r.t[2] / r.t[1];
+        linear = linear && growth <= 12;
+        printf("  %-32s %10.4f %10.4f %10.4f  %6.1f  %s\n", r.name, r.t[0], r.t[1], r.t[2], growth,
+               growth <= 12 ? "within 12" : "ABOVE 12");
+    }
+    printf("\nOne-marker operations at 10,000 against 1,000 (target 2)\n");
+    double one[3][2] = {{addOne[1], addOne[2]},
+                        {rows[6].t[1], rows[6].t[2]},
+                        {rows[8].t[1], rows[8].t[2]}};
+    const char *names[3] = {"adding one marker", "a frame after one object moved",
+                            "one Next step"};
+    for (int i = 0; i < 3; i++)
+        printf("  %-32s %8.5f s / %8.5f s = %5.2f  %s\n", names[i], one[i][1], one[i][0],
+               one[i][1] / one[i][0], one[i][1] / one[i][0] <= 2 ? "within 2" : "ABOVE 2");
+
+    // Frames of 10,000 static markers against the same scene with plain
+    // arrows in their place, alternately in one window.
+    Scene markers(10000), reference(10000);
+    SoNode *arrow = GspBench::referenceArrow();
+    arrow->ref();
+    for (int i = 0; i < 10000; i++) {
+        markers.addMarker(i);
+        reference.addReferenceArrow(i, arrow);
+    }
+    SoDB::getSensorManager()->processDelayQueue(FALSE);
+    {
+        GspBench::FrameWindow window(reference.root);
+        printf("\nRatios, each pair timed alternately: median [quartiles] (lower is faster)\n");
+        GspBench::print("10,000 static markers / plain arrows",
+                        window.compare(markers.root, reference.root), 1.5);
+    }
+    arrow->unref();
+    printf("\nResident memory per marker at 10,000: %ld bytes\n", perMarker);
+    return linear ? 0 : 1;
+}
