@@ -61,13 +61,13 @@ long residentKiB()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+}
+
 Sample sample(int changes)
 {
     const char *tmp = getenv("TMPDIR");
     return {changes, GspTest::openDescriptors(), children(),
             (int)TempDir::entriesOf(tmp ? tmp : "/tmp").size(), residentKiB()};
-}
-
 }
 
 std::vector<Sample> run(int markers, int changes, int every)

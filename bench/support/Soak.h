@@ -24,6 +24,9 @@ std::vector<Sample> run(int markers, int changes, int every);
 
 void print(const std::vector<Sample> &samples);
 
+// The process's resources now, counted as after changes.
+Sample sample(int changes);
+
 }
 
 #endif
