@@ -112,6 +112,11 @@ void GspApplication::releaseScene()
         sequencer->unref();
     }
     sequencer = NULL;
+    // The remembered camera's parent would keep the scene alive.
+    if (ZnCommon::cameraPath) {
+        ZnCommon::cameraPath->unref();
+        ZnCommon::cameraPath = NULL;
+    }
     scene->unref();
     scene = NULL;
 }

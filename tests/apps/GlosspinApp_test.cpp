@@ -441,6 +441,31 @@ TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
     EXPECT_EQ(target + 1, notes(marker(2))->getNumNotes());
 }
 
+// Releasing the application with a recorder open, as Quit does before it
+// exits, ends the recorder and leaves none of the note's files behind (the
+// recorder's own test ends one mid-recording).
+TEST_F(GlosspinApp, ReleasedWithARecorderOpenItEndsTheRecorder)
+{
+    std::string grab = GLOSSPIN_MEDIAGRAB, ps;
+    std::string path = grab.substr(0, grab.rfind('/')) + ":" + getenv("PATH");
+    setenv("PATH", path.c_str(), 1);
+    setenv("MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15", 1);
+    setenv("MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025", 1);
+    std::string tmp = ZnNote::getTempDirName();
+    auto recorders = [&] { return GspTest::run("pgrep -f '[m]ediagrab -nofork'", ps) == 0; };
+    int camera = ZnMovieNote::hasVideoHW;
+    ZnMovieNote::hasVideoHW = 1;  // the synthetic source stands in
+    menu("modeAuthoring");
+    app->selectMarker(marker(0));
+    menu("noteMovie");
+    ZnMovieNote::hasVideoHW = camera;
+    ASSERT_TRUE(pumpUntil(recorders, 10000));
+    app.reset();
+    EXPECT_TRUE(pumpUntil([&] { return !recorders(); }, 5000)) << ps;
+    for (const std::string &e : TempDir::entriesOf(tmp))
+        EXPECT_EQ(std::string::npos, e.find(ZnNote::NOTE_BASE)) << e;
+}
+
 // A save that cannot finish says why and leaves the file it would have
 // replaced as it was, with nothing else left behind.
 TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
