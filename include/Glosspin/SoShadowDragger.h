@@ -81,6 +81,7 @@ class SoShadowDragger : public SoDragger {
     SoPath *pendingObjectPath, *pendingTransformPath;
     GspHeadRelease *headRelease;  // the paths' heads are not held
     void setSlot(SoPath *&slot, SoPath *path);
+    void setPendingSlot(SoPath *&slot, SoPath *path);
     static void headGoneCB(SoFieldContainer *dragger);
     void resolvePendingPaths();
     SbBool shiftDown;

@@ -247,9 +247,20 @@ void SoShadow::resolvePendingPaths()
 {
     if (!pendingObjectPath && !pendingTransformPath)
         return;
-    SoPath *o = pendingObjectPath ? gspResolvePending(pendingObjectPath) : objectPath;
-    SoPath *t = pendingTransformPath ? gspResolvePending(pendingTransformPath) : transformPath;
+    SoPath *o = pendingObjectPath ? gspResolvePending(this, &SoShadow::setSlot, pendingObjectPath)
+                                  : objectPath;
+    SoPath *t = pendingTransformPath
+                    ? gspResolvePending(this, &SoShadow::setSlot, pendingTransformPath)
+                    : transformPath;
+    if (o)
+        o->ref();
+    if (t)
+        t->ref();
     setPaths(o, t);
+    if (o)
+        o->unref();
+    if (t)
+        t->unref();
 }
 
 void SoShadow::attachSensors(SbBool attach)
@@ -617,8 +628,12 @@ SbBool SoShadow::readInstance(SoInput *in, unsigned short flags)
     SoPath *o = gspTakeReadPath(pathToObjectField.getValue(), pendingObject);
     SoPath *t = gspTakeReadPath(pathToTransformField.getValue(), pendingTransform);
     setPaths(o, t);
-    pendingObjectPath = pendingObject;
-    pendingTransformPath = pendingTransform;
+    setSlot(pendingObjectPath, pendingObject);
+    setSlot(pendingTransformPath, pendingTransform);
+    if (pendingObject)
+        pendingObject->unref();
+    if (pendingTransform)
+        pendingTransform->unref();
     gspClearPathField(pathToObjectField);
     gspClearPathField(pathToTransformField);
     return TRUE;

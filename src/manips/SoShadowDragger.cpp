@@ -117,8 +117,8 @@ SoShadowDragger::~SoShadowDragger()
         delete shadowFieldSensors[i];
     setSlot(objectPath, NULL);
     setSlot(transformPath, NULL);
-    gspReplacePath(NULL, pendingObjectPath, NULL);
-    gspReplacePath(NULL, pendingTransformPath, NULL);
+    setPendingSlot(pendingObjectPath, NULL);
+    setPendingSlot(pendingTransformPath, NULL);
     delete headRelease;
 }
 
@@ -133,17 +133,29 @@ void SoShadowDragger::setSlot(SoPath *&slot, SoPath *path)
     headRelease->hold(slot);
 }
 
+// A path read before its scene was complete: the dragger's own for
+// reading's clean-up, as it has no copy in the shadow part yet.
+void SoShadowDragger::setPendingSlot(SoPath *&slot, SoPath *path)
+{
+    if (slot)
+        headRelease->release(slot);
+    gspReplacePath(this, slot, path);
+    headRelease->hold(slot);
+}
+
 void SoShadowDragger::headGoneCB(SoFieldContainer *dragger)
 {
     SoShadowDragger *d = (SoShadowDragger *)dragger;
     d->setSlot(d->objectPath, NULL);
     d->setSlot(d->transformPath, NULL);
+    d->setPendingSlot(d->pendingObjectPath, NULL);
+    d->setPendingSlot(d->pendingTransformPath, NULL);
 }
 
 void SoShadowDragger::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
-    gspReplacePath(NULL, pendingObjectPath, NULL);
-    gspReplacePath(NULL, pendingTransformPath, NULL);
+    setPendingSlot(pendingObjectPath, NULL);
+    setPendingSlot(pendingTransformPath, NULL);
     setSlot(objectPath, newObjectPath ? newObjectPath->copy() : NULL);
     setSlot(transformPath, newTransformPath ? newTransformPath->copy() : NULL);
     if (connectionsSetUp)
@@ -154,8 +166,12 @@ void SoShadowDragger::resolvePendingPaths()
 {
     if (!pendingObjectPath && !pendingTransformPath)
         return;
-    SoPath *o = pendingObjectPath ? gspResolvePending(pendingObjectPath) : objectPath;
-    SoPath *t = pendingTransformPath ? gspResolvePending(pendingTransformPath) : transformPath;
+    SoPath *o = pendingObjectPath
+                    ? gspResolvePending(this, &SoShadowDragger::setPendingSlot, pendingObjectPath)
+                    : objectPath;
+    SoPath *t = pendingTransformPath ? gspResolvePending(this, &SoShadowDragger::setPendingSlot,
+                                                         pendingTransformPath)
+                                     : transformPath;
     if (o)
         o->ref();
     if (t)
@@ -399,8 +415,12 @@ SbBool SoShadowDragger::readInstance(SoInput *in, unsigned short flags)
     SoPath *o = gspTakeReadPath(pathToObjectField.getValue(), pendingObject);
     SoPath *t = gspTakeReadPath(pathToTransformField.getValue(), pendingTransform);
     setPaths(o, t);
-    pendingObjectPath = pendingObject;
-    pendingTransformPath = pendingTransform;
+    setPendingSlot(pendingObjectPath, pendingObject);
+    setPendingSlot(pendingTransformPath, pendingTransform);
+    if (pendingObject)
+        pendingObject->unref();
+    if (pendingTransform)
+        pendingTransform->unref();
     gspClearPathField(pathToObjectField);
     gspClearPathField(pathToTransformField);
     return TRUE;

@@ -95,11 +95,3 @@ SoPath *gspTakeReadPath(SoPath *read, SoPath *&pending)
     pending->ref();
     return NULL;
 }
-
-SoPath *gspResolvePending(SoPath *&pending)
-{
-    SoPath *path = ((GspReadPath *)pending)->resolve();
-    pending->unref();
-    pending = NULL;
-    return path;
-}

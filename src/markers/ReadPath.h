@@ -37,7 +37,17 @@ class GspReadPath : public SoPath {
 SoPath *gspTakeReadPath(SoPath *read, SoPath *&pending);
 
 // The path a pending read path leads to now (referenced by nobody, NULL
-// when it leads nowhere); pending is released and cleared.
-SoPath *gspResolvePending(SoPath *&pending);
+// when it leads nowhere). The pending slot is emptied through its
+// owner's setter, which gives back what the owner took for it.
+template <class Owner>
+SoPath *gspResolvePending(Owner *owner, void (Owner::*set)(SoPath *&, SoPath *), SoPath *&pending)
+{
+    GspReadPath *read = (GspReadPath *)pending;
+    read->ref();
+    (owner->*set)(pending, NULL);
+    SoPath *path = read->resolve();
+    read->unref();
+    return path;
+}
 
 #endif

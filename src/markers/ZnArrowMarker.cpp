@@ -205,16 +205,12 @@ void ZnArrowMarker::resolvePendingPath()
 {
     if (!pendingPath)
         return;
-    GspReadPath *read = (GspReadPath *)pendingPath;
-    read->ref();
-    setPath(pendingPath, NULL);
-    SoPath *path = read->resolve();
+    SoPath *path = gspResolvePending(this, &ZnArrowMarker::setPath, pendingPath);
     if (path)
         path->ref();
     setPathToObject(path);
     if (path)
         path->unref();
-    read->unref();
 }
 
 int ZnArrowMarker::isAttachedToNode(SoNode *node)
