@@ -165,14 +165,10 @@ TEST_F(MediaNotesTest, ARecorderThatWritesGarbageEndsTheEdit)
             n->mediaLength = 5;
             n->edit();
             ASSERT_TRUE(GspTest::pumpUntil([&] { return !n->isEditing(); }, 5000));
-            GspTest::pumpEvents(50);
-            Widget box = GspTest::openDialog("Glosspin : Error Dialog");
-            EXPECT_EQ(status == 1, box != NULL);
-            if (box) {
-                EXPECT_NE(std::string::npos,
-                          GspTest::compoundText(box, XmNmessageString)
-                              .find(ZnCommon::getResource("noMediagrabMsg")));
-            }
+            std::string messages = GspTest::awaitError(status == 1 ? 3000 : 50);
+            EXPECT_EQ(status == 1, messages.find(ZnCommon::getResource("noMediagrabMsg")) !=
+                                       std::string::npos)
+                << messages;
             GspTest::destroyPopups();
             EXPECT_EQ(3000u, TempDir::readFile(media).size());  // a give-up leaves the last
             EXPECT_LE(n->mediaLength, 0);
