@@ -559,6 +559,11 @@ void GspApplication::quitCB(Widget, XtPointer data, XtPointer)
     ((GspApplication *)data)->command(FILE_QUIT);
 }
 
+const char *GspApplication::commandName(int which)
+{
+    return items[which].name;
+}
+
 void GspApplication::commandCB(Widget w, XtPointer data, XtPointer)
 {
     GspApplication *app = (GspApplication *)data;

@@ -1,6 +1,7 @@
 #ifndef GLOSSPIN_APPS_GSPAPPLICATION_H
 #define GLOSSPIN_APPS_GSPAPPLICATION_H
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -54,12 +55,18 @@ class GspApplication {
         NUM_COMMANDS
     };
     void command(int which);
+    // The name of the command's menu item (its widget's name).
+    static const char *commandName(int which);
 
     // File operations; false after an error dialog, the scene as it was.
     bool open(const char *file);
     bool save(const char *file, bool binary);
     bool import(const char *file);
     void newScene();
+    // Runs write with the scene as its file holds it: the examiner viewer
+    // keeps its headlight in the scene, just after the camera it found
+    // there, and this takes it out meanwhile.
+    void asInFile(const std::function<void()> &write);
 
     void setEditMode(int mode);
     void selectMarker(ZnMarker *marker);
@@ -121,6 +128,7 @@ class GspApplication {
     void setTitle();
     void installScene(SoSeparator *root, const char *file, bool binary);
     void releaseScene();
+    void forgetLastPick();
     void findSequencer();
     void markModified();
     bool changeDirectory(const std::string &from, const std::string &to);

@@ -16,8 +16,12 @@
 #include <Inventor/SoInput.h>
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
+#include <Inventor/SoSceneManager.h>
+#include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/events/SoLocation2Event.h>
 #include <Inventor/nodes/SoCamera.h>
+#include <Inventor/nodes/SoDirectionalLight.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoTimerSensor.h>
 #include <Xm/FileSB.h>
@@ -153,6 +157,7 @@ void GspApplication::installScene(SoSeparator *root, const char *file, bool bina
     sa.setType(SoCamera::getClassTypeId());
     sa.apply(scene);
     viewer->setSceneGraph(scene);
+    forgetLastPick();
     if (!sa.getPath())
         viewer->viewAll();
     ZnCommon::updateCameraPath(viewer->getSceneManager()->getSceneGraph());
@@ -160,6 +165,24 @@ void GspApplication::installScene(SoSeparator *root, const char *file, bool bina
     tourFollow->schedule();
     setTitle();
     updateMenus();
+}
+
+// The viewer's event action keeps its last pick until the next one, and a
+// picked marker's detail holds the marker (and its notes' files) after its
+// scene is gone: one pick on an empty group lets go of it.
+void GspApplication::forgetLastPick()
+{
+    SoHandleEventAction *action = viewer->getSceneManager()->getHandleEventAction();
+    SoNode *root = action->getPickRoot();
+    SoGroup *empty = new SoGroup;
+    empty->ref();
+    SoLocation2Event event;
+    action->setEvent(&event);
+    action->setPickRoot(empty);
+    action->apply(empty);
+    action->getPickedPoint();
+    action->setPickRoot(root);
+    empty->unref();
 }
 
 void GspApplication::newScene()
@@ -227,6 +250,25 @@ bool GspApplication::changeDirectory(const std::string &from, const std::string 
 
 // A save into another directory makes that the scene's directory; a save
 // that fails goes back.
+void GspApplication::asInFile(const std::function<void()> &write)
+{
+    SoSearchAction sa;
+    sa.setNode(viewer->getHeadlight());
+    sa.apply(scene);
+    SoFullPath *path = (SoFullPath *)sa.getPath();
+    if (!path || path->getLength() < 3) {
+        write();
+        return;
+    }
+    SoGroup *parent = (SoGroup *)path->getNodeFromTail(2), *light = (SoGroup *)path->getNodeFromTail(1);
+    int index = path->getIndexFromTail(1);
+    light->ref();
+    parent->removeChild(index);
+    write();
+    parent->insertChild(light, index);
+    light->unref();
+}
+
 bool GspApplication::save(const char *file, bool binary)
 {
     std::string full = fullName(file), why;
@@ -235,7 +277,9 @@ bool GspApplication::save(const char *file, bool binary)
         showError("appCannotSaveMsg", file, strerror(errno));
         return false;
     }
-    if (!gspWriteSceneFile(scene, full.c_str(), binary, true, why)) {
+    bool written;
+    asInFile([&] { written = gspWriteSceneFile(scene, full.c_str(), binary, true, why); });
+    if (!written) {
         if (dir != here)
             changeDirectory(dir, here);
         showError("appCannotSaveMsg", file, why);

@@ -6,6 +6,7 @@
 #include <Inventor/nodekits/SoInteractionKit.h>
 #include <X11/Xlib.h>
 
+class GspDraggerFieldDefaults;
 class GspGLWindowList;
 class SoDragger;
 class SoGLRenderAction;
@@ -84,6 +85,8 @@ class ZnMarker : public SoInteractionKit {
     // widget's parent and GLX context of each.
     GspGLWindowList *windows;
     unsigned long lastClickTime;
+    // Which fields the attached dragger drives that were unset.
+    GspDraggerFieldDefaults *draggedFields;
     int writtenInFull;  // in the binary writing pass under way
 
     void checkForWindow();

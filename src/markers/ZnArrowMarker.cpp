@@ -14,6 +14,7 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "markers/DraggerFieldDefaults.h"
 #include "field/PathSlot.h"
 #include "init/ToolkitMacros.h"
 #include "markers/HeadRelease.h"
@@ -271,6 +272,7 @@ void ZnArrowMarker::attachDragger()
     resetObjectTransform();
     SoTransform *dt = getDraggerTransform();
     ZnArrow *a = arrowPart();
+    draggedFields->remember({&dt->translation, &dt->scaleFactor, &dt->rotation, &a->length});
     d->translation = dt->translation.getValue();
     dt->translation.connectFrom(&d->translation);
     d->scaleFactor = dt->scaleFactor.getValue();
@@ -300,6 +302,7 @@ void ZnArrowMarker::detachDragger()
     dt->scaleFactor.disconnect();
     dt->rotation.disconnect();
     arrowPart()->length.disconnect();
+    draggedFields->restore();
     if (d && getPart("dragger", FALSE) == d) {
         setPart("dragger", NULL);
         d->setAttachedPath(NULL);

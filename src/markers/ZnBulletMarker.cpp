@@ -10,6 +10,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "markers/DraggerFieldDefaults.h"
 #include "init/ToolkitMacros.h"
 #include "markers/MarkerTransforms.h"
 
@@ -98,6 +99,7 @@ void ZnBulletMarker::attachDragger()
     SoScreenCompoundDragger *d = (SoScreenCompoundDragger *)getDragger();
     setPart("dragger", d);
     SoTransform *dt = getDraggerTransform();
+    draggedFields->remember({&dt->translation, &dt->scaleFactor});
     d->translation = dt->translation.getValue();
     d->scaleFactor = dt->scaleFactor.getValue();
     dt->translation.connectFrom(&d->translation);
@@ -121,6 +123,7 @@ void ZnBulletMarker::detachDragger()
     }
     dt->translation.disconnect();
     dt->scaleFactor.disconnect();
+    draggedFields->restore();
     if (d && getPart("dragger", FALSE) == d)
         setPart("dragger", NULL);
 }

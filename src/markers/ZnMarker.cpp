@@ -38,6 +38,7 @@
 #include <map>
 #include <string>
 
+#include "markers/DraggerFieldDefaults.h"
 #include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/GLWindowList.h"
@@ -84,7 +85,7 @@ ZnMarker::ZnMarker()
       highlightAction(NULL), highlightPath(NULL),
       windows(new GspGLWindowList((XtEventHandler)&ZnMarker::parentWindowEventCB,
                                   (XtCallbackProc)&ZnMarker::widgetDestroyedCB, this)),
-      lastClickTime(0), writtenInFull(0)
+      lastClickTime(0), draggedFields(new GspDraggerFieldDefaults), writtenInFull(0)
 {
     GSP_KIT_CONSTRUCTOR(ZnMarker);
     SO_KIT_ADD_CATALOG_ENTRY(material, SoMaterial, TRUE, topSeparator, geomSeparator, TRUE);
@@ -98,6 +99,7 @@ ZnMarker::ZnMarker()
 ZnMarker::~ZnMarker()
 {
     delete highlightAction;
+    delete draggedFields;
     if (highlightPath)
         highlightPath->unref();
     for (int i = 0; i < windows->getLength(); i++)

@@ -20,6 +20,22 @@ int openDescriptors()
     return (int)TempDir::entriesOf("/proc/self/fd").size();
 }
 
+int childProcesses()
+{
+    int n = 0;
+    for (const std::string &e : TempDir::entriesOf("/proc")) {
+        if (e.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string stat = TempDir::readFile("/proc/" + e + "/stat");
+        size_t close = stat.rfind(')');
+        int ppid = 0;
+        if (close != std::string::npos && sscanf(stat.c_str() + close + 1, " %*c %d", &ppid) == 1 &&
+            ppid == getpid())
+            n++;
+    }
+    return n;
+}
+
 pid_t spawn(const std::vector<std::string> &args, bool quiet)
 {
     pid_t pid = fork();

@@ -19,6 +19,9 @@ pid_t spawn(const std::vector<std::string> &args, bool quiet = false);
 // Descriptors this process has open.
 int openDescriptors();
 
+// Processes whose parent is this process.
+int childProcesses();
+
 // How often what occurs in text.
 int occurrences(const std::string &text, const std::string &what);
 

@@ -1,6 +1,7 @@
 #include "support/Test.h"
 
 #include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/sensors/SoNodeSensor.h>
 #include <Inventor/sensors/SoSensorManager.h>
 
 namespace GspTest {
@@ -91,6 +92,70 @@ SoNode *addText(SoGroup *to, const std::string &body)
     }
     EXPECT_TRUE(read && first) << body;
     return first;
+}
+
+// Below the dragger a selected marker shows: one dragger serves every
+// marker of its class, in any scene.
+static bool sharedDragger(SoFullPath *p)
+{
+    for (int i = 0; i + 1 < p->getLength(); i++)
+        if (p->getNode(i)->isOfType(ZnMarker::getClassTypeId()))
+            for (int j = i + 1; j < p->getLength(); j++)
+                if (p->getNode(j) == ((ZnMarker *)p->getNode(i))->getPart("dragger", FALSE))
+                    return true;
+    return false;
+}
+
+LibraryNodeWatch::LibraryNodeWatch(SoNode *root)
+{
+    if (!root)
+        return;
+    SoBaseKit::setSearchingChildren(TRUE);
+    SoSearchAction sa;
+    sa.setType(SoNode::getClassTypeId());
+    sa.setInterest(SoSearchAction::ALL);
+    sa.setSearchingAll(TRUE);
+    sa.apply(root);
+    SoBaseKit::setSearchingChildren(FALSE);
+    const SoPathList &all = sa.getPaths();
+    for (int i = 0; i < all.getLength(); i++) {
+        SoFullPath *p = (SoFullPath *)all[i];
+        SoNode *n = p->getTail();
+        if (sharedDragger(p))
+            continue;
+        bool ours = false;
+        for (SoType t : {ZnNote::getClassTypeId(), ZnNoteList::getClassTypeId(),
+                         ZnMarker::getClassTypeId(), ZnMarkerSequencer::getClassTypeId(),
+                         ZnArrow::getClassTypeId(), SoShadow::getClassTypeId(),
+                         SoGraphPaper::getClassTypeId(), SoDragger::getClassTypeId()})
+            ours = ours || n->isOfType(t);
+        if (!ours)
+            continue;
+        sensors.push_back(new SoNodeSensor);
+        sensors.back()->attach(n);
+    }
+}
+
+// A sensor lets go of a node that dies.
+int LibraryNodeWatch::alive() const
+{
+    return (int)std::count_if(sensors.begin(), sensors.end(),
+                              [](SoNodeSensor *s) { return s->getAttachedNode(); });
+}
+
+std::string LibraryNodeWatch::survivors() const
+{
+    std::string names;
+    for (SoNodeSensor *s : sensors)
+        if (SoNode *n = s->getAttachedNode())
+            names += std::string(names.empty() ? "" : " ") + n->getTypeId().getName().getString();
+    return names;
+}
+
+LibraryNodeWatch::~LibraryNodeWatch()
+{
+    for (SoNodeSensor *w : sensors)
+        delete w;
 }
 
 }

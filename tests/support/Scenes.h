@@ -2,6 +2,7 @@
 #define GLOSSPIN_TESTS_SCENES_H
 
 #include <string>
+#include <vector>
 
 #include <Inventor/SbColor.h>
 #include <Inventor/SbTime.h>
@@ -80,6 +81,22 @@ SoSeparator *readText(const std::string &body);
 // Appends the nodes of the body of an ASCII file to a group; the first,
 // or NULL when it does not read.
 SoNode *addText(SoGroup *to, const std::string &body);
+
+// Watches the library's nodes of a scene, kits' parts included (but not
+// the shared dragger a selected marker shows): how many still live.
+class LibraryNodeWatch {
+  public:
+    explicit LibraryNodeWatch(SoNode *root);
+    ~LibraryNodeWatch();
+    LibraryNodeWatch(const LibraryNodeWatch &) = delete;
+    int alive() const;
+    int watched() const { return (int)sensors.size(); }
+    // The types of those still alive.
+    std::string survivors() const;
+
+  private:
+    std::vector<class SoNodeSensor *> sensors;
+};
 
 }
 

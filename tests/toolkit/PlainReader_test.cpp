@@ -148,41 +148,11 @@ TEST_F(PlainReaderTest, AReleasedSceneReleasesEverything)
             root->ref();
         dataOf(nth<ZnImageNote>((SoGroup *)((ZnMarker *)root->getChild(0))->getPart("notes", FALSE)));
         sensors->processDelayQueue(FALSE);
-        static int alive;
-        alive = 0;
-        std::vector<SoNodeSensor *> watches;
-        SoBaseKit::setSearchingChildren(TRUE);
-        SoSearchAction sa;
-        sa.setType(SoNode::getClassTypeId());
-        sa.setInterest(SoSearchAction::ALL);
-        sa.setSearchingAll(TRUE);
-        sa.apply(root);
-        SoBaseKit::setSearchingChildren(FALSE);
-        const SoPathList &all = sa.getPaths();  // every node of the scene, in kits too
-        for (int i = 0; i < all.getLength(); i++) {
-            // The library's nodes (dragger parts may be shared defaults).
-            SoNode *n = ((SoFullPath *)all[i])->getTail();
-            bool ours = false;
-            for (SoType t : {ZnNote::getClassTypeId(), ZnNoteList::getClassTypeId(),
-                             ZnMarker::getClassTypeId(), ZnMarkerSequencer::getClassTypeId(),
-                             ZnArrow::getClassTypeId(), SoShadow::getClassTypeId(),
-                             SoGraphPaper::getClassTypeId(), SoDragger::getClassTypeId()})
-                ours = ours || n->isOfType(t);
-            if (!ours)
-                continue;
-            SoNodeSensor *w = new SoNodeSensor;
-            w->setDeleteCallback([](void *, SoSensor *) { alive--; }, NULL);
-            w->attach(n);
-            watches.push_back(w);
-            alive++;
-        }
-        EXPECT_GT(alive, 20) << way;
-        sa.reset();  // its paths hold the scene
+        GspTest::LibraryNodeWatch watch(root);
+        EXPECT_GT(watch.alive(), 20) << way;
         root->unref();
         sensors->processDelayQueue(FALSE);
-        EXPECT_EQ(0, alive) << way;
-        for (SoNodeSensor *w : watches)
-            delete w;
+        EXPECT_EQ(0, watch.alive()) << way;
         if (way) {
             EXPECT_EQ(files, tmp.entries()) << way;
             EXPECT_EQ(fds, GspTest::openDescriptors()) << way;
