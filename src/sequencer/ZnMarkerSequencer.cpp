@@ -112,6 +112,9 @@ void ZnMarkerSequencer::removeMarker(int i)
 {
     removeLinks(getMarker(i));
     sequence.deleteValues(i, 1);
+    // An emptied tour is written as a new one is: not at all.
+    if (sequence.getNum() == 0)
+        sequence.setDefault(TRUE);
     if (listShown)
         XmListDeletePos(dialog[10], i + 1);
 }

@@ -154,35 +154,38 @@ SbBool SoBitmapFontCache::hasDisplayList(unsigned char ch)
     return TRUE;
 }
 
+// A list holds its bitmap as unpacked when it was compiled, so a string of
+// listed glyphs is drawn without touching the unpack alignment.
 void SoBitmapFontCache::drawString(const SbString &s)
 {
-    // Glyph rows are byte-aligned; the application's alignment is put back.
-    GLint alignment;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const unsigned char *p = (const unsigned char *)s.getString();
     int n = s.getLength();
     bool all = true;
     for (int i = 0; i < n && all; i++)
-        all = hasDisplayList(p[i]);
-    if (all)
+        all = listFlags[p[i]] || hasDisplayList(p[i]);
+    if (all) {
         glCallLists(n, GL_UNSIGNED_BYTE, p);
-    else
-        for (int i = 0; i < n; i++) {
-            if (hasDisplayList(p[i]))
-                glCallList(listBase + p[i]);
-            else
-                drawCharacter(p[i]);
-        }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        return;
+    }
+    for (int i = 0; i < n; i++) {
+        if (hasDisplayList(p[i]))
+            glCallList(listBase + p[i]);
+        else
+            drawCharacter(p[i]);
+    }
 }
 
+// Glyph rows are byte-aligned; the application's alignment is put back.
 void SoBitmapFontCache::drawCharacter(unsigned char ch)
 {
     const GspFont::Glyph *g = getBitmap(ch);
     if (!g)
         return;
+    GLint alignment;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glBitmap(g->width, g->height, g->xorig, g->yorig, g->xmove, g->ymove, g->bitmap);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 
 const GspFont::Glyph *SoBitmapFontCache::getBitmap(unsigned char ch)
