@@ -3,6 +3,7 @@
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoGetMatrixAction.h>
+#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/elements/SoModelMatrixElement.h>
 #include <Inventor/nodes/SoComplexity.h>
@@ -210,8 +211,25 @@ void SoShadow::headGoneCB(SoFieldContainer *shadow)
     s->setPaths(NULL, NULL);
 }
 
+// Whether node lies below root, in node kits' parts too.
+static bool contains(SoNode *root, SoNode *node)
+{
+    SbBool kits = SoBaseKit::isSearchingChildren();
+    SoBaseKit::setSearchingChildren(TRUE);
+    SoSearchAction sa;
+    sa.setNode(node);
+    sa.setSearchingAll(TRUE);
+    sa.apply(root);
+    SoBaseKit::setSearchingChildren(kits);
+    return sa.getPath() != NULL;
+}
+
+// An object that holds the shadow itself would make its parts a cycle
+// (the shadow draws its object): such a path is taken as none.
 void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
+    if (newObjectPath && contains(((SoFullPath *)newObjectPath)->getTail(), this))
+        newObjectPath = NULL;
     setSlot(pendingObjectPath, NULL);
     setSlot(pendingTransformPath, NULL);
     // Copies of its own: the head of a path the caller shares is not the

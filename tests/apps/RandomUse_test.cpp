@@ -277,7 +277,18 @@ class RandomUse : public GlosspinApp {
         event.xbutton.window = XtWindowOfObject(w);
         event.xbutton.button = 1;
         XmPushButtonCallbackStruct cbs = {XmCR_ACTIVATE, &event, 1};
+        // A note's Grab Window waits for a click on a window: the user
+        // holds the button down on the bare desktop.
+        bool grab = strcmp(XtName(w), "Grab Window") == 0;
+        Display *d = event.xbutton.display;
+        if (grab) {
+            XTestFakeMotionEvent(d, DefaultScreen(d), 1270, 1010, CurrentTime);
+            XTestFakeButtonEvent(d, 1, True, CurrentTime);
+            XSync(d, False);
+        }
         XtCallCallbacks(w, XmNactivateCallback, &cbs);
+        if (grab)
+            XTestFakeButtonEvent(d, 1, False, CurrentTime);
     }
 
     // The marker list's buttons and rows, once it is shown.
