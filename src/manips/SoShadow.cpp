@@ -3,9 +3,9 @@
 #include <Inventor/SoPath.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/actions/SoGetMatrixAction.h>
-#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/elements/SoModelMatrixElement.h>
+#include <Inventor/misc/SoChildList.h>
 #include <Inventor/nodes/SoComplexity.h>
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoCube.h>
@@ -20,6 +20,10 @@
 #include <Inventor/nodes/SoTransform.h>
 #include <Inventor/sensors/SoFieldSensor.h>
 #include <Inventor/sensors/SoPathSensor.h>
+
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "init/ToolkitMacros.h"
 #include "field/PathSlot.h"
@@ -211,24 +215,41 @@ void SoShadow::headGoneCB(SoFieldContainer *shadow)
     s->setPaths(NULL, NULL);
 }
 
-// Whether node lies below root, in node kits' parts too.
-static bool contains(SoNode *root, SoNode *node)
+// Whether the shadow can draw root: root must not hold the shadow (the
+// shadow's parts would make a cycle), nor a cycle of its own (a damaged
+// file can make one), which every traversal would follow without end. A
+// depth-first walk through children and node kits' parts, each node once.
+static bool drawable(SoNode *root, SoNode *shadow)
 {
-    SbBool kits = SoBaseKit::isSearchingChildren();
-    SoBaseKit::setSearchingChildren(TRUE);
-    SoSearchAction sa;
-    sa.setNode(node);
-    sa.setSearchingAll(TRUE);
-    sa.apply(root);
-    SoBaseKit::setSearchingChildren(kits);
-    return sa.getPath() != NULL;
+    enum { ON_STACK = 1, DONE = 2 };
+    std::unordered_map<SoNode *, int> state;
+    std::vector<std::pair<SoNode *, int>> stack(1, {root, 0});
+    state[root] = ON_STACK;
+    while (!stack.empty()) {
+        SoNode *n = stack.back().first;
+        SoChildList *children = n->getChildren();
+        int i = stack.back().second++;
+        if (!children || i >= children->getLength()) {
+            state[n] = DONE;
+            stack.pop_back();
+            continue;
+        }
+        SoNode *child = (*children)[i];
+        int &s = state[child];
+        if (child == shadow || s == ON_STACK)
+            return false;
+        if (s == 0) {
+            s = ON_STACK;
+            stack.push_back({child, 0});
+        }
+    }
+    return root != shadow;
 }
 
-// An object that holds the shadow itself would make its parts a cycle
-// (the shadow draws its object): such a path is taken as none.
+// An object the shadow cannot draw is taken as none.
 void SoShadow::setPaths(SoPath *newObjectPath, SoPath *newTransformPath)
 {
-    if (newObjectPath && contains(((SoFullPath *)newObjectPath)->getTail(), this))
+    if (newObjectPath && !drawable(((SoFullPath *)newObjectPath)->getTail(), this))
         newObjectPath = NULL;
     setSlot(pendingObjectPath, NULL);
     setSlot(pendingTransformPath, NULL);

@@ -8,7 +8,10 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/ZnInit.h>
@@ -20,6 +23,7 @@
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/errors/SoReadError.h>
+#include <Inventor/misc/SoChildList.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoSensorManager.h>
 
@@ -174,7 +178,11 @@ bool nameLike(const std::string &s)
     return !s.empty() && s.find(' ') == std::string::npos;
 }
 
-bool namesUnknownNode(const std::string &text)
+// Calls found(name, the name before it, binary, a block follows) for each
+// name of the input in turn, until it returns true; whether one did. In
+// binary a block may follow any name.
+bool anyName(const std::string &text,
+             const std::function<bool(const std::string &, const std::string &, bool, bool)> &found)
 {
     std::string before;
     if (text.compare(0, 21, "#Inventor V2.1 binary") == 0) {
@@ -188,7 +196,7 @@ bool namesUnknownNode(const std::string &text)
             std::string name = text.substr(at + 4, length).c_str();
             if (name.size() > 64)
                 continue;
-            if (nameLike(name) && unknownNodeName(name, before, true))
+            if (nameLike(name) && found(name, before, true, true))
                 return true;
             before = name;
         }
@@ -204,13 +212,35 @@ bool namesUnknownNode(const std::string &text)
         }
         std::string name = text.substr(at, end - at);
         size_t next = text.find_first_not_of(" \t\r\n", end);
-        if (next != std::string::npos && text[next] == '{' && isIdentifier(name) &&
-            unknownNodeName(name, before))
+        if (isIdentifier(name) && found(name, before, false, next != std::string::npos && text[next] == '{'))
             return true;
         before = name;
         at = end;
     }
     return false;
+}
+
+bool namesUnknownNode(const std::string &text)
+{
+    return anyName(text, [](const std::string &name, const std::string &before, bool binary,
+                             bool block) { return block && unknownNodeName(name, before, binary); });
+}
+
+// A path given to a word that is no field of its node: the toolkit fails
+// the read and keeps the path, and with it the path's head (the scene's
+// root, say) and all below, notes' data files included (see the README's
+// toolkit limits). The library's path fields are the only words a path
+// may follow.
+bool pathAfterStrayWord(const std::string &text)
+{
+    return anyName(text, [](const std::string &name, const std::string &before, bool, bool block) {
+        if (name != "Path" || !block)
+            return false;
+        for (const char *field : {"pathToObjectField", "pathToTransformField", "objectPathField"})
+            if (before == field)
+                return false;
+        return true;
+    });
 }
 
 // The toolkit's reader crashes on a header line it half recognises (see
@@ -238,6 +268,23 @@ bool endsInUse(const std::string &text)
     return end != std::string::npos && end >= 2 && text.compare(end - 2, 3, "USE") == 0;
 }
 
+// A node that holds itself (a USE of a name inside the node its DEF
+// names) makes a cycle that every toolkit traversal follows without end,
+// and that no release frees: the toolkit's, with or without the library
+// (see the README's toolkit limits).
+bool cyclic(SoNode *node, std::vector<SoNode *> &above)
+{
+    if (std::find(above.begin(), above.end(), node) != above.end())
+        return true;
+    SoChildList *children = node->getChildren();
+    above.push_back(node);
+    for (int i = 0; children && i < children->getLength(); i++)
+        if (cyclic((*children)[i], above))
+            return true;
+    above.pop_back();
+    return false;
+}
+
 void release()
 {
     SoDB::getSensorManager()->processDelayQueue(FALSE);
@@ -263,7 +310,13 @@ int fuzzScene(const uint8_t *data, size_t size)
     fclose(f);
 
     int files = openFiles(), slots = GspReadFuzz::usedSlots();
-    if (SoSeparator *root = readFile(inWork("input.iv"))) {
+    SoSeparator *root = readFile(inWork("input.iv"));
+    if (!root && pathAfterStrayWord(text))
+        return 0;
+    if (root) {
+        std::vector<SoNode *> above;
+        if (cyclic(root, above))
+            return 0;
         roundTrip(root);
         root->unref();
     }
