@@ -61,6 +61,14 @@ std::string fullName(const char *file)
 
 }
 
+// A message box's text, lines broken where message breaks them.
+static void setMessage(Widget box, const std::string &message)
+{
+    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
+    XtVaSetValues(box, XmNmessageString, m, NULL);
+    XmStringFree(m);
+}
+
 // The main message, and below it the reason (the toolkit's read errors,
 // one a line) in a scrolled text no wider than 80 columns or two thirds
 // of the screen. A presentation prints both too.
@@ -75,9 +83,7 @@ void GspApplication::showError(const char *key, const char *arg, const std::stri
                   ZnCommon::getResource("title_display_error", "Glosspin : Error Dialog"), NULL);
     XtUnmanageChild(XmMessageBoxGetChild(dialog, XmDIALOG_CANCEL_BUTTON));
     XtUnmanageChild(XmMessageBoxGetChild(dialog, XmDIALOG_HELP_BUTTON));
-    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
-    XtVaSetValues(dialog, XmNmessageString, m, NULL);
-    XmStringFree(m);
+    setMessage(dialog, message);
     if (!reason.empty()) {
         int lines = 1 + (int)std::count(reason.begin(), reason.end(), '\n');
         int fit = WidthOfScreen(XtScreen(top)) * 2 / 3 / 8;  // columns of about 8 pixels
@@ -366,9 +372,7 @@ void GspApplication::saveAs(const char *name, bool binary)
     }
     std::string message = gspFillMessage(
         ZnCommon::getResource("dialog_replaceFile", "%s exists already. Replace it?"), name);
-    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
-    XtVaSetValues(replaceDialog, XmNmessageString, m, NULL);
-    XmStringFree(m);
+    setMessage(replaceDialog, message);
     XtManageChild(replaceDialog);
 }
 
@@ -453,9 +457,7 @@ void GspApplication::askToSave(int then)
     std::string message = gspFillMessage(
         ZnCommon::getResource("dialog_unsaved", "The scene %s has changes that are not saved."),
         name.c_str());
-    XmString m = XmStringCreateLtoR((char *)message.c_str(), (char *)XmFONTLIST_DEFAULT_TAG);
-    XtVaSetValues(questionDialog, XmNmessageString, m, NULL);
-    XmStringFree(m);
+    setMessage(questionDialog, message);
     XtManageChild(questionDialog);
 }
 

@@ -200,10 +200,7 @@ SoShadow::~SoShadow()
 // released goes with the shadows in it.
 void SoShadow::setSlot(SoPath *&slot, SoPath *path)
 {
-    if (slot)
-        headRelease->release(slot);
-    gspReplacePath(this, slot, path);
-    headRelease->hold(slot);
+    headRelease->replace(slot, path);
 }
 
 // The head went first: the shadow follows nothing.

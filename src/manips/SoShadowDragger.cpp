@@ -127,20 +127,14 @@ SoShadowDragger::~SoShadowDragger()
 // clean-up.
 void SoShadowDragger::setSlot(SoPath *&slot, SoPath *path)
 {
-    if (slot)
-        headRelease->release(slot);
-    gspReplacePath(NULL, slot, path);
-    headRelease->hold(slot);
+    headRelease->replace(slot, path, false);
 }
 
 // A path read before its scene was complete: the dragger's own for
 // reading's clean-up, as it has no copy in the shadow part yet.
 void SoShadowDragger::setPendingSlot(SoPath *&slot, SoPath *path)
 {
-    if (slot)
-        headRelease->release(slot);
-    gspReplacePath(this, slot, path);
-    headRelease->hold(slot);
+    headRelease->replace(slot, path);
 }
 
 void SoShadowDragger::headGoneCB(SoFieldContainer *dragger)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "field/PathSlot.h"
 #include "field/ReadLeftovers.h"
 #include "markers/PathWatcher.h"
 
@@ -84,4 +85,12 @@ void GspHeadRelease::dyingCB(void *data)
         if (e->head == entry->head)
             e->dying = true;
     self->headGone(self->owner);
+}
+
+void GspHeadRelease::replace(SoPath *&slot, SoPath *path, bool owned)
+{
+    if (slot)
+        release(slot);
+    gspReplacePath(owned ? owner : NULL, slot, path);
+    hold(slot);
 }

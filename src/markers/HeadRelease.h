@@ -29,6 +29,11 @@ class GspHeadRelease {
     void hold(SoPath *path);
     // path, about to leave its slot.
     void release(SoPath *path);
+    // Puts path into slot (referenced; what the slot held goes), the head
+    // given back. The references a path of the owner's holds are the
+    // owner's for reading's clean-up (GspReadLeftovers), unless its
+    // owner keeps no copy of its own elsewhere.
+    void replace(SoPath *&slot, SoPath *path, bool owned = true);
 
   private:
     struct Entry {

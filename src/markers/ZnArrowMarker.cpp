@@ -233,10 +233,7 @@ void ZnArrowMarker::appendObjectPath(SoNode *node)
 // The refs a marker's paths hold are its own, but for their heads'.
 void ZnArrowMarker::setPath(SoPath *&slot, SoPath *path)
 {
-    if (slot)
-        headRelease->release(slot);
-    gspReplacePath(this, slot, path);
-    headRelease->hold(slot);
+    headRelease->replace(slot, path);
 }
 
 void ZnArrowMarker::pathSensorCB(void *marker, SoSensor *)
