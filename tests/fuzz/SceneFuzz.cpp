@@ -20,6 +20,7 @@
 #include <Inventor/SoInput.h>
 #include <Inventor/SoOutput.h>
 #include <Inventor/SoPath.h>
+#include <Inventor/fields/SoField.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/errors/SoReadError.h>
@@ -248,6 +249,61 @@ bool pathAfterStrayWord(const std::string &text)
     });
 }
 
+// The word that ends just before position end, skipping blanks.
+std::string wordBefore(const std::string &text, size_t end)
+{
+    size_t last = text.find_last_not_of(" \t\r\n", end == 0 ? 0 : end - 1);
+    if (last == std::string::npos || end == 0)
+        return "";
+    size_t first = last;
+    while (first > 0 && (isalnum((unsigned char)text[first - 1]) || text[first - 1] == '_'))
+        first--;
+    return text.substr(first, last + 1 - first);
+}
+
+// A field description ("fields [ SFFloat size ]") that gives a known class
+// a field it lacks, or another type for one it has: the toolkit adds such
+// fields to the node and keeps their places as 32-bit offsets from it,
+// which breaks when the allocator puts them far apart, in that read or a
+// later one (see the README's toolkit limits). ASCII inputs only.
+bool declaresForeignField(const std::string &text)
+{
+    if (text.compare(0, 21, "#Inventor V2.1 binary") == 0)
+        return false;
+    for (size_t at = text.find("fields"); at != std::string::npos;
+         at = text.find("fields", at + 6)) {
+        size_t open = text.find_first_not_of(" \t\r\n", at + 6);
+        size_t brace = text.rfind('{', at);
+        size_t close = text.find(']', at);
+        if (open == std::string::npos || text[open] != '[' || brace == std::string::npos ||
+            close == std::string::npos)
+            continue;
+        SoType type = SoType::fromName(wordBefore(text, brace).c_str());
+        if (type.isBad() || !type.canCreateInstance() ||
+            !type.isDerivedFrom(SoFieldContainer::getClassTypeId()))
+            continue;
+        SoFieldContainer *node = (SoFieldContainer *)type.createInstance();
+        node->ref();
+        bool foreign = false;
+        std::string entries = text.substr(open + 1, close - open - 1);
+        for (size_t from = 0; from < entries.size() && !foreign;) {
+            size_t comma = entries.find(',', from);
+            std::string entry = entries.substr(from, comma == std::string::npos ? std::string::npos
+                                                                                : comma - from);
+            char fieldType[64] = "", fieldName[64] = "";
+            if (sscanf(entry.c_str(), "%63s %63s", fieldType, fieldName) == 2) {
+                SoField *f = node->getField(fieldName);
+                foreign = !f || f->getTypeId() != SoType::fromName(fieldType);
+            }
+            from = comma == std::string::npos ? entries.size() : comma + 1;
+        }
+        node->unref();
+        if (foreign)
+            return true;
+    }
+    return false;
+}
+
 // The toolkit's reader crashes on a header line it half recognises (see
 // the README's toolkit limits): inputs must start with a whole one.
 bool wholeHeader(const std::string &text)
@@ -304,7 +360,8 @@ int fuzzScene(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     std::string text((const char *)data + 1, size - 1);
-    if (!wholeHeader(text) || endsInUse(text) || namesUnknownNode(text))
+    if (!wholeHeader(text) || endsInUse(text) || namesUnknownNode(text) ||
+        declaresForeignField(text))
         return 0;
     SoSFDelayedData::supportDelayedReading = data[0] & 1;
     ZnNote::tmpDirName = "";
