@@ -254,8 +254,6 @@ bool GspApplication::changeDirectory(const std::string &from, const std::string 
     return true;
 }
 
-// A save into another directory makes that the scene's directory; a save
-// that fails goes back.
 void GspApplication::asInFile(const std::function<void()> &write)
 {
     SoSearchAction sa;
@@ -266,7 +264,8 @@ void GspApplication::asInFile(const std::function<void()> &write)
         write();
         return;
     }
-    SoGroup *parent = (SoGroup *)path->getNodeFromTail(2), *light = (SoGroup *)path->getNodeFromTail(1);
+    SoGroup *parent = (SoGroup *)path->getNodeFromTail(2);
+    SoNode *light = path->getNodeFromTail(1);
     int index = path->getIndexFromTail(1);
     light->ref();
     parent->removeChild(index);
@@ -275,6 +274,8 @@ void GspApplication::asInFile(const std::function<void()> &write)
     light->unref();
 }
 
+// A save into another directory makes that the scene's directory; a save
+// that fails goes back.
 bool GspApplication::save(const char *file, bool binary)
 {
     std::string full = fullName(file), why;

@@ -14,9 +14,9 @@
 #include <Inventor/nodes/SoMaterial.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "markers/DraggerFieldDefaults.h"
 #include "field/PathSlot.h"
 #include "init/ToolkitMacros.h"
+#include "markers/DraggerFieldDefaults.h"
 #include "markers/HeadRelease.h"
 #include "markers/MarkerTransforms.h"
 #include "markers/PathMatrix.h"

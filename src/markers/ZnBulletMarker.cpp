@@ -10,8 +10,8 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "markers/DraggerFieldDefaults.h"
 #include "init/ToolkitMacros.h"
+#include "markers/DraggerFieldDefaults.h"
 #include "markers/MarkerTransforms.h"
 
 SO_KIT_SOURCE(ZnBulletMarker);

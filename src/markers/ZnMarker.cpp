@@ -38,12 +38,12 @@
 #include <map>
 #include <string>
 
-#include "markers/DraggerFieldDefaults.h"
 #include "init/FrontBuffer.h"
 #include "init/FullPath.h"
 #include "init/GLWindowList.h"
 #include "init/PrivateMember.h"
 #include "init/ToolkitMacros.h"
+#include "markers/DraggerFieldDefaults.h"
 #include "platform/FileCopy.h"
 #include "platform/TempFiles.h"
 

@@ -162,7 +162,7 @@ void SoBitmapFontCache::drawString(const SbString &s)
     int n = s.getLength();
     bool all = true;
     for (int i = 0; i < n && all; i++)
-        all = listFlags[p[i]] || hasDisplayList(p[i]);
+        all = hasDisplayList(p[i]);
     if (all) {
         glCallLists(n, GL_UNSIGNED_BYTE, p);
         return;
