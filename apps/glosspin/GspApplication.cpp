@@ -520,6 +520,9 @@ void GspApplication::dragEndedCB(void *data, SoSensor *)
     ZnMarker *marker = app->dragged;
     app->dragged = NULL;
     app->changeMarker(marker, std::move(app->dragStart), "undo_moveMarker", "Move Marker");
+    // A drag that changed nothing leaves its start here, with a path that
+    // holds the scene's root.
+    app->dragStart = GspMarkerState();
     marker->unref();
 }
 

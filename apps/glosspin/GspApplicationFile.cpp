@@ -112,6 +112,11 @@ void GspApplication::releaseScene()
     selectMarker(NULL);
     stopFollowingNote();
     history.clear();
+    // A drag under way ends with its scene.
+    if (dragged)
+        dragged->unref();
+    dragged = NULL;
+    dragStart = GspMarkerState();
     if (!scene)
         return;
     SoPathList lists = gspFindAll(scene, ZnNoteList::getClassTypeId());

@@ -188,12 +188,14 @@ class RandomUse : public GlosspinApp {
             XtCallCallbacks(w, XmNactivateCallback, NULL);
     }
 
-    // Where the n-th node of the root shows, or false for nothing there.
+    // Where node shows (the middle of its box), or false for nowhere.
     bool centre(SoNode *node, SbVec3f &at)
     {
         SoSearchAction sa;
         sa.setNode(node);
+        SoBaseKit::setSearchingChildren(TRUE);  // a marker's dragger is a part
         sa.apply(app->getScene());
+        SoBaseKit::setSearchingChildren(FALSE);
         if (!sa.getPath())
             return false;
         SoGetBoundingBoxAction bba(app->getViewer()->getViewportRegion());
@@ -223,10 +225,21 @@ class RandomUse : public GlosspinApp {
         int a = std::abs(arg);
         if (!m && seq->getNumMarkers())
             m = seq->getMarker(a % seq->getNumMarkers());
+        if (!m)
+            return;
+        // Pressed on the arrow's head (a tenth of its 4 units up from the
+        // tip), or on the middle of the bullet's dragger.
         SbVec3f at;
+        if (m->isOfType(ZnArrowMarker::getClassTypeId())) {
+            SoTransform *t = m->getDraggerTransform();
+            SbVec3f up;
+            t->rotation.getValue().multVec(SbVec3f(0, 0.4f * t->scaleFactor.getValue()[1], 0), up);
+            at = t->translation.getValue() + up;
+        } else if (!centre(m->getPart("dragger", FALSE) ? m->getPart("dragger", FALSE) : m, at)) {
+            return;
+        }
         const KeySym keys[] = {0, XK_Shift_L, XK_Control_L};
-        if (m && centre(m, at))
-            drag(at, arg % 40, keys[a / 40 % 3]);
+        drag(at, arg % 40, keys[a / 40 % 3]);
     }
 
     // A button of one of the open dialogs, with some text typed first.
