@@ -344,15 +344,19 @@ void ZnMarkerSequencer::write(SoWriteAction *action) { GSP_WRITE_AS_CHILDLESS_GR
 
 SbBool ZnMarkerSequencer::readInstance(SoInput *in, unsigned short flags)
 {
-    if (!SoNode::readInstance(in, flags) || !gspReadChildlessGroupZero(in))
-        return FALSE;
+    SbBool read = SoNode::readInstance(in, flags) && gspReadChildlessGroupZero(in);
+    // The sequencer holds markers only, even one the failed read drops.
     for (int i = 0; i < getNumMarkers(); i++) {
         SoNode *n = sequence[i];
         if (!n || !n->isOfType(ZnMarker::getClassTypeId())) {
-            SoReadError::post(in, "ZnMarkerSequencer: value %d of sequence is not a marker", i);
+            if (read)
+                SoReadError::post(in, "ZnMarkerSequencer: value %d of sequence is not a marker",
+                                  i);
+            sequence.deleteValues(i);
             return FALSE;
         }
-        installLinks((ZnMarker *)n);
+        if (read)
+            installLinks((ZnMarker *)n);
     }
-    return TRUE;
+    return read;
 }
