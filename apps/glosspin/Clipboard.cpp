@@ -17,8 +17,7 @@ void *growBuffer(void *p, size_t size) { return realloc(p, size); }
 
 GspClipboard::~GspClipboard()
 {
-    if (objectPath)
-        objectPath->unref();
+    forgetObject();
 }
 
 bool GspClipboard::write(SoNode *node, std::string &out)
@@ -65,9 +64,7 @@ bool GspClipboard::copy(SoNode *node)
         return false;
     buffer.swap(fresh);
     marker = node->isOfType(ZnMarker::getClassTypeId());
-    if (objectPath)
-        objectPath->unref();
-    objectPath = NULL;
+    forgetObject();
     if (node->isOfType(ZnArrowMarker::getClassTypeId()) &&
         ((ZnArrowMarker *)node)->getPathToObject()) {
         objectPath = ((ZnArrowMarker *)node)->getPathToObject()->copy();
@@ -88,4 +85,11 @@ SoNode *GspClipboard::duplicate(SoNode *node)
 {
     std::string bytes;
     return write(node, bytes) ? read(bytes) : NULL;
+}
+
+void GspClipboard::forgetObject()
+{
+    if (objectPath)
+        objectPath->unref();
+    objectPath = NULL;
 }

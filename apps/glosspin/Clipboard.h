@@ -24,6 +24,10 @@ class GspClipboard {
     // did not read back.
     SoNode *paste() const;
 
+    // The copied arrow marker's object belongs to a scene that goes: a
+    // paste then points at nothing (the path would hold that scene).
+    void forgetObject();
+
     // The same through a buffer that is not kept: a private copy of node.
     static SoNode *duplicate(SoNode *node);
 

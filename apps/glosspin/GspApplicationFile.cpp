@@ -117,6 +117,7 @@ void GspApplication::releaseScene()
         dragged->unref();
     dragged = NULL;
     dragStart = GspMarkerState();
+    clipboard.forgetObject();
     if (!scene)
         return;
     SoPathList lists = gspFindAll(scene, ZnNoteList::getClassTypeId());
