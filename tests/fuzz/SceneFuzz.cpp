@@ -200,8 +200,6 @@ bool anyName(const std::string &text,
                 continue;
             // The toolkit's string ends at the first zero byte.
             std::string name = text.substr(at + 4, length).c_str();
-            if (name.size() > 64)
-                continue;
             if (nameLike(name) && found(name, before, true, true))
                 return true;
             before = name;
@@ -226,10 +224,18 @@ bool anyName(const std::string &text,
     return false;
 }
 
+// A name of LONG_NAME characters or more: the toolkit's class look-up
+// (SoType::fromName) overruns a buffer on it, with or without the library
+// (see the README's toolkit limits).
+const size_t LONG_NAME = 128;
+
 bool namesUnknownNode(const std::string &text)
 {
     return anyName(text, [](const std::string &name, const std::string &before, bool binary,
-                             bool block) { return block && unknownNodeName(name, before, binary); });
+                             bool block) {
+        return name.size() >= LONG_NAME ||
+               (block && name.size() <= 64 && unknownNodeName(name, before, binary));
+    });
 }
 
 // A path given to a word that is no field of its node: the toolkit fails
