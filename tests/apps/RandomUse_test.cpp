@@ -440,22 +440,27 @@ class RandomUse : public GlosspinApp {
     void emptied()
     {
         app->newScene();
-        leftovers();
+        replaced();
+        follow();
+        if (failure.empty())
+            leftovers();
     }
 
     void leftovers()
     {
         std::string tmp = ZnNote::getTempDirName();
+        std::string names;
         auto files = [&] {
-            int n = 0;
+            names.clear();
             for (const std::string &e : TempDir::entriesOf(tmp))
-                n += e.find(ZnNote::NOTE_BASE) != std::string::npos;
-            return n;
+                if (e.find(ZnNote::NOTE_BASE) != std::string::npos)
+                    names += " " + e;
+            return !names.empty();
         };
         if (!pumpUntil([] { return GspTest::childProcesses() == 0; }, 5000))
             fail(std::to_string(GspTest::childProcesses()) + " processes left running");
-        else if (!pumpUntil([&] { return files() == 0; }, 1000))
-            fail(std::to_string(files()) + " note files left in " + tmp);
+        else if (!pumpUntil([&] { return !files(); }, 1000))
+            fail("note files left in " + tmp + ":" + names);
         else if (!pumpUntil([&] { return GspTest::openDescriptors() <= startFds; }, 1000))
             fail(std::to_string(GspTest::openDescriptors() - startFds) + " descriptors left open");
     }
