@@ -47,6 +47,18 @@ std::string currentDirectory()
     return getcwd(dir, sizeof dir) ? dir : ".";
 }
 
+// Notes whose data lies in a temporary file move it next to their scene
+// when it is saved, named after the scene ("tour.0.mv" beside "tour.iv"),
+// so that a scene file names no private temporary file. Relative: the
+// scene's directory is the current one.
+void useNotePrefixOf(const std::string &file)
+{
+    std::string base = file.empty() ? "" : file.substr(file.rfind('/') + 1);
+    if (base.rfind('.') != std::string::npos && base.rfind('.') > 0)
+        base = base.substr(0, base.rfind('.'));
+    ZnNote::setExternalFilePrefix(base.empty() ? NULL : base.c_str());
+}
+
 // The full name of a file that may not exist yet.
 std::string fullName(const char *file)
 {
@@ -202,6 +214,7 @@ void GspApplication::newScene()
     SoSeparator *root = new SoSeparator;
     root->ref();
     installScene(root, NULL, false);
+    useNotePrefixOf("");
 }
 
 // The notes name their external files relative to the scene's directory,
@@ -222,6 +235,7 @@ bool GspApplication::open(const char *file)
         return false;
     }
     installScene(root, full.c_str(), binary);
+    useNotePrefixOf(full);
     return true;
 }
 
@@ -290,6 +304,7 @@ bool GspApplication::save(const char *file, bool binary)
         showError("appCannotSaveMsg", file, strerror(errno));
         return false;
     }
+    useNotePrefixOf(full);
     bool written;
     asInFile([&] { written = gspWriteSceneFile(scene, full.c_str(), binary, true, why); });
     if (!written) {

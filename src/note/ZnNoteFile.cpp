@@ -206,15 +206,17 @@ void ZnNote::write(SoWriteAction *action)
             mediaData.setFileInfo(SbString(), 0, 0);
             mediaData.setDefault(TRUE);
         } else {
-            if (toBuffer && !prepareCopy()) {
-                leftOutOf = out;
-                return;
-            }
-            else if (dataExternal && dataFileIsTemp && getExternalFilePrefix())
+            if (toBuffer) {
+                if (!prepareCopy()) {
+                    leftOutOf = out;
+                    return;
+                }
+            } else if (dataExternal && dataFileIsTemp && getExternalFilePrefix()) {
                 // A scene file must not name a private temporary file:
                 // the data moves to a prefixed name before the fields are
-                // written.
+                // written. A copy in memory leaves the note as it is.
                 makeDataExternal(NULL, 0);
+            }
             if (!dataExternal && !hasInlineData())
                 mediaData.setDefault(TRUE);
         }
