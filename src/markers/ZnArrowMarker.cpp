@@ -259,6 +259,10 @@ void ZnArrowMarker::attachDragger()
     resolvePendingPath();
     ZnArrowDragger *d = (ZnArrowDragger *)getDragger();
     setPart("dragger", d);
+    // Selected again while attached: the callbacks are there once all the
+    // same, for detaching removes one of each.
+    d->removeValueChangedCallback(draggerChangedCB, this);
+    d->removeFinishCallback(draggerFinishCB, this);
     d->addValueChangedCallback(draggerChangedCB, this);
     d->setAttachedPath(objectPath);
     d->addFinishCallback(draggerFinishCB, this);
