@@ -156,6 +156,28 @@ TEST_F(ArrowMarkerTest, TheSharedDraggerStretchesItAndDropsItOntoAnotherObject)
               0.2f);
 }
 
+// Selected again while selected, the marker still leaves the shared
+// dragger when deselected: the dragger calls it back no more (it would
+// call a freed marker once the marker is gone).
+TEST_F(ArrowMarkerTest, SelectedAgainItStillLeavesTheSharedDragger)
+{
+    ZnNoteList *notes = (ZnNoteList *)marker->getPart("notes", TRUE);
+    notes->addChild(new GridNote);
+    ZnCommon::editMode = 2;
+    marker->select();
+    marker->select();
+    marker->deselect();
+    open();
+    notes->setAnchor(SbVec3f(0, 0, 0), 0, 0);  // a call back puts it at the arrow's tail
+    float before = noteHeight();
+    ZnArrowMarker *other = new ZnArrowMarker;
+    root->addChild(other);
+    other->select();
+    ((ZnArrowDragger *)other->getDragger())->translation = SbVec3f(1, 1, 0);
+    EXPECT_EQ(before, noteHeight());
+    other->deselect();
+}
+
 // The marker's motion is the one the toolkit's matrix action finds along
 // its path, whatever on or beside the path changes; those watching the
 // marker hear of it when it moves.
