@@ -90,6 +90,11 @@ GspMarkerState::GspMarkerState(ZnMarker *marker) : label(marker->getLabel())
     placement = new SoTransform;
     placement->ref();
     placement->copyFieldValues(marker->getDraggerTransform());
+    SoFieldList fields;
+    marker->getDraggerTransform()->getFields(fields);
+    for (int i = 0; i < fields.getLength(); i++)
+        if (fields[i]->isDefault())
+            unsetFields |= 1u << i;
     if (marker->isOfType(ZnArrowMarker::getClassTypeId())) {
         ZnArrowMarker *arrow = (ZnArrowMarker *)marker;
         arrowType = arrow->getArrowType();
@@ -110,6 +115,7 @@ GspMarkerState &GspMarkerState::operator=(GspMarkerState &&o)
     std::swap(arrowType, o.arrowType);
     std::swap(placement, o.placement);
     std::swap(objectPath, o.objectPath);
+    std::swap(unsetFields, o.unsetFields);
     return *this;
 }
 
@@ -140,7 +146,19 @@ void GspMarkerState::applyTo(ZnMarker *marker) const
         arrow->setPathToObject(objectPath);
         arrow->setArrowType(arrowType);
     }
-    marker->getDraggerTransform()->copyFieldValues(placement);
+    // Copied values count as set; those that were unset, and still hold
+    // their default, are unset again, so that the file is as it was.
+    SoTransform *t = marker->getDraggerTransform();
+    t->copyFieldValues(placement);
+    SoTransform *fresh = new SoTransform;
+    fresh->ref();
+    SoFieldList fields, defaults;
+    t->getFields(fields);
+    fresh->getFields(defaults);
+    for (int i = 0; i < fields.getLength(); i++)
+        if ((unsetFields & (1u << i)) && fields[i]->isSame(*defaults[i]))
+            fields[i]->setDefault(TRUE);
+    fresh->unref();
     if (wasSelected)
         marker->attachDragger();
 }

@@ -55,6 +55,7 @@ struct GspMarkerState {
     int arrowType = -1;  // -1: not an arrow marker
     SoTransform *placement = nullptr;
     SoPath *objectPath = nullptr;
+    unsigned unsetFields = 0;  // the placement's fields the file leaves out, by index
 
     GspMarkerState() {}
     explicit GspMarkerState(ZnMarker *marker);

@@ -419,6 +419,10 @@ void GspApplication::selectNote(ZnNote *note)
         note->ref();
         note->select();
         selectedNote = note;
+        // An open options dialog now shows this note: its changes are
+        // followed, to be undone.
+        if (ZnNote::dialogVisible && ZnNote::noteToEdit == note)
+            followNoteEdit(note);
     }
     updateMenus();
 }

@@ -613,6 +613,11 @@ void GspApplication::stopFollowingNote()
 {
     if (!editedNote)
         return;
+    // The options dialog writes straight into its note: once the note is
+    // no longer followed it edits nothing, for its changes would not be
+    // undone.
+    if (ZnNote::noteToEdit == editedNote)
+        ZnNote::disableNoteOptionUI();
     noteSensor->detach();
     editedNote->unref();
     noteBefore->unref();
