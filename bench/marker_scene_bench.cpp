@@ -27,6 +27,7 @@
 #include <Inventor/nodes/SoTranslation.h>
 
 #include "support/BenchWindow.h"
+#include "support/SceneBytes.h"
 
 namespace {
 
@@ -109,32 +110,19 @@ struct MovingScene {
     }
 };
 
-std::string written(SoNode *root)
-{
-    SoOutput out;
-    size_t size = 1 << 20;
-    out.setBuffer(malloc(size), size, realloc);
-    SoWriteAction(&out).apply(root);
-    void *buf;
-    out.getBuffer(buf, size);
-    std::string text((const char *)buf, size);
-    free(buf);
-    return text;
-}
-
 void BM_WriteMarkerScene(benchmark::State &state)
 {
     GspBench::topLevel();
     MovingScene scene(true);
     for (auto _ : state)
-        benchmark::DoNotOptimize(written(scene.root).size());
+        benchmark::DoNotOptimize(GspBench::written(scene.root).size());
 }
 
 void BM_ReadMarkerScene(benchmark::State &state)
 {
     GspBench::topLevel();
     MovingScene scene(true);
-    std::string text = written(scene.root);
+    std::string text = GspBench::written(scene.root);
     for (auto _ : state) {
         SoInput in;
         in.setBuffer((void *)text.data(), text.size());

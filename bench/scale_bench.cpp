@@ -31,6 +31,7 @@
 #include <Inventor/nodes/SoTranslation.h>
 
 #include "support/BenchWindow.h"
+#include "support/SceneBytes.h"
 
 namespace {
 
@@ -135,20 +136,6 @@ struct Scene {
     }
 };
 
-std::string written(SoNode *root, bool binary)
-{
-    SoOutput out;
-    size_t size = 1 << 20;
-    out.setBuffer(malloc(size), size, realloc);
-    out.setBinary(binary);
-    SoWriteAction(&out).apply(root);
-    void *buf;
-    out.getBuffer(buf, size);
-    std::string text((const char *)buf, size);
-    free(buf);
-    return text;
-}
-
 void readBack(const std::string &bytes)
 {
     SoInput in;
@@ -203,11 +190,12 @@ int main(int argc, char **argv)
             scene->objects.pop_back();
         }
         addOne[s] = GspBench::quantile(adds, 0.5);
-        std::string ascii = written(scene->root, false), binary = written(scene->root, true);
+        std::string ascii = GspBench::written(scene->root, false);
+        std::string binary = GspBench::written(scene->root, true);
         rows[1].t[s] = median([&] { readBack(ascii); });
         rows[2].t[s] = median([&] { readBack(binary); });
-        rows[3].t[s] = median([&] { written(scene->root, false); });
-        rows[4].t[s] = median([&] { written(scene->root, true); });
+        rows[3].t[s] = median([&] { GspBench::written(scene->root, false); });
+        rows[4].t[s] = median([&] { GspBench::written(scene->root, true); });
         {
             GspBench::FrameWindow window(scene->root);
             window.frame();
