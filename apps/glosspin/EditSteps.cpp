@@ -1,5 +1,6 @@
 #include "EditSteps.h"
 
+#include <Glosspin/ZnArrow.h>
 #include <Glosspin/ZnArrowMarker.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMarkerSequencer.h>
@@ -26,6 +27,12 @@ SbMatrix matrixOf(const SoTransform *t)
     m.setTransform(t->translation.getValue(), t->rotation.getValue(), t->scaleFactor.getValue(),
                    t->scaleOrientation.getValue(), t->center.getValue());
     return m;
+}
+
+// The arrow's type as the file holds it.
+SoSFShort &arrowTypeField(ZnArrowMarker *marker)
+{
+    return ((ZnArrow *)((SoSFNode *)marker->getField("arrow"))->getValue())->type;
 }
 
 }
@@ -98,6 +105,7 @@ GspMarkerState::GspMarkerState(ZnMarker *marker) : label(marker->getLabel())
     if (marker->isOfType(ZnArrowMarker::getClassTypeId())) {
         ZnArrowMarker *arrow = (ZnArrowMarker *)marker;
         arrowType = arrow->getArrowType();
+        arrowTypeUnset = arrowTypeField(arrow).isDefault();
         // As the marker folds its object transform into its own when it
         // is attached again.
         if (arrow->getObjectTransform())
@@ -113,6 +121,7 @@ GspMarkerState &GspMarkerState::operator=(GspMarkerState &&o)
 {
     std::swap(label, o.label);
     std::swap(arrowType, o.arrowType);
+    std::swap(arrowTypeUnset, o.arrowTypeUnset);
     std::swap(placement, o.placement);
     std::swap(objectPath, o.objectPath);
     std::swap(unsetFields, o.unsetFields);
@@ -144,20 +153,35 @@ void GspMarkerState::applyTo(ZnMarker *marker) const
     if (marker->isOfType(ZnArrowMarker::getClassTypeId())) {
         ZnArrowMarker *arrow = (ZnArrowMarker *)marker;
         arrow->setPathToObject(objectPath);
-        arrow->setArrowType(arrowType);
+        if (arrow->getArrowType() != arrowType)
+            arrow->setArrowType(arrowType);
+        if (arrowTypeUnset && arrowType == ZnArrow::ARROW)
+            arrowTypeField(arrow).setDefault(TRUE);
     }
-    // Copied values count as set; those that were unset, and still hold
-    // their default, are unset again, so that the file is as it was.
+    // Copied values count as set. Unset again: those that were unset in
+    // the state and still hold their default, and those unset now that the
+    // copy left as they were (a state taken while the dragger's connections
+    // marked every field set does not know which were), so that the file
+    // is as it was.
     SoTransform *t = marker->getDraggerTransform();
-    t->copyFieldValues(placement);
-    SoTransform *fresh = new SoTransform;
+    SoTransform *fresh = new SoTransform, *prior = new SoTransform;
     fresh->ref();
-    SoFieldList fields, defaults;
+    prior->ref();
+    prior->copyFieldValues(t);
+    SoFieldList fields, defaults, previous;
     t->getFields(fields);
     fresh->getFields(defaults);
+    prior->getFields(previous);
+    unsigned unsetBefore = 0;
     for (int i = 0; i < fields.getLength(); i++)
-        if ((unsetFields & (1u << i)) && fields[i]->isSame(*defaults[i]))
+        if (fields[i]->isDefault())
+            unsetBefore |= 1u << i;
+    t->copyFieldValues(placement);
+    for (int i = 0; i < fields.getLength(); i++)
+        if (((unsetFields & (1u << i)) && fields[i]->isSame(*defaults[i])) ||
+            ((unsetBefore & (1u << i)) && fields[i]->isSame(*previous[i])))
             fields[i]->setDefault(TRUE);
+    prior->unref();
     fresh->unref();
     if (wasSelected)
         marker->attachDragger();

@@ -53,6 +53,7 @@ class GspNodeInsertion : public GspUndoStep {
 struct GspMarkerState {
     SbString label;
     int arrowType = -1;  // -1: not an arrow marker
+    bool arrowTypeUnset = false;  // the file leaves the arrow's type out
     SoTransform *placement = nullptr;
     SoPath *objectPath = nullptr;
     unsigned unsetFields = 0;  // the placement's fields the file leaves out, by index

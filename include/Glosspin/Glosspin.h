@@ -19,6 +19,7 @@
 #include <Glosspin/SoSFTimestamp.h>
 #include <Glosspin/SoMFBoundedString.h>
 #include <Glosspin/SoBounded.h>
+#include <Glosspin/SoSFCountedPath.h>
 #include <Glosspin/SoRefPlaneDragger.h>
 #include <Glosspin/SoRotateJackDragger.h>
 #include <Glosspin/SoScreenCompoundDragger.h>

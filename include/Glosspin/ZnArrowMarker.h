@@ -3,7 +3,7 @@
 
 #include <Glosspin/ZnMarker.h>
 #include <Inventor/SbLinear.h>
-#include <Inventor/fields/SoSFPath.h>
+#include <Glosspin/SoSFCountedPath.h>
 
 class SoGetMatrixAction;
 class GspHeadRelease;
@@ -32,7 +32,7 @@ class ZnArrowMarker : public ZnMarker {
   public:
     // The object path in files only: filled while writing, cleared after
     // writing and reading.
-    SoSFPath objectPathField;
+    SoSFCountedPath objectPathField;
 
     ZnArrowMarker();
     static void initClass();
