@@ -39,12 +39,12 @@ struct Head {
     bool dead = false;
     std::unordered_map<SoNode *, std::vector<Client>> branches;  // by the path's node at depth 1
     std::unordered_map<void *, std::vector<SoNode *>> branchesOf;  // data -> its branches here
-    // The children whose transformations reach later siblings, and what
-    // the child list looked like when they were listed.
+    // The children whose transformations reach later siblings, and the
+    // child list as last seen (kept by appending when a child is appended).
     std::vector<int> matrixChildren;
     bool matrixChildrenValid = false;
-    int knownCount = 0;
-    SoNode *knownLast = NULL;
+    std::vector<SoNode *> known;
+    std::vector<char> knownMoves;  // whether each changes later siblings' matrices
 };
 
 std::map<SoNode *, Head *> &heads()
@@ -70,8 +70,12 @@ int changesMatrix(SoNode *child)
 void rememberChildren(Head *head)
 {
     const SoChildList *children = head->node->getChildren();
-    head->knownCount = children ? children->getLength() : 0;
-    head->knownLast = head->knownCount ? (*children)[head->knownCount - 1] : NULL;
+    head->known.clear();
+    head->knownMoves.clear();
+    for (int i = 0; children && i < children->getLength(); i++) {
+        head->known.push_back((*children)[i]);
+        head->knownMoves.push_back(changesMatrix((*children)[i]) != 0);
+    }
 }
 
 void listMatrixChildren(Head *head)
@@ -90,15 +94,61 @@ void listMatrixChildren(Head *head)
 bool appended(Head *head)
 {
     const SoChildList *children = head->node->getChildren();
-    int n = children ? children->getLength() : 0;
-    bool append = n == head->knownCount + 1 &&
-                  (head->knownCount == 0 || (*children)[head->knownCount - 1] == head->knownLast);
-    if (append && head->matrixChildrenValid && changesMatrix((*children)[n - 1]))
+    int n = children ? children->getLength() : 0, known = (int)head->known.size();
+    bool append = n == known + 1 && (known == 0 || (*children)[known - 1] == head->known.back());
+    if (!append)
+        return false;
+    if (head->matrixChildrenValid && changesMatrix((*children)[n - 1]))
         head->matrixChildren.push_back(n - 1);
-    else if (!append)
-        head->matrixChildrenValid = false;
-    rememberChildren(head);
-    return append;
+    head->known.push_back((*children)[n - 1]);
+    head->knownMoves.push_back(changesMatrix((*children)[n - 1]) != 0);
+    return true;
+}
+
+// After any other change of the head's child list: the children that
+// came or went, found between the parts before and after them that stayed
+// (a removal, an insertion or a replacement is one such run); false, and
+// everything concerned, when the list is as it was (a change of the
+// head's own fields) or a child that changes later siblings' matrices came
+// or went. Children that went may be gone: they are compared, not used.
+bool changedChildren(Head *head, std::vector<SoNode *> &changed)
+{
+    const SoChildList *children = head->node->getChildren();
+    int n = children ? children->getLength() : 0, known = (int)head->known.size();
+    int front = 0, back = 0;
+    while (front < n && front < known && (*children)[front] == head->known[(size_t)front])
+        front++;
+    while (back < n - front && back < known - front &&
+           (*children)[n - 1 - back] == head->known[(size_t)(known - 1 - back)])
+        back++;
+    bool moves = false;
+    for (int i = front; i < known - back; i++) {
+        changed.push_back(head->known[(size_t)i]);
+        moves = moves || head->knownMoves[(size_t)i];
+    }
+    std::vector<SoNode *> came;
+    std::vector<char> cameMoves;
+    for (int i = front; i < n - back; i++) {
+        came.push_back((*children)[i]);
+        cameMoves.push_back(changesMatrix((*children)[i]) != 0);
+        moves = moves || cameMoves.back();
+    }
+    changed.insert(changed.end(), came.begin(), came.end());
+    head->known.erase(head->known.begin() + front, head->known.end() - back);
+    head->known.insert(head->known.begin() + front, came.begin(), came.end());
+    head->knownMoves.erase(head->knownMoves.begin() + front, head->knownMoves.end() - back);
+    head->knownMoves.insert(head->knownMoves.begin() + front, cameMoves.begin(), cameMoves.end());
+    // The listed children before the run stay, those after it shift.
+    std::vector<int> &listed = head->matrixChildren;
+    auto from = std::lower_bound(listed.begin(), listed.end(), front);
+    std::vector<int> after(std::lower_bound(from, listed.end(), known - back), listed.end());
+    listed.erase(from, listed.end());
+    for (size_t i = 0; i < cameMoves.size(); i++)
+        if (cameMoves[i])
+            listed.push_back(front + (int)i);
+    for (int i : after)
+        listed.push_back(i + n - known);
+    return !changed.empty() && !moves;
 }
 
 // The nodes from the head to the node that changed, and their indices.
@@ -128,12 +178,25 @@ std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
 {
     std::vector<Client> out;
     bool all;
-    if (!known)
+    if (!known) {
         all = true;
-    else if (trigger.nodes.size() < 2)
-        all = !appended(head);
-    else
+        rememberChildren(head);
+        head->matrixChildrenValid = false;
+    } else if (trigger.nodes.size() < 2) {
+        if (appended(head))
+            return out;
+        // Only the watches through the children that came or went: the
+        // toolkit keeps the other paths' indices in step.
+        std::vector<SoNode *> changed;
+        all = !changedChildren(head, changed);
+        for (size_t i = 0; !all && i < changed.size(); i++) {
+            auto it = head->branches.find(changed[i]);
+            if (it != head->branches.end())
+                out.insert(out.end(), it->second.begin(), it->second.end());
+        }
+    } else {
         all = changesMatrix(trigger.nodes[1]) != 0;
+    }
     if (all) {
         for (const auto &branch : head->branches)
             out.insert(out.end(), branch.second.begin(), branch.second.end());
@@ -293,7 +356,7 @@ const std::vector<int> *matrixChildren(SoNode *node)
         return NULL;
     Head *head = it->second;
     const SoChildList *children = head->node->getChildren();
-    if (!head->matrixChildrenValid || head->knownCount != (children ? children->getLength() : 0))
+    if (!head->matrixChildrenValid || (int)head->known.size() != (children ? children->getLength() : 0))
         listMatrixChildren(head);
     return &head->matrixChildren;
 }

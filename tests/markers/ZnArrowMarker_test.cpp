@@ -228,6 +228,60 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
     }
 }
 
+// Children added to or taken from the head before the object's branch
+// move the marker when they change the object's matrix.
+TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
+{
+    const std::function<void(SoGroup *)> edits[] = {
+        [](SoGroup *head) { head->removeChild(0); },
+        [](SoGroup *head) {
+            SoTransform *t = new SoTransform;
+            t->rotation.setValue(SbVec3f(0, 0, 1), 0.5f);
+            head->insertChild(t, 1);
+        },
+        [](SoGroup *head) { head->insertChild(new SoSeparator, 0); },
+        [](SoGroup *head) { head->replaceChild(1, new SoSeparator); },
+    };
+    SoGetMatrixAction ma(SbViewportRegion(100, 100));
+    for (const auto &edit : edits) {
+        GspTest::Held<SoSeparator> scene(GspTest::readText(
+            "Separator { Transform { translation 1 2 3 } Separator {} Group { DEF B Cube {} } }"));
+        ASSERT_TRUE(scene);
+        SoSearchAction sa;
+        sa.setName("B");
+        sa.apply(scene);
+        GspTest::Held<SoPath> path(sa.getPath()->copy());
+        GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
+        m->setPathToObject(path);
+        ma.apply(path);
+        SbMatrix start = ma.getInverse();
+        // A move of the first transform, the edit, and a move of the first
+        // transform left.
+        for (int step = 0; step < 3; step++) {
+            if (step == 1) {
+                edit(scene);
+            } else {
+                SoSearchAction first;
+                first.setType(SoTransform::getClassTypeId());
+                first.apply(scene);
+                if (!first.getPath())
+                    continue;
+                ((SoTransform *)first.getPath()->getTail())->translation.setValue(-4, step, 1);
+            }
+            ma.apply(path);
+            SbMatrix expected = start;
+            expected.multRight(ma.getMatrix());
+            SbMatrix motion = SbMatrix::identity();
+            if (SoNode *part = m->getPart("objectTransform", FALSE)) {
+                ma.apply(part);
+                motion = ma.getMatrix();
+            }
+            EXPECT_TRUE(motion.equals(expected, 1e-4f)) << &edit - edits << " step " << step;
+        }
+        EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
+    }
+}
+
 // Paths to nodes written after the marker are followed once the scene is
 // read; paths that lead nowhere, or through nodes removed later, leave a
 // detached marker that still draws and saves.
