@@ -1,6 +1,10 @@
 #include "text/SoBitmapFontCache.h"
 
+#include <math.h>
 #include <string.h>
+
+#include <algorithm>
+#include <vector>
 
 #include <GL/gl.h>
 #include <Inventor/SbViewportRegion.h>
@@ -80,6 +84,7 @@ SoBitmapFontCache::SoBitmapFontCache(SoState *state)
 
 SoBitmapFontCache::~SoBitmapFontCache()
 {
+    forgetStrings();
     if (fontNumber) {
         for (int i = 0; i < numChars; i++)
             GspFont::freeBitmap(const_cast<GspFont::Glyph *>(bitmaps[i]));
@@ -154,10 +159,81 @@ SbBool SoBitmapFontCache::hasDisplayList(unsigned char ch)
     return TRUE;
 }
 
-// A list holds its bitmap as unpacked when it was compiled, so a string of
-// listed glyphs is drawn without touching the unpack alignment.
+void SoBitmapFontCache::forgetStrings()
+{
+    for (auto &entry : strings)
+        GspFont::freeBitmap(entry.second);
+    strings.clear();
+}
+
+// The string's glyphs ORed into one bitmap at their pen positions, when
+// every origin and advance is a whole pixel: then glBitmap puts each bit
+// where the glyph's own would have gone.
+const GspFont::Glyph *SoBitmapFontCache::composed(const SbString &s)
+{
+    auto found = strings.find(s.getString());
+    if (found != strings.end())
+        return found->second;
+    if (strings.size() >= MAX_STRINGS)
+        forgetStrings();
+    const unsigned char *p = (const unsigned char *)s.getString();
+    std::vector<std::pair<const GspFont::Glyph *, SbVec2s>> placed;  // glyph, lower left
+    int penX = 0, penY = 0, minX = 0, minY = 0, maxX = 0, maxY = 0;
+    bool whole = true;
+    for (int i = 0; i < s.getLength() && whole; i++) {
+        const GspFont::Glyph *g = getBitmap(p[i]);
+        if (!g)
+            continue;
+        whole = g->xorig == floorf(g->xorig) && g->yorig == floorf(g->yorig) &&
+                g->xmove == floorf(g->xmove) && g->ymove == floorf(g->ymove);
+        int x = penX - (int)g->xorig, y = penY - (int)g->yorig;
+        if (g->width > 0 && g->height > 0) {
+            if (placed.empty() || minX > x)
+                minX = x;
+            if (placed.empty() || minY > y)
+                minY = y;
+            maxX = placed.empty() ? x + g->width : std::max(maxX, x + g->width);
+            maxY = placed.empty() ? y + g->height : std::max(maxY, y + g->height);
+            placed.push_back({g, SbVec2s((short)x, (short)y)});
+        }
+        penX += (int)g->xmove;
+        penY += (int)g->ymove;
+    }
+    GspFont::Glyph *out = NULL;
+    if (whole && maxX - minX < 32768 && maxY - minY < 32768) {
+        out = new GspFont::Glyph;
+        out->width = placed.empty() ? 0 : maxX - minX;
+        out->height = placed.empty() ? 0 : maxY - minY;
+        out->xorig = (float)-minX;
+        out->yorig = (float)-minY;
+        out->xmove = (float)penX;
+        out->ymove = (float)penY;
+        int rowBytes = (out->width + 7) / 8;
+        out->bitmap = new unsigned char[(size_t)(rowBytes * out->height) + 1]();
+        for (const auto &g : placed) {
+            int gx = g.second[0] - minX, gy = g.second[1] - minY, gRow = (g.first->width + 7) / 8;
+            for (int row = 0; row < g.first->height; row++)
+                for (int col = 0; col < g.first->width; col++)
+                    if (g.first->bitmap[row * gRow + col / 8] & (0x80 >> (col % 8))) {
+                        int x = gx + col;
+                        out->bitmap[(gy + row) * rowBytes + x / 8] |= (unsigned char)(0x80 >> (x % 8));
+                    }
+        }
+    }
+    strings[s.getString()] = out;
+    return out;
+}
+
+// A composed string is one bitmap. Otherwise: a list holds its bitmap as
+// unpacked when it was compiled, so a string of listed glyphs is drawn
+// without touching the unpack alignment. Where glyphs overlap, a composed
+// string sets each pixel once, where per-glyph bitmaps blend it twice.
 void SoBitmapFontCache::drawString(const SbString &s)
 {
+    if (const GspFont::Glyph *whole = composed(s)) {
+        drawBitmap(whole);
+        return;
+    }
     const unsigned char *p = (const unsigned char *)s.getString();
     int n = s.getLength();
     bool all = true;
@@ -178,9 +254,12 @@ void SoBitmapFontCache::drawString(const SbString &s)
 // Glyph rows are byte-aligned; the application's alignment is put back.
 void SoBitmapFontCache::drawCharacter(unsigned char ch)
 {
-    const GspFont::Glyph *g = getBitmap(ch);
-    if (!g)
-        return;
+    if (const GspFont::Glyph *g = getBitmap(ch))
+        drawBitmap(g);
+}
+
+void SoBitmapFontCache::drawBitmap(const GspFont::Glyph *g)
+{
     GLint alignment;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

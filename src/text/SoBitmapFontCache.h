@@ -7,6 +7,9 @@
 #include <Inventor/SbString.h>
 #include <Inventor/caches/SoGLRenderCache.h>
 
+#include <string>
+#include <unordered_map>
+
 class SoGLDisplayList;
 class SoState;
 
@@ -18,8 +21,9 @@ struct Glyph;
 
 // Glyph bitmaps of one font at one size for one viewport, shared by every
 // bitmap text node through a class-wide list. Each character is fetched
-// once and compiled once into a display list, so that a whole string is
-// drawn with one glCallLists.
+// once; a string whose glyphs sit on whole pixels is drawn as one bitmap
+// composed once from them (one glBitmap instead of one per glyph, the
+// same pixels), any other string from per-character display lists.
 //
 // The toolkit's own text node has a private class of the same name, which
 // its SoText2 calls through the dynamic linker; this one is therefore
@@ -66,6 +70,13 @@ class __attribute__((visibility("hidden"))) SoBitmapFontCache : public SoGLRende
     GspFont::Font *fontNumber;
     SoGLDisplayList *lists;
     float pixelSize;  // font size in pixels: points x pixels per inch / 72
+    // Composed strings (NULL: not on whole pixels), up to MAX_STRINGS.
+    std::unordered_map<std::string, GspFont::Glyph *> strings;
+    static const size_t MAX_STRINGS = 4096;
+
+    const GspFont::Glyph *composed(const SbString &s);
+    static void drawBitmap(const GspFont::Glyph *g);
+    void forgetStrings();
 
     static float pixelSizeFor(SoState *state);
 

@@ -84,6 +84,45 @@ TEST_F(BitmapTextTest, JustificationPlacesTheLineAgainstTheOrigin)
     }
 }
 
+// A line shows each glyph's bits at its pen position, whatever the glyphs
+// around it (kerned pairs, descenders, spaces, overlaps).
+TEST_F(BitmapTextTest, EachGlyphsBitsLandAtItsPenPosition)
+{
+    GspFont::Context *c = GspFont::createContext();
+    const float m[2][2] = {{24, 0}, {0, 24}};
+    GspFont::Font *f = GspFont::createFont(c, "Utopia-Regular", m);
+    for (const char *line : {"AVj", "Wy, fj!", "  _|gQ", "ffi W"}) {
+        text->string = line;
+        Extent e = drawn();
+        ASSERT_FALSE(e.empty()) << line;
+        // The expected bits, moved onto the first inked pixel.
+        std::vector<std::pair<int, int>> want, got;
+        int pen = 0;
+        for (const char *ch = line; *ch; ch++) {
+            GspFont::Glyph *g = GspFont::getBitmap(f, *ch);
+            for (int row = 0; row < g->height; row++)
+                for (int col = 0; col < g->width; col++)
+                    if (g->bitmap[row * ((g->width + 7) / 8) + col / 8] & (0x80 >> (col % 8)))
+                        want.push_back({pen - (int)g->xorig + col, row - (int)g->yorig});
+            pen += (int)g->xmove;
+            GspFont::freeBitmap(g);
+        }
+        std::sort(want.begin(), want.end());
+        want.erase(std::unique(want.begin(), want.end()), want.end());
+        for (int y = e.y0; y <= e.y1; y++)
+            for (int x = e.x0; x <= e.x1; x++)
+                if (window->pixel(x, y)[0] > 0.5f)
+                    got.push_back({x, y});
+        std::sort(got.begin(), got.end());
+        ASSERT_FALSE(got.empty() || want.empty()) << line;
+        int dx = got[0].first - want[0].first, dy = got[0].second - want[0].second;
+        for (auto &w : want)
+            w = {w.first + dx, w.second + dy};
+        EXPECT_EQ(want, got) << line;
+    }
+    GspFont::destroyContext(c);
+}
+
 // The glyphs are unpacked byte by byte; the application's unpack
 // alignment is what it was after the text, drawn in lists or directly.
 TEST_F(BitmapTextTest, LeavesTheUnpackAlignmentAsItWas)
