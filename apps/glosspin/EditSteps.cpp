@@ -187,6 +187,17 @@ void GspMarkerState::applyTo(ZnMarker *marker) const
         marker->attachDragger();
 }
 
+GspTourMove::GspTourMove(ZnMarkerSequencer *s, int f, int t) : sequencer(s), from(f), to(t)
+{
+    sequencer->ref();
+}
+
+GspTourMove::~GspTourMove() { sequencer->unref(); }
+
+void GspTourMove::undo() { sequencer->moveMarker(to, from); }
+
+void GspTourMove::redo() { sequencer->moveMarker(from, to); }
+
 GspMarkerChange::GspMarkerChange(ZnMarker *m, GspMarkerState &&b) : marker(m), after(m)
 {
     before = std::move(b);

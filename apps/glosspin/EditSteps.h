@@ -67,6 +67,20 @@ struct GspMarkerState {
     void applyTo(ZnMarker *marker) const;
 };
 
+// A marker moved to another place in the tour.
+class GspTourMove : public GspUndoStep {
+  public:
+    GspTourMove(ZnMarkerSequencer *sequencer, int from, int to);
+    ~GspTourMove();
+    void undo();
+    void redo();
+    long weight() const { return 10; }
+
+  private:
+    ZnMarkerSequencer *sequencer;
+    int from, to;
+};
+
 // A marker moved, renamed or given another arrow.
 class GspMarkerChange : public GspUndoStep {
   public:

@@ -607,6 +607,13 @@ void GspApplication::tourDeleteCB(void *data, ZnMarker *marker)
     app->updateMenus();
 }
 
+void GspApplication::tourMoveCB(void *data, ZnMarker *, int from, int to)
+{
+    GspApplication *app = (GspApplication *)data;
+    app->record(new GspTourMove(app->sequencer, from, to), "undo_reorderTour", "Reorder Tour");
+    app->markModified();
+}
+
 // Whenever the tour makes another marker current (play, step, a click in
 // the list), the camera flies to show it, as a view note flies, unless it
 // is in view or its first note is a view note that sets the view itself.

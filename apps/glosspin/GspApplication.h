@@ -193,6 +193,7 @@ class GspApplication {
     static void tourPickCB(void *app, ZnMarker *marker);
     static void tourUnpickCB(void *app, ZnMarker *marker);
     static void tourDeleteCB(void *app, ZnMarker *marker);
+    static void tourMoveCB(void *app, ZnMarker *marker, int from, int to);
 };
 
 #endif

@@ -137,6 +137,7 @@ void GspApplication::releaseScene()
         ((ZnNoteList *)((SoFullPath *)lists[i])->getTail())->killAllPlayers();
     if (sequencer) {
         sequencer->pickCallback = sequencer->unpickCallback = sequencer->deleteCallback = NULL;
+        sequencer->moveCallback = NULL;
         sequencer->unref();
     }
     sequencer = NULL;
@@ -165,8 +166,9 @@ void GspApplication::findSequencer()
     sequencer->pickCallback = tourPickCB;
     sequencer->unpickCallback = tourUnpickCB;
     sequencer->deleteCallback = tourDeleteCB;
+    sequencer->moveCallback = tourMoveCB;
     sequencer->pickCallbackData = sequencer->unpickCallbackData =
-        sequencer->deleteCallbackData = this;
+        sequencer->deleteCallbackData = sequencer->moveCallbackData = this;
 }
 
 void GspApplication::installScene(SoSeparator *root, const char *file, bool binary)

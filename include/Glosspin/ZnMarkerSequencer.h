@@ -64,14 +64,17 @@ class ZnMarkerSequencer : public SoNode {
     Widget getDialogWidget(int index) const { return dialog[index]; }
 
     // Set by the application: the sequencer wants marker made current
-    // (authoring mode), gives it up (authoring mode), or is about to
-    // remove it from the sequence (the delete command).
+    // (authoring mode), gives it up (authoring mode), is about to remove
+    // it from the sequence (the delete command), or has moved it from one
+    // place in the sequence to another (the reorder commands).
     void (*pickCallback)(void *data, ZnMarker *marker);
     void *pickCallbackData;
     void (*unpickCallback)(void *data, ZnMarker *marker);
     void *unpickCallbackData;
     void (*deleteCallback)(void *data, ZnMarker *marker);
     void *deleteCallbackData;
+    void (*moveCallback)(void *data, ZnMarker *marker, int from, int to);
+    void *moveCallbackData;
 
     static void markerSelCB(void *sequencer, ZnMarker *marker);
     static void markerDeselCB(void *sequencer, ZnMarker *marker);

@@ -71,10 +71,11 @@ void GspHeadRelease::giveBackCB(void *data, SoSensor *)
     for (SoNode *h : heads)
         if (h->getRefCount() == 0)
             orphans.push_back(h);
-    for (SoNode *h : orphans) {
+    // All held before any goes: one head's release can take another.
+    for (SoNode *h : orphans)
         h->ref();
+    for (SoNode *h : orphans)
         h->unref();
-    }
 }
 
 void GspHeadRelease::dyingCB(void *data)

@@ -39,12 +39,15 @@ struct Head {
     bool dead = false;
     std::unordered_map<SoNode *, std::vector<Client>> branches;  // by the path's node at depth 1
     std::unordered_map<void *, std::vector<SoNode *>> branchesOf;  // data -> its branches here
-    // The children whose transformations reach later siblings, and the
-    // child list as last seen (kept by appending when a child is appended).
-    std::vector<int> matrixChildren;
-    bool matrixChildrenValid = false;
+    // The child list as last seen (kept by appending when a child is
+    // appended); and, while valid, the indices of the children whose
+    // transformations reach later siblings and a flag for each child.
+    // Listed only when a matrix is asked for: a head being released may
+    // hold children that must not be looked into.
     std::vector<SoNode *> known;
-    std::vector<char> knownMoves;  // whether each changes later siblings' matrices
+    std::vector<int> matrixChildren;
+    std::vector<char> knownMoves;
+    bool matrixChildrenValid = false;
 };
 
 std::map<SoNode *, Head *> &heads()
@@ -71,21 +74,21 @@ void rememberChildren(Head *head)
 {
     const SoChildList *children = head->node->getChildren();
     head->known.clear();
-    head->knownMoves.clear();
-    for (int i = 0; children && i < children->getLength(); i++) {
+    for (int i = 0; children && i < children->getLength(); i++)
         head->known.push_back((*children)[i]);
-        head->knownMoves.push_back(changesMatrix((*children)[i]) != 0);
-    }
+    head->matrixChildrenValid = false;
 }
 
 void listMatrixChildren(Head *head)
 {
-    head->matrixChildren.clear();
-    const SoChildList *children = head->node->getChildren();
-    for (int i = 0; children && i < children->getLength(); i++)
-        if (changesMatrix((*children)[i]))
-            head->matrixChildren.push_back(i);
     rememberChildren(head);
+    head->matrixChildren.clear();
+    head->knownMoves.clear();
+    for (size_t i = 0; i < head->known.size(); i++) {
+        head->knownMoves.push_back(changesMatrix(head->known[i]) != 0);
+        if (head->knownMoves.back())
+            head->matrixChildren.push_back((int)i);
+    }
     head->matrixChildrenValid = true;
 }
 
@@ -98,10 +101,12 @@ bool appended(Head *head)
     bool append = n == known + 1 && (known == 0 || (*children)[known - 1] == head->known.back());
     if (!append)
         return false;
-    if (head->matrixChildrenValid && changesMatrix((*children)[n - 1]))
-        head->matrixChildren.push_back(n - 1);
     head->known.push_back((*children)[n - 1]);
-    head->knownMoves.push_back(changesMatrix((*children)[n - 1]) != 0);
+    if (head->matrixChildrenValid) {
+        head->knownMoves.push_back(changesMatrix((*children)[n - 1]) != 0);
+        if (head->knownMoves.back())
+            head->matrixChildren.push_back(n - 1);
+    }
     return true;
 }
 
@@ -121,10 +126,11 @@ bool changedChildren(Head *head, std::vector<SoNode *> &changed)
     while (back < n - front && back < known - front &&
            (*children)[n - 1 - back] == head->known[(size_t)(known - 1 - back)])
         back++;
-    bool moves = false;
+    // Without the flags, a child that went may have moved the rest.
+    bool valid = head->matrixChildrenValid, moves = !valid && known - back > front;
     for (int i = front; i < known - back; i++) {
         changed.push_back(head->known[(size_t)i]);
-        moves = moves || head->knownMoves[(size_t)i];
+        moves = moves || (valid && head->knownMoves[(size_t)i]);
     }
     std::vector<SoNode *> came;
     std::vector<char> cameMoves;
@@ -136,18 +142,21 @@ bool changedChildren(Head *head, std::vector<SoNode *> &changed)
     changed.insert(changed.end(), came.begin(), came.end());
     head->known.erase(head->known.begin() + front, head->known.end() - back);
     head->known.insert(head->known.begin() + front, came.begin(), came.end());
-    head->knownMoves.erase(head->knownMoves.begin() + front, head->knownMoves.end() - back);
-    head->knownMoves.insert(head->knownMoves.begin() + front, cameMoves.begin(), cameMoves.end());
-    // The listed children before the run stay, those after it shift.
-    std::vector<int> &listed = head->matrixChildren;
-    auto from = std::lower_bound(listed.begin(), listed.end(), front);
-    std::vector<int> after(std::lower_bound(from, listed.end(), known - back), listed.end());
-    listed.erase(from, listed.end());
-    for (size_t i = 0; i < cameMoves.size(); i++)
-        if (cameMoves[i])
-            listed.push_back(front + (int)i);
-    for (int i : after)
-        listed.push_back(i + n - known);
+    if (valid) {
+        head->knownMoves.erase(head->knownMoves.begin() + front, head->knownMoves.end() - back);
+        head->knownMoves.insert(head->knownMoves.begin() + front, cameMoves.begin(),
+                                cameMoves.end());
+        // The listed children before the run stay, those after it shift.
+        std::vector<int> &listed = head->matrixChildren;
+        auto from = std::lower_bound(listed.begin(), listed.end(), front);
+        std::vector<int> after(std::lower_bound(from, listed.end(), known - back), listed.end());
+        listed.erase(from, listed.end());
+        for (size_t i = 0; i < cameMoves.size(); i++)
+            if (cameMoves[i])
+                listed.push_back(front + (int)i);
+        for (int i : after)
+            listed.push_back(i + n - known);
+    }
     return !changed.empty() && !moves;
 }
 
@@ -181,7 +190,6 @@ std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
     if (!known) {
         all = true;
         rememberChildren(head);
-        head->matrixChildrenValid = false;
     } else if (trigger.nodes.size() < 2) {
         if (appended(head))
             return out;

@@ -26,6 +26,7 @@ void ZnMarkerSequencer::initClass()
 ZnMarkerSequencer::ZnMarkerSequencer()
     : pickCallback(NULL), pickCallbackData(NULL), unpickCallback(NULL),
       unpickCallbackData(NULL), deleteCallback(NULL), deleteCallbackData(NULL),
+      moveCallback(NULL), moveCallbackData(NULL),
       currentIndex(-1), lastPlayedIndex(-1), playAll(0), dialog(new Widget[16]()),
       listShown(0), hiddenWithShell(0)
 {
@@ -315,6 +316,8 @@ void ZnMarkerSequencer::playerCommand(int code)
         if (cur == lastPlayedIndex)
             lastPlayedIndex = cur - 1;
         setCurrentIndex(cur - 1);
+        if (moveCallback)
+            (*moveCallback)(moveCallbackData, getMarker(cur - 1), cur, cur - 1);
         break;
     case MOVE_DOWN:
         if (cur == -1 || cur >= n - 1)
@@ -322,6 +325,8 @@ void ZnMarkerSequencer::playerCommand(int code)
         moveMarker(cur, cur + 1);
         lastPlayedIndex = cur + 1;
         setCurrentIndex(cur + 1);
+        if (moveCallback)
+            (*moveCallback)(moveCallbackData, getMarker(cur + 1), cur, cur + 1);
         break;
     default:  // 3, 10, 11 and 13 have no command
         break;
