@@ -40,7 +40,7 @@ struct WrittenChildren {
             for (int i = 0; i < parent->getNumChildren(); i++)
                 counts.push_back(counts.back() + (parent->getChild(i)->shouldWrite() ? 1 : 0));
         }
-        return counts[index];
+        return index >= 0 && index < (int)counts.size() ? counts[(size_t)index] : index;
     }
 };
 

@@ -164,6 +164,7 @@ void SoBitmapFontCache::forgetStrings()
     for (auto &entry : strings)
         GspFont::freeBitmap(entry.second);
     strings.clear();
+    stringBytes = 0;
 }
 
 // The string's glyphs ORed into one bitmap at their pen positions, when
@@ -174,10 +175,14 @@ const GspFont::Glyph *SoBitmapFontCache::composed(const SbString &s)
     auto found = strings.find(s.getString());
     if (found != strings.end())
         return found->second;
-    if (strings.size() >= MAX_STRINGS)
+    if (strings.size() >= MAX_STRINGS || stringBytes > MAX_STRING_BYTES)
         forgetStrings();
     const unsigned char *p = (const unsigned char *)s.getString();
-    std::vector<std::pair<const GspFont::Glyph *, SbVec2s>> placed;  // glyph, lower left
+    struct Placed {
+        const GspFont::Glyph *glyph;
+        int x, y;  // lower left
+    };
+    std::vector<Placed> placed;
     int penX = 0, penY = 0, minX = 0, minY = 0, maxX = 0, maxY = 0;
     bool whole = true;
     for (int i = 0; i < s.getLength() && whole; i++) {
@@ -194,7 +199,7 @@ const GspFont::Glyph *SoBitmapFontCache::composed(const SbString &s)
                 minY = y;
             maxX = placed.empty() ? x + g->width : std::max(maxX, x + g->width);
             maxY = placed.empty() ? y + g->height : std::max(maxY, y + g->height);
-            placed.push_back({g, SbVec2s((short)x, (short)y)});
+            placed.push_back({g, x, y});
         }
         penX += (int)g->xmove;
         penY += (int)g->ymove;
@@ -210,11 +215,12 @@ const GspFont::Glyph *SoBitmapFontCache::composed(const SbString &s)
         out->ymove = (float)penY;
         int rowBytes = (out->width + 7) / 8;
         out->bitmap = new unsigned char[(size_t)(rowBytes * out->height) + 1]();
-        for (const auto &g : placed) {
-            int gx = g.second[0] - minX, gy = g.second[1] - minY, gRow = (g.first->width + 7) / 8;
-            for (int row = 0; row < g.first->height; row++)
-                for (int col = 0; col < g.first->width; col++)
-                    if (g.first->bitmap[row * gRow + col / 8] & (0x80 >> (col % 8))) {
+        stringBytes += (size_t)(rowBytes * out->height);
+        for (const Placed &g : placed) {
+            int gx = g.x - minX, gy = g.y - minY, gRow = (g.glyph->width + 7) / 8;
+            for (int row = 0; row < g.glyph->height; row++)
+                for (int col = 0; col < g.glyph->width; col++)
+                    if (g.glyph->bitmap[row * gRow + col / 8] & (0x80 >> (col % 8))) {
                         int x = gx + col;
                         out->bitmap[(gy + row) * rowBytes + x / 8] |= (unsigned char)(0x80 >> (x % 8));
                     }

@@ -70,9 +70,11 @@ class __attribute__((visibility("hidden"))) SoBitmapFontCache : public SoGLRende
     GspFont::Font *fontNumber;
     SoGLDisplayList *lists;
     float pixelSize;  // font size in pixels: points x pixels per inch / 72
-    // Composed strings (NULL: not on whole pixels), up to MAX_STRINGS.
+    // Composed strings (NULL: not on whole pixels), forgotten all at once
+    // past MAX_STRINGS of them or MAX_STRING_BYTES of bitmaps.
     std::unordered_map<std::string, GspFont::Glyph *> strings;
-    static const size_t MAX_STRINGS = 4096;
+    size_t stringBytes = 0;
+    static const size_t MAX_STRINGS = 4096, MAX_STRING_BYTES = 8 << 20;
 
     const GspFont::Glyph *composed(const SbString &s);
     static void drawBitmap(const GspFont::Glyph *g);
