@@ -618,6 +618,10 @@ void GspApplication::stopFollowingNote()
     // undone.
     if (ZnNote::noteToEdit == editedNote)
         ZnNote::disableNoteOptionUI();
+    // A change the delay queue has not yet reported is recorded now, or
+    // it would be lost to undo.
+    if (noteSensor->isScheduled())
+        noteChangedCB(this, noteSensor);
     noteSensor->detach();
     editedNote->unref();
     noteBefore->unref();
