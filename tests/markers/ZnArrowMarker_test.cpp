@@ -15,6 +15,16 @@ namespace {
 // at the centre), drawn in flat colours: the arrow red, the objects blue.
 class ArrowMarkerTest : public SceneTest {
   protected:
+    // The object's motion the marker has folded into its own part.
+    static SbMatrix motionOf(ZnArrowMarker *m)
+    {
+        SoNode *part = m->getPart("objectTransform", FALSE);
+        if (!part)
+            return SbMatrix::identity();
+        SoGetMatrixAction ma(SbViewportRegion(100, 100));
+        ma.apply(part);
+        return ma.getMatrix();
+    }
     void SetUp() override
     {
         SceneTest::SetUp();
@@ -219,12 +229,7 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
         ma.apply(path);
         expected.multRight(ma.getMatrix());
         EXPECT_EQ(!expected.equals(SbMatrix::identity(), 1e-4f), heard > 0) << c[0] << c[1];
-        SbMatrix motion = SbMatrix::identity();
-        if (SoNode *part = m->getPart("objectTransform", FALSE)) {
-            ma.apply(part);
-            motion = ma.getMatrix();
-        }
-        EXPECT_TRUE(motion.equals(expected, 1e-4f)) << c[0] << " moved by " << c[1];
+        EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f)) << c[0] << " moved by " << c[1];
     }
 }
 
@@ -271,12 +276,7 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
             ma.apply(path);
             SbMatrix expected = start;
             expected.multRight(ma.getMatrix());
-            SbMatrix motion = SbMatrix::identity();
-            if (SoNode *part = m->getPart("objectTransform", FALSE)) {
-                ma.apply(part);
-                motion = ma.getMatrix();
-            }
-            EXPECT_TRUE(motion.equals(expected, 1e-4f)) << &edit - edits << " step " << step;
+            EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f)) << &edit - edits << " step " << step;
         }
         EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
     }
