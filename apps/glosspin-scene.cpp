@@ -4,6 +4,7 @@
 #include <Glosspin/ZnInit.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnModelImporter.h>
 #include <Glosspin/ZnNote.h>
 #include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
@@ -43,8 +44,11 @@ int usage()
             "       %s inline FILE OUT\n"
             "       %s external FILE OUT DIR\n"
             "       %s extract FILE NOTE OUTFILE\n"
-            "NOTE is the note's number as listed by info, or its node name.\n",
-            program, program, program, program, program);
+            "       %s import MODEL OUT [--binary]\n"
+            "NOTE is the note's number as listed by info, or its node name.\n"
+            "MODEL is any model file the importer reads (%s).\n",
+            program, program, program, program, program, program,
+            ZnModelImporter::getFilePatterns().getString());
     return 2;
 }
 
@@ -159,8 +163,50 @@ void printTree(SoNode *node, int depth, int &index)
         printTree(group->getChild(i), depth + 1, index);
 }
 
+// The model in path, referenced once, its warnings on stderr; NULL after
+// a message.
+SoSeparator *importModel(const char *path, ZnModelImporter &importer)
+{
+    std::string why, warnings;
+    SoSeparator *root = gspImportModel(path, importer, why, warnings);
+    if (!root)
+        fail(std::string("cannot import ") + path + ": " + why);
+    else if (!warnings.empty())
+        fprintf(stderr, "%s: %s: %s\n", program, path, warnings.c_str());
+    return root;
+}
+
+int modelInfo(const char *file)
+{
+    ZnModelImporter importer;
+    SoSeparator *root = importModel(file, importer);
+    if (!root)
+        return 1;
+    printf("%s: %s model, %d node%s, %d mesh%s, %ld triangle%s, %d texture%s\n", file,
+           importer.getFormatName().getString(), importer.getNumNodes(),
+           importer.getNumNodes() == 1 ? "" : "s", importer.getNumMeshes(),
+           importer.getNumMeshes() == 1 ? "" : "es", importer.getNumTriangles(),
+           importer.getNumTriangles() == 1 ? "" : "s", importer.getNumTextures(),
+           importer.getNumTextures() == 1 ? "" : "s");
+    root->unref();
+    return 0;
+}
+
+int import(const char *model, const char *out, bool binary)
+{
+    ZnModelImporter importer;
+    SoSeparator *root = importModel(model, importer);
+    if (!root)
+        return 1;
+    int ok = writeScene(root, out, binary);
+    root->unref();
+    return ok ? 0 : 1;
+}
+
 int info(const char *file)
 {
+    if (ZnModelImporter::isModelFile(file) && !gspIsSceneFile(file))
+        return modelInfo(file);
     SoSeparator *root = readScene(file);
     if (!root)
         return 1;
@@ -297,5 +343,7 @@ int main(int argc, char **argv)
         return makeExternal(argv[2], argv[3], argv[4]);
     if (cmd == "extract" && argc == 5)
         return extract(argv[2], argv[3], argv[4]);
+    if (cmd == "import" && (argc == 4 || (argc == 5 && !strcmp(argv[4], "--binary"))))
+        return import(argv[2], argv[3], argc == 5);
     return usage();
 }

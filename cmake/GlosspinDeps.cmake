@@ -26,6 +26,10 @@ pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat libavutil)
 pkg_check_modules(AUDIOFILE REQUIRED IMPORTED_TARGET audiofile)
 # ONC RPC, for the port-mapper query of the file-change monitor client.
 pkg_check_modules(TIRPC REQUIRED IMPORTED_TARGET libtirpc)
+# Model import: the model library reads the formats, stb_image decodes
+# their textures.
+pkg_check_modules(ASSIMP REQUIRED IMPORTED_TARGET assimp)
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 
 # The toolkit package links its font names to installed font files here.
 set(GLOSSPIN_TOOLKIT_FONT_DIR "/usr/share/inventor/fonts" CACHE PATH

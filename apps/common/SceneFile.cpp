@@ -15,6 +15,8 @@
 #include <Inventor/errors/SoReadError.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <Glosspin/ZnModelImporter.h>
+
 #include "platform/FileReplacement.h"
 
 namespace {
@@ -51,9 +53,45 @@ void collectReadError(const SoError *error, void *data)
 
 }
 
-SoSeparator *gspReadSceneFile(const char *path, std::string &why)
+bool gspIsSceneFile(const char *path)
+{
+    char line[256] = "";
+    FILE *f = fopen(path, "rb");
+    bool header = f && fgets(line, sizeof line, f);
+    if (f)
+        fclose(f);
+    line[strcspn(line, "\n")] = '\0';
+    return header && SoDB::isValidHeader(line);
+}
+
+SoSeparator *gspImportModel(const char *path, ZnModelImporter &importer, std::string &why,
+                            std::string &warnings)
+{
+    SoSeparator *root = importer.readFile(path);
+    if (!root) {
+        why = importer.getErrorMessage().getString();
+        return NULL;
+    }
+    root->ref();
+    for (int i = 0; i < importer.getNumWarnings(); i++)
+        warnings += (warnings.empty() ? "" : "\n") + std::string(importer.getWarning(i).getString());
+    return root;
+}
+
+SoSeparator *gspReadSceneFile(const char *path, std::string &why, bool *imported,
+                              std::string *warnings)
 {
     why.clear();
+    if (imported)
+        *imported = false;
+    if (ZnModelImporter::isModelFile(path) && !gspIsSceneFile(path)) {
+        ZnModelImporter importer;
+        std::string left;
+        SoSeparator *root = gspImportModel(path, importer, why, warnings ? *warnings : left);
+        if (imported)
+            *imported = root != NULL;
+        return root;
+    }
     SoErrorCB *oldHandler = SoReadError::getHandlerCallback();
     void *oldData = SoReadError::getHandlerData();
     SoInput in;

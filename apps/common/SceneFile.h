@@ -7,6 +7,7 @@
 #include <Inventor/SoType.h>
 
 class SoNode;
+class ZnModelImporter;
 class SoSeparator;
 
 // Reading and writing whole scene files for the programs: the toolkit's
@@ -15,8 +16,19 @@ class SoSeparator;
 
 // The scene in path, referenced once; NULL with the reason in why (the
 // system's, or the toolkit's read errors one per line, with their line
-// numbers in an ASCII file).
-SoSeparator *gspReadSceneFile(const char *path, std::string &why);
+// numbers in an ASCII file). A model of another format is imported
+// (ZnModelImporter): imported is then set, and what it left out is in
+// warnings, one a line.
+SoSeparator *gspReadSceneFile(const char *path, std::string &why, bool *imported = NULL,
+                              std::string *warnings = NULL);
+
+// The model in path read by importer, referenced once, with what it left
+// out appended to warnings, one a line; NULL with the importer's reason.
+SoSeparator *gspImportModel(const char *path, ZnModelImporter &importer, std::string &why,
+                            std::string &warnings);
+
+// Whether path begins as a scene file of the toolkit does, ASCII or binary.
+bool gspIsSceneFile(const char *path);
 
 // Writes root into path in ASCII or binary. The target is replaced only
 // when the whole scene is written; with keepPrevious the file it replaces

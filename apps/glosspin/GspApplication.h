@@ -93,6 +93,7 @@ class GspApplication {
     SoSeparator *scene;
     ZnMarkerSequencer *sequencer;
     std::string fileName, startFile;
+    std::string proposedName;  // for Save As of an imported model
     XtIntervalId startTimer;
     bool binaryFile, modified, present, viewOnly;
     ZnMarker *selectedMarker;

@@ -2,7 +2,9 @@
 // the questions and dialogs around them.
 #include "GspApplication.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <fnmatch.h>
 #include <stdio.h>
 
 #include <algorithm>
@@ -69,6 +71,59 @@ std::string fullName(const char *file)
     if (!name.empty() && name[0] != '/')
         name = currentDirectory() + "/" + name;
     return name;
+}
+
+std::string textOf(XmString s)
+{
+    char *text = NULL;
+    if (s)
+        text = (char *)XmStringUnparse(s, NULL, XmCHARSET_TEXT, XmCHARSET_TEXT, NULL, 0,
+                                       XmOUTPUT_ALL);
+    std::string out = text ? text : "";
+    XtFree(text);
+    return out;
+}
+
+// The file list of the file dialog: the files in the folder that match
+// any of the filter's space-separated patterns, whatever the case of
+// their extension, so that one filter lists every format a scene can be
+// opened from.
+void gspSearchFiles(Widget dialog, XtPointer data)
+{
+    XmFileSelectionBoxCallbackStruct *search = (XmFileSelectionBoxCallbackStruct *)data;
+    std::string dir = textOf(search->dir), patterns = textOf(search->pattern);
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    std::vector<std::string> each, names;
+    for (size_t at = 0; at < patterns.size();) {
+        size_t end = std::min(patterns.find(' ', at), patterns.size());
+        if (end > at)
+            each.push_back(patterns.substr(at, end - at));
+        at = end + 1;
+    }
+    DIR *d = opendir(dir.c_str());
+    bool valid = d != NULL;
+    while (struct dirent *e = d ? readdir(d) : NULL) {
+        struct stat st;
+        std::string full = dir + e->d_name;
+        if (stat(full.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+            continue;
+        for (const std::string &p : each)
+            if (fnmatch(p.c_str(), e->d_name, FNM_PERIOD | FNM_CASEFOLD) == 0) {
+                names.push_back(full);
+                break;
+            }
+    }
+    if (d)
+        closedir(d);
+    std::sort(names.begin(), names.end());
+    std::vector<XmString> items;
+    for (const std::string &n : names)
+        items.push_back(XmStringCreateLocalized((char *)n.c_str()));
+    XtVaSetValues(dialog, XmNfileListItems, items.data(), XmNfileListItemCount, (int)items.size(),
+                  XmNlistUpdated, True, XmNdirectoryValid, valid, NULL);
+    for (XmString item : items)
+        XmStringFree(item);
 }
 
 }
@@ -176,6 +231,7 @@ void GspApplication::installScene(SoSeparator *root, const char *file, bool bina
     releaseScene();
     scene = root;
     fileName = file ? file : "";
+    proposedName.clear();
     binaryFile = binary;
     modified = false;
     findSequencer();
@@ -223,11 +279,22 @@ void GspApplication::newScene()
 // which becomes the current one.
 bool GspApplication::open(const char *file)
 {
-    std::string full = fullName(file), why;
-    SoSeparator *root = gspReadSceneFile(full.c_str(), why);
+    std::string full = fullName(file), why, warnings;
+    bool imported;
+    SoSeparator *root = gspReadSceneFile(full.c_str(), why, &imported, &warnings);
     if (!root) {
         showError("appCannotReadMsg", file, why);
         return false;
+    }
+    if (!warnings.empty())
+        showError("appModelWarningMsg", file, warnings);
+    // A model comes in as a new scene, saved as the model's name in .iv.
+    if (imported) {
+        installScene(root, NULL, false);
+        useNotePrefixOf("");
+        std::string name = full.substr(full.rfind('/') + 1);
+        proposedName = directoryOf(full) + "/" + name.substr(0, name.rfind('.')) + ".iv";
+        return true;
     }
     SoInput in;
     bool binary = in.openFile(full.c_str(), TRUE) && in.isBinary();
@@ -243,12 +310,14 @@ bool GspApplication::open(const char *file)
 
 bool GspApplication::import(const char *file)
 {
-    std::string why;
-    SoSeparator *object = gspReadSceneFile(file, why);
+    std::string why, warnings;
+    SoSeparator *object = gspReadSceneFile(file, why, NULL, &warnings);
     if (!object) {
         showError("appCannotImportMsg", file, why);
         return false;
     }
+    if (!warnings.empty())
+        showError("appModelWarningMsg", file, warnings);
     // Before the markers, so that they can point at it.
     int at = 0;
     while (at < scene->getNumChildren() &&
@@ -327,10 +396,11 @@ void GspApplication::askFileName(int purpose)
     if (!fileDialog) {
         // It keeps the size it was given or grew to: a shorter list of
         // files does not shrink it.
-        Arg args[2];
+        Arg args[3];
         XtSetArg(args[0], XmNwidth, 480);
         XtSetArg(args[1], XmNresizePolicy, XmRESIZE_GROW);
-        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 2);
+        XtSetArg(args[2], XmNfileSearchProc, gspSearchFiles);
+        fileDialog = XmCreateFileSelectionDialog(top, (char *)"fileDialog", args, 3);
         gspForgetOnDestroy(fileDialog, &fileDialog);
         XtAddCallback(fileDialog, XmNokCallback, fileDialogCB, this);
         XtAddCallback(fileDialog, XmNcancelCallback, fileDialogCB, this);
@@ -352,13 +422,21 @@ void GspApplication::askFileName(int purpose)
                            : purpose == FILE_SAVE_AS ? "Glosspin: Save Scene As"
                                                      : "Glosspin: Choose the Note's File";
     XtVaSetValues(XtParent(fileDialog), XmNtitle, ZnCommon::getResource(titleKey, fallback), NULL);
-    // Save As proposes the scene's own name, or untitled.iv here; the list
-    // shows the folder of that name.
-    std::string proposed = fileName.empty() ? currentDirectory() + "/untitled.iv" : fileName;
+    // Save As proposes the scene's own name, the imported model's in .iv, or
+    // untitled.iv here; the list shows the folder of that name.
+    std::string proposed = !fileName.empty()     ? fileName
+                           : !proposedName.empty() ? proposedName
+                                                   : currentDirectory() + "/untitled.iv";
     std::string folder = purpose == FILE_SAVE_AS ? directoryOf(proposed) : currentDirectory();
+    // Scenes are opened and imported from scene files and models.
+    std::string pattern = purpose == FILE_OPEN || purpose == FILE_IMPORT
+                              ? std::string("*.iv ") + ZnModelImporter::getFilePatterns().getString()
+                              : "*";
     XmString dir = XmStringCreateLocalized((char *)folder.c_str());
-    XtVaSetValues(fileDialog, XmNdirectory, dir, NULL);
+    XmString mask = XmStringCreateLocalized((char *)pattern.c_str());
+    XtVaSetValues(fileDialog, XmNdirectory, dir, XmNpattern, mask, NULL);
     XmStringFree(dir);
+    XmStringFree(mask);
     if (purpose == FILE_SAVE_AS) {
         XmToggleButtonSetState(binaryToggle, binaryFile, False);
         XtManageChild(binaryToggle);

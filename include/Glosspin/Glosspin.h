@@ -37,6 +37,7 @@
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnModelImporter.h>
 #include <Glosspin/ZnMovieNote.h>
 #include <Glosspin/ZnNote.h>
 #include <Glosspin/ZnNoteList.h>
