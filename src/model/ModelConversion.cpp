@@ -216,6 +216,16 @@ void setAll(Field &field, const Value *values, unsigned n)
     field.finishEditing();
 }
 
+// Normals all of length: many STL writers leave them zero, and the
+// toolkit makes better ones than those.
+bool usable(const aiVector3D *normals, unsigned n)
+{
+    for (unsigned i = 0; i < n; i++)
+        if (!(normals[i].SquareLength() > 1e-12f))
+            return false;
+    return true;
+}
+
 // Faces of three or more corners, lines and points, each as their own
 // shape over the mesh's coordinates; corners that are not among them are
 // left out.
@@ -225,7 +235,7 @@ void Conversion::addGeometry(SoSeparator *to, const aiMesh *source)
     SoCoordinate3 *coords = new SoCoordinate3;
     setAll(coords->point, (const SbVec3f *)source->mVertices, n);
     to->addChild(coords);
-    if (source->HasNormals()) {
+    if (source->HasNormals() && usable(source->mNormals, n)) {
         SoNormal *normals = new SoNormal;
         setAll(normals->vector, (const SbVec3f *)source->mNormals, n);
         to->addChild(normals);

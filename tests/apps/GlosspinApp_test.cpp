@@ -10,6 +10,7 @@
 #include "common/SceneFile.h"
 #include "SceneSummary.h"
 #include "support/FailingDir.h"
+#include "support/ModelFiles.h"
 
 namespace {
 
@@ -269,6 +270,28 @@ TEST_F(GlosspinApp, SaveAsProposesAFreshNameAndAsksBeforeReplacing)
           XmCR_CANCEL);
     EXPECT_EQ(before, TempDir::readFile(scene));
     EXPECT_EQ("", app->getFileName());
+}
+
+// The open dialog lists models beside scenes; a model opens as a new,
+// untitled scene that Save As proposes to keep under its own name.
+TEST_F(GlosspinApp, OpensAModelAsANewScene)
+{
+    GspModels::obj(dir.path());
+    Widget fsb = fileDialog("fileOpen", "");
+    ASSERT_TRUE(fsb);
+    std::vector<std::string> listed = GspTest::listItems(XmFileSelectionBoxGetChild(fsb, XmDIALOG_LIST));
+    EXPECT_TRUE(std::count(listed.begin(), listed.end(), dir.file("box.obj")) &&
+                std::count(listed.begin(), listed.end(), scene) &&
+                !std::count(listed.begin(), listed.end(), dir.file("box.mtl")));
+    XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)dir.file("box.obj").c_str());
+    press(fsb, XmNokCallback, XmCR_OK);
+    EXPECT_EQ("", app->getFileName());
+    EXPECT_TRUE(SoNode::getByName("Box"));
+    menu("fileSaveAs");
+    char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
+    EXPECT_EQ(dir.file("box.iv"), text);
+    XtFree(text);
+    press(fsb, XmNcancelCallback, XmCR_CANCEL);
 }
 
 // Notes come from media files, measured, and pasted notes join the

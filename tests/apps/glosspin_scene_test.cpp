@@ -3,6 +3,8 @@
 // behind.
 #include "support/Test.h"
 
+#include "support/ModelFiles.h"
+
 namespace {
 
 struct ToolRun {
@@ -115,9 +117,27 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
         EXPECT_EQ(0u, TempDir::readFile(dir.file(file)).find("#Inventor V2.1 binary")) << file;
 }
 
+// An imported model is a scene file that a program with the toolkit alone
+// reads, textures and all, in either form.
+TEST_F(SceneToolTest, ImportWritesASceneTheToolkitAloneReads)
+{
+    GspModels::gltf(dir.path(), true);
+    ToolRun info = tool(dir, "info tree.glb");
+    EXPECT_EQ(0, info.status);
+    EXPECT_NE(std::string::npos, info.out.find("2 triangles, 1 texture")) << info.out;
+    for (const char *form : {"", " --binary"}) {
+        ASSERT_EQ(0, tool(dir, std::string("import tree.glb out.iv") + form).status) << form;
+        std::string scene;
+        ASSERT_EQ(0, GspTest::run(GLOSSPIN_PLAIN_READER " '" + dir.file("out.iv") + "'", scene));
+        for (const char *part : {"DEF Parent", "DEF Quad", "Texture2", "IndexedFaceSet"})
+            EXPECT_NE(std::string::npos, scene.find(part)) << form << ": " << part;
+    }
+}
+
 TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
 {
     ASSERT_EQ(0, system(("mkdir '" + dir.file("adir") + "'").c_str()));
+    TempDir::writeFile(dir.file("junk.glb"), "glTF, but not really");
     std::vector<std::string> before = dir.entries();
     struct Case {
         const char *args, *message;
@@ -130,6 +150,8 @@ TEST_F(SceneToolTest, FailuresExplainAndLeaveNoFiles)
         {"extract annotated.iv 99 x", "no note 99"},
         {"external annotated.iv x.iv nodir", "nodir is not a directory"},
         {"external annotated.iv x.iv annotated.iv", "annotated.iv is not a directory"},
+        {"import junk.glb x.iv", "cannot import junk.glb: "},
+        {"import annotated.iv x.iv", "cannot import annotated.iv: "},
     };
     for (const Case &c : cases) {
         ToolRun r = tool(dir, c.args);

@@ -12,21 +12,6 @@ namespace {
 
 typedef ZnMarkerSequencer Seq;
 
-std::vector<std::string> items(Widget list)
-{
-    XmStringTable table;
-    int count;
-    XtVaGetValues(list, XmNitems, &table, XmNitemCount, &count, NULL);
-    std::vector<std::string> out;
-    for (int i = 0; i < count; i++) {
-        char *text = NULL;
-        XmStringGetLtoR(table[i], (char *)XmFONTLIST_DEFAULT_TAG, &text);
-        out.push_back(text ? text : "");
-        XtFree(text);
-    }
-    return out;
-}
-
 int selectedPosition(Widget list)
 {
     int *positions, count = 0, first = 0;
@@ -87,12 +72,12 @@ TEST_F(SequencerDialogTest, TheListFollowsTheSequencerAndPicksMarkers)
     char *title = NULL;
     XtVaGetValues(w(3), XmNtitle, &title, NULL);
     EXPECT_STREQ("Tour Stops", title);
-    EXPECT_EQ((std::vector<std::string>{"Hall", "<unnamed marker>", "Tower"}), items(list));
+    EXPECT_EQ((std::vector<std::string>{"Hall", "<unnamed marker>", "Tower"}), GspTest::listItems(list));
 
     seq->insertMarker(marker("Gate"), 0);
     seq->appendMarker(marker("Yard"));
     seq->removeMarker(2);
-    EXPECT_EQ((std::vector<std::string>{"Gate", "Hall", "Tower", "Yard"}), items(list));
+    EXPECT_EQ((std::vector<std::string>{"Gate", "Hall", "Tower", "Yard"}), GspTest::listItems(list));
     seq->setCurrentIndex(2);
     EXPECT_EQ(3, selectedPosition(list));
 
@@ -110,7 +95,7 @@ TEST_F(SequencerDialogTest, TheListFollowsTheSequencerAndPicksMarkers)
     XtCallCallbacks(w(Seq::NEXT), XmNactivateCallback, NULL);
     EXPECT_EQ(0, seq->getCurrentIndex());
     XtCallCallbacks(w(Seq::DELETE), XmNactivateCallback, NULL);
-    EXPECT_EQ((std::vector<std::string>{"Hall", "Tower", "Yard"}), items(list));
+    EXPECT_EQ((std::vector<std::string>{"Hall", "Tower", "Yard"}), GspTest::listItems(list));
 }
 
 // Outside authoring mode the list reaches down over the editing controls,

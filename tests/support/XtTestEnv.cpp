@@ -195,6 +195,21 @@ std::string compoundText(Widget w, const char *resource)
     return s;
 }
 
+std::vector<std::string> listItems(Widget list)
+{
+    XmStringTable table;
+    int count;
+    XtVaGetValues(list, XmNitems, &table, XmNitemCount, &count, NULL);
+    std::vector<std::string> out;
+    for (int i = 0; i < count; i++) {
+        char *text = (char *)XmStringUnparse(table[i], NULL, XmCHARSET_TEXT, XmCHARSET_TEXT,
+                                             NULL, 0, XmOUTPUT_ALL);
+        out.push_back(text ? text : "");
+        XtFree(text);
+    }
+    return out;
+}
+
 void setResource(const char *key, const char *text)
 {
     Display *d = SoXt::getDisplay();

@@ -72,6 +72,9 @@ int &countPlaybackEnds(ZnNote *note);
 // Text of a Motif compound string resource of w, e.g. XmNmessageString.
 std::string compoundText(Widget w, const char *resource);
 
+// The texts of a list widget's items, in order.
+std::vector<std::string> listItems(Widget list);
+
 // Puts "Glosspin.<key>: <text>" into the display's resource database.
 void setResource(const char *key, const char *text);
 
