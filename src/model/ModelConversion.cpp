@@ -126,7 +126,11 @@ SoSeparator *Conversion::mesh(unsigned index)
     counts.meshes++;
     SoMaterial *shared = material(source->mMaterialIndex);
     if (source->HasVertexColors(0)) {
-        SoMaterial *own = shared ? (SoMaterial *)shared->copy() : new SoMaterial;
+        // Not copy(): that lets go of the shared material, which nothing
+        // holds yet.
+        SoMaterial *own = new SoMaterial;
+        if (shared)
+            own->copyFieldValues(shared);
         own->diffuseColor.setNum((int)source->mNumVertices);
         SbColor *to = own->diffuseColor.startEditing();
         for (unsigned i = 0; i < source->mNumVertices; i++)
