@@ -62,7 +62,7 @@ class ZnModelImporter {
 
     ZnModelImporter(const ZnModelImporter &);
     ZnModelImporter &operator=(const ZnModelImporter &);
-    SoSeparator *convert(const void *scene, const char *directory);
+    SoSeparator *convert(void *scene, const char *directory);
 };
 
 #endif

@@ -35,7 +35,7 @@ const int MAX_DEPTH = 2000;
 
 class Conversion {
   public:
-    Conversion(const aiScene *scene, const std::string &directory, GspModelCounts &counts,
+    Conversion(aiScene *scene, const std::string &directory, GspModelCounts &counts,
                std::vector<std::string> &warnings)
         : scene(scene), directory(directory), counts(counts), warnings(warnings),
           meshNodes(scene->mNumMeshes, nullptr), materials(scene->mNumMaterials, nullptr)
@@ -44,7 +44,7 @@ class Conversion {
     SoSeparator *node(const aiNode *source, int depth);
 
   private:
-    const aiScene *scene;
+    aiScene *scene;
     const std::string &directory;
     GspModelCounts &counts;
     std::vector<std::string> &warnings;
@@ -56,7 +56,7 @@ class Conversion {
     SoSeparator *mesh(unsigned index);
     SoMaterial *material(unsigned index);
     SoTexture2 *texture(unsigned index);
-    void addGeometry(SoSeparator *to, const aiMesh *mesh);
+    void addGeometry(SoSeparator *to, aiMesh *mesh);
 };
 
 SbVec3f colorOf(const aiColor4D &c) { return SbVec3f(c.r, c.g, c.b); }
@@ -120,7 +120,7 @@ SoSeparator *Conversion::mesh(unsigned index)
 {
     if (meshNodes[index])
         return meshNodes[index];
-    const aiMesh *source = scene->mMeshes[index];
+    aiMesh *source = scene->mMeshes[index];
     SoSeparator *sep = meshNodes[index] = new SoSeparator;
     sep->setName(names.take(source->mName.C_Str(), "mesh").c_str());
     counts.meshes++;
@@ -220,6 +220,14 @@ void setAll(Field &field, const Value *values, unsigned n)
     field.finishEditing();
 }
 
+// Each array of the source goes as soon as its copy is made, so that a
+// large model is not held twice.
+template <class T> void release(T *&array)
+{
+    delete[] array;
+    array = nullptr;
+}
+
 // Normals all of length: many STL writers leave them zero, and the
 // toolkit makes better ones than those.
 bool usable(const aiVector3D *normals, unsigned n)
@@ -230,43 +238,92 @@ bool usable(const aiVector3D *normals, unsigned n)
     return true;
 }
 
+bool inside(const aiFace &face, unsigned n)
+{
+    for (unsigned k = 0; k < face.mNumIndices; k++)
+        if (face.mIndices[k] >= n)
+            return false;
+    return true;
+}
+
+// Whether every triangle's corners share one normal and faces are fewer
+// than corners (as in STL files, whose triangles share no corners): then
+// one normal a face does.
+bool flat(const aiMesh *mesh)
+{
+    if (mesh->mPrimitiveTypes != aiPrimitiveType_TRIANGLE || mesh->mNumFaces >= mesh->mNumVertices)
+        return false;
+    for (unsigned f = 0; f < mesh->mNumFaces; f++) {
+        const aiFace &face = mesh->mFaces[f];
+        if (!inside(face, mesh->mNumVertices))
+            return false;
+        for (unsigned k = 1; k < face.mNumIndices; k++)
+            if (mesh->mNormals[face.mIndices[k]] != mesh->mNormals[face.mIndices[0]])
+                return false;
+    }
+    return true;
+}
+
+void addNormals(SoSeparator *to, aiMesh *source)
+{
+    unsigned n = source->mNumVertices;
+    if (!source->HasNormals() || !usable(source->mNormals, n))
+        return;
+    SoNormal *normals = new SoNormal;
+    SoNormalBinding *binding = new SoNormalBinding;
+    if (flat(source)) {
+        normals->vector.setNum((int)source->mNumFaces);
+        SbVec3f *to = normals->vector.startEditing();
+        for (unsigned f = 0; f < source->mNumFaces; f++) {
+            const aiVector3D &v = source->mNormals[source->mFaces[f].mIndices[0]];
+            to[f].setValue(v.x, v.y, v.z);
+        }
+        normals->vector.finishEditing();
+        binding->value = SoNormalBinding::PER_FACE;
+    } else {
+        setAll(normals->vector, (const SbVec3f *)source->mNormals, n);
+        binding->value = SoNormalBinding::PER_VERTEX_INDEXED;
+    }
+    release(source->mNormals);
+    to->addChild(normals);
+    to->addChild(binding);
+}
+
+void addTextureCoordinates(SoSeparator *to, aiMesh *source)
+{
+    if (!source->HasTextureCoords(0))
+        return;
+    unsigned n = source->mNumVertices;
+    SoTextureCoordinate2 *uv = new SoTextureCoordinate2;
+    uv->point.setNum((int)n);
+    SbVec2f *p = uv->point.startEditing();
+    for (unsigned i = 0; i < n; i++)
+        p[i].setValue(source->mTextureCoords[0][i].x, source->mTextureCoords[0][i].y);
+    uv->point.finishEditing();
+    release(source->mTextureCoords[0]);
+    to->addChild(uv);
+    SoTextureCoordinateBinding *binding = new SoTextureCoordinateBinding;
+    binding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
+    to->addChild(binding);
+}
+
 // Faces of three or more corners, lines and points, each as their own
 // shape over the mesh's coordinates; corners that are not among them are
 // left out.
-void Conversion::addGeometry(SoSeparator *to, const aiMesh *source)
+void Conversion::addGeometry(SoSeparator *to, aiMesh *source)
 {
     unsigned n = source->mNumVertices;
     SoCoordinate3 *coords = new SoCoordinate3;
     setAll(coords->point, (const SbVec3f *)source->mVertices, n);
+    release(source->mVertices);
     to->addChild(coords);
-    if (source->HasNormals() && usable(source->mNormals, n)) {
-        SoNormal *normals = new SoNormal;
-        setAll(normals->vector, (const SbVec3f *)source->mNormals, n);
-        to->addChild(normals);
-        SoNormalBinding *binding = new SoNormalBinding;
-        binding->value = SoNormalBinding::PER_VERTEX_INDEXED;
-        to->addChild(binding);
-    }
-    if (source->HasTextureCoords(0)) {
-        SoTextureCoordinate2 *uv = new SoTextureCoordinate2;
-        uv->point.setNum((int)n);
-        SbVec2f *p = uv->point.startEditing();
-        for (unsigned i = 0; i < n; i++)
-            p[i].setValue(source->mTextureCoords[0][i].x, source->mTextureCoords[0][i].y);
-        uv->point.finishEditing();
-        to->addChild(uv);
-        SoTextureCoordinateBinding *binding = new SoTextureCoordinateBinding;
-        binding->value = SoTextureCoordinateBinding::PER_VERTEX_INDEXED;
-        to->addChild(binding);
-    }
+    addNormals(to, source);
+    addTextureCoordinates(to, source);
     size_t faces = 0, lines = 0;
     bool points = false;
     for (unsigned f = 0; f < source->mNumFaces; f++) {
         const aiFace &face = source->mFaces[f];
-        bool inside = true;
-        for (unsigned k = 0; k < face.mNumIndices; k++)
-            inside = inside && face.mIndices[k] < n;
-        if (!inside)
+        if (!inside(face, n))
             continue;
         if (face.mNumIndices >= 3)
             faces += face.mNumIndices + 1, counts.triangles += face.mNumIndices - 2;
@@ -288,16 +345,15 @@ void Conversion::addGeometry(SoSeparator *to, const aiMesh *source)
     }
     for (unsigned f = 0; f < source->mNumFaces; f++) {
         const aiFace &face = source->mFaces[f];
-        bool inside = true;
-        for (unsigned k = 0; k < face.mNumIndices; k++)
-            inside = inside && face.mIndices[k] < n;
         int32_t *&at = face.mNumIndices >= 3 ? faceIndex : lineIndex;
-        if (!inside || face.mNumIndices < 2)
+        if (face.mNumIndices < 2 || !inside(face, n))
             continue;
         for (unsigned k = 0; k < face.mNumIndices; k++)
             *at++ = (int32_t)face.mIndices[k];
         *at++ = -1;
     }
+    release(source->mFaces);
+    source->mNumFaces = 0;
     if (faceSet) {
         faceSet->coordIndex.finishEditing();
         to->addChild(faceSet);
@@ -313,7 +369,7 @@ void Conversion::addGeometry(SoSeparator *to, const aiMesh *source)
 
 }
 
-SoSeparator *gspConvertModel(const aiScene *scene, const std::string &directory,
+SoSeparator *gspConvertModel(aiScene *scene, const std::string &directory,
                              GspModelCounts &counts, std::vector<std::string> &warnings,
                              std::string &why)
 {

@@ -3,6 +3,7 @@
 #include <ctype.h>
 #include <stdio.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,7 +97,7 @@ SoSeparator *ZnModelImporter::readFile(const char *filename)
     }
     Assimp::Importer importer;
     configure(importer);
-    const aiScene *scene = importer.ReadFile(filename, FLAGS);
+    aiScene *scene = importer.ReadFile(filename, FLAGS) ? importer.GetOrphanedScene() : NULL;
     if (!scene)
         error = importer.GetErrorString();
     format = "";
@@ -115,7 +116,9 @@ SoSeparator *ZnModelImporter::readMemory(const void *bytes, size_t size, const c
     }
     Assimp::Importer importer;
     configure(importer);
-    const aiScene *scene = importer.ReadFileFromMemory(bytes, size, FLAGS, extension);
+    aiScene *scene = importer.ReadFileFromMemory(bytes, size, FLAGS, extension)
+                         ? importer.GetOrphanedScene()
+                         : NULL;
     if (!scene)
         error = importer.GetErrorString();
     format = "";
@@ -124,9 +127,9 @@ SoSeparator *ZnModelImporter::readMemory(const void *bytes, size_t size, const c
     return convert(scene, "");
 }
 
-SoSeparator *ZnModelImporter::convert(const void *read, const char *directory)
+SoSeparator *ZnModelImporter::convert(void *read, const char *directory)
 {
-    const aiScene *scene = (const aiScene *)read;
+    std::unique_ptr<aiScene> scene((aiScene *)read);
     SoDB::init();  // so that a program of the model tools alone can call it first
     reading->warnings.clear();
     nodes = meshes = textures = 0;
@@ -137,11 +140,11 @@ SoSeparator *ZnModelImporter::convert(const void *read, const char *directory)
         error = "the model holds no geometry";
         return NULL;
     }
-    turnToYUp(scene);
+    turnToYUp(scene.get());
     GspModelCounts counts;
     std::vector<std::string> warnings;
     std::string why;
-    SoSeparator *root = gspConvertModel(scene, directory, counts, warnings, why);
+    SoSeparator *root = gspConvertModel(scene.get(), directory, counts, warnings, why);
     nodes = counts.nodes, meshes = counts.meshes, textures = counts.textures;
     triangles = counts.triangles;
     for (const std::string &w : warnings)
