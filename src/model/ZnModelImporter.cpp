@@ -88,10 +88,11 @@ SoSeparator *ZnModelImporter::readFile(const char *filename)
     std::vector<char> head(GspKnownFaults::HEAD_BYTES);
     FILE *f = fopen(filename, "rb");
     size_t n = f ? fread(head.data(), 1, head.size(), f) : 0;
+    long total = f && fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
     if (f)
         fclose(f);
     std::string why;
-    if (!GspKnownFaults::acceptable(head.data(), n, why)) {
+    if (!GspKnownFaults::acceptable(head.data(), n, total < 0 ? n : (size_t)total, why)) {
         error = why.c_str();
         return convert(NULL, "");
     }
@@ -110,7 +111,7 @@ SoSeparator *ZnModelImporter::readFile(const char *filename)
 SoSeparator *ZnModelImporter::readMemory(const void *bytes, size_t size, const char *extension)
 {
     std::string why;
-    if (!GspKnownFaults::acceptable((const char *)bytes, size, why)) {
+    if (!GspKnownFaults::acceptable((const char *)bytes, size, size, why)) {
         error = why.c_str();
         return convert(NULL, "");
     }
