@@ -41,6 +41,14 @@ class Conversion {
           meshNodes(scene->mNumMeshes, nullptr), materials(scene->mNumMaterials, nullptr)
     {
     }
+    // The shared nodes are held while the conversion runs, so that those
+    // nothing took (a material only vertex colours use, a tree given up)
+    // go with it.
+    ~Conversion()
+    {
+        for (SoNode *n : held)
+            n->unref();
+    }
     SoSeparator *node(const aiNode *source, int depth);
 
   private:
@@ -52,6 +60,14 @@ class Conversion {
     std::vector<SoSeparator *> meshNodes;
     std::vector<SoMaterial *> materials;
     std::map<std::string, SoTexture2 *> textures;  // NULL for one that could not be read
+    std::vector<SoNode *> held;
+
+    template <class T> T *hold(T *node)
+    {
+        node->ref();
+        held.push_back(node);
+        return node;
+    }
 
     SoSeparator *mesh(unsigned index);
     SoMaterial *material(unsigned index);
@@ -121,7 +137,7 @@ SoSeparator *Conversion::mesh(unsigned index)
     if (meshNodes[index])
         return meshNodes[index];
     aiMesh *source = scene->mMeshes[index];
-    SoSeparator *sep = meshNodes[index] = new SoSeparator;
+    SoSeparator *sep = meshNodes[index] = hold(new SoSeparator);
     sep->setName(names.take(source->mName.C_Str(), "mesh").c_str());
     counts.meshes++;
     SoMaterial *shared = material(source->mMaterialIndex);
@@ -159,7 +175,7 @@ SoMaterial *Conversion::material(unsigned index)
     if (materials[index])
         return materials[index];
     const aiMaterial *source = scene->mMaterials[index];
-    SoMaterial *m = materials[index] = new SoMaterial;
+    SoMaterial *m = materials[index] = hold(new SoMaterial);
     aiColor4D c;
     float f;
     bool base = source->Get(AI_MATKEY_BASE_COLOR, c) == AI_SUCCESS;
@@ -206,7 +222,7 @@ SoTexture2 *Conversion::texture(unsigned index)
     std::string why;
     SoTexture2 *t = gspModelTexture(scene, name.C_Str(), directory, why);
     if (t)
-        counts.textures++;
+        counts.textures++, hold(t);
     else
         warnings.push_back(std::string("texture ") + name.C_Str() + " left out: " + why);
     return textures[name.C_Str()] = t;
