@@ -165,37 +165,35 @@ void printTree(SoNode *node, int depth, int &index)
 
 // The model in path, referenced once, its warnings on stderr; NULL after
 // a message.
-SoSeparator *importModel(const char *path, ZnModelImporter &importer)
+SoSeparator *importModel(const char *path, GspImportedModel &model)
 {
-    std::string why, warnings;
-    SoSeparator *root = gspImportModel(path, importer, why, warnings);
+    std::string why;
+    SoSeparator *root = gspImportModel(path, model, why);
     if (!root)
         fail(std::string("cannot import ") + path + ": " + why);
-    else if (!warnings.empty())
-        fprintf(stderr, "%s: %s: %s\n", program, path, warnings.c_str());
+    else if (!model.warnings.empty())
+        fprintf(stderr, "%s: %s: %s\n", program, path, model.warnings.c_str());
     return root;
 }
 
 int modelInfo(const char *file)
 {
-    ZnModelImporter importer;
-    SoSeparator *root = importModel(file, importer);
+    GspImportedModel model;
+    SoSeparator *root = importModel(file, model);
     if (!root)
         return 1;
     printf("%s: %s model, %d node%s, %d mesh%s, %ld triangle%s, %d texture%s\n", file,
-           importer.getFormatName().getString(), importer.getNumNodes(),
-           importer.getNumNodes() == 1 ? "" : "s", importer.getNumMeshes(),
-           importer.getNumMeshes() == 1 ? "" : "es", importer.getNumTriangles(),
-           importer.getNumTriangles() == 1 ? "" : "s", importer.getNumTextures(),
-           importer.getNumTextures() == 1 ? "" : "s");
+           model.format.c_str(), model.nodes, model.nodes == 1 ? "" : "s", model.meshes,
+           model.meshes == 1 ? "" : "es", model.triangles, model.triangles == 1 ? "" : "s",
+           model.textures, model.textures == 1 ? "" : "s");
     root->unref();
     return 0;
 }
 
 int import(const char *model, const char *out, bool binary)
 {
-    ZnModelImporter importer;
-    SoSeparator *root = importModel(model, importer);
+    GspImportedModel imported;
+    SoSeparator *root = importModel(model, imported);
     if (!root)
         return 1;
     int ok = writeScene(root, out, binary);

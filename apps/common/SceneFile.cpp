@@ -2,6 +2,11 @@
 
 #include <ctype.h>
 #include <errno.h>
+#include <signal.h>
+#include <stdint.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -18,6 +23,7 @@
 #include <Glosspin/ZnModelImporter.h>
 
 #include "platform/FileReplacement.h"
+#include "platform/WriteAll.h"
 
 namespace {
 
@@ -64,17 +70,130 @@ bool gspIsSceneFile(const char *path)
     return header && SoDB::isValidHeader(line);
 }
 
-SoSeparator *gspImportModel(const char *path, ZnModelImporter &importer, std::string &why,
-                            std::string &warnings)
+namespace {
+
+// What the child sends before the scene: "ok", the format, the counts
+// and the warnings, one a line; or "error" and the reason.
+std::string reportOf(ZnModelImporter &importer, bool ok)
 {
+    std::string error = importer.getErrorMessage().getString();
+    if (error.find("bad_alloc") != std::string::npos)
+        error = "the model library ran out of the memory an import may take";
+    if (!ok)
+        return "error\n" + error;
+    std::string report = std::string("ok\n") + importer.getFormatName().getString() + "\n" +
+                         std::to_string(importer.getNumNodes()) + " " +
+                         std::to_string(importer.getNumMeshes()) + " " +
+                         std::to_string(importer.getNumTriangles()) + " " +
+                         std::to_string(importer.getNumTextures());
+    for (int i = 0; i < importer.getNumWarnings(); i++)
+        report += std::string("\n") + importer.getWarning(i).getString();
+    return report;
+}
+
+// The child: the import under limits of memory and time, its report's
+// length and report, then the scene in binary, all into fd.
+void importInChild(const char *path, int fd)
+{
+    struct stat st;
+    long long budget = stat(path, &st) == 0 ? 64LL * st.st_size : 0, data = 0;
+    budget = budget > (4LL << 30) ? budget : (4LL << 30);
+    if (FILE *f = fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (fgets(line, sizeof line, f))
+            if (sscanf(line, "VmData: %lld", &data) == 1)
+                break;
+        fclose(f);
+    }
+    struct rlimit memory = {(rlim_t)(data * 1024 + budget), (rlim_t)(data * 1024 + budget)};
+    struct rlimit cpu = {300, 300};
+    setrlimit(RLIMIT_DATA, &memory);
+    setrlimit(RLIMIT_CPU, &cpu);
+    ZnModelImporter importer;
     SoSeparator *root = importer.readFile(path);
-    if (!root) {
-        why = importer.getErrorMessage().getString();
+    std::string report = reportOf(importer, root != NULL);
+    uint64_t length = report.size();
+    if (!gspWriteAll(fd, &length, sizeof length) || !gspWriteAll(fd, report.data(), report.size()))
+        _exit(1);
+    FILE *out = root ? fdopen(fd, "w") : NULL;
+    if (out) {
+        root->ref();
+        SoOutput output;
+        output.setFilePointer(out);
+        output.setBinary(TRUE);
+        SoWriteAction wa(&output);
+        wa.apply(root);
+        fflush(out);
+    }
+    _exit(0);
+}
+
+std::string readAll(int fd)
+{
+    std::string bytes;
+    char buf[65536];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0)
+            bytes.append(buf, (size_t)n);
+    return bytes;
+}
+
+}
+
+SoSeparator *gspImportModel(const char *path, GspImportedModel &model, std::string &why)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        why = strerror(errno);
         return NULL;
     }
-    root->ref();
-    for (int i = 0; i < importer.getNumWarnings(); i++)
-        warnings += (warnings.empty() ? "" : "\n") + std::string(importer.getWarning(i).getString());
+    fflush(NULL);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        importInChild(path, fds[1]);
+    }
+    close(fds[1]);
+    std::string bytes = pid > 0 ? readAll(fds[0]) : "";
+    close(fds[0]);
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) {
+        why = strerror(pid < 0 ? errno : ECHILD);
+        return NULL;
+    }
+    uint64_t length = 0;
+    if (bytes.size() >= sizeof length)
+        memcpy(&length, bytes.data(), sizeof length);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || length > bytes.size() - sizeof length) {
+        why = WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU
+                  ? "the model library took more than 300 s over it"
+              : WIFSIGNALED(status)
+                  ? std::string("the model library failed on it (") + strsignal(WTERMSIG(status)) +
+                        ", or out of memory)"
+                  : "the model library failed on it";
+        return NULL;
+    }
+    std::string report = bytes.substr(sizeof length, (size_t)length);
+    if (report.compare(0, 6, "error\n") == 0) {
+        why = report.substr(6);
+        return NULL;
+    }
+    // "ok", the format, the counts, then the warnings.
+    size_t formatAt = report.find('\n') + 1, countsAt = report.find('\n', formatAt) + 1,
+           warningsAt = report.find('\n', countsAt);
+    model.format = report.substr(formatAt, countsAt - 1 - formatAt);
+    sscanf(report.c_str() + countsAt, "%d %d %ld %d", &model.nodes, &model.meshes,
+           &model.triangles, &model.textures);
+    model.warnings = warningsAt == std::string::npos ? "" : report.substr(warningsAt + 1);
+    SoInput in;
+    size_t sceneAt = sizeof length + (size_t)length;
+    in.setBuffer((void *)(bytes.data() + sceneAt), bytes.size() - sceneAt);
+    SoSeparator *root = SoDB::readAll(&in);
+    if (root)
+        root->ref();
+    else
+        why = "the imported scene did not read back";
     return root;
 }
 
@@ -85,9 +204,10 @@ SoSeparator *gspReadSceneFile(const char *path, std::string &why, bool *imported
     if (imported)
         *imported = false;
     if (ZnModelImporter::isModelFile(path) && !gspIsSceneFile(path)) {
-        ZnModelImporter importer;
-        std::string left;
-        SoSeparator *root = gspImportModel(path, importer, why, warnings ? *warnings : left);
+        GspImportedModel model;
+        SoSeparator *root = gspImportModel(path, model, why);
+        if (warnings)
+            *warnings = model.warnings;
         if (imported)
             *imported = root != NULL;
         return root;

@@ -7,7 +7,6 @@
 #include <Inventor/SoType.h>
 
 class SoNode;
-class ZnModelImporter;
 class SoSeparator;
 
 // Reading and writing whole scene files for the programs: the toolkit's
@@ -22,10 +21,20 @@ class SoSeparator;
 SoSeparator *gspReadSceneFile(const char *path, std::string &why, bool *imported = NULL,
                               std::string *warnings = NULL);
 
-// The model in path read by importer, referenced once, with what it left
-// out appended to warnings, one a line; NULL with the importer's reason.
-SoSeparator *gspImportModel(const char *path, ZnModelImporter &importer, std::string &why,
-                            std::string &warnings);
+// What an import brought in, and what it left out, one a line.
+struct GspImportedModel {
+    std::string format, warnings;
+    int nodes = 0, meshes = 0, textures = 0;
+    long triangles = 0;
+};
+
+// The model in path (ZnModelImporter), referenced once; NULL with the
+// importer's reason. The import runs in a child process under limits of
+// memory and time: the model library crashes, hangs or grows without
+// bound on some damaged files, and none of that may take the program,
+// and the scene it holds, with it. The child hands the scene over in
+// the binary file form.
+SoSeparator *gspImportModel(const char *path, GspImportedModel &model, std::string &why);
 
 // Whether path begins as a scene file of the toolkit does, ASCII or binary.
 bool gspIsSceneFile(const char *path);

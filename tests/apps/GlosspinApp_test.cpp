@@ -546,6 +546,21 @@ TEST_F(XtTest, GlosspinViewOnlyKeepsOnlyViewingCommands)
 
 // The programs' scene reader: the reason for each refusal, and the
 // application's own read-error handler back in place after every read.
+// A model the model library aborts on is refused with a reason, and the
+// program goes on.
+TEST(GlosspinSceneFile, AModelTheModelLibraryFailsOnIsRefused)
+{
+    GspTest::topLevel();
+    TempDir dir;
+    std::string bytes = TempDir::readFile(GLOSSPIN_MODEL_LIMITS "/ply-face-list-damaged");
+    TempDir::writeFile(dir.file("damaged.ply"), bytes.substr(1));
+    std::string why;
+    bool imported = true;
+    EXPECT_EQ(NULL, gspReadSceneFile(dir.file("damaged.ply").c_str(), why, &imported));
+    EXPECT_FALSE(imported);
+    EXPECT_NE(std::string::npos, why.find("the model library failed on it")) << why;
+}
+
 TEST(GlosspinSceneFile, ReadsScenesAndSaysWhyOthersAreRefused)
 {
     GspTest::topLevel();
