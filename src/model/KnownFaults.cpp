@@ -2,6 +2,7 @@
 
 #include <stdint.h>
 #include <string.h>
+#include <strings.h>
 
 #include <algorithm>
 
@@ -29,8 +30,9 @@ bool acceptable(const char *head, size_t size, size_t fileSize, std::string &why
         return false;
     }
     // A PLY header without its end keeps the PLY reader looking forever:
-    // "end_header" must stand on a line of its own.
-    if (size >= 3 && memcmp(head, "ply", 3) == 0) {
+    // "end_header" must stand on a line of its own. The reader knows its
+    // magic word in any case.
+    if (size >= 3 && strncasecmp(head, "ply", 3) == 0) {
         static const char end[] = "\nend_header";
         const char *at = head, *stop = head + size;
         bool ends = false;
