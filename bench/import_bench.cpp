@@ -21,6 +21,7 @@
 #include <assimp/scene.h>
 
 #include "support/Alternation.h"
+#include "support/ModelFiles.h"
 
 namespace {
 
@@ -64,16 +65,7 @@ std::string gridGlb(size_t &meshBytes)
         std::to_string(n) + ",\"type\":\"VEC3\"}," +
         "{\"bufferView\":2,\"componentType\":5125,\"count\":" + std::to_string(indices) +
         ",\"type\":\"SCALAR\"}]}";
-    while (json.size() % 4)
-        json += ' ';
-    std::string glb = "glTF";
-    put<uint32_t>(glb, 2);
-    put<uint32_t>(glb, (uint32_t)(12 + 8 + json.size() + 8 + bin.size()));
-    put<uint32_t>(glb, (uint32_t)json.size());
-    glb += "JSON" + json;
-    put<uint32_t>(glb, (uint32_t)bin.size());
-    glb += std::string("BIN\0", 4) + bin;
-    return glb;
+    return GspModels::glb(json, bin);
 }
 
 // The same grid as STL triangles (each with its normal and corners).

@@ -119,16 +119,7 @@ std::string gltf(const std::string &dir, bool binary)
         write(dir, "tree.bin", bin);
         return write(dir, "tree.gltf", json);
     }
-    while (json.size() % 4)
-        json += ' ';
-    std::string glb = "glTF";
-    put<uint32_t>(glb, 2);
-    put<uint32_t>(glb, (uint32_t)(12 + 8 + json.size() + 8 + bin.size()));
-    put<uint32_t>(glb, (uint32_t)json.size());
-    glb += "JSON" + json;
-    put<uint32_t>(glb, (uint32_t)bin.size());
-    glb += std::string("BIN\0", 4) + bin;
-    return write(dir, "tree.glb", glb);
+    return write(dir, "tree.glb", glb(json, bin));
 }
 
 std::string zUp(const std::string &dir)

@@ -1,6 +1,8 @@
 #ifndef GLOSSPIN_TESTS_MODELFILES_H
 #define GLOSSPIN_TESTS_MODELFILES_H
 
+#include <stdint.h>
+
 #include <string>
 
 // Small models in other formats, written into a directory for the
@@ -23,6 +25,17 @@ std::string ply(const std::string &dir);
 std::string gltf(const std::string &dir, bool binary);
 // The texture's pixels, top row first: red, green / blue, white.
 extern const unsigned char CHECKER[2 * 2 * 3];
+// A binary glTF holding json and its one buffer bin.
+inline std::string glb(std::string json, const std::string &bin)
+{
+    while (json.size() % 4)
+        json += ' ';
+    uint32_t header[5] = {0x46546c67, 2, (uint32_t)(12 + 8 + json.size() + 8 + bin.size()),
+                          (uint32_t)json.size(), 0x4e4f534a};  // "glTF", "JSON"
+    uint32_t chunk[2] = {(uint32_t)bin.size(), 0x004e4942};  // "BIN\0"
+    return std::string((const char *)header, sizeof header) + json +
+           std::string((const char *)chunk, sizeof chunk) + bin;
+}
 // pole.dae: a Z-up Collada triangle in centimetres, 300 cm tall.
 std::string zUp(const std::string &dir);
 
