@@ -8,6 +8,7 @@
 #include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 int fuzzModel(const uint8_t *data, size_t size)
@@ -26,14 +27,11 @@ int fuzzModel(const uint8_t *data, size_t size)
     root->ref();
     SoGetBoundingBoxAction ba(SbViewportRegion(100, 100));
     ba.apply(root);
+    static FILE *nowhere = fopen("/dev/null", "w");
     SoOutput out;
-    out.setBuffer(malloc(1024), 1024, realloc);
+    out.setFilePointer(nowhere);
     SoWriteAction wa(&out);
     wa.apply(root);
-    void *buffer;
-    size_t written;
-    out.getBuffer(buffer, written);
-    free(buffer);
     root->unref();
     return 0;
 }
