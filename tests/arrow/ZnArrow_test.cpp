@@ -45,12 +45,7 @@ class ArrowTest : public ::testing::Test {
         ca.apply(scene);
         return count;
     }
-    SbBox3f bbox()
-    {
-        SoGetBoundingBoxAction ba(SbViewportRegion(100, 100));
-        ba.apply(root);
-        return ba.getBoundingBox();
-    }
+    SbBox3f bbox() { return GspTest::boxOf(root); }
     // Every hit of a world-space ray, nearest first; with no direction,
     // under the pixel (x, y) of an orthographic view of (0, 2) with 20
     // pixels a unit, for the line parts.

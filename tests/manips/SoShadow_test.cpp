@@ -60,12 +60,10 @@ class ShadowTest : public SceneTest {
     Held<SoPath> objectPath, transformPath;
 };
 
-SbBox3f boxOf(SoNode *n)
+SbBox3f settledBox(SoNode *n)
 {
     GspTest::settle();
-    SoGetBoundingBoxAction ba(SbViewportRegion(200, 200));
-    ba.apply(n);
-    return ba.getBoundingBox();
+    return GspTest::boxOf(n);
 }
 
 }
@@ -105,20 +103,20 @@ TEST_F(ShadowTest, TheSlabIsThinAndFollowsTheObject)
     SoShadow *s = addShadow(SbVec3f(0, -1, 0));
     for (bool pickable : {false, true}) {
         s->pickable = pickable;
-        SbBox3f b = boxOf(s);
+        SbBox3f b = settledBox(s);
         float t = pickable ? 0.01f : 0.001f;  // the object spans y 4 ... 6
         EXPECT_NEAR(4 * t, b.getMin()[1], 1e-5) << pickable;
         EXPECT_NEAR(6 * t, b.getMax()[1], 1e-5) << pickable;
         EXPECT_NEAR(0, b.getCenter()[0], 1e-4);
     }
     place->translation.setValue(2, 7, -3);
-    SbVec3f c = boxOf(s).getCenter();
+    SbVec3f c = settledBox(s).getCenter();
     EXPECT_NEAR(2, c[0], 1e-4);
     EXPECT_NEAR(-3, c[2], 1e-4);
     // A tilted plane through (0, 1, 0): the shadow lies on it.
     s->projectionPlane = SbPlane(SbVec3f(0, 1, 1), SbVec3f(0, 1, 0));
     s->lightDir = SbVec3f(0, -1, -1);
-    SbBox3f tilted = boxOf(s);
+    SbBox3f tilted = settledBox(s);
     const SbPlane &p = s->projectionPlane.getValue();
     EXPECT_NEAR(p.getDistanceFromOrigin(), p.getNormal().dot(tilted.getCenter()), 0.05f);
 }
@@ -179,7 +177,7 @@ TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
         SoShadow *r = GspTest::nth<SoShadow>(read);
         SoShadowDragger *rd = GspTest::nth<SoShadowDragger>(read);
         ASSERT_TRUE(r && rd) << binary;
-        boxOf(read);  // the first traversal follows paths read ahead of their nodes
+        settledBox(read);  // the first traversal follows paths read ahead of their nodes
         SoSeparator *sep = GspTest::nth<SoSeparator>(read, 1);
         for (SoPath *p : {r->getObjectPath(), rd->getObjectPath()})
             EXPECT_TRUE(p && GspTest::nth<SoCube>(sep) == ((SoFullPath *)p)->getTail()) << binary;
@@ -190,7 +188,7 @@ TEST_F(ShadowTest, BothFileFormsCarryThePathsAndLeaveTheFieldsEmpty)
             EXPECT_EQ(NULL, f->getValue()) << binary;
         EXPECT_TRUE(r->pickable.getValue() && !r->renderAsBox.getValue());
         EXPECT_EQ(SbVec3f(0.5f, -1, 0), r->lightDir.getValue());
-        EXPECT_NEAR(2.5f, boxOf(r).getCenter()[0], 1e-3);
+        EXPECT_NEAR(2.5f, settledBox(r).getCenter()[0], 1e-3);
     }
     EXPECT_EQ(NULL, s->pathToObjectField.getValue());
     EXPECT_TRUE(d->getObjectPath());

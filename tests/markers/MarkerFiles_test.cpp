@@ -30,12 +30,6 @@ SoSeparator *markedScene()
     return root;
 }
 
-SbBox3f boxOf(SoNode *n)
-{
-    SoGetBoundingBoxAction bb(SbViewportRegion(200, 200));
-    bb.apply(n);
-    return bb.getBoundingBox();
-}
 
 }
 
@@ -66,7 +60,7 @@ TEST(MarkerFiles, RoundTripsInBothForms)
         EXPECT_EQ(SbString("Pump"), a->getLabel());
         EXPECT_EQ(1, ((ZnNoteList *)a->getPart("notes", FALSE))->getNumNotes());
         // The bullet's geometry is the shared octahedron again.
-        SbBox3f box = boxOf(read->getChild(2));
+        SbBox3f box = GspTest::boxOf(read->getChild(2));
         EXPECT_EQ(SbVec3f(-1, -1, -1), box.getMin());
         EXPECT_EQ(SbVec3f(1, 1, 1), box.getMax());
         // Written again it reads to the same scene: a second round trip
@@ -91,10 +85,10 @@ TEST(MarkerFiles, TransformsOfOlderFilesFoldIntoThePlacement)
     GspTest::Held<SoSeparator> reference(GspTest::readText(
         "Separator { Transform { rotation 0 0 1 1.5707963 }"
         " Transform { scaleFactor 2 2 2 } ZnArrow {} }"));
-    SbBox3f folded = boxOf(read->getChild(0)), expected = boxOf(reference);
+    SbBox3f folded = GspTest::boxOf(read->getChild(0)), expected = GspTest::boxOf(reference);
     EXPECT_LT((folded.getMin() - expected.getMin()).length(), 1e-4f);
     EXPECT_LT((folded.getMax() - expected.getMax()).length(), 1e-4f);
-    EXPECT_LT((boxOf(read->getChild(1)).getCenter() - SbVec3f(3, 0, 0)).length(), 1e-5f);
+    EXPECT_LT((GspTest::boxOf(read->getChild(1)).getCenter() - SbVec3f(3, 0, 0)).length(), 1e-5f);
     std::string written = GspTest::writeToBuffer(read);
     EXPECT_EQ(std::string::npos, written.find("localTransform"));
     EXPECT_EQ(std::string::npos, written.find("antiScale"));

@@ -13,13 +13,6 @@ using namespace GspTest;
 
 namespace {
 
-SbBox3f boundsOf(SoNode *root)
-{
-    SoGetBoundingBoxAction ba(SbViewportRegion(100, 100));
-    ba.apply(root);
-    return ba.getBoundingBox();
-}
-
 std::vector<SoNode *> all(SoNode *root, SoType type)
 {
     SoSearchAction sa;
@@ -82,7 +75,7 @@ TEST_F(ModelImporterTest, EachFormatComesInNamedAndInPlace)
         EXPECT_EQ(row.triangles, in.importer.getNumTriangles());
         for (const char *name : row.names)
             EXPECT_TRUE(hasNamed(in.root, name)) << name;
-        SbBox3f box = boundsOf(in.root);
+        SbBox3f box = boxOf(in.root);
         EXPECT_TRUE(box.getMin().equals(row.min, 1e-4f) && box.getMax().equals(row.max, 1e-4f))
             << box.getMin()[0] << " " << box.getMin()[1] << " " << box.getMin()[2] << " .. "
             << box.getMax()[0] << " " << box.getMax()[1] << " " << box.getMax()[2];

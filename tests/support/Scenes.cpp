@@ -17,6 +17,13 @@ SoOrthographicCamera *addFrontCamera(SoGroup *root)
     return camera;
 }
 
+SbBox3f boxOf(SoNode *n)
+{
+    SoGetBoundingBoxAction ba(SbViewportRegion(200, 200));
+    ba.apply(n);
+    return ba.getBoundingBox();
+}
+
 void addFlatColour(SoGroup *root, const SbColor *c)
 {
     SoLightModel *model = new SoLightModel;

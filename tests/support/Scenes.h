@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <Inventor/SbBox.h>
 #include <Inventor/SbColor.h>
 #include <Inventor/SbTime.h>
 #include <Inventor/SbViewportRegion.h>
@@ -58,6 +59,9 @@ template <class T> T *nth(SoGroup *root, int i = 0)
 // 10 units high: in a 200 x 200 view, 20 pixels a unit and the origin
 // at pixel (100, 100).
 SoOrthographicCamera *addFrontCamera(SoGroup *root);
+
+// The bounding box of n (in a 200 x 200 view).
+SbBox3f boxOf(SoNode *n);
 
 // Appends a base-colour light model and a material of colour c, so that
 // what is drawn after them shows c exactly (no material: the colours of
