@@ -158,17 +158,32 @@ int ZnModelImporter::getNumWarnings() const { return (int)reading->warnings.size
 
 const SbString &ZnModelImporter::getWarning(int i) const { return reading->warnings[(size_t)i]; }
 
+namespace {
+
+// The model library's extensions ("*.glb;*.gltf;..."), asked once: each
+// question would build every one of its readers.
+const std::string &extensionList()
+{
+    static const std::string list = [] {
+        aiString extensions;
+        Assimp::Importer().GetExtensionList(extensions);
+        return ";" + std::string(extensions.C_Str()) + ";";
+    }();
+    return list;
+}
+
+}
+
 SbBool ZnModelImporter::isModelFile(const char *filename)
 {
     std::string ext = extensionOf(filename);
-    return !ext.empty() && ext != "iv" && Assimp::Importer().IsExtensionSupported(ext);
+    return !ext.empty() && ext != "iv" &&
+           extensionList().find(";*." + ext + ";") != std::string::npos;
 }
 
 SbString ZnModelImporter::getFilePatterns()
 {
-    aiString list;
-    Assimp::Importer().GetExtensionList(list);
-    std::string patterns = list.C_Str();
+    std::string patterns = extensionList().substr(1, extensionList().size() - 2);
     for (char &c : patterns)
         if (c == ';')
             c = ' ';
