@@ -9,6 +9,7 @@
 #include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
 #include <Glosspin/ZnURLNote.h>
+#include <Glosspin/ZnWebPublisher.h>
 #include <Glosspin/SoSFDelayedData.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
@@ -45,9 +46,10 @@ int usage()
             "       %s external FILE OUT DIR\n"
             "       %s extract FILE NOTE OUTFILE\n"
             "       %s import MODEL OUT [--binary]\n"
+            "       %s publish FILE DIR [--no-media]\n"
             "NOTE is the note's number as listed by info, or its node name.\n"
             "MODEL is any model file the importer reads (%s).\n",
-            program, program, program, program, program, program,
+            program, program, program, program, program, program, program,
             ZnModelImporter::getFilePatterns().getString());
     return 2;
 }
@@ -321,6 +323,37 @@ int extract(const char *file, const char *which, const char *out)
     return status;
 }
 
+// The page is written with the scene's directory as the current one, so
+// that note data files named relative to the scene are found.
+int publish(const char *file, const char *dir, bool media)
+{
+    std::string target = dir;
+    if (target[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!getcwd(cwd, sizeof cwd))
+            return fail(std::string("cannot find the current directory: ") + strerror(errno));
+        target = std::string(cwd) + "/" + target;
+    }
+    std::string path = file, base = path.substr(path.find_last_of('/') + 1);
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && chdir(slash ? path.substr(0, slash).c_str() : "/") != 0)
+        return fail("cannot go to the directory of " + path + ": " + strerror(errno));
+    SoSeparator *root = readScene(base.c_str());
+    if (!root)
+        return 1;
+    ZnWebPublisher publisher;
+    publisher.setConvertMedia(media);
+    std::string title = base.substr(0, base.find_last_of('.'));
+    SbBool ok = publisher.publish(root, target.c_str(), title.c_str());
+    root->unref();
+    for (int i = 0; i < publisher.getNumWarnings(); i++)
+        fprintf(stderr, "%s: %s\n", program, publisher.getWarning(i).getString());
+    if (!ok)
+        return fail(std::string("cannot publish ") + file + ": " +
+                    publisher.getErrorMessage().getString());
+    return 0;
+}
+
 }
 
 int main(int argc, char **argv)
@@ -343,5 +376,7 @@ int main(int argc, char **argv)
         return extract(argv[2], argv[3], argv[4]);
     if (cmd == "import" && (argc == 4 || (argc == 5 && !strcmp(argv[4], "--binary"))))
         return import(argv[2], argv[3], argc == 5);
+    if (cmd == "publish" && (argc == 4 || (argc == 5 && !strcmp(argv[4], "--no-media"))))
+        return publish(argv[2], argv[3], argc == 4);
     return usage();
 }

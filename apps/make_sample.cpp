@@ -98,7 +98,9 @@ bool makeImage(const std::string &path, int w, int h)
 bool makeTone(const std::string &path)
 {
     AFfilesetup setup = afNewFileSetup();
-    afInitFileFormat(setup, AF_FILE_AIFFC);
+    // Plain AIFF: the AIFF-C writer leaves its COMM chunk unpadded, which
+    // sox and ffmpeg then cannot read past.
+    afInitFileFormat(setup, AF_FILE_AIFF);
     afInitChannels(setup, AF_DEFAULT_TRACK, 1);
     afInitRate(setup, AF_DEFAULT_TRACK, 8000);
     afInitSampleFormat(setup, AF_DEFAULT_TRACK, AF_SAMPFMT_TWOSCOMP, 16);

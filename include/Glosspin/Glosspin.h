@@ -38,6 +38,7 @@
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMarkerSequencer.h>
 #include <Glosspin/ZnModelImporter.h>
+#include <Glosspin/ZnWebPublisher.h>
 #include <Glosspin/ZnMovieNote.h>
 #include <Glosspin/ZnNote.h>
 #include <Glosspin/ZnNoteList.h>

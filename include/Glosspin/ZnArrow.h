@@ -37,6 +37,11 @@ class ZnArrow : public SoShape {
     void addPart(Part p) { parts = (unsigned short)(parts.getValue() | p); }
     void removePart(Part p) { parts = (unsigned short)(parts.getValue() & ~p); }
     SbBool hasPart(Part p) const;
+    // The parts drawn as lines (a line arrow's shaft and head, a
+    // pushpin's shaft), as pairs of ends into ends; returns the number of
+    // ends, at most MAX_LINE_ENDS. They are drawn 2 pixels wide, unlit.
+    enum { MAX_LINE_ENDS = 28 };
+    int getLineSegments(SbVec3f *ends) const;
 
     // Dimensions derived from the type; never read or written.
     SoBounded<SoSFFloat> headLength;
@@ -79,8 +84,7 @@ class ZnArrow : public SoShape {
                       const SbVec2f *ring);
     void emitSphereTail(ArrowGeometrySink &sink, int depth);
 
-    void renderLineShaft(SoGLRenderAction *action);
-    void renderLineHead(SoGLRenderAction *action);
+    void renderLines(SoGLRenderAction *action);
     void setLocalGLState(SoGLRenderAction *action);
     void resetLocalGLState();
 

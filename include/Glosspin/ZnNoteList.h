@@ -40,6 +40,9 @@ class ZnNoteList : public SoGroup {
     void setLabel(const char *text);
     void setLabel(const SbString &text);
     void setAnchor(const SbVec3f &anchor, float towardViewerOffset, float rightOffset);
+    void getAnchor(SbVec3f &anchor, float &towardViewerOffset, float &rightOffset) const;
+    // The label's height in pixels.
+    float getLabelSize() const;
 
     // Automatic playback, note after note by each note's startNextNote.
     void autoPlay();

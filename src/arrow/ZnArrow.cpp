@@ -353,29 +353,36 @@ void ZnArrow::resetLocalGLState()
     glPopAttrib();
 }
 
-void ZnArrow::renderLineShaft(SoGLRenderAction *action)
+int ZnArrow::getLineSegments(SbVec3f *ends) const
 {
-    float t = tailDiameter.getValue() / 2.0f;
-    setLocalGLState(action);
-    glLineWidth(2.0f);
-    glBegin(GL_LINES);
-    glVertex3f(0, 0, 0);
-    glVertex3f(0, length.getValue() - t + t / 10.0f, 0);
-    glEnd();
-    resetLocalGLState();
+    int t = type.getValue(), n = 0;
+    if ((t == LINE_ARROW || t == PUSHPIN) && hasPart(SHAFT)) {
+        float tail = tailDiameter.getValue() / 2.0f;
+        ends[n++].setValue(0, 0, 0);
+        ends[n++].setValue(0, length.getValue() - tail + tail / 10.0f, 0);
+    }
+    if (t == LINE_ARROW && hasPart(HEAD)) {
+        for (int i = 0; i < 14; i++) {
+            if (i == 8)
+                continue;
+            ends[n++].setValue(lineHeadCoords[i][0], lineHeadCoords[i][1], 0);
+            ends[n++].setValue(lineHeadCoords[i + 1][0], lineHeadCoords[i + 1][1], 0);
+        }
+    }
+    return n;
 }
 
-void ZnArrow::renderLineHead(SoGLRenderAction *action)
+void ZnArrow::renderLines(SoGLRenderAction *action)
 {
+    SbVec3f ends[MAX_LINE_ENDS];
+    int n = getLineSegments(ends);
+    if (n == 0)
+        return;
     setLocalGLState(action);
     glLineWidth(2.0f);
     glBegin(GL_LINES);
-    for (int i = 0; i < 14; i++) {
-        if (i == 8)
-            continue;
-        glVertex3f(lineHeadCoords[i][0], lineHeadCoords[i][1], 0);
-        glVertex3f(lineHeadCoords[i + 1][0], lineHeadCoords[i + 1][1], 0);
-    }
+    for (int i = 0; i < n; i++)
+        glVertex3fv(ends[i].getValue());
     glEnd();
     resetLocalGLState();
 }
@@ -390,13 +397,7 @@ void ZnArrow::GLRender(SoGLRenderAction *action)
     mb.sendFirst();
     GLSink sink(SoLazyElement::getLightModel(state) != SoLazyElement::BASE_COLOR);
     emitSolidParts(sink, action);
-    int t = type.getValue();
-    if (t == LINE_ARROW && hasPart(SHAFT))
-        renderLineShaft(action);
-    if (t == LINE_ARROW && hasPart(HEAD))
-        renderLineHead(action);
-    if (t == PUSHPIN && hasPart(SHAFT))
-        renderLineShaft(action);
+    renderLines(action);
     endSolidShape(action);
 }
 

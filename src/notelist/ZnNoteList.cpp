@@ -119,6 +119,15 @@ void ZnNoteList::setAnchor(const SbVec3f &a, float towardViewer, float right)
     rightOffset = right;
 }
 
+void ZnNoteList::getAnchor(SbVec3f &a, float &towardViewer, float &right) const
+{
+    a = anchor;
+    towardViewer = towardViewerOffset;
+    right = rightOffset;
+}
+
+float ZnNoteList::getLabelSize() const { return labelFont->size.getValue(); }
+
 // Layout.
 
 // The pixel the icons and label start from, moved so that they stay in

@@ -1,0 +1,236 @@
+#include <Glosspin/ZnWebPublisher.h>
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <Inventor/nodes/SoNode.h>
+
+#include "note/NoteIcons.h"
+#include "publish/PageWriter.h"
+#include "publish/PngImage.h"
+
+// The page's script and style, embedded at build time.
+extern const char gspPageScript[];
+extern const char gspPageStyle[];
+
+struct ZnWebPublisher::Publishing {
+    std::vector<std::string> warnings;
+    std::vector<SbString> warningTexts;
+};
+
+namespace {
+
+// three.js files the page loads, as Debian lays them out, and their
+// names in the published folder.
+const struct {
+    const char *from, *to;
+} THREE_FILES[] = {{"build/three.min.js", "three/three.min.js"},
+                   {"examples/js/loaders/GLTFLoader.js", "three/GLTFLoader.js"},
+                   {"examples/js/controls/OrbitControls.js", "three/OrbitControls.js"}};
+
+int removeEntry(const char *path, const struct stat *, int, struct FTW *)
+{
+    return remove(path);
+}
+
+void removeTree(const std::string &dir)
+{
+    nftw(dir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string errnoText(const std::string &what)
+{
+    return what + ": " + strerror(errno);
+}
+
+bool copyFile(const std::string &from, const std::string &to, std::string &why)
+{
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        why = errnoText("cannot read " + from);
+        return false;
+    }
+    std::string bytes;
+    char buf[65536];
+    ssize_t n;
+    while ((n = read(in, buf, sizeof buf)) > 0)
+        bytes.append(buf, (size_t)n);
+    int err = errno;
+    close(in);
+    if (n < 0) {
+        errno = err;
+        why = errnoText("cannot read " + from);
+        return false;
+    }
+    return gspWriteFile(to, bytes, why);
+}
+
+bool writeIcons(const std::string &dir, std::string &why)
+{
+    static const struct {
+        const char *kind;
+        const unsigned char *normal, *active;
+    } icons[] = {{"text", gspIcon_text, gspIcon_text_active},
+                 {"url", gspIcon_url, gspIcon_url_active},
+                 {"view", gspIcon_view, gspIcon_view_active},
+                 {"movie", gspIcon_movie, gspIcon_movie_active},
+                 {"sound", gspIcon_sound, gspIcon_sound_active},
+                 {"image", gspIcon_image, gspIcon_image_active},
+                 {"system", gspIcon_system, gspIcon_system_active},
+                 {"scene", gspIcon_scene, gspIcon_scene_active}};
+    if (mkdir((dir + "/icons").c_str(), 0755) != 0) {
+        why = errnoText("cannot make " + dir + "/icons");
+        return false;
+    }
+    for (const auto &icon : icons) {
+        std::string base = dir + "/icons/" + icon.kind;
+        if (!gspWriteFile(base + ".png",
+                          gspPngOfBottomUp(icon.normal, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why) ||
+            !gspWriteFile(base + "_active.png",
+                          gspPngOfBottomUp(icon.active, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why))
+            return false;
+    }
+    return true;
+}
+
+// The files every page of the folder shares.
+bool writeShared(const std::string &dir, std::string &why)
+{
+    std::string three = ZnWebPublisher::getThreeDirectory().getString();
+    if (mkdir((dir + "/three").c_str(), 0755) != 0) {
+        why = errnoText("cannot make " + dir + "/three");
+        return false;
+    }
+    for (const auto &f : THREE_FILES)
+        if (!copyFile(three + "/" + f.from, dir + "/" + f.to, why)) {
+            why += " (three.js, from Debian's libjs-three)";
+            return false;
+        }
+    return gspWriteFile(dir + "/glosspin.js", gspPageScript, why) &&
+           gspWriteFile(dir + "/glosspin.css", gspPageStyle, why) && writeIcons(dir, why);
+}
+
+// What may be replaced: nothing, an empty folder, or an earlier page.
+bool replaceable(const std::string &dir, bool &exists, std::string &why)
+{
+    struct stat st;
+    exists = lstat(dir.c_str(), &st) == 0;
+    if (!exists)
+        return true;
+    if (!S_ISDIR(st.st_mode)) {
+        why = dir + " exists and is not a folder";
+        return false;
+    }
+    DIR *d = opendir(dir.c_str());
+    if (!d) {
+        why = errnoText("cannot read " + dir);
+        return false;
+    }
+    bool empty = true;
+    while (struct dirent *e = readdir(d))
+        if (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."))
+            empty = false;
+    closedir(d);
+    if (empty || access((dir + "/glosspin.js").c_str(), F_OK) == 0)
+        return true;
+    why = dir + " is a folder that holds something other than a published page";
+    return false;
+}
+
+// The new folder takes the target's name; what was there goes after.
+bool moveIntoPlace(const std::string &fresh, const std::string &dir, bool exists,
+                   std::string &why)
+{
+    if (!exists) {
+        if (rename(fresh.c_str(), dir.c_str()) == 0)
+            return true;
+        why = errnoText("cannot rename the page to " + dir);
+        return false;
+    }
+    std::string old = fresh + ".old";
+    if (rename(dir.c_str(), old.c_str()) != 0) {
+        why = errnoText("cannot move " + dir + " aside");
+        return false;
+    }
+    if (rename(fresh.c_str(), dir.c_str()) != 0) {
+        why = errnoText("cannot rename the page to " + dir);
+        rename(old.c_str(), dir.c_str());
+        return false;
+    }
+    removeTree(old);
+    return true;
+}
+
+std::string parentOf(const std::string &dir)
+{
+    size_t slash = dir.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : dir.substr(0, slash);
+}
+
+}
+
+ZnWebPublisher::ZnWebPublisher() : publishing(new Publishing), convertMedia(TRUE) {}
+
+ZnWebPublisher::~ZnWebPublisher() { delete publishing; }
+
+SbString ZnWebPublisher::getThreeDirectory()
+{
+    const char *env = getenv("GLOSSPIN_THREE_DIR");
+    return env && *env ? env : "/usr/share/javascript/three";
+}
+
+int ZnWebPublisher::getNumWarnings() const { return (int)publishing->warningTexts.size(); }
+
+const SbString &ZnWebPublisher::getWarning(int i) const { return publishing->warningTexts[i]; }
+
+SbBool ZnWebPublisher::publish(SoNode *scene, const char *dirName, const char *title)
+{
+    publishing->warnings.clear();
+    publishing->warningTexts.clear();
+    error = "";
+    std::string dir = dirName ? dirName : "", why;
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    bool exists = false;
+    if (!scene || dir.empty()) {
+        error = "nothing to publish";
+        return FALSE;
+    }
+    if (!replaceable(dir, exists, why)) {
+        error = why.c_str();
+        return FALSE;
+    }
+    std::string parent = parentOf(dir), base = dir.substr(dir.find_last_of('/') + 1);
+    std::string fresh = parent + "/." + base + ".XXXXXX";
+    std::vector<char> name(fresh.begin(), fresh.end());
+    name.push_back('\0');
+    if (!mkdtemp(name.data())) {
+        error = errnoText("cannot write in " + parent).c_str();
+        return FALSE;
+    }
+    fresh = name.data();
+    chmod(fresh.c_str(), 0755);
+    scene->ref();
+    GspPageWriter page(fresh, "", convertMedia, publishing->warnings);
+    bool ok = writeShared(fresh, why) && page.write(scene, title ? title : "", why) &&
+              moveIntoPlace(fresh, dir, exists, why);
+    scene->unrefNoDelete();
+    if (!ok) {
+        removeTree(fresh);
+        error = why.c_str();
+    }
+    for (const std::string &w : publishing->warnings)
+        publishing->warningTexts.push_back(w.c_str());
+    return ok;
+}
