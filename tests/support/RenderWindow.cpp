@@ -7,12 +7,12 @@
 
 #include <X11/Xutil.h>
 
-RenderWindow::RenderWindow(SoNode *scene, bool doubleBuffer)
+RenderWindow::RenderWindow(SoNode *scene, bool doubleBuffer, SbVec2s size)
 {
     shell = XtVaCreatePopupShell("renderWindow", topLevelShellWidgetClass,
                                  GspTest::topLevel(), NULL);
     area = new SoXtRenderArea(shell);
-    area->setSize(SbVec2s(200, 200));
+    area->setSize(size);
     area->setBackgroundColor(SbColor(0, 0, 0));
     area->setSceneGraph(scene);
     // Single-buffered by default, so that each render lands where it is read.

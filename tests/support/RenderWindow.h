@@ -12,11 +12,13 @@
 class SoNode;
 class SoXtRenderArea;
 
-// A render area of about 200 x 200 pixels in its own top-level window,
-// whose pixels can be read back; single-buffered unless asked otherwise.
+// A render area of about 200 x 200 pixels (or the size asked for) in its
+// own top-level window, whose pixels can be read back; single-buffered
+// unless asked otherwise.
 class RenderWindow {
   public:
-    explicit RenderWindow(SoNode *scene, bool doubleBuffer = false);
+    explicit RenderWindow(SoNode *scene, bool doubleBuffer = false,
+                          SbVec2s size = SbVec2s(200, 200));
     ~RenderWindow();
 
     // Renders the scene and reads the window back.

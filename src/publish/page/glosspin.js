@@ -37,8 +37,11 @@
   var camera = perspective ? new THREE.PerspectiveCamera(45, 1, 0.01, 1000)
     : new THREE.OrthographicCamera(-1, 1, 1, -1, 0.01, 1000);
   var headlight = new THREE.DirectionalLight(0xffffff, 1);
+  // The viewers' headlight shines along the view: its target rides with
+  // the camera too.
   headlight.position.set(0, 0, 1);
   camera.add(headlight);
+  camera.add(headlight.target);
   scene.add(camera);
   var view = { height: Math.PI / 4, focalDistance: 5, radius: 1 };
   var controls = new THREE.OrbitControls(camera, renderer.domElement);
