@@ -51,6 +51,7 @@ const MenuItem items[GspApplication::NUM_COMMANDS] = {
     {"fileImport", "Import Object...", NULL, NULL, 0},
     {"fileSave", "Save", "Ctrl<Key>s", "Ctrl+S", SEPARATOR_BEFORE},
     {"fileSaveAs", "Save As...", NULL, NULL, 0},
+    {"filePublish", "Publish as Web Page...", NULL, NULL, 0},
     {"fileQuit", "Quit", "Ctrl<Key>q", "Ctrl+Q", SEPARATOR_BEFORE},
     {"editUndo", "Undo", "Ctrl<Key>z", "Ctrl+Z", 0},
     {"editRedo", "Redo", "Ctrl<Key>y", "Ctrl+Y", 0},

@@ -43,7 +43,7 @@ class GspApplication {
 
     // The commands of the menus, by the order of their table.
     enum Command {
-        FILE_NEW, FILE_OPEN, FILE_IMPORT, FILE_SAVE, FILE_SAVE_AS, FILE_QUIT,
+        FILE_NEW, FILE_OPEN, FILE_IMPORT, FILE_SAVE, FILE_SAVE_AS, FILE_PUBLISH, FILE_QUIT,
         EDIT_UNDO, EDIT_REDO, EDIT_CUT, EDIT_COPY, EDIT_PASTE, EDIT_DELETE,
         MODE_VIEWING, MODE_AUTHORING,
         MARKER_ARROW, MARKER_BULLET, ARROW_PLAIN, ARROW_LINE, ARROW_PUSHPIN, MARKER_LABEL,
@@ -138,6 +138,7 @@ class GspApplication {
     void askFileName(int purpose);
     void fileChosen(const char *name);
     void saveAs(const char *name, bool binary);
+    void publish(const char *dir);
     static void replaceCB(Widget w, XtPointer app, XtPointer callData);
     void askToSave(int then);
     void askLabel();

@@ -41,6 +41,7 @@ void GspApplication::command(int which)
         break;
     case FILE_IMPORT:
     case FILE_SAVE_AS:
+    case FILE_PUBLISH:
     case NOTE_MOVIE_FILE:
     case NOTE_SOUND_FILE:
     case NOTE_IMAGE_FILE:

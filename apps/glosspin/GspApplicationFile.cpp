@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <Glosspin/Glosspin.h>
+#include <X11/cursorfont.h>
 #include <Inventor/SoInput.h>
 #include <Inventor/Xt/SoXt.h>
 #include <Inventor/Xt/viewers/SoXtExaminerViewer.h>
@@ -416,10 +417,12 @@ void GspApplication::askFileName(int purpose)
     const char *titleKey = purpose == FILE_OPEN     ? "title_open"
                            : purpose == FILE_IMPORT ? "title_import"
                            : purpose == FILE_SAVE_AS ? "title_saveAs"
+                           : purpose == FILE_PUBLISH ? "title_publish"
                                                      : "title_mediaFile";
     const char *fallback = purpose == FILE_OPEN     ? "Glosspin: Open Scene"
                            : purpose == FILE_IMPORT ? "Glosspin: Import Object"
                            : purpose == FILE_SAVE_AS ? "Glosspin: Save Scene As"
+                           : purpose == FILE_PUBLISH ? "Glosspin: Publish as Web Page"
                                                      : "Glosspin: Choose the Note's File";
     XtVaSetValues(XtParent(fileDialog), XmNtitle, ZnCommon::getResource(titleKey, fallback), NULL);
     // Save As proposes the scene's own name, the imported model's in .iv, or
@@ -427,7 +430,11 @@ void GspApplication::askFileName(int purpose)
     std::string proposed = !fileName.empty()     ? fileName
                            : !proposedName.empty() ? proposedName
                                                    : currentDirectory() + "/untitled.iv";
-    std::string folder = purpose == FILE_SAVE_AS ? directoryOf(proposed) : currentDirectory();
+    bool naming = purpose == FILE_SAVE_AS || purpose == FILE_PUBLISH;
+    std::string folder = naming ? directoryOf(proposed) : currentDirectory();
+    // A page is a folder named after the scene.
+    if (purpose == FILE_PUBLISH)
+        proposed = proposed.substr(0, proposed.find_last_of('.')) + "-web";
     // Scenes are opened and imported from scene files and models.
     std::string pattern = purpose == FILE_OPEN || purpose == FILE_IMPORT
                               ? std::string("*.iv ") + ZnModelImporter::getFilePatterns().getString()
@@ -440,11 +447,37 @@ void GspApplication::askFileName(int purpose)
     if (purpose == FILE_SAVE_AS) {
         XmToggleButtonSetState(binaryToggle, binaryFile, False);
         XtManageChild(binaryToggle);
-        XmTextSetString(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_TEXT),
-                        (char *)proposed.c_str());
     } else
         XtUnmanageChild(binaryToggle);
+    if (naming)
+        XmTextSetString(XmFileSelectionBoxGetChild(fileDialog, XmDIALOG_TEXT),
+                        (char *)proposed.c_str());
     XtManageChild(fileDialog);
+}
+
+// The page of the scene as it stands, saved or not. Media conversion may
+// take a while: the pointer says so.
+void GspApplication::publish(const char *dir)
+{
+    Display *display = XtDisplay(top);
+    Cursor watch = XCreateFontCursor(display, XC_watch);
+    XDefineCursor(display, XtWindow(top), watch);
+    XFlush(display);
+    std::string title = fileName.empty() ? proposedName : fileName;
+    title = title.substr(title.find_last_of('/') + 1);
+    title = title.substr(0, title.find_last_of('.'));
+    ZnWebPublisher publisher;
+    publisher.setCamera(viewer->getCamera());
+    SbBool ok = publisher.publish(scene, dir, title.c_str());
+    XUndefineCursor(display, XtWindow(top));
+    XFreeCursor(display, watch);
+    std::string warnings;
+    for (int i = 0; i < publisher.getNumWarnings(); i++)
+        warnings += std::string(publisher.getWarning(i).getString()) + "\n";
+    if (!ok)
+        showError("appCannotPublishMsg", dir, publisher.getErrorMessage().getString());
+    else if (!warnings.empty())
+        showError("appPublishWarningMsg", dir, warnings);
 }
 
 // Save As never replaces a file without asking.
@@ -518,6 +551,9 @@ void GspApplication::fileChosen(const char *name)
     case FILE_SAVE_AS:
         saveAs(name, XmToggleButtonGetState(binaryToggle));
         return;  // the question may follow: the pending command waits
+    case FILE_PUBLISH:
+        publish(name);
+        break;
     case NOTE_EXTERNAL:
         if (selectedNote) {
             followNoteEdit(selectedNote);

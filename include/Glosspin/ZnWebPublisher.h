@@ -3,6 +3,7 @@
 
 #include <Inventor/SbString.h>
 
+class SoCamera;
 class SoNode;
 
 // Turns an annotated scene into a folder that any browser opens from
@@ -31,6 +32,9 @@ class ZnWebPublisher {
     // with getErrorMessage() saying why, when it could not be written.
     SbBool publish(SoNode *scene, const char *dir, const char *title);
 
+    // The view the page opens with; NULL (the default) for the scene's
+    // first camera, or a view of everything when it has none.
+    void setCamera(SoCamera *camera) { startCamera = camera; }
     // Media are converted with ffmpeg and ImageMagick; off, media notes
     // are left out of the page (a warning each).
     void setConvertMedia(SbBool on) { convertMedia = on; }
@@ -48,6 +52,7 @@ class ZnWebPublisher {
     Publishing *publishing;
     SbString error;
     SbBool convertMedia;
+    SoCamera *startCamera;
 
     ZnWebPublisher(const ZnWebPublisher &);
     ZnWebPublisher &operator=(const ZnWebPublisher &);

@@ -123,7 +123,7 @@ bool gspWriteFile(const std::string &path, const std::string &bytes, std::string
 GspPageWriter::GspPageWriter(const std::string &d, const std::string &prefix, bool convert,
                              std::vector<std::string> &w, int level)
     : dir(d), sharedPrefix(prefix), convertMedia(convert), warnings(w), depth(level),
-      mediaCount(0), glbSize(0)
+      mediaCount(0), camera(NULL), glbSize(0)
 {
 }
 
@@ -134,7 +134,7 @@ void GspPageWriter::warn(const ZnNote *note, const std::string &what)
 
 std::string GspPageWriter::cameraJson(SoNode *scene)
 {
-    SoCamera *c = (SoCamera *)firstOf(scene, SoCamera::getClassTypeId());
+    SoCamera *c = camera ? camera : (SoCamera *)firstOf(scene, SoCamera::getClassTypeId());
     if (!c)
         return "null";
     bool perspective = c->isOfType(SoPerspectiveCamera::getClassTypeId());

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class SoCamera;
 class SoNode;
 class ZnNote;
 struct GspSceneCapture;
@@ -23,6 +24,9 @@ class GspPageWriter {
     // FALSE with the reason in why.
     bool write(SoNode *scene, const std::string &title, std::string &why);
 
+    // The view the page opens with, instead of the scene's first camera.
+    void setCamera(SoCamera *c) { camera = c; }
+
     // Bytes of the glTF binary last written.
     size_t getGlbSize() const { return glbSize; }
 
@@ -32,6 +36,7 @@ class GspPageWriter {
     std::vector<std::string> &warnings;
     int depth;
     int mediaCount;
+    SoCamera *camera;
     size_t glbSize;
 
     std::string cameraJson(SoNode *scene);

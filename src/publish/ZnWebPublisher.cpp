@@ -180,7 +180,9 @@ std::string parentOf(const std::string &dir)
 
 }
 
-ZnWebPublisher::ZnWebPublisher() : publishing(new Publishing), convertMedia(TRUE) {}
+ZnWebPublisher::ZnWebPublisher() : publishing(new Publishing), convertMedia(TRUE), startCamera(NULL)
+{
+}
 
 ZnWebPublisher::~ZnWebPublisher() { delete publishing; }
 
@@ -223,6 +225,7 @@ SbBool ZnWebPublisher::publish(SoNode *scene, const char *dirName, const char *t
     chmod(fresh.c_str(), 0755);
     scene->ref();
     GspPageWriter page(fresh, "", convertMedia, publishing->warnings);
+    page.setCamera(startCamera);
     bool ok = writeShared(fresh, why) && page.write(scene, title ? title : "", why) &&
               moveIntoPlace(fresh, dir, exists, why);
     scene->unrefNoDelete();

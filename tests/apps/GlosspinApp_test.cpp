@@ -294,6 +294,26 @@ TEST_F(GlosspinApp, OpensAModelAsANewScene)
     press(fsb, XmNcancelCallback, XmCR_CANCEL);
 }
 
+// Publishing proposes a folder named after the scene; one that holds
+// other files is refused with a reason, and left as it was.
+TEST_F(GlosspinApp, PublishesTheSceneAsAWebPage)
+{
+    menu("filePublish");
+    Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
+    ASSERT_TRUE(fsb);
+    char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
+    EXPECT_EQ(dir.file("annotated-web"), text);
+    XtFree(text);
+    press(fsb, XmNokCallback, XmCR_OK);
+    EXPECT_TRUE(TempDir::exists(dir.file("annotated-web/index.html")));
+    EXPECT_TRUE(TempDir::exists(dir.file("annotated-web/media")));
+    std::vector<std::string> before = dir.entries();
+    press(fileDialog("filePublish", dir.path()), XmNokCallback, XmCR_OK);
+    std::string messages = GspTest::awaitError();
+    EXPECT_NE(std::string::npos, messages.find("cannot publish the scene as the web page")) << messages;
+    EXPECT_EQ(before, dir.entries());
+}
+
 // Notes come from media files, measured, and pasted notes join the
 // selected marker; what is no file is refused.
 TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
