@@ -292,12 +292,11 @@ void GspSceneCapture::capture(SoNode *root)
     action.addPointCallback(SoShape::getClassTypeId(), pointCB, &c);
     action.apply(root);
     c.endShape();
+    indexOf = c.markerOf;
 }
 
 int GspSceneCapture::markerIndex(const ZnMarker *m) const
 {
-    for (size_t i = 0; i < markers.size(); i++)
-        if (markers[i].marker == m)
-            return (int)i;
-    return -1;
+    auto it = indexOf.find(m);
+    return it == indexOf.end() ? -1 : it->second;
 }

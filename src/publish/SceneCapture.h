@@ -4,6 +4,7 @@
 #include <Inventor/SbLinear.h>
 
 #include <stdint.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,11 @@ struct GspSceneCapture {
     std::vector<std::string> textures;
 
     void capture(SoNode *root);
+    // The marker's index in markers, -1 when it was not met.
     int markerIndex(const ZnMarker *m) const;
+
+  private:
+    std::map<const ZnMarker *, int> indexOf;
 };
 
 #endif

@@ -578,6 +578,13 @@
     draw(performance.now());
     nextFrame(frame);
     if (selftest) setTimeout(runSelftest, 0);
+    // "?marker=N" opens with marker N's notes shown: a link to one marker.
+    var shown = parseInt(new URLSearchParams(location.search).get('marker'), 10);
+    if (lists[shown]) {
+      var inTour = tour.order.indexOf(shown);
+      if (inTour >= 0) pick(inTour); else lists[shown].setVisible(true);
+      draw(performance.now());
+    }
   }, function (e) {
     fail(e);
     if (selftest) runSelftest();
