@@ -240,7 +240,7 @@ std::string GspPageWriter::noteJson(ZnNote *note, std::string &why)
     return extra.empty() ? "" : out + extra + "}";
 }
 
-std::string GspPageWriter::markersJson(const GspSceneCapture &capture, std::string &)
+std::string GspPageWriter::markersJson(const GspSceneCapture &capture)
 {
     std::string out = "[";
     for (size_t i = 0; i < capture.markers.size(); i++) {
@@ -296,7 +296,7 @@ bool GspPageWriter::write(SoNode *scene, const std::string &title, std::string &
     capture.capture(scene);
     std::string glb = gspGlbOf(capture);
     glbSize = glb.size();
-    std::string markers = markersJson(capture, why);
+    std::string markers = markersJson(capture);
     std::string script = "var GLOSSPIN_PAGE = {\"title\":" + gspJsonQuote(title) +
                          ",\n\"camera\":" + cameraJson(scene) + ",\n\"tour\":" +
                          tourJson(scene, capture) + ",\n\"shared\":" +

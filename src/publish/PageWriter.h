@@ -40,7 +40,7 @@ class GspPageWriter {
     size_t glbSize;
 
     std::string cameraJson(SoNode *scene);
-    std::string markersJson(const GspSceneCapture &capture, std::string &why);
+    std::string markersJson(const GspSceneCapture &capture);
     std::string tourJson(SoNode *scene, const GspSceneCapture &capture);
     std::string noteJson(ZnNote *note, std::string &why);
     std::string mediaJson(ZnNote *note, std::string &why);
