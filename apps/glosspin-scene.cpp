@@ -37,9 +37,10 @@ namespace {
 
 const char *program = "glosspin-scene";
 
-int usage()
+// To standard output and status 0 when asked for, else a mistake.
+int usage(bool asked = false)
 {
-    fprintf(stderr,
+    fprintf(asked ? stdout : stderr,
             "usage: %s info FILE\n"
             "       %s convert --ascii|--binary IN OUT\n"
             "       %s inline FILE OUT\n"
@@ -51,7 +52,7 @@ int usage()
             "MODEL is any model file the importer reads (%s).\n",
             program, program, program, program, program, program, program,
             ZnModelImporter::getFilePatterns().getString());
-    return 2;
+    return asked ? 0 : 2;
 }
 
 int fail(const std::string &message)
@@ -358,6 +359,8 @@ int publish(const char *file, const char *dir, bool media)
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && !strcmp(argv[1], "--help"))
+        return usage(true);
     if (argc < 3)
         return usage();
     SoDB::init();

@@ -142,10 +142,15 @@ void placeWindow(Widget top, const Options &o)
 
 int main(int argc, char **argv)
 {
+    const char *synopsis = "usage: 3dNoteViewer [-s width height] [-o x y] file [notedir]\n";
+    if (argc == 2 && !strcmp(argv[1], "--help")) {
+        fputs(synopsis, stdout);
+        return 0;
+    }
     Options o;
     if (!parse(argc, argv, o)) {
-        fprintf(stderr, "usage: 3dNoteViewer [-s width height] [-o x y] file [notedir]\n");
-        return 1;
+        fputs(synopsis, stderr);
+        return 2;
     }
     Widget top = SoXt::init("3dNoteViewer", "Glosspin");
     if (!top)

@@ -54,11 +54,13 @@ bool anotherServiceRuns()
     return answers;
 }
 
-int usage()
+// To standard output and status 0 when asked for, else a mistake.
+int usage(bool asked = false)
 {
-    fprintf(stderr, "usage: glosspin-monitord [--foreground] [--port N] [--max-clients N] "
-                    "[--max-pending BYTES]\n");
-    return 2;
+    fprintf(asked ? stdout : stderr,
+            "usage: glosspin-monitord [--foreground] [--port N] [--max-clients N] "
+            "[--max-pending BYTES]\n");
+    return asked ? 0 : 2;
 }
 
 }
@@ -70,6 +72,8 @@ int main(int argc, char **argv)
     MonitorService::Limits limits;
     for (int i = 1; i < argc; i++) {
         char *end = NULL;
+        if (!strcmp(argv[i], "--help"))
+            return usage(true);
         if (!strcmp(argv[i], "--foreground"))
             foreground = true;
         else if (!strcmp(argv[i], "--port") && i + 1 < argc)

@@ -18,10 +18,12 @@
 
 namespace {
 
-int usage()
+// To standard output and status 0 when asked for, else a mistake.
+int usage(bool asked = false)
 {
-    fprintf(stderr, "usage: glosspin [--present | --view-only] [--fullscreen] [file]\n");
-    return 2;
+    fprintf(asked ? stdout : stderr,
+            "usage: glosspin [--present | --view-only] [--fullscreen] [file]\n");
+    return asked ? 0 : 2;
 }
 
 XtSignalId termSignal;
@@ -39,6 +41,8 @@ int main(int argc, char **argv)
     GspApplication::Options o;
     bool fullscreen = false;
     for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "--help"))
+            return usage(true);
         if (!strcmp(argv[i], "--present"))
             o.present = true;
         else if (!strcmp(argv[i], "--view-only"))

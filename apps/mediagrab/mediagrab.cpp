@@ -36,6 +36,7 @@
 #include <unistd.h>
 
 #include <sstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -220,22 +221,28 @@ Widget button(Widget form, const char *name, XtCallbackProc cb, int left)
     return b;
 }
 
-int usage()
+// To standard output and status 0 when asked for, else a mistake.
+int usage(bool asked = false)
 {
-    fprintf(stderr, "usage: mediagrab [-nofork] (-video | -audio | -snapshot) "
-                    "[-duration SECONDS] -fixedFile FILE\n");
-    return 2;
+    fprintf(asked ? stdout : stderr, "usage: mediagrab [-nofork] (-video | -audio | -snapshot) "
+                                     "[-duration SECONDS] -fixedFile FILE\n");
+    return asked ? 0 : 2;
 }
 
-}
-
-int main(int argc, char **argv)
+// Reads the options into grab; false at one it does not know. The
+// toolkit's own options, which Xt reads later, are passed over.
+bool parse(int argc, char **argv)
 {
-    Widget top = XtVaAppInitialize(&grab.app, "Mediagrab", NULL, 0, &argc, argv, NULL, XmNtitle,
-                                   "mediagrab", NULL);
+    static const char *const xtValued[] = {"-display", "-geometry", "-xrm", "-name", "-title"};
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         bool more = i + 1 < argc;
+        if (a == "-iconic" || a == "-synchronous")
+            continue;
+        if (more && std::count(std::begin(xtValued), std::end(xtValued), a)) {
+            ++i;
+            continue;
+        }
         if (a == "-video")
             grab.mode = VIDEO;
         else if (a == "-audio")
@@ -252,10 +259,23 @@ int main(int argc, char **argv)
             if (++i + 1 < argc && !strcmp(argv[i + 1], "still"))
                 ++i;
         } else if (a != "-nofork" && a != "-guaranteeVideo")
-            return usage();
+            return false;
     }
-    if (grab.file.empty())
+    return !grab.file.empty();
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; i++)
+        if (!strcmp(argv[i], "--help"))
+            return usage(true);
+    // A mistake is told before any display is needed.
+    if (!parse(argc, argv))
         return usage();
+    Widget top = XtVaAppInitialize(&grab.app, "Mediagrab", NULL, 0, &argc, argv, NULL, XmNtitle,
+                                   "mediagrab", NULL);
     grab.temp = grab.file + ".recording." + std::to_string(getpid());
 
     Widget form = XtVaCreateManagedWidget("form", xmFormWidgetClass, top, XmNfractionBase, 99,
