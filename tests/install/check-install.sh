@@ -20,6 +20,13 @@ usage="$(unset LD_LIBRARY_PATH; "$prefix/lib/Glosspin/3dNoteViewer" 2>&1 || true
 usage="$(unset LD_LIBRARY_PATH; DISPLAY= "$prefix/bin/glosspin" --no-such-option 2>&1 || true)"
 [[ "$usage" == usage:\ glosspin* ]]
 test -x "$prefix/bin/glosspin-monitord"
+# Every manual page renders without a warning.
+pages=("$prefix"/share/man/man1/*.1 "$prefix"/share/man/man8/*.8)
+[ "${#pages[@]}" -eq 8 ]
+for page in "${pages[@]}"; do
+  warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)"
+  [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
+done
 # A service file names the prefix it was configured for.
 grep -q "ExecStart=$work/configured/bin/glosspin-monitord" \
   "$prefix/share/glosspin/systemd/glosspin-monitord.service"
