@@ -20,6 +20,16 @@ usage="$(unset LD_LIBRARY_PATH; "$prefix/lib/Glosspin/3dNoteViewer" 2>&1 || true
 usage="$(unset LD_LIBRARY_PATH; DISPLAY= "$prefix/bin/glosspin" --no-such-option 2>&1 || true)"
 [[ "$usage" == usage:\ glosspin* ]]
 test -x "$prefix/bin/glosspin-monitord"
+# The desktop knows scene files by name and by content, and opens them
+# with the application.
+desktop-file-validate "$prefix/share/applications/glosspin.desktop"
+test -f "$prefix/share/icons/hicolor/scalable/apps/glosspin.svg"
+update-mime-database "$prefix/share/mime"
+grep -q "^50:model/x-openinventor:\*.iv$" "$prefix/share/mime/globs2"
+grep -qa "#Inventor V2.1 binary" "$prefix/share/mime/magic"
+update-desktop-database "$prefix/share/applications"
+[ "$(XDG_DATA_HOME="$prefix/share" XDG_DATA_DIRS="$prefix/share" \
+     xdg-mime query default model/x-openinventor 2>/dev/null)" = glosspin.desktop ]
 # Every manual page renders without a warning.
 pages=("$prefix"/share/man/man1/*.1 "$prefix"/share/man/man8/*.8)
 [ "${#pages[@]}" -eq 8 ]
