@@ -31,7 +31,7 @@ update-desktop-database "$prefix/share/applications"
 [ "$(XDG_DATA_HOME="$prefix/share" XDG_DATA_DIRS="$prefix/share" \
      xdg-mime query default model/x-openinventor 2>/dev/null)" = glosspin.desktop ]
 # Every manual page renders without a warning.
-pages=("$prefix"/share/man/man1/*.1 "$prefix"/share/man/man8/*.8)
+pages=("$prefix"/share/man/man1/*.1.gz "$prefix"/share/man/man8/*.8.gz)
 [ "${#pages[@]}" -eq 8 ]
 for page in "${pages[@]}"; do
   warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)"
