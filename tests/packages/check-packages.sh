@@ -2,7 +2,7 @@
 # The Debian packages as a user gets them: built, installed on this
 # machine with apt (as root), every installed program's --help, the sample
 # listed by the installed scene tool, every manual page rendered without
-# a warning, the API reference, and the first example built against the
+# a warning, and the first example built against the
 # installed files both ways (find_package, pkg-config) and used: a click
 # places a marker and the saved scene holds it. The packages are removed
 # again at the end.
@@ -12,7 +12,7 @@ work="$(mktemp -d)"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 cleanup() {
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q \
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q \
     glosspin glosspin-monitord libglosspin-dev libglosspin0 > /dev/null 2>&1 || true
   rm -rf "$work"
 }
@@ -36,7 +36,6 @@ for page in glosspin glosspin-scene 3dNoteViewer mediagrab clipviewer soundplay 
   warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)"
   [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
 done
-test -f /usr/share/doc/libglosspin-dev/html/index.html
 test -f /usr/share/applications/glosspin.desktop
 
 # The example, against the installed files only.
