@@ -1,6 +1,6 @@
 # Debian packages through CPack's DEB generator (scripts/package):
 #   libglosspin0       the library, its resource file and its program directory
-#   libglosspin-dev    headers, find_package files, glosspin.pc
+#   libglosspin-dev    headers, find_package files, glosspin.pc, the API reference
 #   glosspin           the application and the programs, manual pages, desktop files
 #   glosspin-monitord  the file-change monitor service and its systemd unit
 # Configure with -DGLOSSPIN_PACKAGING=ON -DCMAKE_INSTALL_PREFIX=/usr.
@@ -70,7 +70,7 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION "markers and multimedia notes for Op
 Glosspin attaches markers and multimedia notes to Open Inventor 3-D
 scenes. This package holds the headers, the CMake package files
 (find_package(Glosspin), target Glosspin::Glosspin), glosspin.pc for
-pkg-config.")
+pkg-config and the API reference (HTML).")
 
 set(CPACK_DEBIAN_APPLICATION_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_APPLICATION_PACKAGE_DEPENDS

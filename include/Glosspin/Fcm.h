@@ -12,13 +12,15 @@ extern "C" {
 
 struct Client;
 
+/** A connection to the file-change monitor service. */
 typedef struct {
-    int fd;                /* socket to the monitor service */
-    struct Client *client; /* buffers what the service sends */
+    int fd;                /**< socket to the monitor service */
+    struct Client *client; /**< buffers what the service sends */
 } FcmConnection;
 
+/** One watch: the number the service knows it by. */
 typedef struct {
-    int reqnum;
+    int reqnum; /**< the request's number on its connection */
 } FcmRequest;
 
 /* Event codes. */
@@ -33,13 +35,14 @@ enum {
     FcmEndExist = 9
 };
 
+/** What the service reports about a watched file. */
 typedef struct {
-    FcmConnection *fc; /* not set by the client */
-    FcmRequest fr;
-    char *hostname;    /* not set by the client */
-    char filename[1024];
-    void *userdata;
-    int code;
+    FcmConnection *fc;   /**< not set by the client */
+    FcmRequest fr;       /**< the watch it is about */
+    char *hostname;      /**< not set by the client */
+    char filename[1024]; /**< the file, or the entry of a watched directory */
+    void *userdata;      /**< as given with the watch */
+    int code;            /**< one of the event codes */
 } FcmEvent;
 
 /* 0, or -1 when the service cannot be reached. appName may be NULL. */

@@ -13,40 +13,44 @@
 class SoFieldSensor;
 class SoSensor;
 
-// A transformation that takes the non-uniform scaling out of the current
-// transformation, so that dragger knobs and feedback keep their shape
-// when the object they sit on is stretched. The remaining scale is
-// uniform, chosen from the scale components by sizingAxis; rotation and
-// translation stay. A mirror stays too: under a mirroring transformation
-// the uniform scale is negative, so the knob is mirrored whole, not
-// flattened.
+/// A transformation that takes the non-uniform scaling out of the current
+/// transformation, so that dragger knobs and feedback keep their shape
+/// when the object they sit on is stretched. The remaining scale is
+/// uniform, chosen from the scale components by sizingAxis; rotation and
+/// translation stay. A mirror stays too: under a mirroring transformation
+/// the uniform scale is negative, so the knob is mirrored whole, not
+/// flattened.
 class SoAntiSquish2 : public SoTransformation {
     SO_NODE_HEADER(SoAntiSquish2);
 
   public:
+    /// Which of the object's scales the knob takes in every direction.
     enum SizingAxis {
         X, Y, Z,
         BIGGER_OF_X_Y, BIGGER_OF_X_Z, BIGGER_OF_Y_Z,
         AVERAGE_DIMENSION
     };
 
-    SoSFEnum sizingAxis;
-    SoSFNode antiSquish2ToFollow;   // use that node's last matrices instead
-    SoBounded<SoSFBool> recalcAlways;  // FALSE: frozen until trigger is touched
-    SoSFTrigger trigger;
+    SoSFEnum sizingAxis;  ///< a SizingAxis
+    SoSFNode antiSquish2ToFollow;   ///< use that node's last matrices instead
+    SoBounded<SoSFBool> recalcAlways;  ///< FALSE: frozen until trigger is touched
+    SoSFTrigger trigger;  ///< touched: recompute once
 
+    /// A new SoAntiSquish2, its fields at their defaults.
     SoAntiSquish2();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
-    // The matrix that, multiplied onto modelMatrix, leaves a uniform scale,
-    // the rotation and the translation; also stored as the last matrices.
+    /// The matrix that, multiplied onto modelMatrix, leaves a uniform scale,
+    /// the rotation and the translation; also stored as the last matrices.
     SbMatrix getUnsquishingMatrix(SbMatrix modelMatrix, SbBool getInverse,
                                   SbMatrix &inverse);
 
-    // The same, computed from this node's own sizing axis.
+    /// The same, computed from this node's own sizing axis.
     SbMatrix calcMyUnsquishingMatrix(SbMatrix modelMatrix, SbBool getInverse,
                                      SbMatrix &inverse) const;
 
+    /// The matrices of the last traversal.
     void getLastMatricesUsed(SbMatrix &matrix, SbMatrix &inverse) const;
 
   SoEXTENDER public:
@@ -67,7 +71,7 @@ class SoAntiSquish2 : public SoTransformation {
     SbBool recalcPending;
     SoFieldSensor *triggerSensor;
 
-    // The matrix to apply for the given model matrix: stored or computed.
+    /// The matrix to apply for the given model matrix: stored or computed.
     const SbMatrix &currentMatrix(const SbMatrix &model, SbMatrix *inverse);
 };
 

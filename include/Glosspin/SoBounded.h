@@ -10,13 +10,13 @@
 #include <Inventor/fields/SoSFUShort.h>
 #include <Inventor/fields/SoSFVec3f.h>
 
-// A number field that reads as the toolkit's own Field (the same name in
-// files, the same type for everything else) but with bounded readers:
-// the toolkit copies an ASCII number's characters into a fixed buffer
-// without a limit, so one damaged file overwrites the reader's stack.
-// The library's nodes declare their number fields with it; it exists for
-// SoSFBool, SoSFColor, SoSFFloat, SoSFPlane, SoSFRotation, SoSFShort, SoSFUShort and
-// SoSFVec3f.
+/// A number field that reads as the toolkit's own Field (the same name in
+/// files, the same type for everything else) but with bounded readers:
+/// the toolkit copies an ASCII number's characters into a fixed buffer
+/// without a limit, so one damaged file overwrites the reader's stack.
+/// The library's nodes declare their number fields with it; it exists for
+/// SoSFBool, SoSFColor, SoSFFloat, SoSFPlane, SoSFRotation, SoSFShort, SoSFUShort and
+/// SoSFVec3f.
 template <class Field> class SoBounded : public Field {
   public:
     using Field::operator=;

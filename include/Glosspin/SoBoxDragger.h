@@ -7,14 +7,14 @@
 class SoFieldSensor;
 class SoSensor;
 
-// Moves, turns and scales an object with a box around it: its six faces
-// translate, the knobs standing out of them rotate, its eight corners
-// scale. Shift keeps a face's motion to one axis of the face (chosen by
-// the first clear motion), frees a rotator to turn as on a ball, and
-// keeps a corner to one axis; Alt moves a face along its normal, turns
-// about the opposite face, and scales about the opposite corner.
-// Pressing or releasing either key restarts the drag from where the
-// pointer is.
+/// Moves, turns and scales an object with a box around it: its six faces
+/// translate, the knobs standing out of them rotate, its eight corners
+/// scale. Shift keeps a face's motion to one axis of the face (chosen by
+/// the first clear motion), frees a rotator to turn as on a ball, and
+/// keeps a corner to one axis; Alt moves a face along its normal, turns
+/// about the opposite face, and scales about the opposite corner.
+/// Pressing or releasing either key restarts the drag from where the
+/// pointer is.
 class SoBoxDragger : public SoGestureDragger {
     SO_KIT_HEADER(SoBoxDragger);
     typedef SoGestureDragger inherited;
@@ -93,20 +93,25 @@ class SoBoxDragger : public SoGestureDragger {
     SO_GESTURE_CIRCLE_FEEDBACK_HEADER(z);
 
   public:
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFVec3f> scaleFactor;
-    SoBounded<SoSFRotation> rotation;
-    // Below this |cos| between the view line and the axis, a constrained
-    // turn runs on a cylinder about the axis rather than a disc across it.
+    SoBounded<SoSFVec3f> translation;   ///< the motion the dragger gives
+    SoBounded<SoSFVec3f> scaleFactor;   ///< the scale it gives
+    SoBounded<SoSFRotation> rotation;   ///< the turn it gives
+    /// Below this |cos| between the view line and the axis, a constrained
+    /// turn runs on a cylinder about the axis rather than a disc across it.
     SoBounded<SoSFFloat> minDiscRotDot;
 
+    /// A new SoBoxDragger, its fields at their defaults.
     SoBoxDragger();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
-    // Makes every anti-squish node in the knobs measure again.
+    /// Makes every anti-squish node in the knobs measure again.
     void unsquishKnobs();
+    /// Whether the parts light up under the pointer.
+    ///@{
     void setLocateHighlighting(SbBool onOff);
     SbBool isLocateHighlighting();
+    ///@}
 
   protected:
 

@@ -11,14 +11,14 @@ class SoSensor;
 class SoShadow;
 class SoShadowDragger;
 
-// A square reference plane (x and z from -1 to 1 in its box) that can be
-// moved, tilted, spun, resized and dropped onto another object's surface.
-// The plane moves within itself (Shift: along one of its axes, Alt: along
-// its normal); the rotators tilt it (Shift: freely; Alt: spin it about
-// its normal); corners resize it in both directions (Shift: one), edges
-// in one (Alt: about the opposite corner or edge); the snapper lays it on
-// the surface under the pointer. Objects given to it cast shadows
-// straight down its normal, and it can show graph paper.
+/// A square reference plane (x and z from -1 to 1 in its box) that can be
+/// moved, tilted, spun, resized and dropped onto another object's surface.
+/// The plane moves within itself (Shift: along one of its axes, Alt: along
+/// its normal); the rotators tilt it (Shift: freely; Alt: spin it about
+/// its normal); corners resize it in both directions (Shift: one), edges
+/// in one (Alt: about the opposite corner or edge); the snapper lays it on
+/// the surface under the pointer. Objects given to it cast shadows
+/// straight down its normal, and it can show graph paper.
 class SoRefPlaneDragger : public SoGestureDragger {
     SO_KIT_HEADER(SoRefPlaneDragger);
     typedef SoGestureDragger inherited;
@@ -61,18 +61,28 @@ class SoRefPlaneDragger : public SoGestureDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(normalSnapperFeedbackLine);
 
   public:
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFVec3f> scaleFactor;
-    SoBounded<SoSFRotation> rotation;
-    SoBounded<SoSFBool> useBoxShadows;  // shadows of boxes, not of shapes
+    SoBounded<SoSFVec3f> translation;   ///< where the plane is
+    SoBounded<SoSFVec3f> scaleFactor;   ///< its size
+    SoBounded<SoSFRotation> rotation;   ///< its turn
+    SoBounded<SoSFBool> useBoxShadows;  ///< shadows of boxes, not of shapes
 
+    /// A new SoRefPlaneDragger, its fields at their defaults.
     SoRefPlaneDragger();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
+    /// Shows or hides the rotation handles, the snapper that turns the
+    /// plane square to a picked surface, and the graph paper.
+    ///@{
     void showRotationStuff(SbBool show);
     void showNormalSnapper(SbBool show);
     void showGraph(SbBool show);
+    ///@}
 
+    /// The shadows cast on the plane, and the shadow draggers on it that
+    /// move objects: by node, or by the object's path and the path of the
+    /// transform that moves it.
+    ///@{
     void addShadow(SoShadow *shadow);
     void addShadow(SoPath *objectPath, SoPath *transformPath);
     void removeShadow(SoShadow *shadow);
@@ -83,7 +93,9 @@ class SoRefPlaneDragger : public SoGestureDragger {
     void removeShadowDragger(SoShadowDragger *dragger);
     void removeShadowDragger(SoPath *objectPath);
     void removeAllShadowDraggers();
+    ///@}
 
+    /// Whether parts light up under the pointer.
     void setLocateHighlighting(SbBool onOff);
 
   protected:
@@ -107,8 +119,8 @@ class SoRefPlaneDragger : public SoGestureDragger {
   private:
     SoFieldSensor *useBoxShadowsSensor;
     SbBool rotationShown, snapperShown, graphShown;
-    SbVec3f snapNormal, snapCentre;  // world, at the snap's start
-    SbMatrix snapParentToWorld;  // from the space the motion matrix works in
+    SbVec3f snapNormal, snapCentre;  ///< world, at the snap's start
+    SbMatrix snapParentToWorld;  ///< from the space the motion matrix works in
 
     SoNodeKitListPart *shadowItems(const char *list);
     void removeItemsWithPath(const char *list, SoPath *objectPath);

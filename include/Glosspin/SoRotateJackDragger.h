@@ -7,12 +7,12 @@
 class SoFieldSensor;
 class SoSensor;
 
-// Turns an object with six knobs, one on each face of the box around it.
-// A knob turns about one axis, the face axis across the pointer's first
-// clear motion; with Shift the turn is free, as on a ball; with Alt the
-// box turns about the middle of the opposite face instead of its centre.
-// Pressing or releasing either key restarts the drag from the current
-// point.
+/// Turns an object with six knobs, one on each face of the box around it.
+/// A knob turns about one axis, the face axis across the pointer's first
+/// clear motion; with Shift the turn is free, as on a ball; with Alt the
+/// box turns about the middle of the opposite face instead of its centre.
+/// Pressing or releasing either key restarts the drag from the current
+/// point.
 class SoRotateJackDragger : public SoGestureDragger {
     SO_KIT_HEADER(SoRotateJackDragger);
     typedef SoGestureDragger inherited;
@@ -52,16 +52,19 @@ class SoRotateJackDragger : public SoGestureDragger {
     SO_GESTURE_CIRCLE_FEEDBACK_HEADER(z);
 
   public:
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFVec3f> scaleFactor;
-    SoBounded<SoSFRotation> rotation;
-    // Below this |cos| between the view line and the axis, a turn runs on
-    // a cylinder about the axis rather than a disc across it.
+    SoBounded<SoSFVec3f> translation;   ///< the motion the dragger gives
+    SoBounded<SoSFVec3f> scaleFactor;   ///< the scale it gives
+    SoBounded<SoSFRotation> rotation;   ///< the turn it gives
+    /// Below this |cos| between the view line and the axis, a turn runs on
+    /// a cylinder about the axis rather than a disc across it.
     SoBounded<SoSFFloat> minDiscRotDot;
 
+    /// A new SoRotateJackDragger, its fields at their defaults.
     SoRotateJackDragger();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
+    /// Whether the parts light up under the pointer.
     void setLocateHighlighting(SbBool onOff);
 
   protected:

@@ -9,9 +9,9 @@
 class SoFieldSensor;
 class SoSensor;
 
-// A screen-plane dragger and a uniform scaler in one: moves its object in
-// the plane of the screen and scales it evenly, reporting both in
-// translation and scaleFactor.
+/// A screen-plane dragger and a uniform scaler in one: moves its object in
+/// the plane of the screen and scales it evenly, reporting both in
+/// translation and scaleFactor.
 class SoScreenCompoundDragger : public SoDragger {
     SO_KIT_HEADER(SoScreenCompoundDragger);
 
@@ -19,12 +19,13 @@ class SoScreenCompoundDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(scaler);
 
   public:
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFVec3f> scaleFactor;
+    SoBounded<SoSFVec3f> translation;  ///< the motion the dragger gives
+    SoBounded<SoSFVec3f> scaleFactor;  ///< the scale it gives
 
+    /// A new SoScreenCompoundDragger, its fields at their defaults.
     SoScreenCompoundDragger();
-    // Also registers the screen-plane dragger and the helper nodes of the
-    // default geometry.
+    /// Also registers the screen-plane dragger and the helper nodes of the
+    /// default geometry.
     static void initClass();
 
   protected:

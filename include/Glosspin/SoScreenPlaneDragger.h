@@ -13,12 +13,12 @@
 class SoFieldSensor;
 class SoSensor;
 
-// Moves its object in the plane of the screen: the drag plane always
-// faces the viewer. With Shift the motion keeps to the screen's
-// horizontal or vertical direction, chosen by the first clear motion;
-// with Alt vertical mouse motion pushes the object into the screen or
-// pulls it out. Pressing or releasing either key restarts the drag from
-// the current point.
+/// Moves its object in the plane of the screen: the drag plane always
+/// faces the viewer. With Shift the motion keeps to the screen's
+/// horizontal or vertical direction, chosen by the first clear motion;
+/// with Alt vertical mouse motion pushes the object into the screen or
+/// pulls it out. Pressing or releasing either key restarts the drag from
+/// the current point.
 class SoScreenPlaneDragger : public SoDragger {
     SO_KIT_HEADER(SoScreenPlaneDragger);
 
@@ -42,11 +42,13 @@ class SoScreenPlaneDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(inOutFeedback);
 
   public:
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFFloat> inOutMultiplyFactor;  // gain from vertical mouse motion to in/out motion
-    SoBounded<SoSFBool> inOutTowardsEye;  // in/out along the line to the eye in perspective views
+    SoBounded<SoSFVec3f> translation;  ///< the motion the dragger gives
+    SoBounded<SoSFFloat> inOutMultiplyFactor;  ///< gain from vertical mouse motion to in/out motion
+    SoBounded<SoSFBool> inOutTowardsEye;  ///< in/out along the line to the eye in perspective views
 
+    /// A new SoScreenPlaneDragger, its fields at their defaults.
     SoScreenPlaneDragger();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
   protected:
@@ -61,9 +63,9 @@ class SoScreenPlaneDragger : public SoDragger {
     void drag();
     void dragFinish();
 
-    // Screen right, up and view direction in world space.
+    /// Screen right, up and view direction in world space.
     void calculateWorldSpaceMajorAxes();
-    // Turns the axis feedback to the screen.
+    /// Turns the axis feedback to the screen.
     void calculateFeedbackRotation();
 
     virtual SbBool setUpConnections(SbBool onOff, SbBool doItAlways = FALSE);
@@ -75,8 +77,8 @@ class SoScreenPlaneDragger : public SoDragger {
 
   private:
     SbVec3f worldX, worldY, worldZ;
-    SbBool shiftDown, altDown;  // at drag start
-    int constrainedAxis;        // -1 none, 0 X, 1 Y
+    SbBool shiftDown, altDown;  ///< at drag start
+    int constrainedAxis;        ///< -1 none, 0 X, 1 Y
     SbVec3f lastProjectedPoint;
 
     void chooseAxis(const SbVec3f &motion);

@@ -13,12 +13,12 @@ class SoFullPath;
 class SoPathSensor;
 class SoSensor;
 
-// The flat shadow of another object of the scene: the object's geometry,
-// or its bounding box, squashed onto projectionPlane along lightDir and
-// drawn as a dark half-transparent slab that follows the object as it
-// moves. The shadow hides itself while the light grazes the plane (or
-// comes from below it). The object is named by two paths: the object
-// itself and the transform that places it; both travel in scene files.
+/// The flat shadow of another object of the scene: the object's geometry,
+/// or its bounding box, squashed onto projectionPlane along lightDir and
+/// drawn as a dark half-transparent slab that follows the object as it
+/// moves. The shadow hides itself while the light grazes the plane (or
+/// comes from below it). The object is named by two paths: the object
+/// itself and the transform that places it; both travel in scene files.
 class SoShadow : public SoBaseKit {
     SO_KIT_HEADER(SoShadow);
     typedef SoBaseKit inherited;
@@ -39,34 +39,49 @@ class SoShadow : public SoBaseKit {
     SO_KIT_CATALOG_ENTRY_HEADER(shadowedObject);
 
   public:
-    SoBounded<SoSFBool> renderAsBox;  // the object's bounding box instead of its shape
-    SoBounded<SoSFVec3f> lightDir;    // world space, used as given
-    SoBounded<SoSFBool> pickable;
-    SoBounded<SoSFPlane> projectionPlane;
-    // The two paths, set only while the shadow is written.
+    SoBounded<SoSFBool> renderAsBox;  ///< the object's bounding box instead of its shape
+    SoBounded<SoSFVec3f> lightDir;    ///< world space, used as given
+    SoBounded<SoSFBool> pickable;          ///< picks reach the shadow
+    SoBounded<SoSFPlane> projectionPlane;  ///< the plane the shadow falls on
+    /// The two paths, set only while the shadow is written.
+    ///@{
     SoSFPath pathToObjectField;
     SoSFPath pathToTransformField;
+    ///@}
 
+    /// A new SoShadow, its fields at their defaults.
     SoShadow();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
-    // The object to shadow and the path to the transform that places it
-    // (either may be NULL); both are referenced.
+    /// The object to shadow and the path to the transform that places it
+    /// (either may be NULL); both are referenced.
     void setPaths(SoPath *objectPath, SoPath *transformPath);
+    /// The paths setPaths gave.
+    ///@{
     SoPath *getObjectPath() const { return objectPath; }
     SoPath *getTransformPath() const { return transformPath; }
+    ///@}
 
+    /// Draws the shadow or not.
+    ///@{
     void enable();
     void disable();
-    // Measures the object's box again, after its shape has changed.
+    ///@}
+    /// Measures the object's box again, after its shape has changed.
     void updateShadowBoxSize();
+    /// The render caching of the shadow's copy of the shape.
+    ///@{
     void setShapeRenderCaching(SoSeparator::CacheEnabled caching);
     SoSeparator::CacheEnabled getShapeRenderCaching();
+    ///@}
 
-    // The path to the last node of type that affects path's tail from
-    // outside it (a left sibling along the way, or inside a group that
-    // does not keep its state to itself); NULL when none does.
+    /// The path to the last node of type that affects path's tail from
+    /// outside it (a left sibling along the way, or inside a group that
+    /// does not keep its state to itself); NULL when none does.
     static SoPath *getPathToAffectingNode(const SoPath *path, const SoType &type);
+    /// The coordinates node that path's tail shape uses when it lies
+    /// outside the tail, NULL when none does.
     static SoNode *getAffectingCoordsIfOutsideTail(SoFullPath *path);
 
   SoEXTENDER public:
@@ -99,17 +114,17 @@ class SoShadow : public SoBaseKit {
 
   private:
     SoPath *objectPath, *transformPath;
-    // Where the box is measured from: the transform is reset there.
+    /// Where the box is measured from: the transform is reset there.
     SoPath *resetPath;
     SbBool resetBefore;
-    // Paths read before the nodes they lead to; followed on first use.
+    /// Paths read before the nodes they lead to; followed on first use.
     SoPath *pendingObjectPath, *pendingTransformPath;
     SbBool enabled;
     SbBool objectXformValid, shadowXformValid;
     float thickness;
     SoPathSensor *pathSensor;
     SoFieldSensor *lightDirSensor, *pickableSensor, *planeSensor, *renderAsBoxSensor;
-    GspHeadRelease *headRelease;  // the paths' heads are not held
+    GspHeadRelease *headRelease;  ///< the paths' heads are not held
 
     void setSlot(SoPath *&slot, SoPath *path);
     static void headGoneCB(SoFieldContainer *shadow);

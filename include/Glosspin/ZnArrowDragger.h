@@ -20,11 +20,11 @@ class SoSensor;
 class SoSeparator;
 class SoTranslation;
 
-// The handle of an arrow marker, its origin at the arrow's tip, with three
-// knobs shaped for the arrow type: the head moves the arrow (onto the
-// surface under the cursor, across the axis with Shift, along it with
-// Alt), the stretcher on the shaft lengthens it (scales it evenly with
-// Shift), and the ball at the far end swings it about the tip.
+/// The handle of an arrow marker, its origin at the arrow's tip, with three
+/// knobs shaped for the arrow type: the head moves the arrow (onto the
+/// surface under the cursor, across the axis with Shift, along it with
+/// Alt), the stretcher on the shaft lengthens it (scales it evenly with
+/// Shift), and the ball at the far end swings it about the tip.
 class ZnArrowDragger : public SoDragger {
     SO_KIT_HEADER(ZnArrowDragger);
 
@@ -42,29 +42,37 @@ class ZnArrowDragger : public SoDragger {
     SO_KIT_CATALOG_ENTRY_HEADER(translatorActive);
 
   public:
-    SoBounded<SoSFFloat> arrowLength;
-    SoBounded<SoSFRotation> rotation;
-    SoBounded<SoSFVec3f> translation;
-    SoBounded<SoSFVec3f> scaleFactor;
-    // ZnArrow's type numbers, named so that files keep every type.
+    SoBounded<SoSFFloat> arrowLength;     ///< the arrow's length as dragged
+    SoBounded<SoSFRotation> rotation;     ///< its turn
+    SoBounded<SoSFVec3f> translation;     ///< the place of its tip
+    SoBounded<SoSFVec3f> scaleFactor;     ///< its scale
+    /// ZnArrow's type numbers, named so that files keep every type.
     enum ArrowType { ARROW = ZnArrow::ARROW, LINE_ARROW = ZnArrow::LINE_ARROW,
                      PUSHPIN = ZnArrow::PUSHPIN };
-    SoSFEnum arrowType;
+    SoSFEnum arrowType;  ///< an ArrowType
 
+    /// A new ZnArrowDragger, its fields at their defaults.
     ZnArrowDragger();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
-    // Types other than 0, 1 and 2 become 0; a new type swaps the knobs.
+    /// Types other than 0, 1 and 2 become 0; a new type swaps the knobs.
+    ///@{
     void setArrowType(int type);
     int getArrowType() const { return arrowType.getValue(); }
+    ///@}
 
-    // The surface the arrow was last dropped on (a copy), or NULL.
+    /// The surface the arrow was last dropped on (a copy), or NULL.
+    ///@{
     void setAttachedPath(SoPath *path);
     SoPath *getAttachedPath() const { return attachedPath; }
+    ///@}
 
-    // The nodes a plain head drag snaps the arrow onto.
+    /// The nodes a plain head drag snaps the arrow onto.
+    ///@{
     void addTargetNode(SoNode *node);
     void clearTargetNodes();
+    ///@}
 
   protected:
     static void startCB(void *, SoDragger *);
@@ -94,15 +102,15 @@ class ZnArrowDragger : public SoDragger {
   private:
     SoTranslation *lengthTranslation;
     SoTranslation *minusDraggerTranslation;
-    SoNode *geometry[6];  // stretcher, active; rotator, active; translator, active
+    SoNode *geometry[6];  ///< stretcher, active; rotator, active; translator, active
     SoSeparator *targetRoot;
     SoRayPickAction *pickAction;
     SbLineProjector lineProj;
     SbPlaneProjector planeProj;
     SbVec3f lineStart, planeStart;
-    SbVec3f worldAxis;           // of the head drag
-    SbVec3f pickPoint;           // world point grabbed at the head drag's start
-    SbVec3f startTranslation;    // translation then
+    SbVec3f worldAxis;           ///< of the head drag
+    SbVec3f pickPoint;           ///< world point grabbed at the head drag's start
+    SbVec3f startTranslation;    ///< translation then
     SoPath *attachedPath;
     SbBool translating, stretching;
     float startLength, startScale;

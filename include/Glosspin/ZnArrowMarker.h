@@ -12,12 +12,12 @@ class SoSensor;
 class ZnArrow;
 class ZnArrowDragger;
 
-// A marker that points at an object with an arrow and follows it: it is
-// attached through a path from the scene root to the object, and whatever
-// moves the object along that path moves the arrow with it. While
-// selected it holds the one arrow dragger all arrow markers share, so the
-// arrow can be moved, turned, lengthened and dropped onto another object.
-// Its notes sit at the arrow's tail.
+/// A marker that points at an object with an arrow and follows it: it is
+/// attached through a path from the scene root to the object, and whatever
+/// moves the object along that path moves the arrow with it. While
+/// selected it holds the one arrow dragger all arrow markers share, so the
+/// arrow can be moved, turned, lengthened and dropped onto another object.
+/// Its notes sit at the arrow's tail.
 class ZnArrowMarker : public ZnMarker {
     typedef ZnMarker inherited;
 
@@ -30,11 +30,13 @@ class ZnArrowMarker : public ZnMarker {
     SO_KIT_CATALOG_ENTRY_HEADER(arrow);
 
   public:
-    // The object path in files only: filled while writing, cleared after
-    // writing and reading.
+    /// The object path in files only: filled while writing, cleared after
+    /// writing and reading.
     SoSFCountedPath objectPathField;
 
+    /// A new ZnArrowMarker, its fields at their defaults.
     ZnArrowMarker();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
     virtual SoTransform *getObjectTransform();
@@ -46,28 +48,39 @@ class ZnArrowMarker : public ZnMarker {
     virtual void attachDragger();
     virtual void detachDragger();
 
-    // Attaches the marker to the object at the path's tail (a copy of the
-    // path is kept), or detaches it with NULL.
+    /// Attaches the marker to the object at the path's tail (a copy of the
+    /// path is kept), or detaches it with NULL.
+    ///@{
     void setPathToObject(SoPath *path);
     SoPath *getPathToObject();
+    ///@}
+    /// Whether node lies on the object path.
     int isAttachedToNode(SoNode *node);
-    // Builds the object path node by node, without following it yet.
+    /// Builds the object path node by node, without following it yet.
     void appendObjectPath(SoNode *node);
 
+    /// The arrow's ZnArrow::Type.
+    ///@{
     void setArrowType(int type);
     int getArrowType();
+    ///@}
 
-    // Moves the object's motion so far into the arrow's own placement and
-    // takes the object's present position as the new reference.
+    /// Moves the object's motion so far into the arrow's own placement and
+    /// takes the object's present position as the new reference.
+    ///@{
     void resetObjectTransform();
     void saveCurrentObjectXformInverse();
-    // Follows the object: its motion since the last save.
+    ///@}
+    /// Follows the object: its motion since the last save.
     void pathChanged();
 
-    // Called at once when anything on the object path changes.
+    /// Called at once when anything on the object path changes.
     static void pathSensorCB(void *marker, SoSensor *sensor);
+    /// The shared dragger moved the arrow, or let go of it.
+    ///@{
     static void draggerChangedCB(void *marker, SoDragger *dragger);
     static void draggerFinishCB(void *marker, SoDragger *dragger);
+    ///@}
 
   SoEXTENDER public:
     virtual void GLRender(SoGLRenderAction *action);
@@ -86,10 +99,10 @@ class ZnArrowMarker : public ZnMarker {
     static SbColor defaultColor;
 
   private:
-    // A path read from a file that leads to nodes read after this marker:
-    // followed once the scene is complete (first use).
+    /// A path read from a file that leads to nodes read after this marker:
+    /// followed once the scene is complete (first use).
     SoPath *pendingPath;
-    GspHeadRelease *headRelease;  // the paths' heads are not held
+    GspHeadRelease *headRelease;  ///< the paths' heads are not held
 
     ZnArrow *arrowPart();
     static void headGoneCB(SoFieldContainer *marker);

@@ -7,11 +7,11 @@
 class SoScreenCompoundDragger;
 class SoSeparator;
 
-// The simple marker: a small cyan octahedron placed freely in the scene,
-// with its notes beside it. While selected it holds the one screen
-// compound dragger all bullet markers share, which moves it in the plane
-// of the screen and scales it. The octahedron is one shared default part,
-// written to files only when an application replaces it.
+/// The simple marker: a small cyan octahedron placed freely in the scene,
+/// with its notes beside it. While selected it holds the one screen
+/// compound dragger all bullet markers share, which moves it in the plane
+/// of the screen and scales it. The octahedron is one shared default part,
+/// written to files only when an application replaces it.
 class ZnBulletMarker : public ZnMarker {
     typedef ZnMarker inherited;
 
@@ -22,7 +22,9 @@ class ZnBulletMarker : public ZnMarker {
     SO_KIT_CATALOG_ENTRY_HEADER(bullet);
 
   public:
+    /// A new ZnBulletMarker, its fields at their defaults.
     ZnBulletMarker();
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
 
     virtual SoTransform *getDraggerTransform();
@@ -40,7 +42,7 @@ class ZnBulletMarker : public ZnMarker {
 
     static SbColor defaultColor;
     static SoScreenCompoundDragger *bulletDragger;
-    // The octahedron's scene text, and the scene read from it once.
+    /// The octahedron's scene text, and the scene read from it once.
     static const char geomBuffer[];
     static SoSeparator *bulletGeom;
 };

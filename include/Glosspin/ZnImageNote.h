@@ -3,13 +3,15 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries an image, taken with mediagrab and shown with
-// picshow at the stored place; its bytes are the note's media data.
+/// A note that carries an image, taken with mediagrab and shown with
+/// picshow at the stored place; its bytes are the note's media data.
 class ZnImageNote : public ZnNote {
     SO_NODE_HEADER(ZnImageNote);
 
   public:
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
+    /// A new ZnImageNote, its fields at their defaults.
     ZnImageNote();
 
     void edit() override;
@@ -23,7 +25,7 @@ class ZnImageNote : public ZnNote {
     int getUndoWeight() override;
     int usingMediaData() override;
 
-    static const char *fileSuffix;
+    static const char *fileSuffix;  ///< the suffix of the kind's data files
   protected:
     ~ZnImageNote() override;
 };

@@ -5,19 +5,21 @@
 
 #include <Glosspin/ZnNote.h>
 
-// A note that carries another 3-D scene, with notes of its own: the scene
-// file is the note's media data, shown by the library's viewer program
-// 3dNoteViewer in its own window. It cannot be edited in the library.
+/// A note that carries another 3-D scene, with notes of its own: the scene
+/// file is the note's media data, shown by the library's viewer program
+/// 3dNoteViewer in its own window. It cannot be edited in the library.
 class ZnInventorNote : public ZnNote {
     SO_NODE_HEADER(ZnInventorNote);
 
   public:
-    SoSFNode sceneGraph;
-    // Directory of the carried scene's external notes, relative to the
-    // note.
+    SoSFNode sceneGraph;  ///< the carried scene, once read
+    /// Directory of the carried scene's external notes, relative to the
+    /// note.
     SoSFString externalNoteDirName;
 
+    /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
+    /// A new ZnInventorNote, its fields at their defaults.
     ZnInventorNote();
 
     void edit() override;
@@ -26,16 +28,16 @@ class ZnInventorNote : public ZnNote {
     const char *getFileSuffix() override;
     int getUndoWeight() override;
     int usingMediaData() override;
-    // The viewer's command line: the program, "-s W H" when both sizes
-    // are above 0, "-o X Y" when both coordinates are, the data file and
-    // the directory of the carried scene's external notes.
+    /// The viewer's command line: the program, "-s W H" when both sizes
+    /// are above 0, "-o X Y" when both coordinates are, the data file and
+    /// the directory of the carried scene's external notes.
     void getExternalPlayerCommand(int autoPlay, std::vector<std::string> &argv) override;
     void externalPlayerFailed() override;
 
-    // Stores dirName relative to the current directory where it can.
+    /// Stores dirName relative to the current directory where it can.
     void setExternalNoteDirName(const char *dirName);
 
-    static const char *fileSuffix;
+    static const char *fileSuffix;  ///< the suffix of the kind's data files
 
   protected:
     ~ZnInventorNote() override;

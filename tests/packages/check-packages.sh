@@ -2,7 +2,7 @@
 # The Debian packages as a user gets them: built, installed on this
 # machine with apt (as root), every installed program's --help, the sample
 # listed by the installed scene tool, every manual page rendered without
-# a warning, and the first example built against the
+# a warning, the API reference, and the first example built against the
 # installed files both ways (find_package, pkg-config) and used: a click
 # places a marker and the saved scene holds it. The packages are removed
 # again at the end.
@@ -37,6 +37,7 @@ for page in glosspin glosspin-scene 3dNoteViewer mediagrab clipviewer soundplay 
   [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
 done
 test -f /usr/share/applications/glosspin.desktop
+test -f /usr/share/doc/libglosspin-dev/html/classZnNote.html
 
 # The example, against the installed files only.
 cmake -S "$root/examples/annotated-viewer" -B "$work/example" > /dev/null
