@@ -200,7 +200,8 @@ TEST_F(NoteViewerTest, ClosingLeavesWithZeroAndBadInputWithOne)
     pid_t pid = start({tmp.file("missing.iv")});
     unsetenv("XENVIRONMENT");
     EXPECT_EQ(1, statusAfterClosing(pid, "Mine"));
+    // A wrong command line is a usage error, as for every program.
     int status = 0;
     waitpid(start({"-s", "200", inner}), &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
