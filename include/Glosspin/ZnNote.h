@@ -44,14 +44,14 @@ class ZnNote : public SoShape {
     SoBounded<SoSFShort> startNextNote;  ///< 0 at once, 1 when done, 2 after nextNoteDelay
     SoBounded<SoSFFloat> nextNoteDelay;    ///< seconds before the next note starts
     SoSFString filename;                   ///< the external data file, when there is one
-    SoBounded<SoSFBool> preferInline;      ///< the data goes into the scene file when saved
+    SoBounded<SoSFBool> preferInline;      ///< a pasted copy carries the media itself
     SoSFDelayedData mediaData;             ///< the inline media, read when first needed
     SoBounded<SoSFShort> padByteCount;     ///< bytes that pad the media block to a word
     SoBounded<SoSFShort> playerLocationX;  ///< where the player's window goes, -1 anywhere
     SoBounded<SoSFShort> playerLocationY;  ///< the same, counted from the screen's bottom
     SoBounded<SoSFShort> playerWidth;      ///< the player window's width, -1 its own
     SoBounded<SoSFShort> playerHeight;     ///< the player window's height, -1 its own
-    SoBounded<SoSFBool> wasImported;       ///< came from another scene file's note
+    SoBounded<SoSFBool> wasImported;       ///< the data file is the scene's, not a paste's copy
 
     /// Registers the class with the toolkit; ZnInit::initClasses() registers them all.
     static void initClass();
