@@ -21,6 +21,7 @@
 #include <assimp/scene.h>
 
 #include "support/Alternation.h"
+#include "support/ProcessStatus.h"
 #include "support/ModelFiles.h"
 
 namespace {
@@ -92,18 +93,6 @@ std::string gridStl(size_t &meshBytes)
     return stl;
 }
 
-long residentKiB(const char *field)
-{
-    long kib = 0;
-    if (FILE *f = fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (fgets(line, sizeof line, f))
-            if (!strncmp(line, field, strlen(field)))
-                sscanf(line + strlen(field), " %ld", &kib);
-        fclose(f);
-    }
-    return kib;
-}
 
 // The peak memory load() adds, measured in a child process of its own.
 double peakBytes(const std::function<void()> &load)
@@ -118,9 +107,9 @@ double peakBytes(const std::function<void()> &load)
             fputs("5", f);
             fclose(f);
         }
-        long before = residentKiB("VmRSS:");
+        long before = GspBench::statusKiB("VmRSS:");
         load();
-        double added = (double)(residentKiB("VmHWM:") - before) * 1024;
+        double added = (double)(GspBench::statusKiB("VmHWM:") - before) * 1024;
         ssize_t ignored = write(fds[1], &added, sizeof added);
         (void)ignored;
         _exit(0);

@@ -32,6 +32,7 @@
 #include <Inventor/nodes/SoTranslation.h>
 
 #include "support/BenchWindow.h"
+#include "support/ProcessStatus.h"
 #include "support/SceneBytes.h"
 
 namespace {
@@ -50,19 +51,6 @@ double median(const std::function<void()> &f)
     for (int i = 0; i < 5; i++)
         t.push_back(seconds(f));
     return GspBench::quantile(t, 0.5);
-}
-
-long residentKiB()
-{
-    long kib = 0;
-    if (FILE *f = fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (fgets(line, sizeof line, f))
-            if (sscanf(line, "VmRSS: %ld", &kib) == 1)
-                break;
-        fclose(f);
-    }
-    return kib;
 }
 
 // The scene: a camera over a grid of objects, each with its marker (or,
@@ -171,7 +159,7 @@ int main(int argc, char **argv)
     for (int s = 0; s < 3; s++) {
         int n = SIZES[s];
         malloc_trim(0);  // the smaller scenes' freed pages do not count against this one
-        long before = residentKiB();
+        long before = GspBench::statusKiB("VmRSS:");
         Scene *scene = new Scene(n);
         rows[0].t[s] = seconds([&] {
             for (int i = 0; i < n; i++)
@@ -179,7 +167,7 @@ int main(int argc, char **argv)
         });
         SoDB::getSensorManager()->processDelayQueue(FALSE);
         if (n == 10000)
-            perMarker = (residentKiB() - before) * 1024 / n;
+            perMarker = (GspBench::statusKiB("VmRSS:") - before) * 1024 / n;
         // The next marker alone, added and removed again.
         std::vector<double> adds, removes;
         for (int k = 0; k < 5; k++) {

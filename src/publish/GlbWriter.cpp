@@ -102,12 +102,11 @@ int Glb::material(const GspCapturedShape &s, bool vertexColours)
     if (s.texture >= 0)
         materials += ",\"baseColorTexture\":{\"index\":" + std::to_string(s.texture) + "}";
     materials += "},\"doubleSided\":true";
-    if (alpha < 1 || (vertexColours && !s.colors.empty()))
-        for (size_t i = 3; i < s.colors.size(); i += 4)
-            if (s.colors[i] < 1) {
-                materials += ",\"alphaMode\":\"BLEND\"";
-                break;
-            }
+    for (size_t i = 3; i < s.colors.size(); i += 4)
+        if (s.colors[i] < 1) {
+            materials += ",\"alphaMode\":\"BLEND\"";
+            break;
+        }
     if (s.unlit)
         materials += ",\"extensions\":{\"KHR_materials_unlit\":{}}";
     materials += ",\"extras\":{\"specular\":" + triple(s.specular) +

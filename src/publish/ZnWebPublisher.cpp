@@ -15,6 +15,7 @@
 #include <Inventor/nodes/SoNode.h>
 
 #include "note/NoteIcons.h"
+#include "platform/FileCopy.h"
 #include "publish/PageWriter.h"
 #include "publish/PngImage.h"
 
@@ -52,26 +53,30 @@ std::string errnoText(const std::string &what)
     return what + ": " + strerror(errno);
 }
 
+// Inside the kernel where it can, as the notes copy their data files.
 bool copyFile(const std::string &from, const std::string &to, std::string &why)
 {
+    struct stat st;
     int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
+    if (in < 0 || fstat(in, &st) != 0) {
         why = errnoText("cannot read " + from);
+        if (in >= 0)
+            close(in);
         return false;
     }
-    std::string bytes;
-    char buf[65536];
-    ssize_t n;
-    while ((n = read(in, buf, sizeof buf)) > 0)
-        bytes.append(buf, (size_t)n);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    bool ok = out >= 0 && gspCopyRange(in, 0, out, (size_t)st.st_size);
     int err = errno;
     close(in);
-    if (n < 0) {
-        errno = err;
-        why = errnoText("cannot read " + from);
-        return false;
+    if (out >= 0 && close(out) != 0 && ok) {
+        ok = false;
+        err = errno;
     }
-    return gspWriteFile(to, bytes, why);
+    if (!ok) {
+        errno = err;
+        why = errnoText("cannot copy " + from + " to " + to);
+    }
+    return ok;
 }
 
 bool writeIcons(const std::string &dir, std::string &why)

@@ -69,14 +69,11 @@ std::string expectedReport(SoSeparator *root)
            ",\"played\":[" + quoted(played) + "],\"errors\":[]}";
 }
 
-SoSeparator *readFile(const std::string &path)
+// The sample read from its file, as the programs read it.
+SoSeparator *sample()
 {
     SoInput in;
-    EXPECT_TRUE(in.openFile(path.c_str()));
-    SoSeparator *root = SoDB::readAll(&in);
-    EXPECT_TRUE(root);
-    root->ref();
-    return root;
+    return in.openFile(GLOSSPIN_SAMPLE_DIR "/annotated.iv") ? SoDB::readAll(&in) : NULL;
 }
 
 // Pixels of one picture, top row first, whichever way it was read.
@@ -130,9 +127,8 @@ TEST_F(PublishTest, TheSamplesTourAndEveryClickPlayWithoutError)
                               "/annotated.iv' '" + dir.file("site") + "' 2>&1",
                               out))
         << out;
-    SoSeparator *root = readFile(GLOSSPIN_SAMPLE_DIR "/annotated.iv");
+    GspTest::Held<SoSeparator> root(sample());
     EXPECT_EQ(expectedReport(root), GspBrowser::selfTest(dir.file("site/index.html")));
-    root->unref();
     for (const char *media : {"media/0.webm", "media/1.ogg", "media/2.png",
                               "scenes/3/index.html", "three/three.min.js"})
         EXPECT_TRUE(TempDir::exists(dir.file("site/") + media)) << media;
@@ -141,9 +137,8 @@ TEST_F(PublishTest, TheSamplesTourAndEveryClickPlayWithoutError)
 TEST_F(PublishTest, MarkersStandWhereTheToolkitDrawsThem)
 {
     const int w = 480, h = 360;
-    SoSeparator *scene = readFile(GLOSSPIN_SAMPLE_DIR "/annotated.iv");
-    SoSeparator *lit = new SoSeparator;
-    lit->ref();
+    SoSeparator *scene = sample();
+    GspTest::Held<SoSeparator> lit(new SoSeparator);
     lit->addChild(new SoDirectionalLight);  // the viewers' headlight
     lit->addChild(scene);
     std::vector<unsigned char> page = GspBrowser::screenshot(publish(scene), w, h);
@@ -174,16 +169,13 @@ TEST_F(PublishTest, MarkersStandWhereTheToolkitDrawsThem)
         EXPECT_LE((a - b).length(), 8.0f) << m.marker << ": toolkit (" << a[0] << ", " << a[1]
                                           << "), page (" << b[0] << ", " << b[1] << ")";
     }
-    lit->unref();
-    scene->unref();
 }
 
 TEST_F(PublishTest, AnImportedModelShowsItsTexture)
 {
     ZnModelImporter importer;
-    SoSeparator *model = importer.readFile(GspModels::gltf(dir.path(), true).c_str());
+    GspTest::Held<SoSeparator> model(importer.readFile(GspModels::gltf(dir.path(), true).c_str()));
     ASSERT_TRUE(model) << importer.getErrorMessage().getString();
-    model->ref();
     const int w = 400, h = 300;
     std::vector<unsigned char> page = GspBrowser::screenshot(publish(model), w, h);
     ASSERT_EQ((size_t)w * h * 3, page.size());
@@ -206,7 +198,6 @@ TEST_F(PublishTest, AnImportedModelShowsItsTexture)
     // The right way up: red left of green and above blue.
     EXPECT_LT(at[0][0] + 20, at[1][0]);
     EXPECT_LT(at[0][1] + 20, at[2][1]);
-    model->unref();
 }
 
 TEST_F(PublishTest, LabelsTextsAndAddressesStayText)
