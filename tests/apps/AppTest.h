@@ -125,6 +125,24 @@ class GlosspinApp : public XtTest {
         GspTest::pumpEvents(100);
     }
 
+    // The name typed in a file dialog.
+    static std::string typed(Widget fsb)
+    {
+        char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
+        std::string out = text;
+        XtFree(text);
+        return out;
+    }
+
+    // The annotations of a saved file, as a process with the toolkit
+    // alone reads them.
+    static std::string savedSummary(const std::string &file)
+    {
+        std::string out;
+        EXPECT_EQ(0, GspTest::run(GLOSSPIN_SAVED_SCENE_CHECK " " + file, out));
+        return out;
+    }
+
     // The file dialog the menu item opens, with file typed into it.
     Widget fileDialog(const char *item, const std::string &file)
     {

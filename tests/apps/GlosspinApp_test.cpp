@@ -124,9 +124,7 @@ TEST_F(GlosspinApp, AuthorsASceneThatReadsBackElsewhere)
     ASSERT_TRUE(saveAs(scene, true));
     EXPECT_EQ(original, TempDir::readFile(scene + "~"));
     EXPECT_EQ(0u, TempDir::readFile(scene).find("#Inventor V2.1 binary"));
-    std::string readBack;
-    ASSERT_EQ(0, GspTest::run(std::string(GLOSSPIN_SAVED_SCENE_CHECK " ") + scene, readBack));
-    EXPECT_EQ(summary, readBack);
+    EXPECT_EQ(summary, savedSummary(scene));
 }
 
 // The marker and note menus change what is selected, and Save writes the
@@ -165,9 +163,7 @@ TEST_F(GlosspinApp, MenusChangeTheSelectionAndSaveKeepsTheForm)
     menu("arrowPlain");
     menu("fileSave");
     EXPECT_EQ(0u, TempDir::readFile(scene).find("#Inventor V2.1 binary"));
-    std::string readBack;
-    ASSERT_EQ(0, GspTest::run(std::string(GLOSSPIN_SAVED_SCENE_CHECK " ") + scene, readBack));
-    EXPECT_EQ(gspSceneSummary(app->getScene()), readBack);
+    EXPECT_EQ(gspSceneSummary(app->getScene()), savedSummary(scene));
 
     // Discarding the changes goes on with the command.
     menu("arrowPushpin");
@@ -259,9 +255,8 @@ TEST_F(GlosspinApp, SaveAsProposesAFreshNameAndAsksBeforeReplacing)
     menu("fileSave");
     Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
     ASSERT_TRUE(fsb);
-    char here[PATH_MAX], *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
-    EXPECT_EQ(std::string(getcwd(here, sizeof here)) + "/untitled.iv", text);
-    XtFree(text);
+    char here[PATH_MAX];
+    EXPECT_EQ(std::string(getcwd(here, sizeof here)) + "/untitled.iv", typed(fsb));
     EXPECT_EQ(0u, GspTest::compoundText(fsb, XmNdirectory).find(here));
     std::string before = TempDir::readFile(scene);
     XmTextSetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT), (char *)scene.c_str());
@@ -288,9 +283,7 @@ TEST_F(GlosspinApp, OpensAModelAsANewScene)
     EXPECT_EQ("", app->getFileName());
     EXPECT_TRUE(SoNode::getByName("Box"));
     menu("fileSaveAs");
-    char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
-    EXPECT_EQ(dir.file("box.iv"), text);
-    XtFree(text);
+    EXPECT_EQ(dir.file("box.iv"), typed(fsb));
     press(fsb, XmNcancelCallback, XmCR_CANCEL);
 }
 
@@ -301,9 +294,7 @@ TEST_F(GlosspinApp, PublishesTheSceneAsAWebPage)
     menu("filePublish");
     Widget fsb = GspTest::findManaged(GspTest::topLevel(), "fileDialog");
     ASSERT_TRUE(fsb);
-    char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
-    EXPECT_EQ(dir.file("annotated-web"), text);
-    XtFree(text);
+    EXPECT_EQ(dir.file("annotated-web"), typed(fsb));
     press(fsb, XmNokCallback, XmCR_OK);
     EXPECT_TRUE(TempDir::exists(dir.file("annotated-web/index.html")));
     EXPECT_TRUE(TempDir::exists(dir.file("annotated-web/media")));
@@ -346,10 +337,9 @@ TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
 TEST_F(GlosspinApp, ReleasedWithARecorderOpenItEndsTheRecorder)
 {
     std::string grab = GLOSSPIN_MEDIAGRAB, ps;
-    std::string path = grab.substr(0, grab.rfind('/')) + ":" + getenv("PATH");
-    setenv("PATH", path.c_str(), 1);
-    setenv("MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15", 1);
-    setenv("MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025", 1);
+    GspTest::Env env({{"PATH", (grab.substr(0, grab.rfind('/')) + ":$PATH").c_str()},
+                      {"MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15"},
+                      {"MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025"}});
     std::string tmp = ZnNote::getTempDirName();
     auto recorders = [&] { return GspTest::run("pgrep -f '[m]ediagrab -nofork'", ps) == 0; };
     int camera = ZnMovieNote::hasVideoHW;
@@ -395,8 +385,7 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
     // Saved elsewhere after all, the notes still name their files rightly.
     mkdir(dir.file("sub").c_str(), 0755);
     ASSERT_TRUE(saveAs(dir.file("sub/copy.iv"), false));
-    std::string readBack;
-    ASSERT_EQ(0, GspTest::run(GLOSSPIN_SAVED_SCENE_CHECK " " + dir.file("sub/copy.iv"), readBack));
+    std::string readBack = savedSummary(dir.file("sub/copy.iv"));
     EXPECT_NE(std::string::npos,
               readBack.find("ZnSoundNote=" + gspFileHash(dir.file("media/tone.aifc"))))
         << readBack;
@@ -436,9 +425,8 @@ TEST(GlosspinProgram, PresentPlaysTheTourAndLeaves)
     GspTest::topLevel();
     TempDir dir;
     mkdir(dir.file("bin").c_str(), 0755);
-    TempDir::writeFile(dir.file("bin/picshow"),
-                       "#!/bin/sh\nfor a; do f=$a; done\ncat \"$f\" >> " + dir.file("log") + "\n");
-    chmod(dir.file("bin/picshow").c_str(), 0755);
+    GspTest::writeScript(dir.file("bin/picshow"),
+                         "for a; do f=$a; done\ncat \"$f\" >> " + dir.file("log") + "\n");
     GspTest::Held<SoSeparator> root(new SoSeparator);
     ZnMarkerSequencer *tour = new ZnMarkerSequencer;
     for (const char *word : {"first", "second"}) {
@@ -478,30 +466,18 @@ TEST(GlosspinProgram, PresentationsEndWithTheirStatus)
                              dir.file("cut.iv"), dir.file("waits.iv")}) {
         SCOPED_TRACE(file);
         int want = file == dir.file("waits.iv") ? 0 : 1;  // this one plays
-        std::string err = dir.file("stderr");
-        pid_t pid = fork();
-        if (pid == 0) {
-            freopen(err.c_str(), "w", stderr);
-            execl(GLOSSPIN_APP, "glosspin", "--present", file.c_str(), (char *)NULL);
-            _exit(127);
-        }
-        std::string id;
-        GspTest::run(std::string("timeout 10 xdotool search --sync --onlyvisible --name '") +
-                         (want ? "Error Dialog" : "Text for this Note") + "' | head -1",
-                     id);
+        std::string err = dir.file("stderr"), out;
+        pid_t pid = GspTest::spawn({GLOSSPIN_APP, "--present", file}, err.c_str());
+        Window w = GspTest::awaitWindow(want ? "Glosspin : Error Dialog"
+                                             : "Glosspin : Text for this Note");
         usleep(800000);
         EXPECT_EQ(0, waitpid(pid, NULL, WNOHANG)) << "still there, waiting";
         if (want)
-            GspTest::closeByWindowManager((Window)strtoul(id.c_str(), NULL, 10));
+            GspTest::closeByWindowManager(w);
         else
-            GspTest::run("xdotool mousemove 300 300 key Escape", id);
-        int status = -1;
-        for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) != pid; i++)
-            usleep(50000);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == want) << status;
+            GspTest::run("xdotool mousemove 300 300 key Escape", out);
+        EXPECT_EQ(want, GspTest::exitStatus(pid, 5000));
         EXPECT_EQ(want != 0, TempDir::readFile(err).find("cannot open") != std::string::npos);
-        kill(pid, SIGKILL);
-        waitpid(pid, NULL, WNOHANG);
     }
 }
 }

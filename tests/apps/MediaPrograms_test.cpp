@@ -21,22 +21,14 @@ int run(const std::string &command, int seconds = 30)
 std::string output(const std::string &command)
 {
     std::string out;
-    if (FILE *p = popen(command.c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, p))
-            out += buf;
-        pclose(p);
-    }
+    GspTest::run(command, out);
     return out;
 }
 
 class MediaProgramsTest : public ::testing::Test {
   protected:
-    void SetUp() override
-    {
-        setenv("MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15", 1);
-        setenv("MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025", 1);
-    }
+    GspTest::Env sources{{"MEDIAGRAB_VIDEO_INPUT", "-f lavfi -i testsrc=size=160x120:rate=15"},
+                         {"MEDIAGRAB_AUDIO_INPUT", "-f lavfi -i sine=sample_rate=11025"}};
     std::string grab(const char *mode, const char *name, const char *seconds)
     {
         std::string file = tmp.file(name);
@@ -64,12 +56,7 @@ TEST_F(MediaProgramsTest, RecordsEachModeAndPlaysItBack)
 
     // Lower left corner 626 above the bottom of a 1024-line screen: the
     // 120-line window's top at 278, give or take its border.
-    pid_t pid = fork();
-    if (pid == 0) {
-        execl((programs + "/picshow").c_str(), "picshow", "-f", "-o", "50", "626", image.c_str(),
-              (char *)NULL);
-        _exit(127);
-    }
+    pid_t pid = GspTest::spawn({programs + "/picshow", "-f", "-o", "50", "626", image});
     std::string where = output("timeout 10 xdotool search --sync --name " + image +
                                " getwindowgeometry --shell");
     kill(pid, SIGTERM);
@@ -85,25 +72,16 @@ TEST_F(MediaProgramsTest, RecordsEachModeAndPlaysItBack)
 // recorder closed without recording says it gave up (3).
 TEST_F(MediaProgramsTest, AMovieWithoutMicrophoneAndARecorderGivenUp)
 {
-    unsetenv("MEDIAGRAB_AUDIO_INPUT");
     TempDir::writeFile(tmp.file("alsa.conf"), "pcm.!default { type hw card 97 }\n");
-    setenv("ALSA_CONFIG_PATH", tmp.file("alsa.conf").c_str(), 1);
-    EXPECT_NEAR(1.0, GspMediaLength::movie(grab("video", "silent.mv", "1").c_str()), 0.15);
-    unsetenv("ALSA_CONFIG_PATH");
-
-    pid_t pid = fork();
-    if (pid == 0) {
-        execl(mediagrab.c_str(), "mediagrab", "-audio", "-fixedFile", tmp.file("no.aifc").c_str(),
-              (char *)NULL);
-        _exit(127);
+    {
+        GspTest::Env noMicrophone({{"MEDIAGRAB_AUDIO_INPUT", NULL},
+                                   {"ALSA_CONFIG_PATH", tmp.file("alsa.conf").c_str()}});
+        EXPECT_NEAR(1.0, GspMediaLength::movie(grab("video", "silent.mv", "1").c_str()), 0.15);
     }
-    std::string id = output(
-        "timeout 10 xdotool search --sync --onlyvisible --name '^mediagrab$' | head -1");
+    pid_t pid = GspTest::spawn({mediagrab, "-audio", "-fixedFile", tmp.file("no.aifc")});
     GspTest::topLevel();
-    GspTest::closeByWindowManager((Window)strtoul(id.c_str(), NULL, 10));
-    int status = 0;
-    EXPECT_TRUE(GspTest::pumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 5000));
-    EXPECT_EQ(3, WEXITSTATUS(status));
+    GspTest::closeByWindowManager(GspTest::awaitWindow("mediagrab"));
+    EXPECT_EQ(3, GspTest::exitStatus(pid, 5000));
     EXPECT_NE(0, access(tmp.file("no.aifc").c_str(), F_OK));
 }
 
@@ -113,18 +91,12 @@ TEST_F(MediaProgramsTest, ARecorderEndedMidRecordingLeavesNothing)
 {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         std::string file = tmp.file("m" + std::to_string(sig) + ".mv");
-        pid_t pid = fork();
-        if (pid == 0) {
-            execl(mediagrab.c_str(), "mediagrab", "-video", "-duration", "60", "-fixedFile",
-                  file.c_str(), (char *)NULL);
-            _exit(127);
-        }
+        pid_t pid = GspTest::spawn({mediagrab, "-video", "-duration", "60", "-fixedFile", file});
         std::string temp = file + ".recording." + std::to_string(pid), ps;
         std::string pattern = file + ".[r]ecording";  // not the shell running pgrep
         ASSERT_TRUE(GspTest::pumpUntil([&] { return TempDir::exists(temp); }, 10000)) << sig;
         kill(pid, sig);
-        int status = 0;
-        waitpid(pid, &status, 0);
+        GspTest::exitStatus(pid);
         EXPECT_NE(0, GspTest::run("pgrep -f '" + pattern + "'", ps)) << ps;
         EXPECT_FALSE(TempDir::exists(temp));
         EXPECT_FALSE(TempDir::exists(file));
@@ -143,16 +115,14 @@ TEST_F(MediaProgramsTest, WhatCannotBeRecordedOrPlayedFails)
         EXPECT_EQ(1, run("env PATH=/nonexistent " + programs + "/" + player + " " + junk))
             << player;
     // A camera that does not exist leaves no file behind.
-    setenv("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/nonexistent", 1);
+    GspTest::Env noCamera("MEDIAGRAB_VIDEO_INPUT", "-f v4l2 -i /dev/nonexistent");
     std::string movie = tmp.file("none.mv");
     EXPECT_EQ(1, run(mediagrab + " -video -duration 1 -fixedFile " + movie));
     EXPECT_NE(0, access(movie.c_str(), F_OK));
     // Nor does an ffmpeg that fails after starting its file, or leaves it empty.
     mkdir(tmp.file("bin").c_str(), 0755);
     for (const char *end : {"echo partial > \"$f\"; exit 1", ": > \"$f\""}) {
-        TempDir::writeFile(tmp.file("bin/ffmpeg"), std::string("#!/bin/sh\nfor f; do :; done\n") +
-                                                       end + "\n");
-        chmod(tmp.file("bin/ffmpeg").c_str(), 0755);
+        GspTest::writeScript(tmp.file("bin/ffmpeg"), std::string("for f; do :; done\n") + end);
         std::vector<std::string> before = tmp.entries();
         EXPECT_EQ(1, run("env PATH=" + tmp.file("bin") + ":$PATH " + mediagrab +
                          " -audio -duration 1 -fixedFile " + tmp.file("v.aifc")))

@@ -29,7 +29,7 @@ unsigned short registeredPort()
 pid_t startService(std::vector<std::string> args = {})
 {
     args.insert(args.begin(), {GLOSSPIN_MONITORD, "--foreground"});
-    return GspTest::spawn(args, !getenv("GSP_MONITORD_LOG"));  // its log, when asked for
+    return GspTest::spawn(args, getenv("GSP_MONITORD_LOG") ? NULL : "/dev/null");  // its log, when asked for
 }
 
 int entries(const std::string &dir)

@@ -10,36 +10,7 @@
 
 namespace {
 
-int ignoreXError(Display *, XErrorEvent *) { return 0; }
-
-// The top-level window named name, or 0. Windows of other programs may go
-// while they are looked at.
-Window topWindow(const std::string &name)
-{
-    Display *d = SoXt::getDisplay();
-    XSync(d, False);
-    XErrorHandler old = XSetErrorHandler(ignoreXError);
-    Window root, parent, *children, found = 0;
-    unsigned n = 0;
-    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
-    for (unsigned i = 0; i < n && !found; i++) {
-        char *title = NULL;
-        if (XFetchName(d, children[i], &title) && title && name == title)
-            found = children[i];
-        XFree(title);
-    }
-    XFree(children);
-    XSync(d, False);
-    XSetErrorHandler(old);
-    return found;
-}
-
-Window awaitWindow(const std::string &name)
-{
-    Window w = 0;
-    GspTest::pumpUntil([&] { return (w = topWindow(name)) != 0; }, 8000);
-    return w;
-}
+using GspTest::awaitWindow;
 
 // The largest window inside w (the viewer's 3-D area), as x, y, width,
 // height in root coordinates.
@@ -71,11 +42,8 @@ int statusAfterClosing(pid_t pid, const std::string &name)
     Window w = awaitWindow(name);
     if (w)
         GspTest::closeByWindowManager(w);
-    else
-        kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return w && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int status = GspTest::exitStatus(pid, w ? 10000 : 0);
+    return w ? status : -1;
 }
 
 class NoteViewerTest : public XtTest {
@@ -84,7 +52,6 @@ class NoteViewerTest : public XtTest {
     {
         XtTest::SetUp();
         FieldTest::init();
-        setenv("GLOSSPIN_LIB_DIR", GLOSSPIN_VIEWER_DIR, 1);
         // A front view of a bullet marker holding a text note whose text
         // is in the notes' directory, saved from there.
         char cwd[PATH_MAX];
@@ -103,17 +70,13 @@ class NoteViewerTest : public XtTest {
         FieldTest::writeScene(scene, inner, false);
         chdir(cwd);
     }
-    void TearDown() override
-    {
-        unsetenv("GLOSSPIN_LIB_DIR");
-        XtTest::TearDown();
-    }
     pid_t start(std::vector<std::string> args)
     {
         args.insert(args.begin(), GLOSSPIN_VIEWER_DIR "/3dNoteViewer");
         return GspTest::spawn(args);
     }
 
+    GspTest::Env libDir{"GLOSSPIN_LIB_DIR", GLOSSPIN_VIEWER_DIR};
     TempDir tmp;
     std::string inner = tmp.file("inner.iv"), notes = tmp.file("notes");
 };
@@ -172,7 +135,7 @@ TEST_F(NoteViewerTest, ANoteShowsItsSceneWhereItWasLeftWithItsNotesWorking)
     note->killPlayer();
     EXPECT_TRUE(GspTest::pumpUntil([&] {
         errno = 0;
-        return !topWindow("3dNoteViewer: inner.iv") && waitpid(-1, NULL, WNOHANG) == -1 &&
+        return !awaitWindow("3dNoteViewer: inner.iv", 0) && waitpid(-1, NULL, WNOHANG) == -1 &&
                errno == ECHILD;
     }, 5000));
 }
@@ -196,12 +159,12 @@ TEST_F(NoteViewerTest, ClosingLeavesWithZeroAndBadInputWithOne)
         EXPECT_EQ(1, statusAfterClosing(start(args), "Glosspin : Error Dialog")) << args.back();
     // The user's own settings stand above the library's texts.
     TempDir::writeFile(tmp.file("env"), "Glosspin.title_display_error: Mine\n");
-    setenv("XENVIRONMENT", tmp.file("env").c_str(), 1);
-    pid_t pid = start({tmp.file("missing.iv")});
-    unsetenv("XENVIRONMENT");
+    pid_t pid;
+    {
+        GspTest::Env env("XENVIRONMENT", tmp.file("env"));
+        pid = start({tmp.file("missing.iv")});
+    }
     EXPECT_EQ(1, statusAfterClosing(pid, "Mine"));
     // A wrong command line is a usage error, as for every program.
-    int status = 0;
-    waitpid(start({"-s", "200", inner}), &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_EQ(2, GspTest::exitStatus(start({"-s", "200", inner})));
 }

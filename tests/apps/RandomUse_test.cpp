@@ -57,7 +57,8 @@ const long UNDO_LIMIT = 100000;  // the application's undo weight limit
 
 class RandomUse : public GlosspinApp {
   protected:
-    std::string oldPath, oldLibDir, failure;
+    std::unique_ptr<GspTest::Env> env;
+    std::string failure;
     int startFds = 0, logFd = -1;
     std::set<int> covered;
     std::vector<Step> taken;
@@ -75,15 +76,13 @@ class RandomUse : public GlosspinApp {
     void SetUp() override
     {
         // Stand-ins for the players, recorders, browser and scene viewer.
-        oldPath = getenv("PATH");
-        oldLibDir = getenv("GLOSSPIN_LIB_DIR") ? getenv("GLOSSPIN_LIB_DIR") : "";
         std::string bin = dir.file("standins");
         mkdir(bin.c_str(), 0755);
         for (const char *p : {"clipviewer", "soundplay", "picshow", "mediagrab", "www_script",
                               "3dNoteViewer"})
             ASSERT_EQ(0, symlink(GLOSSPIN_STANDIN, (bin + "/" + p).c_str()));
-        setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
-        setenv("GLOSSPIN_LIB_DIR", bin.c_str(), 1);
+        env.reset(new GspTest::Env({{"PATH", (bin + ":$PATH").c_str()},
+                                    {"GLOSSPIN_LIB_DIR", bin.c_str()}}));
         GlosspinApp::SetUp();
         if (const char *log = getenv("GLOSSPIN_USE_LOG"))
             logFd = open(log, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
@@ -101,11 +100,7 @@ class RandomUse : public GlosspinApp {
         releaseCameras();
         app.reset();
         GlosspinApp::TearDown();
-        setenv("PATH", oldPath.c_str(), 1);
-        if (oldLibDir.empty())
-            unsetenv("GLOSSPIN_LIB_DIR");
-        else
-            setenv("GLOSSPIN_LIB_DIR", oldLibDir.c_str(), 1);
+        env.reset();
         if (logFd >= 0)
             close(logFd);
     }

@@ -15,6 +15,37 @@ int run(const std::string &command, std::string &out)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void writeScript(const std::string &path, const std::string &body)
+{
+    TempDir::writeFile(path, "#!/bin/sh\n" + body);
+    chmod(path.c_str(), 0755);
+}
+
+Env::Env(std::initializer_list<std::pair<const char *, const char *>> values)
+{
+    for (auto &v : values) {
+        const char *was = getenv(v.first);
+        old.push_back({v.first, {was != NULL, was ? was : ""}});
+        std::string value = v.second ? v.second : "";
+        size_t at = value.find("$PATH");
+        if (at != std::string::npos)
+            value.replace(at, 5, getenv("PATH") ? getenv("PATH") : "");
+        if (v.second)
+            setenv(v.first, value.c_str(), 1);
+        else
+            unsetenv(v.first);
+    }
+}
+
+Env::~Env()
+{
+    for (auto it = old.rbegin(); it != old.rend(); ++it)
+        if (it->second.first)
+            setenv(it->first.c_str(), it->second.second.c_str(), 1);
+        else
+            unsetenv(it->first.c_str());
+}
+
 int openDescriptors()
 {
     return (int)TempDir::entriesOf("/proc/self/fd").size();
@@ -36,7 +67,7 @@ int childProcesses()
     return n;
 }
 
-pid_t spawn(const std::vector<std::string> &args, bool quiet)
+pid_t spawn(const std::vector<std::string> &args, const char *stderrTo)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -44,12 +75,26 @@ pid_t spawn(const std::vector<std::string> &args, bool quiet)
         for (const std::string &a : args)
             argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(NULL);
-        if (quiet)
-            freopen("/dev/null", "w", stderr);
+        if (stderrTo)
+            freopen(stderrTo, "w", stderr);
         execv(argv[0], argv.data());
         _exit(127);
     }
     return pid;
+}
+
+int exitStatus(pid_t pid, int timeoutMs)
+{
+    int status = 0;
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; waited += 20) {
+        if (waited >= timeoutMs) {
+            kill(pid, SIGKILL);
+            waitpid(pid, NULL, 0);
+            return -1;
+        }
+        usleep(20000);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int occurrences(const std::string &text, const std::string &what)

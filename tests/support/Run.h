@@ -3,7 +3,9 @@
 
 #include <sys/types.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace GspTest {
@@ -12,9 +14,13 @@ namespace GspTest {
 // what it printed on standard output.
 int run(const std::string &command, std::string &out);
 
-// Starts the program args[0] with args, without a shell; its standard
-// error goes to /dev/null unless quiet is false. The process id.
-pid_t spawn(const std::vector<std::string> &args, bool quiet = false);
+// Starts the program args[0] with args, without a shell, its standard
+// error sent to the file stderrTo when given. The process id.
+pid_t spawn(const std::vector<std::string> &args, const char *stderrTo = NULL);
+
+// The exit status of the child pid once it ends, -1 when a signal ended
+// it or it was still running after timeoutMs (it is then killed).
+int exitStatus(pid_t pid, int timeoutMs = 10000);
 
 // Descriptors this process has open.
 int openDescriptors();
@@ -24,6 +30,22 @@ int childProcesses();
 
 // How often what occurs in text.
 int occurrences(const std::string &text, const std::string &what);
+
+// Writes an executable shell script: "#!/bin/sh" and body.
+void writeScript(const std::string &path, const std::string &body);
+
+// Environment variables set (or, given NULL, unset) for the life of the
+// object, then restored. A "$PATH" in a value stands for the old PATH.
+class Env {
+  public:
+    Env(std::initializer_list<std::pair<const char *, const char *>> values);
+    Env(const char *name, const std::string &value) : Env({{name, value.c_str()}}) {}
+    ~Env();
+    Env(const Env &) = delete;
+
+  private:
+    std::vector<std::pair<std::string, std::pair<bool, std::string>>> old;
+};
 
 }
 

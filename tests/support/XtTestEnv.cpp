@@ -229,6 +229,41 @@ bool viewable(Widget w)
            a.map_state == IsViewable;
 }
 
+static int ignoreXError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+// Windows of other programs may go while they are looked at.
+static Window topWindow(const std::string &title)
+{
+    Display *d = SoXt::getDisplay();
+    XSync(d, False);
+    XErrorHandler old = XSetErrorHandler(ignoreXError);
+    Window root, parent, *children, found = 0;
+    unsigned n = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
+    for (unsigned i = 0; i < n && !found; i++) {
+        char *name = NULL;
+        XWindowAttributes a;
+        if (XFetchName(d, children[i], &name) && name && title == name &&
+            XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+            found = children[i];
+        XFree(name);
+    }
+    XFree(children);
+    XSync(d, False);
+    XSetErrorHandler(old);
+    return found;
+}
+
+Window awaitWindow(const std::string &title, int timeoutMs)
+{
+    Window w = 0;
+    pumpUntil([&] { return (w = topWindow(title)) != 0; }, timeoutMs);
+    return w;
+}
+
 void closeByWindowManager(Window w)
 {
     Display *d = SoXt::getDisplay();

@@ -39,6 +39,10 @@ bool viewable(Widget w);
 // (WM_DELETE_WINDOW), of this process or another.
 void closeByWindowManager(Window w);
 
+// The top-level window titled title, of this process or another, once
+// it shows; 0 when none does within timeoutMs.
+Window awaitWindow(const std::string &title, int timeoutMs = 8000);
+
 // The managed dialog in a popup shell of the top-level widget whose
 // title is title, or NULL.
 Widget openDialog(const char *title);
