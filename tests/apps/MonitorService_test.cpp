@@ -32,11 +32,6 @@ pid_t startService(std::vector<std::string> args = {})
     return GspTest::spawn(args, getenv("GSP_MONITORD_LOG") ? NULL : "/dev/null");  // its log, when asked for
 }
 
-int entries(const std::string &dir)
-{
-    return (int)TempDir::entriesOf(dir).size();
-}
-
 // The inotify watches a process holds, from its descriptors' details.
 int inotifyWatches(pid_t pid)
 {
@@ -82,7 +77,7 @@ class MonitorServiceTest : public ::testing::Test {
     {
         ASSERT_EQ(0, registeredPort()) << "another monitor service is registered";
         pid = startService({"--max-pending", "4096"});
-        ASSERT_TRUE(waitFor([] { return registeredPort() != 0; }));
+        ASSERT_TRUE(GspTest::waitUntil([] { return registeredPort() != 0; }));
         ASSERT_EQ(0, FcmOpen(&fc));
     }
     void TearDown() override
@@ -91,24 +86,15 @@ class MonitorServiceTest : public ::testing::Test {
             FcmClose(&fc);
         close(fc.fd);
         kill(pid, SIGTERM);
-        int status = -1;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(0, GspTest::exitStatus(pid));
         EXPECT_EQ(0, registeredPort());
-    }
-    static bool waitFor(const std::function<bool()> &done, int ms = 3000)
-    {
-        for (int i = 0; i <= ms / 5; i++, usleep(5000))
-            if (done())
-                return true;
-        return false;
     }
     // The next event's code and name, or -1 when none comes.
     std::pair<int, std::string> next(int ms = 2000)
     {
         FcmEvent fe;
         int r = 0;
-        waitFor([&] { return (r = FcmNextEvent(&fc, &fe)) != 0; }, ms);
+        GspTest::waitUntil([&] { return (r = FcmNextEvent(&fc, &fe)) != 0; }, ms);
         return r == 1 ? std::make_pair(fe.code, std::string(fe.filename))
                       : std::make_pair(-1, std::string());
     }
@@ -214,7 +200,9 @@ TEST_F(MonitorServiceTest, HostileClientsLeaveAWellBehavedOneServed)
     ASSERT_EQ(0, FcmMonitorDirectory(&fc, dir.c_str(), &dr, NULL));
     ASSERT_EQ(FcmEndExist, next().first);
     std::string fdDir = "/proc/" + std::to_string(pid) + "/fd";
-    int descriptors = entries(fdDir), watches = inotifyWatches(pid);
+    auto descriptors = [&] { return TempDir::entriesOf(fdDir).size(); };
+    size_t before = descriptors();
+    int watches = inotifyWatches(pid);
 
     std::vector<int> hostile;
     const std::string uid = std::to_string(getuid());
@@ -243,7 +231,7 @@ TEST_F(MonitorServiceTest, HostileClientsLeaveAWellBehavedOneServed)
     // service had sent.
     char buf[65536];
     ssize_t n = 1;
-    while (n > 0 && waitFor([&] {
+    while (n > 0 && GspTest::waitUntil([&] {
         n = recv(hostile.back(), buf, sizeof buf, MSG_DONTWAIT);
         return n >= 0;
     }, 1000)) {
@@ -254,10 +242,8 @@ TEST_F(MonitorServiceTest, HostileClientsLeaveAWellBehavedOneServed)
             close(fd);
     // The service drops 205 clients one poll round at a time: on a loaded
     // machine that takes a while.
-    EXPECT_TRUE(waitFor([&] {
-        return entries(fdDir) == descriptors && inotifyWatches(pid) == watches;
-    }, 15000));
-    EXPECT_EQ(descriptors, entries(fdDir));
+    GspTest::waitUntil([&] { return descriptors() == before && inotifyWatches(pid) == watches; }, 15000);
+    EXPECT_EQ(before, descriptors());
     EXPECT_EQ(watches, inotifyWatches(pid));
 }
 
@@ -284,16 +270,12 @@ TEST_F(MonitorServiceTest, AnotherUsersPrivateFileIsRefusedAsDeleted)
             usleep(5000);
         _exit(got == 1 && fe.code == FcmDeleted ? 0 : 1);
     }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(0, GspTest::exitStatus(child));
 }
 
 TEST_F(MonitorServiceTest, ASecondServiceRefusesToStart)
 {
-    int status = -1;
-    waitpid(startService(), &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(1, GspTest::exitStatus(startService()));
     EXPECT_NE(0, registeredPort());
 }
 

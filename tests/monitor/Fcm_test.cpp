@@ -44,13 +44,9 @@ class FcmTest : public ::testing::Test {
     // The next event, waiting for it to arrive.
     int next(FcmEvent &fe)
     {
-        for (int i = 0; i < 200; i++) {
-            int r = FcmNextEvent(&fc, &fe);
-            if (r != 0)
-                return r;
-            usleep(5000);
-        }
-        return 0;
+        int r = 0;
+        GspTest::waitUntil([&] { return (r = FcmNextEvent(&fc, &fe)) != 0; }, 1000);
+        return r;
     }
 
     FcmTestService service;

@@ -4,18 +4,6 @@
 // failures that leave nothing behind.
 #include "support/Test.h"
 
-#include <Glosspin/ZnBulletMarker.h>
-#include <Glosspin/ZnMarkerSequencer.h>
-#include <Glosspin/ZnModelImporter.h>
-#include <Glosspin/ZnNoteList.h>
-#include <Glosspin/ZnTextNote.h>
-#include <Glosspin/ZnURLNote.h>
-#include <Glosspin/ZnWebPublisher.h>
-#include <Inventor/actions/SoSearchAction.h>
-#include <Inventor/nodes/SoCube.h>
-#include <Inventor/nodes/SoDirectionalLight.h>
-#include <Inventor/nodes/SoPerspectiveCamera.h>
-
 #include "support/Browser.h"
 #include "support/ModelFiles.h"
 #include "support/RenderWindow.h"

@@ -2,6 +2,16 @@
 
 namespace GspTest {
 
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs)
+{
+    for (int waited = 0; !pred(); waited += 5) {
+        if (waited >= timeoutMs)
+            return false;
+        usleep(5000);
+    }
+    return true;
+}
+
 int run(const std::string &command, std::string &out)
 {
     out.clear();

@@ -3,12 +3,17 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace GspTest {
+
+// Polls pred every 5 ms, without dispatching events, until it holds or
+// timeoutMs passes; whether it held.
+bool waitUntil(const std::function<bool()> &pred, int timeoutMs = 3000);
 
 // Runs a shell command; its exit status (-1 when it did not exit) and
 // what it printed on standard output.
