@@ -86,9 +86,6 @@ class NoteViewerTest : public XtTest {
 TEST_F(NoteViewerTest, ANoteShowsItsSceneWhereItWasLeftWithItsNotesWorking)
 {
     Display *d = SoXt::getDisplay();
-    int event, error, major, minor;
-    if (!XTestQueryExtension(d, &event, &error, &major, &minor))
-        GTEST_SKIP() << "no XTEST extension on this display";
     GspTest::Held<ZnInventorNote> note(new ZnInventorNote);
     note->setDataFilename(inner.c_str(), 0);
     note->playerWidth = 400;

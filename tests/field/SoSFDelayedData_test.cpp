@@ -4,6 +4,7 @@
 #include "support/Test.h"
 
 #include "field/FieldTestUtil.h"
+#include "fuzz/ReadFuzzWork.h"
 
 using namespace FieldTest;
 
@@ -41,13 +42,7 @@ std::string be32(uint32_t w)
     return {(char)(w >> 24), (char)(w >> 16), (char)(w >> 8), (char)w};
 }
 
-int usedSlots()
-{
-    int used = 0;
-    for (int i = 0; i < SoSFDelayedData::numOpenFDs; i++)
-        used += SoSFDelayedData::openFDs[i].inode != 0;
-    return used;
-}
+using GspReadFuzz::usedSlots;
 
 std::vector<int> tableInodes()
 {

@@ -32,6 +32,14 @@ class ScreenDraggerTest : public SceneTest {
         root->removeChild(camera);
         root->addChild(new SoDirectionalLight);
     }
+    // An empty lit scene again, for the next case.
+    void restart()
+    {
+        delete driver, driver = NULL;
+        delete window, window = NULL;
+        root->removeAllChildren();
+        root->addChild(new SoDirectionalLight);
+    }
     void useCamera(SoCamera *c, const SbRotation &orientation = SbRotation::identity())
     {
         c->nearDistance = 1;
@@ -99,12 +107,7 @@ TEST_F(ScreenDraggerTest, PlainMotionStaysInTheScreenPlaneForAnyCamera)
         SbRotation(SbVec3f(1, 1, 0.3f), 2.2f),
     };
     for (const SbRotation &view : views) {
-        if (window) {
-            delete driver, driver = NULL;
-            delete window, window = NULL;
-            root->removeAllChildren();
-            root->addChild(new SoDirectionalLight);
-        }
+        restart();
         useCamera(new SoOrthographicCamera, view);
         ProbedDragger *d = planeDragger();
         open(d);
@@ -307,12 +310,7 @@ TEST_F(ScreenDraggerTest, ShiftAndAltFeedbackShowOnScreen)
                  {false, true, SbVec3f(0.5f, 0.5f, 0)}};
     const SbRotation views[] = {SbRotation::identity(), SbRotation(SbVec3f(1, 1, 0.3f), 2.2f)};
     for (const SbRotation &view : views) {
-        if (window) {
-            delete driver, driver = NULL;
-            delete window, window = NULL;
-            root->removeAllChildren();
-            root->addChild(new SoDirectionalLight);
-        }
+        restart();
         useCamera(new SoOrthographicCamera, view);
         ((SoOrthographicCamera *)camera)->height = 10;  // 20 pixels a unit
         ProbedDragger *d = new ProbedDragger;

@@ -87,11 +87,6 @@ Widget findManaged(Widget root, const char *name)
     return search(root, [name](Widget w) { return !strcmp(XtName(w), name) && XtIsManaged(w); });
 }
 
-Widget findWidgetOfClass(Widget root, WidgetClass cls)
-{
-    return search(root, [cls](Widget w) { return XtIsSubclass(w, cls); });
-}
-
 std::vector<Widget> openDialogs(const char *title)
 {
     std::vector<Widget> found;

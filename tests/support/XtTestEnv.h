@@ -26,9 +26,8 @@ void pumpEvents(int ms);
 // Dispatches events until pred() holds or timeoutMs passes; returns pred().
 bool pumpUntil(const std::function<bool()> &pred, int timeoutMs = 2000);
 
-// First widget named name (or of class cls) below root, popups included.
+// First widget named name below root, popups included.
 Widget findWidget(Widget root, const char *name);
-Widget findWidgetOfClass(Widget root, WidgetClass cls);
 // First managed widget named name below root, popups included.
 Widget findManaged(Widget root, const char *name);
 
