@@ -22,9 +22,20 @@
 
 #include "support/Alternation.h"
 #include "support/ProcessStatus.h"
-#include "support/ModelFiles.h"
 
 namespace {
+
+// A binary glTF holding json and its one buffer bin.
+std::string glb(std::string json, const std::string &bin)
+{
+    while (json.size() % 4)
+        json += ' ';
+    uint32_t header[5] = {0x46546c67, 2, (uint32_t)(12 + 8 + json.size() + 8 + bin.size()),
+                          (uint32_t)json.size(), 0x4e4f534a};  // "glTF", "JSON"
+    uint32_t chunk[2] = {(uint32_t)bin.size(), 0x004e4942};  // "BIN\0"
+    return std::string((const char *)header, sizeof header) + json +
+           std::string((const char *)chunk, sizeof chunk) + bin;
+}
 
 const int SIDE = 708;  // vertices a side: 2 x 707 x 707 = 999,698 triangles
 
@@ -66,7 +77,7 @@ std::string gridGlb(size_t &meshBytes)
         std::to_string(n) + ",\"type\":\"VEC3\"}," +
         "{\"bufferView\":2,\"componentType\":5125,\"count\":" + std::to_string(indices) +
         ",\"type\":\"SCALAR\"}]}";
-    return GspModels::glb(json, bin);
+    return glb(json, bin);
 }
 
 // The same grid as STL triangles (each with its normal and corners).

@@ -271,7 +271,7 @@ TEST_F(GlosspinApp, SaveAsProposesAFreshNameAndAsksBeforeReplacing)
 // untitled scene that Save As proposes to keep under its own name.
 TEST_F(GlosspinApp, OpensAModelAsANewScene)
 {
-    GspModels::obj(dir.path());
+    GspModels::copy(dir.path(), "box.obj");
     Widget fsb = fileDialog("fileOpen", "");
     ASSERT_TRUE(fsb);
     std::vector<std::string> listed = GspTest::listItems(XmFileSelectionBoxGetChild(fsb, XmDIALOG_LIST));

@@ -121,7 +121,7 @@ TEST_F(SceneToolTest, MediaMoveIntoTheFileAndOutToADirectory)
 // reads, textures and all, in either form.
 TEST_F(SceneToolTest, ImportWritesASceneTheToolkitAloneReads)
 {
-    GspModels::gltf(dir.path(), true);
+    GspModels::copy(dir.path(), "tree.glb");
     ToolRun info = tool(dir, "info tree.glb");
     EXPECT_EQ(0, info.status);
     EXPECT_NE(std::string::npos, info.out.find("2 triangles, 1 texture")) << info.out;

@@ -41,7 +41,11 @@ struct Import {
 
 class ModelImporterTest : public ::testing::Test {
   protected:
-    void SetUp() override { topLevel(); }
+    void SetUp() override
+    {
+        topLevel();
+        GspModels::copy(dir.path(), "");
+    }
     TempDir dir;
 };
 
@@ -58,19 +62,19 @@ TEST_F(ModelImporterTest, EachFormatComesInNamedAndInPlace)
         std::vector<const char *> names;
         SbVec3f min, max;
     } rows[] = {
-        {GspModels::obj(dir.path()), 4, {"Box"}, {0, 0, 0}, {1, 1, 1}},
-        {GspModels::asciiStl(dir.path()), 1, {}, {0, 0, 0}, {2, 3, 0}},
-        {GspModels::binaryStl(dir.path()), 2, {}, {0, 0, 0}, {1, 1, 0}},
-        {GspModels::ply(dir.path()), 1, {}, {0, 0, 0}, {1, 1, 0}},
-        {GspModels::gltf(dir.path(), false), 2, {"Parent", "Child", "Quad"}, {10, 0, 0}, {12, 2, 0}},
-        {GspModels::gltf(dir.path(), true), 2, {"Parent", "Child", "Quad"}, {10, 0, 0}, {12, 2, 0}},
+        {"box.obj", 4, {"Box"}, {0, 0, 0}, {1, 1, 1}},
+        {"tri.stl", 1, {}, {0, 0, 0}, {2, 3, 0}},
+        {"two.stl", 2, {}, {0, 0, 0}, {1, 1, 0}},
+        {"coloured.ply", 1, {}, {0, 0, 0}, {1, 1, 0}},
+        {"tree.gltf", 2, {"Parent", "Child", "Quad"}, {10, 0, 0}, {12, 2, 0}},
+        {"tree.glb", 2, {"Parent", "Child", "Quad"}, {10, 0, 0}, {12, 2, 0}},
         // Z up and centimetres: 3 m up the toolkit's Y.
-        {GspModels::zUp(dir.path()), 1, {"Pole"}, {0, 0, 0}, {1, 3, 0}},
-        {dir.file("parts.obj"), 2, {"_2wheels_axle", "_2wheels_axle_2"}, {0, 0, 0}, {1, 1, 0}},
+        {"pole.dae", 1, {"Pole"}, {0, 0, 0}, {1, 3, 0}},
+        {"parts.obj", 2, {"_2wheels_axle", "_2wheels_axle_2"}, {0, 0, 0}, {1, 1, 0}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.file);
-        Import in(row.file);
+        Import in(dir.file(row.file));
         ASSERT_TRUE(in.root) << in.importer.getErrorMessage().getString();
         EXPECT_EQ(row.triangles, in.importer.getNumTriangles());
         for (const char *name : row.names)
@@ -84,7 +88,7 @@ TEST_F(ModelImporterTest, EachFormatComesInNamedAndInPlace)
 
 TEST_F(ModelImporterTest, MaterialsAndVertexColoursKeepTheirColours)
 {
-    Import obj(GspModels::obj(dir.path()));
+    Import obj(dir.file("box.obj"));
     ASSERT_TRUE(obj.root);
     bool red = false, blue = false;
     for (SoNode *n : all(obj.root, SoMaterial::getClassTypeId())) {
@@ -94,7 +98,7 @@ TEST_F(ModelImporterTest, MaterialsAndVertexColoursKeepTheirColours)
         blue = blue || (m->diffuseColor[0] == SbColor(0, 0, 1) && m->transparency[0] == 0.5f);
     }
     EXPECT_TRUE(red && blue);
-    Import ply(GspModels::ply(dir.path()));
+    Import ply(dir.file("coloured.ply"));
     ASSERT_TRUE(ply.root);
     std::vector<SoNode *> materials = all(ply.root, SoMaterial::getClassTypeId());
     ASSERT_EQ(1u, materials.size());
@@ -114,7 +118,7 @@ TEST_F(ModelImporterTest, TexturesComeInsideTheSceneTheRightWayUp)
 {
     for (bool binary : {false, true}) {
         SCOPED_TRACE(binary ? "glb" : "gltf");
-        Import in(GspModels::gltf(dir.path(), binary));
+        Import in(dir.file(binary ? "tree.glb" : "tree.gltf"));
         ASSERT_TRUE(in.root);
         EXPECT_EQ(1, in.importer.getNumTextures());
         std::vector<SoNode *> textures = all(in.root, SoTexture2::getClassTypeId());

@@ -162,7 +162,7 @@ TEST_F(PublishTest, MarkersStandWhereTheToolkitDrawsThem)
 TEST_F(PublishTest, AnImportedModelShowsItsTexture)
 {
     ZnModelImporter importer;
-    GspTest::Held<SoSeparator> model(importer.readFile(GspModels::gltf(dir.path(), true).c_str()));
+    GspTest::Held<SoSeparator> model(importer.readFile(GspModels::copy(dir.path(), "tree.glb").c_str()));
     ASSERT_TRUE(model) << importer.getErrorMessage().getString();
     const int w = 400, h = 300;
     std::vector<unsigned char> page = GspBrowser::screenshot(publish(model), w, h);
