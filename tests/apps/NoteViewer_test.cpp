@@ -101,10 +101,8 @@ TEST_F(NoteViewerTest, ANoteShowsItsSceneWhereItWasLeftWithItsNotesWorking)
         XGetWindowAttributes(d, w, &a);
         return a.map_state == IsViewable;
     }));
-    EXPECT_EQ(120, a.x);
-    EXPECT_EQ(90, a.y);
-    EXPECT_EQ(400, a.width);
-    EXPECT_EQ(300, a.height);
+    EXPECT_EQ((std::vector<int>{120, 90, 400, 300}),
+              (std::vector<int>{a.x, a.y, a.width, a.height}));
 
     // The marker in the middle of the 3-D area, background beside it.
     int area[4] = {0, 0, 0, 0};

@@ -36,9 +36,7 @@ std::string checkRegistration(void (*init)())
         SoType t = SoType::fromName(name);
         if (t == SoType::badType())
             return std::string(name) + " not registered";
-        if (!t.canCreateInstance())
-            continue;
-        if (!t.isDerivedFrom(SoNode::getClassTypeId()))
+        if (!t.canCreateInstance() || !t.isDerivedFrom(SoNode::getClassTypeId()))
             continue;
         SoNode *node = (SoNode *)t.createInstance();
         if (!node || node->getTypeId() != t)

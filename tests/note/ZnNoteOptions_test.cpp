@@ -336,6 +336,10 @@ TEST_F(OptionsTest, GrabTakesTheClickedWindowsGeometry)
     XSync(d, False);
     GspTest::pumpEvents(50);
 
+    auto geometry = [&] {
+        return std::vector<int>{note->playerLocationX.getValue(), note->playerLocationY.getValue(),
+                                note->playerWidth.getValue(), note->playerHeight.getValue()};
+    };
     auto grabWith = [&](unsigned int button) {
         XTestFakeMotionEvent(d, DefaultScreen(d), 350, 250, CurrentTime);
         XTestFakeButtonEvent(d, button, True, CurrentTime);
@@ -345,13 +349,9 @@ TEST_F(OptionsTest, GrabTakesTheClickedWindowsGeometry)
         XSync(d, False);
     };
     grabWith(3);  // the other buttons give up
-    EXPECT_EQ(-1, note->playerLocationX.getValue());
-    EXPECT_EQ(-1, note->playerWidth.getValue());
+    EXPECT_EQ((std::vector<int>{-1, -1, -1, -1}), geometry());
     grabWith(1);
-    EXPECT_EQ(300, note->playerLocationX.getValue());
-    EXPECT_EQ(200, note->playerLocationY.getValue());
-    EXPECT_EQ(160, note->playerWidth.getValue());
-    EXPECT_EQ(120, note->playerHeight.getValue());
+    EXPECT_EQ((std::vector<int>{300, 200, 160, 120}), geometry());
     XDestroyWindow(d, player);
     XSync(d, False);
 }
