@@ -4,7 +4,6 @@
 #include "support/Test.h"
 
 #include <Inventor/nodes/SoComplexity.h>
-#include <Inventor/nodes/SoMaterialBinding.h>
 
 namespace {
 
@@ -22,15 +21,10 @@ class ArrowTest : public ::testing::Test {
         // Registering the arrow registers the whole library.
         ZnArrow::initClass();
         ASSERT_EQ(SoType::fromName("MFULong"), SoSFDelayedData::getClassTypeId());
-        root = new SoSeparator;
-        root->ref();
-        SoMaterialBinding *binding = new SoMaterialBinding;
-        binding->value = SoMaterialBinding::PER_PART;
-        root->addChild(binding);
-        root->addChild(complexity = new SoComplexity);
-        root->addChild(arrow = new ZnArrow);
+        root = GspTest::readText("MaterialBinding { value PER_PART } Complexity {} ZnArrow {}");
+        complexity = (SoComplexity *)root->getChild(1);
+        arrow = (ZnArrow *)root->getChild(2);
     }
-    void TearDown() override { root->unref(); }
 
     static int triangles(SoNode *scene)
     {
@@ -76,7 +70,7 @@ class ArrowTest : public ::testing::Test {
 
     SoComplexity *complexity;
     ZnArrow *arrow;
-    SoSeparator *root;
+    GspTest::Held<SoSeparator> root;
 };
 
 SbVec3f unit(float x, float y, float z)

@@ -9,7 +9,7 @@ namespace {
 // A transform with scale s, a fixed rotation and translation, then the
 // anti-squish node and a cube.
 struct Scene {
-    SoSeparator *root;
+    GspTest::Held<SoSeparator> root;
     SoTransform *xf;
     SoAntiSquish2 *squish;
     SoCube *cube;
@@ -19,7 +19,6 @@ struct Scene {
         SoDB::init();
         SoAntiSquish2::initClass();
         root = new SoSeparator;
-        root->ref();
         xf = new SoTransform;
         xf->scaleFactor = s;
         xf->rotation = SbRotation(SbVec3f(0, 0, 1), 0.5f);
@@ -30,7 +29,6 @@ struct Scene {
         root->addChild(squish);
         root->addChild(cube);
     }
-    ~Scene() { root->unref(); }
 
     // What the cube is drawn with, through the model matrix element.
     SbMatrix cubeMatrix()

@@ -266,22 +266,18 @@ TEST_F(FcmTest, WithoutTheServiceOpeningFailsAndNotesCarryOn)
     // The first note opens the connection, the last one closes it.
     SoDB::init();
     ZnTextNote::initClass();
-    ZnTextNote *a = new ZnTextNote, *b = new ZnTextNote;
-    a->ref();
-    b->ref();
+    GspTest::Held<ZnTextNote> a(new ZnTextNote), b(new ZnTextNote);
     ASSERT_TRUE(service.accept());
-    a->unref();
+    a = NULL;
     EXPECT_FALSE(service.clientClosed(100));
-    b->unref();
+    b = NULL;
     EXPECT_TRUE(service.clientClosed());
     EXPECT_TRUE(service.received.empty());  // no note asked for anything
     EXPECT_EQ(NULL, ZnNote::fcmConnection.client);
 
     service.stop();
     EXPECT_EQ(-1, FcmOpen(&fc));
-    ZnTextNote *alone = new ZnTextNote;
-    alone->ref();
+    GspTest::Held<ZnTextNote> alone(new ZnTextNote);
     alone->setFieldFromString("still works");
     EXPECT_EQ(1, ZnNote::numNotes);
-    alone->unref();
 }

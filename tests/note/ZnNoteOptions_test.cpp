@@ -58,17 +58,16 @@ class OptionsTest : public XtTest {
         dirtyCalls = 0;
         ZnNote::noteOptionDirtyCB = [] { dirtyCalls++; };
         note = new ZnTextNote;
-        note->ref();
         note->setFieldFromString("the note's text\n");
     }
     void TearDown() override
     {
-        note->unref();
+        note = NULL;
         ZnNote::noteOptionDirtyCB = NULL;
         XtTest::TearDown();
         EXPECT_EQ(nullptr, ZnNote::noteOptionWidgetList);
     }
-    ZnTextNote *note = NULL;
+    GspTest::Held<ZnTextNote> note;
     TempDir tmp;
 };
 
