@@ -12,8 +12,7 @@
 
 #include <set>
 
-#include "fuzz/CorpusReplay.h"
-#include "fuzz/MonitorRequestFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 // Replays the fuzzer's kept inputs: seeds and every crash it ever found.
 #include "support/Test.h"
 
-#include "fuzz/CorpusReplay.h"
-#include "fuzz/DelayedFieldFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 TEST(DelayedFieldFuzzCorpus, EveryKeptInputReadsSafely)
 {

@@ -1,4 +1,4 @@
-#include "fuzz/CorpusReplay.h"
+#include "fuzz/Fuzzers.h"
 
 #include <gtest/gtest.h>
 

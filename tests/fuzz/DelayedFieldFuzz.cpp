@@ -1,4 +1,4 @@
-#include "fuzz/DelayedFieldFuzz.h"
+#include "fuzz/Fuzzers.h"
 #include "fuzz/ReadFuzzWork.h"
 
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "fuzz/FcmEventFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 #include <stdlib.h>
 #include <string.h>

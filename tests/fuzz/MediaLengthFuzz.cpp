@@ -1,4 +1,4 @@
-#include "fuzz/MediaLengthFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 #include <math.h>
 #include <stdlib.h>

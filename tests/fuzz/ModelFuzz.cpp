@@ -1,4 +1,4 @@
-#include "fuzz/ModelFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 #include <Glosspin/ZnModelImporter.h>
 #include <Inventor/SbViewportRegion.h>

@@ -1,4 +1,4 @@
-#include "fuzz/MonitorRequestFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 #include <stdio.h>
 #include <stdlib.h>

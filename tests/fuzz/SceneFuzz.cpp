@@ -1,4 +1,4 @@
-#include "fuzz/SceneFuzz.h"
+#include "fuzz/Fuzzers.h"
 #include "fuzz/ReadFuzzWork.h"
 
 #include <ctype.h>

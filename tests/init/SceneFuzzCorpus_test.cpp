@@ -1,8 +1,7 @@
 // Replays the whole-scene fuzzer's kept inputs: seeds and past findings.
 #include "support/Test.h"
 
-#include "fuzz/CorpusReplay.h"
-#include "fuzz/SceneFuzz.h"
+#include "fuzz/Fuzzers.h"
 
 TEST(SceneFuzzCorpus, EveryKeptInputReadsSafely)
 {

@@ -3,6 +3,8 @@
 // coloured and textured; and a file that cannot be read refused.
 #include "support/Test.h"
 
+#include "fuzz/Fuzzers.h"
+
 #include <Inventor/nodes/SoMaterialBinding.h>
 #include <Inventor/nodes/SoTexture2.h>
 
@@ -177,4 +179,10 @@ TEST_F(ModelImporterTest, WhatCannotBeReadIsRefusedWithTheReason)
     EXPECT_NE(0, none.importer.getErrorMessage().getLength());
     EXPECT_TRUE(ZnModelImporter::isModelFile("a/b.GLB") && ZnModelImporter::isModelFile("x.stl"));
     EXPECT_FALSE(ZnModelImporter::isModelFile("scene.iv") || ZnModelImporter::isModelFile("notes.txt"));
+}
+
+// Every input the model fuzzer kept (seeds and past findings).
+TEST(ModelFuzzCorpus, EveryKeptInputImportsSafely)
+{
+    replayCorpus(GLOSSPIN_MODEL_FUZZ_CORPUS, &fuzzModel);
 }

@@ -4,6 +4,8 @@
 // hostile service that must not make the client misbehave.
 #include "support/Test.h"
 
+#include "fuzz/Fuzzers.h"
+
 #include <grp.h>
 
 #include "monitor/FcmInternal.h"
@@ -280,4 +282,10 @@ TEST_F(FcmTest, WithoutTheServiceOpeningFailsAndNotesCarryOn)
     GspTest::Held<ZnTextNote> alone(new ZnTextNote);
     alone->setFieldFromString("still works");
     EXPECT_EQ(1, ZnNote::numNotes);
+}
+
+// Every input the event fuzzer kept (seeds and every crash it found).
+TEST(FcmEventFuzzCorpus, EveryKeptInputReadsSafely)
+{
+    replayCorpus(GLOSSPIN_FCM_FUZZ_CORPUS, &fuzzFcmEvents);
 }

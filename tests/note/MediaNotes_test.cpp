@@ -13,12 +13,11 @@ class MediaNotesTest : public XtTest {
     void SetUp() override
     {
         XtTest::SetUp();
-        oldPath = getenv("PATH");
         mkdir(tmp.file("bin").c_str(), 0755);
         for (const char *program : {"clipviewer", "soundplay", "picshow", "mediagrab"})
             symlink(GLOSSPIN_TEST_ARGS_RECORDER, tmp.file("bin/" + std::string(program)).c_str());
-        setenv("PATH", (tmp.file("bin") + ":" + oldPath).c_str(), 1);
-        setenv("GSP_ARGS_LOG", log.c_str(), 1);
+        env.reset(new GspTest::Env(
+            {{"PATH", (tmp.file("bin") + ":$PATH").c_str()}, {"GSP_ARGS_LOG", log.c_str()}}));
         TempDir::writeFile(media, "media bytes");
         ZnNote::newNotesInline = 0;
         ZnNote::screenLimits[1] = 1024;
@@ -26,7 +25,7 @@ class MediaNotesTest : public XtTest {
     }
     void TearDown() override
     {
-        setenv("PATH", oldPath.c_str(), 1);
+        env.reset();
         ZnNote::newNotesInline = 1;
         XtTest::TearDown();
     }
@@ -51,7 +50,8 @@ class MediaNotesTest : public XtTest {
     }
 
     TempDir tmp;
-    std::string log = tmp.file("args.log"), media = tmp.file("clip.mv"), oldPath;
+    std::string log = tmp.file("args.log"), media = tmp.file("clip.mv");
+    std::unique_ptr<GspTest::Env> env;
     size_t count = 0;
 };
 
@@ -96,18 +96,16 @@ TEST_F(MediaNotesTest, PlayersAndRecordersGetTheirCommandLines)
 TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
 {
     // Neither on PATH nor where the library installs its programs.
-    setenv("PATH", "/nonexistent", 1);
-    setenv("GLOSSPIN_LIB_DIR", "/nonexistent", 1);
+    GspTest::Env none({{"PATH", "/nonexistent"}, {"GLOSSPIN_LIB_DIR", "/nonexistent"}});
     ZnImageNote *image = note<ZnImageNote>();
     image->play(0);
     EXPECT_NE(std::string::npos, GspTest::awaitError().find("picshow could not"));
     GspTest::destroyPopups();
     // The library's program directory is searched after PATH.
-    setenv("GLOSSPIN_LIB_DIR", tmp.file("bin").c_str(), 1);
+    GspTest::Env libDir("GLOSSPIN_LIB_DIR", tmp.file("bin"));
     image->play(0);
     EXPECT_EQ((Args{"picshow", "-f", media}), nextRun());
     image->unref();
-    unsetenv("GLOSSPIN_LIB_DIR");
 
     // Notes that cannot start: an automatic playback passes on (from the
     // event loop, once), a manual one says why nothing plays.
@@ -118,8 +116,8 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
     link->ref();
     link->url = "http://example.org/";
     link->startNextNote = 1;
-    setenv("GLOSSPIN_LIB_DIR", GLOSSPIN_SCRIPT_DIR, 1);
-    setenv("GLOSSPIN_BROWSER", "/nonexistent/browser", 1);
+    GspTest::Env noBrowser(
+        {{"GLOSSPIN_LIB_DIR", GLOSSPIN_SCRIPT_DIR}, {"GLOSSPIN_BROWSER", "/nonexistent/browser"}});
     ZnViewNote *view = new ZnViewNote;
     view->ref();
     if (ZnCommon::cameraPath)
@@ -140,8 +138,6 @@ TEST_F(MediaNotesTest, AMissingProgramOrAudioHardwareIsReported)
         GspTest::destroyPopups();
         n->unref();
     }
-    unsetenv("GLOSSPIN_BROWSER");
-    unsetenv("GLOSSPIN_LIB_DIR");
 }
 
 // A recorder that leaves garbage in the note's file: the edit ends, with
@@ -152,11 +148,10 @@ TEST_F(MediaNotesTest, ARecorderThatWritesGarbageEndsTheEdit)
 {
     for (int status : {0, 1, 3}) {
         bool gaveUp = status == 3;
-        std::string script = "#!/bin/sh\nfor f; do :; done\n" +
-                             std::string(gaveUp ? "" : "head -c 3000 /dev/urandom > \"$f\"\n") +
-                             "exit " + std::to_string(status) + "\n";
-        TempDir::writeFile(tmp.file("bin/mediagrab.new"), script);
-        chmod(tmp.file("bin/mediagrab.new").c_str(), 0755);
+        GspTest::writeScript(tmp.file("bin/mediagrab.new"),
+                             "for f; do :; done\n" +
+                                 std::string(gaveUp ? "" : "head -c 3000 /dev/urandom > \"$f\"\n") +
+                                 "exit " + std::to_string(status) + "\n");
         rename(tmp.file("bin/mediagrab.new").c_str(), tmp.file("bin/mediagrab").c_str());
         for (ZnNote *n : {(ZnNote *)note<ZnMovieNote>(), (ZnNote *)note<ZnSoundNote>(),
                           (ZnNote *)note<ZnImageNote>()}) {
@@ -184,7 +179,7 @@ TEST_F(MediaNotesTest, ARecorderThatWritesGarbageEndsTheEdit)
 TEST_F(MediaNotesTest, TheSceneViewerGetsSizeAndPlaceOnlyWhenBothAreSet)
 {
     symlink(GLOSSPIN_TEST_ARGS_RECORDER, tmp.file("bin/3dNoteViewer").c_str());
-    setenv("GLOSSPIN_LIB_DIR", tmp.file("bin").c_str(), 1);
+    std::unique_ptr<GspTest::Env> libDir(new GspTest::Env("GLOSSPIN_LIB_DIR", tmp.file("bin")));
     const std::string f = media;
     struct {
         int w, h, x, y;
@@ -219,8 +214,7 @@ TEST_F(MediaNotesTest, TheSceneViewerGetsSizeAndPlaceOnlyWhenBothAreSet)
     };
     n->edit();
     expectError("cannotEdit3DMsg");
-    setenv("GLOSSPIN_LIB_DIR", "/nonexistent", 1);
+    libDir.reset(new GspTest::Env("GLOSSPIN_LIB_DIR", "/nonexistent"));
     n->play(0);
     expectError("no3dNoteViewerMsg");
-    unsetenv("GLOSSPIN_LIB_DIR");
 }

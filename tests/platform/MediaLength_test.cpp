@@ -6,8 +6,7 @@
 #include <audiofile.h>
 
 #include "field/FieldTestUtil.h"
-#include "fuzz/CorpusReplay.h"
-#include "fuzz/MediaLengthFuzz.h"
+#include "fuzz/Fuzzers.h"
 #include "platform/MediaLength.h"
 
 using namespace FieldTest;
