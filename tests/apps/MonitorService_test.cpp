@@ -28,7 +28,8 @@ unsigned short registeredPort()
 pid_t startService(std::vector<std::string> args = {})
 {
     args.insert(args.begin(), {GLOSSPIN_MONITORD, "--foreground"});
-    return GspTest::spawn(args, getenv("GSP_MONITORD_LOG") ? NULL : "/dev/null");  // its log, when asked for
+    // Its log, when asked for.
+    return GspTest::spawn(args, getenv("GSP_MONITORD_LOG") ? NULL : "/dev/null");
 }
 
 // The inotify watches a process holds, from its descriptors' details.
@@ -241,7 +242,8 @@ TEST_F(MonitorServiceTest, HostileClientsLeaveAWellBehavedOneServed)
             close(fd);
     // The service drops 205 clients one poll round at a time: on a loaded
     // machine that takes a while.
-    GspTest::waitUntil([&] { return descriptors() == before && inotifyWatches(pid) == watches; }, 15000);
+    GspTest::waitUntil(
+        [&] { return descriptors() == before && inotifyWatches(pid) == watches; }, 15000);
     EXPECT_EQ(before, descriptors());
     EXPECT_EQ(watches, inotifyWatches(pid));
 }

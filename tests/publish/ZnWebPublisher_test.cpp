@@ -162,7 +162,8 @@ TEST_F(PublishTest, MarkersStandWhereTheToolkitDrawsThem)
 TEST_F(PublishTest, AnImportedModelShowsItsTexture)
 {
     ZnModelImporter importer;
-    GspTest::Held<SoSeparator> model(importer.readFile(GspModels::copy(dir.path(), "tree.glb").c_str()));
+    std::string glb = GspModels::copy(dir.path(), "tree.glb");
+    GspTest::Held<SoSeparator> model(importer.readFile(glb.c_str()));
     ASSERT_TRUE(model) << importer.getErrorMessage().getString();
     const int w = 400, h = 300;
     std::vector<unsigned char> page = GspBrowser::screenshot(publish(model), w, h);
