@@ -128,10 +128,7 @@ class GlosspinApp : public XtTest {
     // The name typed in a file dialog.
     static std::string typed(Widget fsb)
     {
-        char *text = XmTextGetString(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
-        std::string out = text;
-        XtFree(text);
-        return out;
+        return GspTest::textOf(XmFileSelectionBoxGetChild(fsb, XmDIALOG_TEXT));
     }
 
     // The annotations of a saved file, as a process with the toolkit

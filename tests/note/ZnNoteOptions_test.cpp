@@ -30,13 +30,7 @@ std::string differing(std::initializer_list<int> widgets, bool want, bool (*is)(
 #define EXPECT_SENSITIVE(...) EXPECT_EQ("", differing({__VA_ARGS__}, true, sensitive))
 #define EXPECT_INSENSITIVE(...) EXPECT_EQ("", differing({__VA_ARGS__}, false, sensitive))
 
-std::string field(int i)
-{
-    char *s = XmTextFieldGetString(W(i));
-    std::string out = s ? s : "";
-    XtFree(s);
-    return out;
-}
+std::string field(int i) { return GspTest::textOf(W(i)); }
 
 // What a user's typing does: the text changes, then Return is pressed
 // (or the focus leaves the field).

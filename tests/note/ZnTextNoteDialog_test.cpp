@@ -16,13 +16,7 @@ class TextDialogTest : public XtTest {
     }
     Widget dialog() const { return GspTest::findWidget(GspTest::topLevel(), "Text Block"); }
     Widget text() const { return GspTest::findWidget(GspTest::topLevel(), "info text"); }
-    std::string shownText() const
-    {
-        char *s = XmTextGetString(text());
-        std::string out = s ? s : "";
-        XtFree(s);
-        return out;
-    }
+    std::string shownText() const { return GspTest::textOf(text()); }
     bool editable() const
     {
         Boolean e = False;

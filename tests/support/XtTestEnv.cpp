@@ -176,6 +176,14 @@ void invoke(Widget w, const char *callback, int reason)
         XmStringFree(cbs.value);
 }
 
+std::string textOf(Widget w)
+{
+    char *text = XmTextGetString(w);  // text fields too
+    std::string out = text ? text : "";
+    XtFree(text);
+    return out;
+}
+
 std::string compoundText(Widget w, const char *resource)
 {
     XmString xs = NULL;

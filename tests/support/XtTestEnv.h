@@ -72,6 +72,9 @@ PendingReports &watchPending(ZnNote *note);
 // How often note's playback has ended since this call hooked it.
 int &countPlaybackEnds(ZnNote *note);
 
+// The text in a Motif text or text-field widget.
+std::string textOf(Widget w);
+
 // Text of a Motif compound string resource of w, e.g. XmNmessageString.
 std::string compoundText(Widget w, const char *resource);
 
