@@ -22,6 +22,28 @@ SoSeparator *grabCube(float size)
     return s;
 }
 
+// The dragger with its feedback switches open to the checks.
+struct ProbedDragger : SoScreenPlaneDragger {
+    int switchValue(const char *name)
+    {
+        return ((SoSwitch *)getAnyPart(name, FALSE))->whichChild.getValue();
+    }
+    // Positive for a rotation, negative for a mirror.
+    float feedbackTurn()
+    {
+        return ((SoMatrixTransform *)getAnyPart("axisFeedbackRotation", FALSE))
+            ->matrix.getValue()
+            .det3();
+    }
+};
+
+ProbedDragger *planeDragger()
+{
+    ProbedDragger *d = new ProbedDragger;
+    d->setPart("translator", grabCube(1));
+    return d;
+}
+
 // The scene fixture with its camera replaced by one of the test's.
 class ScreenDraggerTest : public SceneTest {
   protected:
@@ -53,6 +75,14 @@ class ScreenDraggerTest : public SceneTest {
         root->addChild(dragger);
         SceneTest::open(doubleBuffer);
     }
+    // The plane dragger alone under a front orthographic camera, shown.
+    ProbedDragger *openPlane(bool doubleBuffer = false)
+    {
+        useCamera(new SoOrthographicCamera);
+        ProbedDragger *d = planeDragger();
+        open(d, doubleBuffer);
+        return d;
+    }
     // World motion in the plane through the origin for a motion of the
     // pointer from the window's centre (orthographic views).
     SbVec3f worldDelta(float dx, float dy) const
@@ -66,28 +96,6 @@ class ScreenDraggerTest : public SceneTest {
     short cx() const { return (short)(viewport().getWindowSize()[0] / 2); }
     short cy() const { return (short)(viewport().getWindowSize()[1] / 2); }
 };
-
-// The dragger with its feedback switches open to the checks.
-struct ProbedDragger : SoScreenPlaneDragger {
-    int switchValue(const char *name)
-    {
-        return ((SoSwitch *)getAnyPart(name, FALSE))->whichChild.getValue();
-    }
-    // Positive for a rotation, negative for a mirror.
-    float feedbackTurn()
-    {
-        return ((SoMatrixTransform *)getAnyPart("axisFeedbackRotation", FALSE))
-            ->matrix.getValue()
-            .det3();
-    }
-};
-
-ProbedDragger *planeDragger()
-{
-    ProbedDragger *d = new ProbedDragger;
-    d->setPart("translator", grabCube(1));
-    return d;
-}
 
 // Screen right, up and view direction of a camera orientation.
 void screenAxes(const SbRotation &r, SbVec3f &x, SbVec3f &y, SbVec3f &z)
@@ -126,9 +134,7 @@ TEST_F(ScreenDraggerTest, PlainMotionStaysInTheScreenPlaneForAnyCamera)
 
 TEST_F(ScreenDraggerTest, ShiftWaitsForAnAdequateMotionThenKeepsToOneAxis)
 {
-    useCamera(new SoOrthographicCamera);
-    ProbedDragger *d = planeDragger();
-    open(d);
+    ProbedDragger *d = openPlane();
     driver->shift = TRUE;
     driver->press(cx(), cy());
     driver->move(cx() + 2, cy() + 1);  // below the minimum gesture
@@ -176,9 +182,7 @@ TEST_F(ScreenDraggerTest, AltMovesInAndOutAndStopsAtTheEye)
 
 TEST_F(ScreenDraggerTest, ShiftInMidDragRestartsAtTheCurrentPoint)
 {
-    useCamera(new SoOrthographicCamera);
-    ProbedDragger *d = planeDragger();
-    open(d);
+    ProbedDragger *d = openPlane();
     driver->press(cx(), cy());
     driver->move(cx() + 20, cy() + 10);
     SbVec3f t1 = d->translation.getValue();
@@ -202,9 +206,7 @@ TEST_F(ScreenDraggerTest, ShiftInMidDragRestartsAtTheCurrentPoint)
 // the drag state or the default parts.
 TEST_F(ScreenDraggerTest, FieldsSetFromOutsideMoveItAndFilesKeepOnlyThem)
 {
-    useCamera(new SoOrthographicCamera);
-    ProbedDragger *d = planeDragger();
-    open(d);
+    ProbedDragger *d = openPlane();
     d->translation = SbVec3f(1, 2, 3);
     SbVec2s from = pixelOf(SbVec3f(1, 2, 3.5f));
     ASSERT_TRUE(driver->drag(from, SbVec2s(from[0] + 20, from[1])));
@@ -268,9 +270,7 @@ TEST_F(ScreenDraggerTest, EveryPartOfTheCompoundDragsAsItShould)
 // frame from before the drag with the highlight on it.
 TEST_F(ScreenDraggerTest, TheScreenShowsTheCurrentSceneAfterDragsAndHighlights)
 {
-    useCamera(new SoOrthographicCamera);
-    ProbedDragger *d = planeDragger();
-    open(d, true);
+    openPlane(true);
     window->area->render();
     SoLocateHighlightGroup::currentWidget = window->area->getNormalWidget();
     auto orange = [&](short x, short y) {
