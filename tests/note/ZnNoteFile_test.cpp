@@ -76,6 +76,18 @@ class NoteFileTest : public ::testing::Test {
 
 TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
 {
+    auto expectEveryKind = [](SoSeparator *s) {
+        EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(s)));
+        EXPECT_EQ(pattern(10), dataOf(nth<ZnSoundNote>(s)));
+        EXPECT_TRUE(nth<ZnMovieNote>(s)->isDataExternal());
+        EXPECT_EQ(pattern(333), dataOf(nth<ZnMovieNote>(s)));
+        EXPECT_EQ("#Inventor V2.1 ascii\n\nCube {}\n", dataOf(nth<ZnInventorNote>(s)));
+        EXPECT_EQ(SbString("echo \"hi\""), nth<ZnSystemNote>(s)->command.getValue());
+        EXPECT_EQ(SbVec3f(1, 2, 3), nth<ZnViewNote>(s)->position.getValue());
+        EXPECT_FALSE(nth<ZnViewNote>(s)->isPerspectiveCamera.getValue());
+        EXPECT_EQ(SbString("http://example.org/a b"), nth<ZnURLNote>(s)->url.getValue());
+        EXPECT_EQ(SbString("author1"), nth<ZnURLNote>(s)->author.getValue());
+    };
     for (bool binary : {false, true})
         for (int delayed : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << "binary " << binary << " delayed " << delayed);
@@ -85,16 +97,10 @@ TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
             Scene read(readScene(first));
             ASSERT_TRUE(read) << readErrors();
             ASSERT_EQ(8, read->getNumChildren());
-            EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(read)));
-            EXPECT_EQ(pattern(10), dataOf(nth<ZnSoundNote>(read)));
-            EXPECT_TRUE(nth<ZnMovieNote>(read)->isDataExternal());
-            EXPECT_EQ(pattern(333), dataOf(nth<ZnMovieNote>(read)));
+            expectEveryKind(read);
             ZnTextNote *text = nth<ZnTextNote>(read);
             ASSERT_EQ(3, text->textData.getNum());
             EXPECT_EQ(454, text->textData[2].getLength());
-            EXPECT_EQ(SbString("echo \"hi\""), nth<ZnSystemNote>(read)->command.getValue());
-            EXPECT_EQ(SbVec3f(1, 2, 3), nth<ZnViewNote>(read)->position.getValue());
-            EXPECT_EQ(SbString("author1"), nth<ZnURLNote>(read)->author.getValue());
 
             writeScene(read, second, binary);
             // Loaded text ends in a newline, which the next save keeps.
@@ -107,11 +113,7 @@ TEST_F(NoteFileTest, EveryKindRoundTripsInAsciiAndBinary)
         Scene root(everyKind());
         Scene pasted(readFromBuffer(GspTest::writeToBuffer(root)));
         ASSERT_TRUE(pasted) << readErrors();
-        EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(pasted)));
-        EXPECT_EQ(pattern(333), dataOf(nth<ZnMovieNote>(pasted)));
-        EXPECT_EQ("#Inventor V2.1 ascii\n\nCube {}\n", dataOf(nth<ZnInventorNote>(pasted)));
-        EXPECT_EQ(SbString("http://example.org/a b"), nth<ZnURLNote>(pasted)->url.getValue());
-        EXPECT_FALSE(nth<ZnViewNote>(pasted)->isPerspectiveCamera.getValue());
+        expectEveryKind(pasted);
         EXPECT_EQ(pattern(4097), dataOf(nth<ZnImageNote>(root)));
     }
     // Cache files and temporary data files are gone with the notes.
