@@ -96,7 +96,12 @@ pid_t spawn(const std::vector<std::string> &args, const char *stderrTo)
 int exitStatus(pid_t pid, int timeoutMs)
 {
     int status = 0;
-    for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; waited += 20) {
+    for (int waited = 0;; waited += 20) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            break;
+        if (r < 0)
+            return -1;  // not a child, or reaped elsewhere
         if (waited >= timeoutMs) {
             kill(pid, SIGKILL);
             waitpid(pid, NULL, 0);
