@@ -6,10 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <Glosspin/ZnImageNote.h>
 #include <Glosspin/ZnInventorNote.h>
 #include <Glosspin/ZnMarker.h>
 #include <Glosspin/ZnMarkerSequencer.h>
+#include <Glosspin/ZnMovieNote.h>
 #include <Glosspin/ZnNoteList.h>
+#include <Glosspin/ZnSoundNote.h>
 #include <Glosspin/ZnSystemNote.h>
 #include <Glosspin/ZnTextNote.h>
 #include <Glosspin/ZnURLNote.h>
@@ -21,6 +24,7 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include "note/NoteIcons.h"
 #include "platform/WriteAll.h"
 #include "publish/GlbWriter.h"
 #include "publish/JsonText.h"
@@ -65,20 +69,12 @@ std::string base64(const std::string &bytes)
     return out;
 }
 
-// The kind's name in the page, as its icon files are named.
 const char *kindOf(const ZnNote *note)
 {
-    static const struct {
-        SoType (*type)();
-        const char *name;
-    } kinds[] = {{ZnTextNote::getClassTypeId, "text"},     {ZnURLNote::getClassTypeId, "url"},
-                 {ZnViewNote::getClassTypeId, "view"},     {ZnSystemNote::getClassTypeId, "system"},
-                 {ZnInventorNote::getClassTypeId, "scene"}};
-    for (const auto &k : kinds)
+    for (const GspPageKind &k : GSP_PAGE_KINDS)
         if (note->isOfType(k.type()))
             return k.name;
-    const char *suffix = gspPageMediaSuffix(note);
-    return !strcmp(suffix, ".png") ? "image" : !strcmp(suffix, ".webm") ? "movie" : "sound";
+    return "";
 }
 
 SoNode *firstOf(SoNode *scene, SoType type)
@@ -92,6 +88,16 @@ SoNode *firstOf(SoNode *scene, SoType type)
 }
 
 }
+
+const GspPageKind GSP_PAGE_KINDS[8] = {
+    {ZnTextNote::getClassTypeId, "text", gspIcon_text, gspIcon_text_active},
+    {ZnURLNote::getClassTypeId, "url", gspIcon_url, gspIcon_url_active},
+    {ZnViewNote::getClassTypeId, "view", gspIcon_view, gspIcon_view_active},
+    {ZnMovieNote::getClassTypeId, "movie", gspIcon_movie, gspIcon_movie_active},
+    {ZnSoundNote::getClassTypeId, "sound", gspIcon_sound, gspIcon_sound_active},
+    {ZnImageNote::getClassTypeId, "image", gspIcon_image, gspIcon_image_active},
+    {ZnSystemNote::getClassTypeId, "system", gspIcon_system, gspIcon_system_active},
+    {ZnInventorNote::getClassTypeId, "scene", gspIcon_scene, gspIcon_scene_active}};
 
 std::string gspHtmlEscape(const std::string &text)
 {

@@ -4,10 +4,21 @@
 #include <string>
 #include <vector>
 
+#include <Inventor/SoType.h>
+
 class SoCamera;
 class SoNode;
 class ZnNote;
 struct GspSceneCapture;
+
+// A note kind as the page knows it: its name, which also names its icon
+// files, and its icons.
+struct GspPageKind {
+    SoType (*type)();
+    const char *name;
+    const unsigned char *icon, *activeIcon;
+};
+extern const GspPageKind GSP_PAGE_KINDS[8];
 
 // Writes one page of a published folder into dir: "index.html", and
 // "scene.js" with the page's description (camera, markers with their

@@ -81,27 +81,16 @@ bool copyFile(const std::string &from, const std::string &to, std::string &why)
 
 bool writeIcons(const std::string &dir, std::string &why)
 {
-    static const struct {
-        const char *kind;
-        const unsigned char *normal, *active;
-    } icons[] = {{"text", gspIcon_text, gspIcon_text_active},
-                 {"url", gspIcon_url, gspIcon_url_active},
-                 {"view", gspIcon_view, gspIcon_view_active},
-                 {"movie", gspIcon_movie, gspIcon_movie_active},
-                 {"sound", gspIcon_sound, gspIcon_sound_active},
-                 {"image", gspIcon_image, gspIcon_image_active},
-                 {"system", gspIcon_system, gspIcon_system_active},
-                 {"scene", gspIcon_scene, gspIcon_scene_active}};
     if (mkdir((dir + "/icons").c_str(), 0755) != 0) {
         why = errnoText("cannot make " + dir + "/icons");
         return false;
     }
-    for (const auto &icon : icons) {
-        std::string base = dir + "/icons/" + icon.kind;
+    for (const GspPageKind &kind : GSP_PAGE_KINDS) {
+        std::string base = dir + "/icons/" + kind.name;
         if (!gspWriteFile(base + ".png",
-                          gspPngOfBottomUp(icon.normal, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why) ||
+                          gspPngOfBottomUp(kind.icon, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why) ||
             !gspWriteFile(base + "_active.png",
-                          gspPngOfBottomUp(icon.active, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why))
+                          gspPngOfBottomUp(kind.activeIcon, GSP_ICON_SIZE, GSP_ICON_SIZE, 3), why))
             return false;
     }
     return true;
