@@ -49,7 +49,8 @@ class ZnArrowMarker : public ZnMarker {
     virtual void detachDragger();
 
     /// Attaches the marker to the object at the path's tail (a copy of the
-    /// path is kept), or detaches it with NULL.
+    /// path is kept), or detaches it with NULL. The path returned is in
+    /// step with the scene when it is returned; copy it to keep it so.
     ///@{
     void setPathToObject(SoPath *path);
     SoPath *getPathToObject();
@@ -91,7 +92,9 @@ class ZnArrowMarker : public ZnMarker {
     virtual SbBool readInstance(SoInput *in, unsigned short flags);
     virtual void setDefaultOnNonWritingFields();
 
+    /// Kept in step with the scene by currentPath(), which returns it.
     SoPath *objectPath;
+    SoPath *currentPath();
     SoGetMatrixAction *matrixAction;
     SbMatrix objectXformInverse;
 

@@ -16,6 +16,32 @@
 
 namespace {
 
+// A path no group lists: the toolkit leaves its indices alone.
+class PlainPath : public SoPath {
+  public:
+    explicit PlainPath(int length) : SoPath(length) { auditPath(FALSE); }
+
+  private:
+    ~PlainPath() override = default;
+};
+
+// Where node is among children, looked for outward from where it was;
+// -1 when it is not there.
+int findNear(const SoChildList *children, SoNode *node, int was)
+{
+    int n = children ? children->getLength() : 0;
+    for (int step = 0; step < n; step++) {
+        int below = was - step, above = was + step;
+        if (below < 0 && above >= n)
+            break;
+        if (below >= 0 && below < n && (*children)[below] == node)
+            return below;
+        if (above >= 0 && above < n && (*children)[above] == node)
+            return above;
+    }
+    return -1;
+}
+
 struct Client {
     SoFullPath *path;
     SoSensorCB *callback;
@@ -236,12 +262,18 @@ void headChangedCB(void *data, SoSensor *sensor)
     }
     std::vector<Client> clients = concerned(head, trigger, path != NULL);
     head->running++;
+    // Held: a callback may give another client a new path.
+    for (const Client &c : clients)
+        c.path->ref();
     for (const Client &c : clients) {
         if (!isWatching(head, c.data))
             continue;
+        GspPathWatcher::repair(c.path);
         if (c.callback && (!path || moves(trigger, c.path)))
             c.callback(c.data, sensor);
     }
+    for (const Client &c : clients)
+        c.path->unref();
     if (--head->running == 0 && head->dead)
         delete head;
 }
@@ -306,6 +338,54 @@ void removeClient(Head *head, void *data)
 }
 
 namespace GspPathWatcher {
+
+SoPath *plainCopy(const SoPath *path)
+{
+    const SoFullPath *from = (const SoFullPath *)path;
+    SoPath *copy = new PlainPath(from->getLength());
+    if (from->getLength() > 0)
+        copy->setHead(from->getHead());
+    for (int d = 1; d < from->getLength(); d++)
+        copy->append(from->getIndex(d));
+    return copy;
+}
+
+bool repair(SoPath *path)
+{
+    if (!dynamic_cast<PlainPath *>(path))
+        return false;
+    SoFullPath *p = (SoFullPath *)path;
+    int length = p->getLength(), d = 1;
+    while (d < length) {
+        const SoChildList *children = p->getNode(d - 1)->getChildren();
+        int index = p->getIndex(d);
+        if (children && index < children->getLength() && (*children)[index] == p->getNode(d))
+            d++;
+        else
+            break;
+    }
+    if (d == length)
+        return false;
+    // From the first index out of step on, each node is found again.
+    std::vector<SoNode *> nodes;
+    std::vector<int> was;
+    for (int i = d; i < length; i++) {
+        nodes.push_back(p->getNode(i));
+        was.push_back(p->getIndex(i));
+    }
+    for (SoNode *n : nodes)
+        n->ref();  // the truncation must not release them
+    p->truncate(d);
+    for (size_t i = 0; i < nodes.size(); i++) {
+        int at = findNear(p->getTail()->getChildren(), nodes[i], was[i]);
+        if (at < 0)
+            break;
+        p->append(at);
+    }
+    for (SoNode *n : nodes)
+        n->unref();
+    return true;
+}
 
 void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *data)
 {

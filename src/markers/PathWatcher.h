@@ -8,6 +8,18 @@
 class SoNode;
 class SoPath;
 
+// Paths to objects kept by the thousand (one per marker) are plain: the
+// toolkit keeps an ordinary path in step with the scene by listing it in
+// every group it passes through, and each child added to or taken from a
+// scene's root then costs a visit of every path through that root. A
+// plain path is brought back in step only when it is used (repair): each
+// index is checked against its group and, where the children moved, the
+// node is looked for outward from where it was, so a few children added
+// or taken before it cost a few steps. A node no longer in its group
+// cuts the path there, as the toolkit cuts its own paths; a node replaced
+// by another cuts it too, where the toolkit's path would go on to the
+// replacement.
+//
 // Calls back at once (as a path sensor of priority 0 does) when anything
 // that may move the tail of a watched path changes: a node on the path, a
 // node below its tail, or a node before the path's child in a group on
@@ -18,8 +30,15 @@ class SoPath;
 // that its cost does not grow with the number of paths.
 namespace GspPathWatcher {
 
+// A plain copy of path (see above), unreferenced.
+SoPath *plainCopy(const SoPath *path);
+// Brings a plain path back in step with the scene; true when it changed.
+// Other paths are left alone.
+bool repair(SoPath *path);
+
 // The caller keeps path alive (referenced) until it calls unwatch; the
-// path may change meanwhile (the toolkit keeps it in step with the scene).
+// path may change meanwhile (a plain path is repaired before it is compared
+// with a change, and so before callback is called).
 // When the path's head is destroyed (a caller may hold it without a
 // reference), dying is called with data, and the watch ends. Either
 // callback may be NULL.

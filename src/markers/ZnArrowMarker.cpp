@@ -113,13 +113,14 @@ int ZnArrowMarker::getArrowType() { return arrowPart()->getType(); }
 // hundreds of markers, each change in the scene would otherwise make
 // every marker's sensor search the head's children. For the same reason
 // the object's matrix is found by gspPathMatrix, which skips the matrix
-// action's visit of every earlier sibling along the path.
+// action's visit of every earlier sibling along the path, and the path
+// is a plain one (GspPathWatcher), repaired where it is used.
 
 void ZnArrowMarker::saveCurrentObjectXformInverse()
 {
     if (!matrixAction)
         matrixAction = new SoGetMatrixAction(SbViewportRegion());
-    if (!objectPath) {
+    if (!currentPath()) {
         objectXformInverse.makeIdentity();
         return;
     }
@@ -129,7 +130,7 @@ void ZnArrowMarker::saveCurrentObjectXformInverse()
 
 void ZnArrowMarker::pathChanged()
 {
-    if (!objectPath)
+    if (!currentPath())
         return;
     SbMatrix matrix, inverse;
     gspPathMatrix(matrixAction, objectPath, matrix, inverse);
@@ -173,7 +174,7 @@ void ZnArrowMarker::setPathToObject(SoPath *path)
         setPath(pendingPath, NULL);
     GspPathWatcher::unwatch(this);
     // Copied before the old path goes, which may be the same path.
-    setPath(objectPath, path ? path->copy() : NULL);
+    setPath(objectPath, path ? GspPathWatcher::plainCopy(path) : NULL);
     if (!matrixAction)
         matrixAction = new SoGetMatrixAction(SbViewportRegion());
     gspFoldTransformPart(this, "objectTransform", "draggerTransform");
@@ -197,6 +198,13 @@ void ZnArrowMarker::headGoneCB(SoFieldContainer *marker)
 SoPath *ZnArrowMarker::getPathToObject()
 {
     resolvePendingPath();
+    return currentPath();
+}
+
+SoPath *ZnArrowMarker::currentPath()
+{
+    if (objectPath)
+        GspPathWatcher::repair(objectPath);
     return objectPath;
 }
 
@@ -217,12 +225,12 @@ void ZnArrowMarker::resolvePendingPath()
 int ZnArrowMarker::isAttachedToNode(SoNode *node)
 {
     resolvePendingPath();
-    return objectPath && objectPath->containsNode(node);
+    return currentPath() && objectPath->containsNode(node);
 }
 
 void ZnArrowMarker::appendObjectPath(SoNode *node)
 {
-    SoPath *path = objectPath ? objectPath->copy() : new SoPath(node);
+    SoPath *path = currentPath() ? objectPath->copy() : new SoPath(node);
     path->ref();
     if (objectPath)
         path->append(node);
@@ -264,7 +272,7 @@ void ZnArrowMarker::attachDragger()
     d->removeValueChangedCallback(draggerChangedCB, this);
     d->removeFinishCallback(draggerFinishCB, this);
     d->addValueChangedCallback(draggerChangedCB, this);
-    d->setAttachedPath(objectPath);
+    d->setAttachedPath(currentPath());
     d->addFinishCallback(draggerFinishCB, this);
 
     SbBool markerNotify = enableNotify(FALSE), draggerNotify = d->enableNotify(FALSE);
@@ -327,7 +335,7 @@ void ZnArrowMarker::draggerFinishCB(void *data, SoDragger *dragger)
 {
     ZnArrowMarker *marker = (ZnArrowMarker *)data;
     SoPath *dropped = ((ZnArrowDragger *)dragger)->getAttachedPath();
-    if (dropped && !(marker->objectPath && *dropped == *marker->objectPath))
+    if (dropped && !(marker->currentPath() && *dropped == *marker->objectPath))
         marker->setPathToObject(dropped);
 }
 
@@ -346,7 +354,7 @@ void ZnArrowMarker::GLRender(SoGLRenderAction *action)
 void ZnArrowMarker::write(SoWriteAction *action)
 {
     resolvePendingPath();
-    if (objectPath)
+    if (currentPath())
         objectPathField.setValue(objectPath);
     inherited::write(action);
     if (objectPath) {
