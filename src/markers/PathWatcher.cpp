@@ -9,6 +9,8 @@
 #include <Inventor/nodes/SoTransformation.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <map>
 #include <unordered_map>
@@ -136,6 +138,25 @@ bool appended(Head *head)
     return true;
 }
 
+// How many of the first count pointers from a and b on (going the
+// given way) are the same; compared as bytes, for a holds void pointers
+// and b node pointers.
+int commonRun(void *const *a, void *const *b, int count, int step)
+{
+    const int BLOCK = 64;
+    int same = 0;
+    if (step > 0)
+        while (same + BLOCK <= count && !memcmp(a + same, b + same, BLOCK * sizeof(void *)))
+            same += BLOCK;
+    else
+        while (same + BLOCK <= count &&
+               !memcmp(a - same - BLOCK + 1, b - same - BLOCK + 1, BLOCK * sizeof(void *)))
+            same += BLOCK;
+    while (same < count && !memcmp(a + same * step, b + same * step, sizeof(void *)))
+        same++;
+    return same;
+}
+
 // After any other change of the head's child list: the children that
 // came or went, found between the parts before and after them that stayed
 // (a removal, an insertion or a replacement is one such run); false, and
@@ -146,12 +167,13 @@ bool changedChildren(Head *head, std::vector<SoNode *> &changed)
 {
     const SoChildList *children = head->node->getChildren();
     int n = children ? children->getLength() : 0, known = (int)head->known.size();
-    int front = 0, back = 0;
-    while (front < n && front < known && (*children)[front] == head->known[(size_t)front])
-        front++;
-    while (back < n - front && back < known - front &&
-           (*children)[n - 1 - back] == head->known[(size_t)(known - 1 - back)])
-        back++;
+    // A root holds thousands of children: the parts that stayed are
+    // compared a block at a time.
+    void *const *now = n ? &((const SbPList &)*children)[0] : NULL;
+    void *const *was = (void *const *)head->known.data();
+    int common = std::min(n, known);
+    int front = common ? commonRun(now, was, common, 1) : 0;
+    int back = common > front ? commonRun(now + n - 1, was + known - 1, common - front, -1) : 0;
     // Without the flags, a child that went may have moved the rest.
     bool valid = head->matrixChildrenValid, moves = !valid && known - back > front;
     for (int i = front; i < known - back; i++) {

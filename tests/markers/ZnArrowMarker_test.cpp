@@ -234,23 +234,32 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
 }
 
 // Children added to or taken from the head before the object's branch
-// move the marker when they change the object's matrix.
+// move the marker when they change the object's matrix (the same
+// transform twice too), whether few or many other children come before
+// and after them.
 TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
 {
-    const std::function<void(SoGroup *)> edits[] = {
-        [](SoGroup *head) { head->removeChild(0); },
-        [](SoGroup *head) {
+    const std::function<void(SoGroup *, int)> edits[] = {
+        [](SoGroup *head, int pad) { head->removeChild(pad); },
+        [](SoGroup *head, int pad) {
             SoTransform *t = new SoTransform;
             t->rotation.setValue(SbVec3f(0, 0, 1), 0.5f);
-            head->insertChild(t, 1);
+            head->insertChild(t, pad + 1);
         },
-        [](SoGroup *head) { head->insertChild(new SoSeparator, 0); },
-        [](SoGroup *head) { head->replaceChild(1, new SoSeparator); },
+        [](SoGroup *head, int) { head->insertChild(new SoSeparator, 0); },
+        [](SoGroup *head, int pad) { head->insertChild(new SoSeparator, pad); },
+        [](SoGroup *head, int pad) { head->replaceChild(pad + 1, new SoSeparator); },
+        [](SoGroup *head, int pad) { head->insertChild(head->getChild(pad), pad); },
     };
     SoGetMatrixAction ma(SbViewportRegion(100, 100));
+    for (int count = 0; count <= 130; count++)
     for (const auto &edit : edits) {
+        std::string pad;
+        for (int i = 0; i < count; i++)
+            pad += "Info {} ";
         GspTest::Held<SoSeparator> scene(GspTest::readText(
-            "Separator { Transform { translation 1 2 3 } Separator {} Group { DEF B Cube {} } }"));
+            "Separator { " + pad + "Transform { translation 1 2 3 } Separator {}"
+            " Group { DEF B Cube {} } " + pad + "}"));
         ASSERT_TRUE(scene);
         SoSearchAction sa;
         sa.setName("B");
@@ -264,7 +273,7 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
         // transform left.
         for (int step = 0; step < 3; step++) {
             if (step == 1) {
-                edit(scene);
+                edit(scene, count);
             } else {
                 SoSearchAction first;
                 first.setType(SoTransform::getClassTypeId());
@@ -276,7 +285,8 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
             ma.apply(path);
             SbMatrix expected = start;
             expected.multRight(ma.getMatrix());
-            EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f)) << &edit - edits << " step " << step;
+            EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f))
+                << &edit - edits << " step " << step << " among " << count;
         }
         EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
     }
