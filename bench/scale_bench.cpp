@@ -3,10 +3,10 @@
 // two text notes, in a sequencer), the time to build the scene one
 // marker at a time, to read and write it in both forms, to draw a frame
 // with nothing moving and one after one object moved, to open the marker
-// list and to take one Next step; each row with its growth from 1,000 to
-// 10,000. Then the one-marker operations at 10,000 against 1,000, a frame
-// of 10,000 static markers against plain cone-and-cylinder arrows, and
-// the resident memory a marker takes.
+// list and to take one Next step with the list closed and open; each row
+// with its growth from 1,000 to 10,000. Then the one-marker operations at
+// 10,000 against 1,000, a frame of 10,000 static markers against plain
+// cone-and-cylinder arrows, and the resident memory a marker takes.
 #include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -154,7 +154,8 @@ int main(int argc, char **argv)
                              {"write binary", {}},       {"frame, nothing moving", {}},
                              {"frame after one object moved", {}},
                              {"open the marker list", {}}, {"one Next step", {}},
-                             {"first frame in a window", {}}};
+                             {"first frame in a window", {}},
+                             {"one Next step, list open", {}}};
     double addOne[3] = {0, 0, 0}, removeOne[3] = {0, 0, 0}, moveOne[3] = {0, 0, 0};
     long perMarker = 0;
     for (int s = 0; s < 3; s++) {
@@ -205,14 +206,16 @@ int main(int argc, char **argv)
             }) / 100;
             window.frame();
         }
+        ZnCommon::editMode = 1;
+        rows[8].t[s] = median([&] { scene->tour->playerCommand(ZnMarkerSequencer::NEXT); });
         rows[7].t[s] = median([&] {
             scene->tour->showMarkerList();
             XtAppContext app = XtWidgetToApplicationContext(GspBench::topLevel());
             while (XtAppPending(app))
                 XtAppProcessEvent(app, XtIMAll);
         });
-        ZnCommon::editMode = 1;
-        rows[8].t[s] = median([&] { scene->tour->playerCommand(ZnMarkerSequencer::NEXT); });
+        // The list follows the tour: Motif selects the item.
+        rows[10].t[s] = median([&] { scene->tour->playerCommand(ZnMarkerSequencer::NEXT); });
         delete scene;
     }
 
@@ -228,15 +231,16 @@ int main(int argc, char **argv)
     // A frame draws every marker, as a frame of plain arrows draws every
     // arrow; the move's own cost is the one-marker operation.
     printf("\nOne-marker operations at 10,000 against 1,000 (target 2)\n");
-    double one[5][2] = {{addOne[1], addOne[2]},
+    double one[6][2] = {{addOne[1], addOne[2]},
                         {removeOne[1], removeOne[2]},
                         {moveOne[1], moveOne[2]},
                         {rows[6].t[1], rows[6].t[2]},
-                        {rows[8].t[1], rows[8].t[2]}};
-    const char *names[5] = {"adding one marker", "removing one marker",
+                        {rows[8].t[1], rows[8].t[2]},
+                        {rows[10].t[1], rows[10].t[2]}};
+    const char *names[6] = {"adding one marker", "removing one marker",
                             "one object moved (no frame)", "a frame after one object moved",
-                            "one Next step"};
-    for (int i = 0; i < 5; i++)
+                            "one Next step", "one Next step, list open"};
+    for (int i = 0; i < 6; i++)
         printf("  %-32s %8.5f s / %8.5f s = %5.2f  %s\n", names[i], one[i][1], one[i][0],
                one[i][1] / one[i][0], one[i][1] / one[i][0] <= 2 ? "within 2" : "ABOVE 2");
 
