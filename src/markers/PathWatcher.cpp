@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <typeinfo>
 #include <unordered_map>
 #include <vector>
 
@@ -374,7 +375,7 @@ SoPath *plainCopy(const SoPath *path)
 
 bool repair(SoPath *path)
 {
-    if (!dynamic_cast<PlainPath *>(path))
+    if (!path || typeid(*path) != typeid(PlainPath))
         return false;
     SoFullPath *p = (SoFullPath *)path;
     int length = p->getLength(), d = 1;
