@@ -66,8 +66,11 @@ struct Head {
     int active = 0;
     int running = 0;
     bool dead = false;
-    std::unordered_map<SoNode *, std::vector<Client>> branches;  // by the path's node at depth 1
-    std::unordered_map<void *, std::vector<SoNode *>> branchesOf;  // data -> its branches here
+    // By the path's node at depth 1; in each branch by the order of the
+    // watches, so that one of thousands goes at once.
+    std::unordered_map<SoNode *, std::map<unsigned long, Client>> branches;
+    // data -> its branches here and its watches' places in them
+    std::unordered_map<void *, std::vector<std::pair<SoNode *, unsigned long>>> branchesOf;
     // The child list as last seen (kept by appending when a child is
     // appended); and, while valid, the indices of the children whose
     // transformations reach later siblings and a flag for each child.
@@ -230,6 +233,12 @@ bool moves(const Trigger &trigger, const SoFullPath *path)
 
 bool isWatching(const Head *head, void *data) { return head->branchesOf.count(data) > 0; }
 
+void addClients(std::vector<Client> &out, const std::map<unsigned long, Client> &branch)
+{
+    for (const auto &c : branch)
+        out.push_back(c.second);
+}
+
 // The watches a change concerns, in a copy: callbacks may add or remove
 // watches.
 std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
@@ -243,26 +252,26 @@ std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
         if (appended(head))
             return out;
         // Only the watches through the children that came or went: the
-        // toolkit keeps the other paths' indices in step.
+        // other paths are repaired where they are used.
         std::vector<SoNode *> changed;
         all = !changedChildren(head, changed);
         for (size_t i = 0; !all && i < changed.size(); i++) {
             auto it = head->branches.find(changed[i]);
             if (it != head->branches.end())
-                out.insert(out.end(), it->second.begin(), it->second.end());
+                addClients(out, it->second);
         }
     } else {
         all = changesMatrix(trigger.nodes[1]) != 0;
     }
     if (all) {
         for (const auto &branch : head->branches)
-            out.insert(out.end(), branch.second.begin(), branch.second.end());
+            addClients(out, branch.second);
         return out;
     }
     if (trigger.nodes.size() >= 2) {
         auto it = head->branches.find(trigger.nodes[1]);
         if (it != head->branches.end())
-            out = it->second;
+            addClients(out, it->second);
     }
     return out;
 }
@@ -315,7 +324,7 @@ void headDyingCB(void *data, SoSensor *)
     Head *head = (Head *)data;
     std::vector<Client> clients;
     for (const auto &branch : head->branches)
-        clients.insert(clients.end(), branch.second.begin(), branch.second.end());
+        addClients(clients, branch.second);
     head->running++;
     for (const Client &c : clients)
         if (c.dying && isWatching(head, c.data))
@@ -344,15 +353,12 @@ void removeClient(Head *head, void *data)
     auto where = head->branchesOf.find(data);
     if (where == head->branchesOf.end())
         return;
-    for (SoNode *key : where->second) {
-        auto it = head->branches.find(key);
+    for (const auto &place : where->second) {
+        auto it = head->branches.find(place.first);
         if (it == head->branches.end())
             continue;
-        std::vector<Client> &list = it->second;
-        for (size_t i = list.size(); i-- > 0;)
-            if (list[i].data == data)
-                list.erase(list.begin() + (long)i);
-        if (list.empty())
+        it->second.erase(place.second);
+        if (it->second.empty())
             head->branches.erase(it);
     }
     head->branchesOf.erase(where);
@@ -429,9 +435,10 @@ void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *
         }
         head->sensors[0].attach(node);
     }
+    static unsigned long watches = 0;
     SoNode *branch = branchOf((SoFullPath *)path);
-    head->branches[branch].push_back({(SoFullPath *)path, callback, dying, data});
-    head->branchesOf[data].push_back(branch);
+    head->branches[branch][++watches] = {(SoFullPath *)path, callback, dying, data};
+    head->branchesOf[data].push_back({branch, watches});
     headsOf()[data].push_back(head);
 }
 
