@@ -298,10 +298,10 @@ void headChangedCB(void *data, SoSensor *sensor)
     for (const Client &c : clients)
         c.path->ref();
     for (const Client &c : clients) {
-        if (!isWatching(head, c.data))
+        if (!c.callback || !isWatching(head, c.data))
             continue;
         GspPathWatcher::repair(c.path);
-        if (c.callback && (!path || moves(trigger, c.path)))
+        if (!path || moves(trigger, c.path))
             c.callback(c.data, sensor);
     }
     for (const Client &c : clients)
