@@ -33,14 +33,14 @@ class PlainPath : public SoPath {
 int findNear(const SoChildList *children, SoNode *node, int was)
 {
     int n = children ? children->getLength() : 0;
-    for (int step = 0; step < n; step++) {
-        int below = was - step, above = was + step;
-        if (below < 0 && above >= n)
-            break;
-        if (below >= 0 && below < n && (*children)[below] == node)
-            return below;
-        if (above >= 0 && above < n && (*children)[above] == node)
-            return above;
+    if (n == 0)
+        return -1;
+    was = std::max(0, std::min(was, n - 1));
+    for (int step = 0; was - step >= 0 || was + step < n; step++) {
+        if (was - step >= 0 && (*children)[was - step] == node)
+            return was - step;
+        if (was + step < n && (*children)[was + step] == node)
+            return was + step;
     }
     return -1;
 }

@@ -4,7 +4,10 @@
 // object paths that lead anywhere in the file, or nowhere.
 #include "support/Test.h"
 
+#include <Inventor/nodes/SoInfo.h>
 #include <Inventor/sensors/SoNodeSensor.h>
+
+#include <random>
 
 #include "support/GridNote.h"
 #include "support/SceneTest.h"
@@ -289,6 +292,55 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
                 << &edit - edits << " step " << step << " among " << count;
         }
         EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
+    }
+}
+
+// Through random children added and taken at every level, the marker's
+// path leads where the toolkit's own copy of it does, cut where the
+// toolkit cuts it.
+TEST_F(ArrowMarkerTest, ItsPathStaysInStepWithTheToolkitsThroughRandomEdits)
+{
+    GspTest::Held<SoSeparator> scene(new SoSeparator);
+    for (int i = 0; i < 40; i++) {
+        SoSeparator *g = new SoSeparator;
+        for (int k = 0; k < 6; k++)
+            g->addChild(new SoInfo);
+        scene->addChild(g);
+    }
+    std::mt19937 random(11);
+    auto below = [&](int n) { return (int)(random() % (unsigned)n); };
+    GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
+    GspTest::Held<SoPath> toolkits;
+    for (int step = 0; step < 3000; step++) {
+        if (!toolkits || toolkits->getLength() < 3) {
+            int g = below(scene->getNumChildren());
+            SoGroup *group = (SoGroup *)scene->getChild(g);
+            if (!group->isOfType(SoSeparator::getClassTypeId()) || !group->getNumChildren())
+                continue;
+            toolkits = new SoPath(scene);
+            toolkits->append(g);
+            toolkits->append(below(group->getNumChildren()));
+            m->setPathToObject(toolkits);
+        }
+        // Two edits in three inside one of the root's groups.
+        int count = scene->getNumChildren();
+        SoNode *pick = count ? scene->getChild(below(count)) : scene;
+        SoGroup *group = below(3) && pick->isOfType(SoGroup::getClassTypeId()) ? (SoGroup *)pick
+                                                                               : (SoGroup *)scene;
+        int n = group->getNumChildren();
+        if (below(2) && n > 0)
+            group->removeChild(below(n));
+        else if (group == scene && below(4) == 0)
+            group->insertChild(new SoSeparator, below(n + 1));
+        else
+            group->insertChild(new SoInfo, below(n + 1));
+        SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *theirs = (SoFullPath *)(SoPath *)toolkits;
+        ASSERT_TRUE(ours) << step;
+        ASSERT_EQ(theirs->getLength(), ours->getLength()) << step;
+        for (int d = 0; d < ours->getLength(); d++) {
+            ASSERT_EQ(theirs->getNode(d), ours->getNode(d)) << step << " depth " << d;
+            ASSERT_EQ(theirs->getIndex(d), ours->getIndex(d)) << step << " depth " << d;
+        }
     }
 }
 
