@@ -393,7 +393,7 @@ bool repair(SoPath *path)
         else
             break;
     }
-    if (d == length)
+    if (d >= length)
         return false;
     // From the first index out of step on, each node is found again.
     std::vector<SoNode *> nodes;
