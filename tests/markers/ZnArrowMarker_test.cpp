@@ -295,52 +295,57 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
     }
 }
 
-// Through random children added and taken at every level, the marker's
-// path leads where the toolkit's own copy of it does, cut where the
-// toolkit cuts it.
-TEST_F(ArrowMarkerTest, ItsPathStaysInStepWithTheToolkitsThroughRandomEdits)
+// Through random children added and taken at every level, transforms
+// among them, the marker's path leads where the toolkit's own copy of it
+// does, cut where the toolkit cuts it, and the marker moves as the
+// toolkit's matrix along that path does.
+TEST_F(ArrowMarkerTest, FollowsItsPathThroughRandomEditsAsTheToolkitDoes)
 {
     GspTest::Held<SoSeparator> scene(new SoSeparator);
-    for (int i = 0; i < 40; i++) {
-        SoSeparator *g = new SoSeparator;
-        for (int k = 0; k < 6; k++)
-            g->addChild(new SoInfo);
-        scene->addChild(g);
-    }
+    for (int i = 0; i < 100; i++)
+        GspTest::addText(scene, "Separator { Info {} Info {} Info {} Info {} }");
     std::mt19937 random(11);
     auto below = [&](int n) { return (int)(random() % (unsigned)n); };
     GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
-    GspTest::Held<SoPath> toolkits;
+    GspTest::Held<SoPath> theirs;
+    SoGetMatrixAction ma(SbViewportRegion(100, 100));
+    SbMatrix start;
     for (int step = 0; step < 3000; step++) {
-        if (!toolkits || toolkits->getLength() < 3) {
+        if (!theirs || theirs->getLength() < 3) {
             int g = below(scene->getNumChildren());
-            SoGroup *group = (SoGroup *)scene->getChild(g);
-            if (!group->isOfType(SoSeparator::getClassTypeId()) || !group->getNumChildren())
+            SoNode *group = scene->getChild(g);
+            if (!group->getChildren() || !group->getChildren()->getLength())
                 continue;
-            toolkits = new SoPath(scene);
-            toolkits->append(g);
-            toolkits->append(below(group->getNumChildren()));
-            m->setPathToObject(toolkits);
+            theirs = new SoPath(scene);
+            theirs->append(g);
+            theirs->append(below(group->getChildren()->getLength()));
+            m->setPathToObject(theirs);
+            ma.apply(theirs);
+            start = ma.getInverse();
         }
         // Two edits in three inside one of the root's groups.
         int count = scene->getNumChildren();
         SoNode *pick = count ? scene->getChild(below(count)) : scene;
-        SoGroup *group = below(3) && pick->isOfType(SoGroup::getClassTypeId()) ? (SoGroup *)pick
-                                                                               : (SoGroup *)scene;
+        SoGroup *group = below(3) && pick->isOfType(SoSeparator::getClassTypeId())
+                             ? (SoGroup *)pick : (SoGroup *)scene;
         int n = group->getNumChildren();
+        SoTransform *moved = new SoTransform;
+        moved->translation.setValue((float)below(9), (float)below(9), 0);
         if (below(2) && n > 0)
             group->removeChild(below(n));
-        else if (group == scene && below(4) == 0)
-            group->insertChild(new SoSeparator, below(n + 1));
         else
-            group->insertChild(new SoInfo, below(n + 1));
-        SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *theirs = (SoFullPath *)(SoPath *)toolkits;
-        ASSERT_TRUE(ours) << step;
-        ASSERT_EQ(theirs->getLength(), ours->getLength()) << step;
-        for (int d = 0; d < ours->getLength(); d++) {
-            ASSERT_EQ(theirs->getNode(d), ours->getNode(d)) << step << " depth " << d;
-            ASSERT_EQ(theirs->getIndex(d), ours->getIndex(d)) << step << " depth " << d;
-        }
+            group->insertChild(below(5) ? (SoNode *)new SoSeparator : moved, below(n + 1));
+        moved->ref();
+        moved->unref();
+        SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *full = (SoFullPath *)(SoPath *)theirs;
+        ASSERT_TRUE(ours && ours->getLength() == full->getLength()) << step;
+        for (int d = 0; d < ours->getLength(); d++)
+            ASSERT_TRUE(full->getNode(d) == ours->getNode(d) && full->getIndex(d) == ours->getIndex(d))
+                << step << " depth " << d;
+        ma.apply(theirs);
+        SbMatrix expected = start;
+        expected.multRight(ma.getMatrix());
+        ASSERT_TRUE(motionOf(m).equals(expected, 1e-4f)) << step;
     }
 }
 
