@@ -18,7 +18,8 @@ class SoPath;
 // or taken before it cost a few steps. A node no longer in its group
 // cuts the path there, as the toolkit cuts its own paths; a node replaced
 // by another cuts it too, where the toolkit's path would go on to the
-// replacement.
+// replacement, and a node in its group twice is found again where it is
+// nearest its old place.
 //
 // Calls back at once (as a path sensor of priority 0 does) when anything
 // that may move the tail of a watched path changes: a node on the path, a

@@ -49,11 +49,16 @@ class GlosspinApp : public XtTest {
     {
         Widget w = GspTest::findWidget(app->getMenuBar(), item);
         ASSERT_TRUE(w && XtIsSensitive(w)) << item;
+        choose(w);
+        GspTest::pumpEvents(50);
+    }
+    // A menu entry chosen: a toggle turned on, a button activated.
+    static void choose(Widget w)
+    {
         if (XmIsToggleButtonGadget(w))
             XmToggleButtonGadgetSetState(w, True, True);
         else
             XtCallCallbacks(w, XmNactivateCallback, NULL);
-        GspTest::pumpEvents(50);
     }
 
     // The root-window pixel where the world point p shows in the viewer.

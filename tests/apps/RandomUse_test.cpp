@@ -178,10 +178,7 @@ class RandomUse : public GlosspinApp {
         covered.insert(c);
         if (getenv("GLOSSPIN_USE_TRACE"))
             fprintf(stderr, "command %s\n", App::commandName(c));
-        if (XmIsToggleButtonGadget(w))
-            XmToggleButtonGadgetSetState(w, True, True);
-        else
-            XtCallCallbacks(w, XmNactivateCallback, NULL);
+        choose(w);
     }
 
     // Where node shows (the middle of its box), or false for nowhere.

@@ -4,7 +4,6 @@
 #include "FieldTestUtil.h"
 
 #include <Inventor/SoPath.h>
-#include <Inventor/actions/SoWriteAction.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -29,21 +28,6 @@ namespace {
 
 PATH_HOLDER(PlainHolder, SoSFPath);
 PATH_HOLDER(CountHolder, SoSFCountedPath);
-
-std::string written(SoNode *root, const SoPathList *list, bool binary)
-{
-    SoOutput out;
-    size_t size = 4096;
-    out.setBuffer(malloc(size), size, realloc);
-    out.setBinary(binary);
-    SoWriteAction wa(&out);
-    list ? wa.apply(*list) : wa.apply(root);
-    void *buf;
-    out.getBuffer(buf, size);
-    std::string bytes((const char *)buf, size);
-    free(buf);
-    return bytes;
-}
 
 }
 
@@ -74,7 +58,7 @@ TEST(CountedPath, WritesTheToolkitsBytes)
                     list.append(new SoPath(root));
                     list[list.getLength() - 1]->append(i);
                 }
-                bytes[f] = written(root, pathList ? &list : NULL, binary);
+                bytes[f] = GspTest::writeToBuffer(root, binary, pathList ? &list : NULL);
             }
             for (size_t at = 0; (at = bytes[1].find("Count", at)) != std::string::npos; at += 5)
                 bytes[1].replace(at, 5, "Plain");

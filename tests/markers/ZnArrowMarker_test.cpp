@@ -311,32 +311,29 @@ TEST_F(ArrowMarkerTest, FollowsItsPathThroughRandomEditsAsTheToolkitDoes)
     SoGetMatrixAction ma(SbViewportRegion(100, 100));
     SbMatrix start;
     for (int step = 0; step < 3000; step++) {
+        SoNode *pick = scene->getNumChildren() ? scene->getChild(below(scene->getNumChildren())) : scene;
+        SoGroup *group = pick->isOfType(SoSeparator::getClassTypeId()) ? (SoGroup *)pick : scene;
         if (!theirs || theirs->getLength() < 3) {
-            int g = below(scene->getNumChildren());
-            SoNode *group = scene->getChild(g);
-            if (!group->getChildren() || !group->getChildren()->getLength())
+            if (group == scene || !group->getNumChildren())
                 continue;
             theirs = new SoPath(scene);
-            theirs->append(g);
-            theirs->append(below(group->getChildren()->getLength()));
+            theirs->append(group);
+            theirs->append(below(group->getNumChildren()));
             m->setPathToObject(theirs);
             ma.apply(theirs);
             start = ma.getInverse();
         }
-        // Two edits in three inside one of the root's groups.
-        int count = scene->getNumChildren();
-        SoNode *pick = count ? scene->getChild(below(count)) : scene;
-        SoGroup *group = below(3) && pick->isOfType(SoSeparator::getClassTypeId())
-                             ? (SoGroup *)pick : (SoGroup *)scene;
+        // One edit in three in the root, the others in one of its groups.
+        group = below(3) ? group : (SoGroup *)scene;
         int n = group->getNumChildren();
-        SoTransform *moved = new SoTransform;
-        moved->translation.setValue((float)below(9), (float)below(9), 0);
+        SoTransform *moved = below(5) ? NULL : new SoTransform;
+        if (moved)
+            moved->translation.setValue((float)below(9), (float)below(9), 0);
+        GspTest::Held<SoNode> added(moved ? (SoNode *)moved : new SoSeparator);
         if (below(2) && n > 0)
             group->removeChild(below(n));
         else
-            group->insertChild(below(5) ? (SoNode *)new SoSeparator : moved, below(n + 1));
-        moved->ref();
-        moved->unref();
+            group->insertChild(added, below(n + 1));
         SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *full = (SoFullPath *)(SoPath *)theirs;
         ASSERT_TRUE(ours && ours->getLength() == full->getLength()) << step;
         for (int d = 0; d < ours->getLength(); d++)

@@ -9,6 +9,7 @@
 
 #include "support/GridNote.h"
 #include "support/RenderWindow.h"
+#include "support/SceneTest.h"
 
 namespace {
 
@@ -17,15 +18,12 @@ typedef ZnMarkerSequencer Seq;
 // Three bullet markers side by side in a sequencer, labelled "Hall", ""
 // and "Tower", each with one note that plays until the test finishes it;
 // the notes' plays are logged.
-class SequencerTest : public XtTest {
+class SequencerTest : public SceneTest {
   public:
+    using SceneTest::root;  // reached from the toolkit's callbacks
     void SetUp() override
     {
-        XtTest::SetUp();
-        ZnCommon::editMode = 1;
-        root = new SoSeparator;
-        root->ref();
-        GspTest::addFrontCamera(root);
+        SceneTest::SetUp();
         seq = new Seq;
         for (int i = 0; i < 3; i++) {
             ZnMarker *m = marker(i == 0 ? "Hall" : i == 1 ? "" : "Tower");
@@ -37,12 +35,6 @@ class SequencerTest : public XtTest {
             seq->appendMarker(m);
         }
         root->addChild(seq);
-    }
-    void TearDown() override
-    {
-        ZnCommon::editMode = 1;
-        root->unref();
-        XtTest::TearDown();
     }
     static ZnNoteList *list(ZnMarker *m) { return (ZnNoteList *)m->getPart("notes", TRUE); }
     static ZnMarker *marker(const char *label)
@@ -108,7 +100,6 @@ class SequencerTest : public XtTest {
         }
     }
 
-    SoSeparator *root = NULL;
     Seq *seq = NULL;
     std::vector<ZnMarker *> markers;
     std::vector<GridNote *> notes, log;

@@ -58,13 +58,13 @@ bool click(SoNode *root, const SbViewportRegion &vp, short x, short y, const SbT
     return handled;
 }
 
-std::string writeToBuffer(SoNode *root, bool binary)
+std::string writeToBuffer(SoNode *root, bool binary, const SoPathList *list)
 {
     SoOutput out;
     out.setBinary(binary);
     out.setBuffer(malloc(1024), 1024, realloc);
     SoWriteAction wa(&out);
-    wa.apply(root);
+    list ? wa.apply(*list) : wa.apply(root);
     void *buf;
     size_t size;
     out.getBuffer(buf, size);

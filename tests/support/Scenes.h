@@ -12,6 +12,7 @@
 
 class SoNode;
 class SoOrthographicCamera;
+class SoPathList;
 class SoSeparator;
 
 namespace GspTest {
@@ -76,8 +77,9 @@ bool click(SoNode *root, const SbViewportRegion &vp, short x, short y,
 // Runs the sensors waiting in the delay queue, as an event loop would.
 void settle();
 
-// A scene written to memory, in the binary or the ASCII form.
-std::string writeToBuffer(SoNode *root, bool binary = false);
+// A scene written to memory, in the binary or the ASCII form; with a
+// list, the paths in it instead.
+std::string writeToBuffer(SoNode *root, bool binary = false, const SoPathList *list = NULL);
 // The scene read back from memory (referenced by nobody), or NULL.
 SoSeparator *readFromBuffer(const std::string &bytes);
 // The same for the body of an ASCII file.
