@@ -4,7 +4,6 @@
 // object paths that lead anywhere in the file, or nowhere.
 #include "support/Test.h"
 
-#include <Inventor/nodes/SoInfo.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 
 #include <random>
@@ -255,43 +254,44 @@ TEST_F(ArrowMarkerTest, FollowsChangesOfTheHeadsChildren)
         [](SoGroup *head, int pad) { head->insertChild(head->getChild(pad), pad); },
     };
     SoGetMatrixAction ma(SbViewportRegion(100, 100));
-    for (int count = 0; count <= 130; count++)
-    for (const auto &edit : edits) {
-        std::string pad;
-        for (int i = 0; i < count; i++)
-            pad += "Info {} ";
-        GspTest::Held<SoSeparator> scene(GspTest::readText(
-            "Separator { " + pad + "Transform { translation 1 2 3 } Separator {}"
-            " Group { DEF B Cube {} } " + pad + "}"));
-        ASSERT_TRUE(scene);
-        SoSearchAction sa;
-        sa.setName("B");
-        sa.apply(scene);
-        GspTest::Held<SoPath> path(sa.getPath()->copy());
-        GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
-        m->setPathToObject(path);
-        ma.apply(path);
-        SbMatrix start = ma.getInverse();
-        // A move of the first transform, the edit, and a move of the first
-        // transform left.
-        for (int step = 0; step < 3; step++) {
-            if (step == 1) {
-                edit(scene, count);
-            } else {
-                SoSearchAction first;
-                first.setType(SoTransform::getClassTypeId());
-                first.apply(scene);
-                if (!first.getPath())
-                    continue;
-                ((SoTransform *)first.getPath()->getTail())->translation.setValue(-4, step, 1);
-            }
+    for (int count = 0; count <= 130; count++) {
+        for (const auto &edit : edits) {
+            std::string pad;
+            for (int i = 0; i < count; i++)
+                pad += "Info {} ";
+            GspTest::Held<SoSeparator> scene(GspTest::readText(
+                "Separator { " + pad + "Transform { translation 1 2 3 } Separator {}"
+                " Group { DEF B Cube {} } " + pad + "}"));
+            ASSERT_TRUE(scene);
+            SoSearchAction sa;
+            sa.setName("B");
+            sa.apply(scene);
+            GspTest::Held<SoPath> path(sa.getPath()->copy());
+            GspTest::Held<ZnArrowMarker> m(new ZnArrowMarker);
+            m->setPathToObject(path);
             ma.apply(path);
-            SbMatrix expected = start;
-            expected.multRight(ma.getMatrix());
-            EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f))
-                << &edit - edits << " step " << step << " among " << count;
+            SbMatrix start = ma.getInverse();
+            // A move of the first transform, the edit, and a move of the first
+            // transform left.
+            for (int step = 0; step < 3; step++) {
+                if (step == 1) {
+                    edit(scene, count);
+                } else {
+                    SoSearchAction first;
+                    first.setType(SoTransform::getClassTypeId());
+                    first.apply(scene);
+                    if (!first.getPath())
+                        continue;
+                    ((SoTransform *)first.getPath()->getTail())->translation.setValue(-4, step, 1);
+                }
+                ma.apply(path);
+                SbMatrix expected = start;
+                expected.multRight(ma.getMatrix());
+                EXPECT_TRUE(motionOf(m).equals(expected, 1e-4f))
+                    << &edit - edits << " step " << step << " among " << count;
+            }
+            EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
         }
-        EXPECT_TRUE(m->isAttachedToNode(SoNode::getByName("B")));
     }
 }
 
@@ -311,7 +311,8 @@ TEST_F(ArrowMarkerTest, FollowsItsPathThroughRandomEditsAsTheToolkitDoes)
     SoGetMatrixAction ma(SbViewportRegion(100, 100));
     SbMatrix start;
     for (int step = 0; step < 3000; step++) {
-        SoNode *pick = scene->getNumChildren() ? scene->getChild(below(scene->getNumChildren())) : scene;
+        int count = scene->getNumChildren();
+        SoNode *pick = count ? scene->getChild(below(count)) : scene;
         SoGroup *group = pick->isOfType(SoSeparator::getClassTypeId()) ? (SoGroup *)pick : scene;
         if (!theirs || theirs->getLength() < 3) {
             if (group == scene || !group->getNumChildren())
@@ -334,10 +335,10 @@ TEST_F(ArrowMarkerTest, FollowsItsPathThroughRandomEditsAsTheToolkitDoes)
             group->removeChild(below(n));
         else
             group->insertChild(added, below(n + 1));
-        SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *full = (SoFullPath *)(SoPath *)theirs;
-        ASSERT_TRUE(ours && ours->getLength() == full->getLength()) << step;
+        SoFullPath *ours = (SoFullPath *)m->getPathToObject(), *tk = (SoFullPath *)(SoPath *)theirs;
+        ASSERT_TRUE(ours && ours->getLength() == tk->getLength()) << step;
         for (int d = 0; d < ours->getLength(); d++)
-            ASSERT_TRUE(full->getNode(d) == ours->getNode(d) && full->getIndex(d) == ours->getIndex(d))
+            ASSERT_TRUE(tk->getNode(d) == ours->getNode(d) && tk->getIndex(d) == ours->getIndex(d))
                 << step << " depth " << d;
         ma.apply(theirs);
         SbMatrix expected = start;
