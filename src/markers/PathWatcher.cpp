@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <typeinfo>
 #include <unordered_map>
 #include <vector>
@@ -52,34 +53,105 @@ struct Client {
     void *data;
 };
 
-// The watches on one head node. Two sensors take turns: the toolkit
-// forgets what triggered a sensor that is notified again from inside its
-// own callback (as when a marker moves its arrow there), so the other
-// one is attached while the callbacks run and hears those changes with
-// their paths. A change below one of the head's children concerns the
-// watches whose paths run through that child (its branch); only a child
-// that changes the matrix of later siblings, or a change of the head's
-// own child list other than an append, concerns them all.
-struct Head {
-    SoNode *node;
+struct Head;
+
+// Two sensors on one node that take turns: the toolkit forgets what
+// triggered a sensor that is notified again from inside its own callback
+// (as when a marker moves its arrow there), so the other one is attached
+// while the callbacks run and hears those changes with what triggered
+// them.
+struct SensorPair {
+    SoNode *node = NULL;
     SoNodeSensor sensors[2];
     int active = 0;
+
+    void init(SoSensorCB *changed, void *data, bool withPath, SoSensorCB *dying)
+    {
+        for (SoNodeSensor &s : sensors) {
+            s.setFunction(changed);
+            s.setData(data);
+            s.setPriority(0);
+            s.setTriggerPathFlag(withPath);
+            if (dying)
+                s.setDeleteCallback(dying, data);
+        }
+    }
+    void attach(SoNode *n)
+    {
+        node = n;
+        sensors[active].attach(n);
+    }
+    void detach()
+    {
+        for (SoNodeSensor &s : sensors)
+            s.detach();
+    }
+    bool attached() const { return sensors[active].getAttachedNode() != NULL; }
+    // The first step of a callback, once what triggered it is taken.
+    void handOver(SoSensor *heard)
+    {
+        if (heard != &sensors[active])
+            return;
+        sensors[active].detach();
+        active = 1 - active;
+        sensors[active].attach(node);
+    }
+};
+
+// The watches whose paths take one branch from the head (the same node at
+// depth 1), in watch order, so that one of thousands goes at once. The
+// branch's own sensors hear the changes below it with their paths from
+// the branch down: those paths cost what the branch holds, where paths
+// from the head would cost a search of the head's children each.
+struct Branch {
+    Head *head;
+    SensorPair pair;
+    std::map<unsigned long, Client> clients;
+};
+
+// A child of the head that may change the matrix of the siblings after it
+// (a transformation, or a group that may let its state out), heard on its
+// own: when it does, every watch after it is concerned. Counted: a child
+// may stand among the head's children more than once.
+struct ChildWatch {
+    Head *head;
+    SoNode *node;
+    SoNodeSensor sensor;
+    int count = 0;
+    bool moves = false;  // as last seen
+};
+
+// The watches on one head node. The head's own sensors hear changes of its
+// child list and fields; the branches and the children that may change
+// matrices have sensors of their own (above), so a change far below the
+// head costs what its branch costs, not a search of the head's children.
+// A change of the child list concerns the watches through the children
+// that came or went; only a child that changes the matrix of later
+// siblings, or a change other than an append, a removal, an insertion or
+// a replacement, concerns them all.
+struct Head {
+    SensorPair pair;
     int running = 0;
     bool dead = false;
-    // By the path's node at depth 1; in each branch by the order of the
-    // watches, so that one of thousands goes at once.
-    std::unordered_map<SoNode *, std::map<unsigned long, Client>> branches;
+    std::unordered_map<SoNode *, std::unique_ptr<Branch>> branches;
     // data -> its branches here and its watches' places in them
     std::unordered_map<void *, std::vector<std::pair<SoNode *, unsigned long>>> branchesOf;
     // The child list as last seen (kept by appending when a child is
     // appended); and, while valid, the indices of the children whose
-    // transformations reach later siblings and a flag for each child.
-    // Listed only when a matrix is asked for: a head being released may
-    // hold children that must not be looked into.
+    // transformations reach later siblings, a flag for each child and the
+    // children watched for it. Listed only when a matrix is asked for or a
+    // change below the head is first heard: a head being released may hold
+    // children that must not be looked into.
     std::vector<SoNode *> known;
     std::vector<int> matrixChildren;
     std::vector<char> knownMoves;
+    std::unordered_map<SoNode *, std::unique_ptr<ChildWatch>> childWatches;
     bool matrixChildrenValid = false;
+    // Sensors let go while callbacks ran, deleted once they are done.
+    std::vector<std::unique_ptr<Branch>> retiredBranches;
+    std::vector<std::unique_ptr<ChildWatch>> retiredWatches;
+
+    SoNode *node() const { return pair.node; }
 };
 
 std::map<SoNode *, Head *> &heads()
@@ -102,13 +174,63 @@ int changesMatrix(SoNode *child)
     return child->isOfType(SoTransformation::getClassTypeId());
 }
 
+// Whether a child may come to change later siblings' matrices.
+bool mayChangeMatrix(SoNode *child)
+{
+    return child->getChildren() || child->isOfType(SoTransformation::getClassTypeId());
+}
+
+void retire(Head *head, std::unique_ptr<ChildWatch> watch)
+{
+    watch->sensor.detach();
+    if (head->running)
+        head->retiredWatches.push_back(std::move(watch));
+}
+
+void childChangedCB(void *data, SoSensor *sensor);
+
+void watchChild(Head *head, SoNode *child, bool moves)
+{
+    if (!mayChangeMatrix(child))
+        return;
+    std::unique_ptr<ChildWatch> &w = head->childWatches[child];
+    if (!w) {
+        w.reset(new ChildWatch);
+        w->head = head;
+        w->node = child;
+        w->sensor.setFunction(childChangedCB);
+        w->sensor.setData(w.get());
+        w->sensor.setPriority(0);
+        w->sensor.attach(child);
+    }
+    w->count++;
+    w->moves = moves;
+}
+
+void unwatchChild(Head *head, SoNode *child)
+{
+    auto it = head->childWatches.find(child);
+    if (it == head->childWatches.end() || --it->second->count > 0)
+        return;
+    retire(head, std::move(it->second));
+    head->childWatches.erase(it);
+}
+
+void unwatchChildren(Head *head)
+{
+    for (auto &w : head->childWatches)
+        retire(head, std::move(w.second));
+    head->childWatches.clear();
+}
+
 void rememberChildren(Head *head)
 {
-    const SoChildList *children = head->node->getChildren();
+    const SoChildList *children = head->node()->getChildren();
     head->known.clear();
     for (int i = 0; children && i < children->getLength(); i++)
         head->known.push_back((*children)[i]);
     head->matrixChildrenValid = false;
+    unwatchChildren(head);
 }
 
 void listMatrixChildren(Head *head)
@@ -120,6 +242,7 @@ void listMatrixChildren(Head *head)
         head->knownMoves.push_back(changesMatrix(head->known[i]) != 0);
         if (head->knownMoves.back())
             head->matrixChildren.push_back((int)i);
+        watchChild(head, head->known[i], head->knownMoves.back());
     }
     head->matrixChildrenValid = true;
 }
@@ -128,16 +251,18 @@ void listMatrixChildren(Head *head)
 // appended (no path's index and no earlier sibling changed).
 bool appended(Head *head)
 {
-    const SoChildList *children = head->node->getChildren();
+    const SoChildList *children = head->node()->getChildren();
     int n = children ? children->getLength() : 0, known = (int)head->known.size();
     bool append = n == known + 1 && (known == 0 || (*children)[known - 1] == head->known.back());
     if (!append)
         return false;
-    head->known.push_back((*children)[n - 1]);
+    SoNode *child = (*children)[n - 1];
+    head->known.push_back(child);
     if (head->matrixChildrenValid) {
-        head->knownMoves.push_back(changesMatrix((*children)[n - 1]) != 0);
+        head->knownMoves.push_back(changesMatrix(child) != 0);
         if (head->knownMoves.back())
             head->matrixChildren.push_back(n - 1);
+        watchChild(head, child, head->knownMoves.back());
     }
     return true;
 }
@@ -169,7 +294,7 @@ int commonRun(void *const *a, void *const *b, int count, int step)
 // or went. Children that went may be gone: they are compared, not used.
 bool changedChildren(Head *head, std::vector<SoNode *> &changed)
 {
-    const SoChildList *children = head->node->getChildren();
+    const SoChildList *children = head->node()->getChildren();
     int n = children ? children->getLength() : 0, known = (int)head->known.size();
     // A root holds thousands of children: the parts that stayed are
     // compared a block at a time.
@@ -183,6 +308,8 @@ bool changedChildren(Head *head, std::vector<SoNode *> &changed)
     for (int i = front; i < known - back; i++) {
         changed.push_back(head->known[(size_t)i]);
         moves = moves || (valid && head->knownMoves[(size_t)i]);
+        if (valid)
+            unwatchChild(head, head->known[(size_t)i]);
     }
     std::vector<SoNode *> came;
     std::vector<char> cameMoves;
@@ -190,6 +317,8 @@ bool changedChildren(Head *head, std::vector<SoNode *> &changed)
         came.push_back((*children)[i]);
         cameMoves.push_back(changesMatrix((*children)[i]) != 0);
         moves = moves || cameMoves.back();
+        if (valid)
+            watchChild(head, came.back(), cameMoves.back());
     }
     changed.insert(changed.end(), came.begin(), came.end());
     head->known.erase(head->known.begin() + front, head->known.end() - back);
@@ -239,60 +368,48 @@ void addClients(std::vector<Client> &out, const std::map<unsigned long, Client> 
         out.push_back(c.second);
 }
 
-// The watches a change concerns, in a copy: callbacks may add or remove
-// watches.
-std::vector<Client> concerned(Head *head, const Trigger &trigger, bool known)
+void addAllClients(std::vector<Client> &out, const Head *head)
+{
+    for (const auto &branch : head->branches)
+        addClients(out, branch.second->clients);
+}
+
+// The watches a change of the head's own child list or fields concerns,
+// in a copy: callbacks may add or remove watches.
+std::vector<Client> concerned(Head *head)
 {
     std::vector<Client> out;
-    bool all;
-    if (!known) {
-        all = true;
-        rememberChildren(head);
-    } else if (trigger.nodes.size() < 2) {
-        if (appended(head))
-            return out;
-        // Only the watches through the children that came or went: the
-        // other paths are repaired where they are used.
-        std::vector<SoNode *> changed;
-        all = !changedChildren(head, changed);
-        for (size_t i = 0; !all && i < changed.size(); i++) {
-            auto it = head->branches.find(changed[i]);
-            if (it != head->branches.end())
-                addClients(out, it->second);
-        }
-    } else {
-        all = changesMatrix(trigger.nodes[1]) != 0;
-    }
-    if (all) {
-        for (const auto &branch : head->branches)
-            addClients(out, branch.second);
+    if (appended(head))
+        return out;
+    // Only the watches through the children that came or went: the other
+    // paths are repaired where they are used.
+    std::vector<SoNode *> changed;
+    if (!changedChildren(head, changed)) {
+        addAllClients(out, head);
         return out;
     }
-    if (trigger.nodes.size() >= 2) {
-        auto it = head->branches.find(trigger.nodes[1]);
+    for (SoNode *child : changed) {
+        auto it = head->branches.find(child);
         if (it != head->branches.end())
-            addClients(out, it->second);
+            addClients(out, it->second->clients);
     }
     return out;
 }
 
-void headChangedCB(void *data, SoSensor *sensor)
+void deleteHead(Head *head)
 {
-    Head *head = (Head *)data;
-    SoNodeSensor *heard = (SoNodeSensor *)sensor;
-    // Taken before the sensor is detached, which forgets it.
-    const SoFullPath *path = (const SoFullPath *)heard->getTriggerPath();
-    Trigger trigger;
-    for (int d = 0; path && d < path->getLength(); d++) {
-        trigger.nodes.push_back(path->getNode(d));
-        trigger.indices.push_back(path->getIndex(d));
-    }
-    if (heard == &head->sensors[head->active]) {
-        heard->detach();
-        head->active = 1 - head->active;
-        head->sensors[head->active].attach(head->node);
-    }
-    std::vector<Client> clients = concerned(head, trigger, path != NULL);
+    head->pair.detach();
+    for (auto &b : head->branches)
+        b.second->pair.detach();
+    unwatchChildren(head);
+    delete head;
+}
+
+// Calls back the clients a change concerns (each whose path it can move,
+// when what came down is known), repairing each path first.
+void callBack(Head *head, const std::vector<Client> &clients, const Trigger *trigger,
+              SoSensor *sensor)
+{
     head->running++;
     // Held: a callback may give another client a new path.
     for (const Client &c : clients)
@@ -301,13 +418,92 @@ void headChangedCB(void *data, SoSensor *sensor)
         if (!c.callback || !isWatching(head, c.data))
             continue;
         GspPathWatcher::repair(c.path);
-        if (!path || moves(trigger, c.path))
+        if (!trigger || moves(*trigger, c.path))
             c.callback(c.data, sensor);
     }
     for (const Client &c : clients)
         c.path->unref();
-    if (--head->running == 0 && head->dead)
-        delete head;
+    if (--head->running > 0)
+        return;
+    head->retiredBranches.clear();
+    head->retiredWatches.clear();
+    if (head->dead)
+        deleteHead(head);
+}
+
+void headChangedCB(void *data, SoSensor *sensor)
+{
+    Head *head = (Head *)data;
+    // Taken before the sensor is detached, which forgets it.
+    SoNode *trigger = ((SoNodeSensor *)sensor)->getTriggerNode();
+    head->pair.handOver(sensor);
+    std::vector<Client> clients;
+    if (trigger == head->node()) {
+        clients = concerned(head);
+    } else if (!trigger || !head->matrixChildrenValid) {
+        // What changed is not known, or the children that change matrices
+        // are not watched yet: every watch is concerned.
+        if (trigger)
+            listMatrixChildren(head);
+        else
+            rememberChildren(head);
+        addAllClients(clients, head);
+    } else {
+        return;  // below a child: its branch and its own watch hear it
+    }
+    callBack(head, clients, NULL, sensor);
+}
+
+// A change below a branch: the branch's watches whose paths it can move.
+void branchChangedCB(void *data, SoSensor *sensor)
+{
+    Branch *branch = (Branch *)data;
+    const SoFullPath *path = (const SoFullPath *)((SoNodeSensor *)sensor)->getTriggerPath();
+    Trigger trigger;
+    trigger.nodes.push_back(branch->head->node());
+    trigger.indices.push_back(0);
+    for (int d = 0; path && d < path->getLength(); d++) {
+        trigger.nodes.push_back(path->getNode(d));
+        trigger.indices.push_back(d ? path->getIndex(d) : -1);  // the branch's is not compared
+    }
+    branch->pair.handOver(sensor);
+    std::vector<Client> clients;
+    addClients(clients, branch->clients);
+    callBack(branch->head, clients, path ? &trigger : NULL, sensor);
+}
+
+// A change of a child that may change later siblings' matrices: when it
+// does, or did, the watches after it are concerned.
+void childChangedCB(void *data, SoSensor *sensor)
+{
+    ChildWatch *w = (ChildWatch *)data;
+    Head *head = w->head;
+    bool moves = changesMatrix(w->node) != 0;
+    if (!moves && !w->moves)
+        return;
+    int first = -1;
+    std::vector<int> &listed = head->matrixChildren;
+    for (size_t i = 0; i < head->known.size(); i++) {
+        if (head->known[i] != w->node)
+            continue;
+        if (first < 0)
+            first = (int)i;
+        if (moves == (bool)head->knownMoves[i])
+            continue;
+        // A group that now lets its state out, or no longer does.
+        head->knownMoves[i] = moves;
+        if (moves)
+            listed.insert(std::lower_bound(listed.begin(), listed.end(), (int)i), (int)i);
+        else
+            listed.erase(std::lower_bound(listed.begin(), listed.end(), (int)i));
+    }
+    w->moves = moves;
+    if (first < 0)
+        return;
+    Trigger trigger{{head->node(), w->node}, {0, first}};
+    std::vector<Client> clients;
+    addAllClients(clients, head);
+    callBack(head, clients, &trigger, sensor);
 }
 
 // The data's watches, by head.
@@ -323,27 +519,30 @@ void headDyingCB(void *data, SoSensor *)
 {
     Head *head = (Head *)data;
     std::vector<Client> clients;
-    for (const auto &branch : head->branches)
-        addClients(clients, branch.second);
+    addAllClients(clients, head);
     head->running++;
     for (const Client &c : clients)
         if (c.dying && isWatching(head, c.data))
             c.dying(c.data);
-    auto it = heads().find(head->node);
+    auto it = heads().find(head->node());
     if (it != heads().end() && it->second == head)
         heads().erase(it);
-    for (SoNodeSensor &s : head->sensors)
-        s.detach();
+    head->pair.detach();
     for (const auto &client : head->branchesOf) {
         std::vector<Head *> &list = headsOf()[client.first];
         list.erase(std::remove(list.begin(), list.end(), head), list.end());
         if (list.empty())
             headsOf().erase(client.first);
     }
+    for (auto &b : head->branches) {
+        b.second->pair.detach();
+        head->retiredBranches.push_back(std::move(b.second));
+    }
     head->branches.clear();
     head->branchesOf.clear();
+    unwatchChildren(head);
     if (--head->running == 0)
-        delete head;
+        deleteHead(head);
     else
         head->dead = true;
 }
@@ -357,11 +556,29 @@ void removeClient(Head *head, void *data)
         auto it = head->branches.find(place.first);
         if (it == head->branches.end())
             continue;
-        it->second.erase(place.second);
-        if (it->second.empty())
-            head->branches.erase(it);
+        it->second->clients.erase(place.second);
+        if (!it->second->clients.empty())
+            continue;
+        it->second->pair.detach();
+        if (head->running)
+            head->retiredBranches.push_back(std::move(it->second));
+        head->branches.erase(it);
     }
     head->branchesOf.erase(where);
+}
+
+Branch *branchFor(Head *head, SoNode *node)
+{
+    std::unique_ptr<Branch> &b = head->branches[node];
+    if (!b) {
+        b.reset(new Branch);
+        b->head = head;
+        b->pair.init(branchChangedCB, b.get(), true, NULL);
+    }
+    // A node gone and another made in its place is heard afresh.
+    if (node && !b->pair.attached())
+        b->pair.attach(node);
+    return b.get();
 }
 
 }
@@ -424,20 +641,13 @@ void watch(SoPath *path, SoSensorCB *callback, void (*dying)(void *data), void *
     Head *&head = heads()[node];
     if (!head) {
         head = new Head;
-        head->node = node;
+        head->pair.init(headChangedCB, head, false, headDyingCB);
+        head->pair.attach(node);
         rememberChildren(head);
-        for (SoNodeSensor &s : head->sensors) {
-            s.setFunction(headChangedCB);
-            s.setData(head);
-            s.setPriority(0);
-            s.setTriggerPathFlag(TRUE);
-            s.setDeleteCallback(headDyingCB, head);
-        }
-        head->sensors[0].attach(node);
     }
     static unsigned long watches = 0;
     SoNode *branch = branchOf((SoFullPath *)path);
-    head->branches[branch][++watches] = {(SoFullPath *)path, callback, dying, data};
+    branchFor(head, branch)->clients[++watches] = {(SoFullPath *)path, callback, dying, data};
     head->branchesOf[data].push_back({branch, watches});
     headsOf()[data].push_back(head);
 }
@@ -451,19 +661,19 @@ void unwatch(void *data)
     watched.swap(found->second);
     headsOf().erase(found);
     for (Head *head : watched) {
-        auto it = heads().find(head->node);
+        auto it = heads().find(head->node());
         if (it == heads().end() || it->second != head)
             continue;  // gone with its node
         removeClient(head, data);
         if (!head->branches.empty())
             continue;
-        for (SoNodeSensor &s : head->sensors)
-            s.detach();
         heads().erase(it);
+        head->pair.detach();
+        unwatchChildren(head);
         if (head->running)
             head->dead = true;
         else
-            delete head;
+            deleteHead(head);
     }
 }
 
@@ -473,7 +683,7 @@ const std::vector<int> *matrixChildren(SoNode *node)
     if (it == heads().end())
         return NULL;
     Head *head = it->second;
-    const SoChildList *children = head->node->getChildren();
+    const SoChildList *children = head->node()->getChildren();
     if (!head->matrixChildrenValid || (int)head->known.size() != (children ? children->getLength() : 0))
         listMatrixChildren(head);
     return &head->matrixChildren;

@@ -24,11 +24,15 @@ class SoPath;
 // Calls back at once (as a path sensor of priority 0 does) when anything
 // that may move the tail of a watched path changes: a node on the path, a
 // node below its tail, or a node before the path's child in a group on
-// the path that affects the traversal state. One node sensor on each head
-// node serves every path that starts there and sorts each change by the
-// branch of the head it came along: a change in one branch reaches the
-// paths through that branch alone, and an appended child reaches none, so
-// that its cost does not grow with the number of paths.
+// the path that affects the traversal state. The paths that start at one
+// head are sorted by the branch of the head they take, and each branch
+// has a sensor of its own: a change in one branch reaches the paths
+// through that branch alone, at the cost of the branch (a sensor on the
+// head would be told the change's path, found by a search of the head's
+// thousands of children). The head's own sensor hears its child list, so
+// that an appended child reaches no path; the head's children that may
+// change later siblings' matrices are heard on their own and reach the
+// paths after them. None of these costs grows with the number of paths.
 namespace GspPathWatcher {
 
 // A plain copy of path (see above), unreferenced.

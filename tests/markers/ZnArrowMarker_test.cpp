@@ -4,6 +4,7 @@
 // object paths that lead anywhere in the file, or nowhere.
 #include "support/Test.h"
 
+#include <Inventor/nodes/SoSwitch.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 
 #include <random>
@@ -196,16 +197,19 @@ TEST_F(ArrowMarkerTest, SelectedAgainItStillLeavesTheSharedDragger)
 TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
 {
     GspTest::Held<SoSeparator> scene(GspTest::readText(
-        "Separator { DEF TOP Transform {}"
+        "DEF TOP Transform {} DEF SW Switch { whichChild -1 DEF SWITCHED Transform {} }"
+        "  Separator { DEF INBRANCH Transform {} DEF D Cube {} }"
         "  Group { Separator { DEF INSEP Transform {} Cube {} } DEF INGROUP Transform {}"
         "          DEF B Cube {} DEF AFTER Transform {}"
         "          Switch { whichChild 1 DEF SKIPPED Transform {}"
         "                   Separator { DEF ONPATH Transform {} DEF A Cube {} } } }"
-        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} } }"));
+        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} }"));
     ASSERT_TRUE(scene);
-    const char *cases[][2] = {{"B", "TOP"},   {"B", "INGROUP"}, {"B", "INSEP"},
-                              {"B", "AFTER"}, {"A", "AFTER"},   {"A", "SKIPPED"},
-                              {"A", "ONPATH"}, {"C", "NESTED"}};
+    // The third: a switch turned on to the moved transform as well.
+    const char *cases[][3] = {{"B", "TOP"},     {"B", "INGROUP"},  {"B", "INSEP"},
+                              {"B", "AFTER"},   {"A", "AFTER"},    {"A", "SKIPPED"},
+                              {"A", "ONPATH"},  {"C", "NESTED"},   {"D", "INBRANCH"},
+                              {"D", "SWITCHED"}, {"D", "SWITCHED", "SW"}};
     SoGetMatrixAction ma(SbViewportRegion(100, 100));
     float turn = 0.3f;
     for (auto &c : cases) {
@@ -228,6 +232,8 @@ TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
         heard = 0;  // the first move may make the marker its motion part
         t->rotation.setValue(SbVec3f(0, 0, 1), turn += 0.2f);
         t->scaleFactor.setValue(2, 1, 1);
+        if (c[2])
+            ((SoSwitch *)SoNode::getByName(c[2]))->whichChild = 0;
         ma.apply(path);
         expected.multRight(ma.getMatrix());
         EXPECT_EQ(!expected.equals(SbMatrix::identity(), 1e-4f), heard > 0) << c[0] << c[1];
