@@ -8,6 +8,7 @@
 #include <Inventor/nodes/SoNode.h>
 #include <Inventor/nodes/SoTransformation.h>
 #include <Inventor/sensors/SoNodeSensor.h>
+#include <Inventor/sensors/SoOneShotSensor.h>
 
 #include <string.h>
 
@@ -147,9 +148,6 @@ struct Head {
     std::vector<char> knownMoves;
     std::unordered_map<SoNode *, std::unique_ptr<ChildWatch>> childWatches;
     bool matrixChildrenValid = false;
-    // Sensors let go while callbacks ran, deleted once they are done.
-    std::vector<std::unique_ptr<Branch>> retiredBranches;
-    std::vector<std::unique_ptr<ChildWatch>> retiredWatches;
 
     SoNode *node() const { return pair.node; }
 };
@@ -180,11 +178,40 @@ bool mayChangeMatrix(SoNode *child)
     return child->getChildren() || child->isOfType(SoTransformation::getClassTypeId());
 }
 
-void retire(Head *head, std::unique_ptr<ChildWatch> watch)
+// What is let go of goes later, from the delay queue: the toolkit still
+// reads a sensor once its callback (or its delete callback) returns, and
+// the sensor let go of may be the one that called.
+struct Graveyard {
+    std::vector<Head *> heads;
+    std::vector<std::unique_ptr<Branch>> branches;
+    std::vector<std::unique_ptr<ChildWatch>> watches;
+};
+
+void sweepCB(void *, SoSensor *);
+
+Graveyard &graveyard()
+{
+    static Graveyard *all = new Graveyard;
+    return *all;
+}
+
+Graveyard &bury()
+{
+    static SoOneShotSensor *sweeper = new SoOneShotSensor(sweepCB, NULL);
+    sweeper->schedule();
+    return graveyard();
+}
+
+void retire(std::unique_ptr<ChildWatch> watch)
 {
     watch->sensor.detach();
-    if (head->running)
-        head->retiredWatches.push_back(std::move(watch));
+    bury().watches.push_back(std::move(watch));
+}
+
+void retire(std::unique_ptr<Branch> branch)
+{
+    branch->pair.detach();
+    bury().branches.push_back(std::move(branch));
 }
 
 void childChangedCB(void *data, SoSensor *sensor);
@@ -212,14 +239,14 @@ void unwatchChild(Head *head, SoNode *child)
     auto it = head->childWatches.find(child);
     if (it == head->childWatches.end() || --it->second->count > 0)
         return;
-    retire(head, std::move(it->second));
+    retire(std::move(it->second));
     head->childWatches.erase(it);
 }
 
 void unwatchChildren(Head *head)
 {
     for (auto &w : head->childWatches)
-        retire(head, std::move(w.second));
+        retire(std::move(w.second));
     head->childWatches.clear();
 }
 
@@ -402,7 +429,15 @@ void deleteHead(Head *head)
     for (auto &b : head->branches)
         b.second->pair.detach();
     unwatchChildren(head);
-    delete head;
+    bury().heads.push_back(head);
+}
+
+void sweepCB(void *, SoSensor *)
+{
+    Graveyard gone;
+    std::swap(gone, graveyard());
+    for (Head *head : gone.heads)
+        delete head;
 }
 
 // Calls back the clients a change concerns (each whose path it can move,
@@ -423,11 +458,7 @@ void callBack(Head *head, const std::vector<Client> &clients, const Trigger *tri
     }
     for (const Client &c : clients)
         c.path->unref();
-    if (--head->running > 0)
-        return;
-    head->retiredBranches.clear();
-    head->retiredWatches.clear();
-    if (head->dead)
+    if (--head->running == 0 && head->dead)
         deleteHead(head);
 }
 
@@ -534,10 +565,8 @@ void headDyingCB(void *data, SoSensor *)
         if (list.empty())
             headsOf().erase(client.first);
     }
-    for (auto &b : head->branches) {
-        b.second->pair.detach();
-        head->retiredBranches.push_back(std::move(b.second));
-    }
+    for (auto &b : head->branches)
+        retire(std::move(b.second));
     head->branches.clear();
     head->branchesOf.clear();
     unwatchChildren(head);
@@ -559,9 +588,7 @@ void removeClient(Head *head, void *data)
         it->second->clients.erase(place.second);
         if (!it->second->clients.empty())
             continue;
-        it->second->pair.detach();
-        if (head->running)
-            head->retiredBranches.push_back(std::move(it->second));
+        retire(std::move(it->second));
         head->branches.erase(it);
     }
     head->branchesOf.erase(where);
