@@ -402,6 +402,9 @@ class RandomUse : public GlosspinApp {
     // kept them all.
     void undoAll()
     {
+        // A user's commands come after the idle time in which a note's
+        // edit is reported and becomes a step.
+        SoDB::getSensorManager()->processDelayQueue(TRUE);
         while (app->getHistory().canUndo())
             app->command(App::EDIT_UNDO);
         if (maxWeight > UNDO_LIMIT / 2)
