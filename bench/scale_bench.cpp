@@ -158,6 +158,21 @@ void oneMarkerOperations(Scene &large, Scene &small)
         for (int k = 0; k < 100; k++)
             xf->translation = xf->translation.getValue() + SbVec3f(0, 0.01f, 0);
     });
+    {
+        // What a move adds to the frame that shows it: the same at any size.
+        GspBench::FrameWindow window(large.root);
+        SoTransform *xf = large.objects[large.objects.size() / 2];
+        GspBench::print("frame after one move / frame, at 10,000",
+                        GspBench::alternate(
+                            [&] {
+                                return seconds([&] {
+                                    xf->translation =
+                                        xf->translation.getValue() + SbVec3f(0, 0.01f, 0);
+                                    window.frame();
+                                });
+                            },
+                            [&] { return seconds([&] { window.frame(); }); }, 15));
+    }
     ZnCommon::editMode = 1;
     each("one Next step", [](Scene &s) { s.tour->playerCommand(ZnMarkerSequencer::NEXT); });
     // The list follows the tour: Motif selects the item.

@@ -197,13 +197,14 @@ TEST_F(ArrowMarkerTest, SelectedAgainItStillLeavesTheSharedDragger)
 TEST_F(ArrowMarkerTest, FollowsWhatEverMovesItsObject)
 {
     GspTest::Held<SoSeparator> scene(GspTest::readText(
-        "DEF TOP Transform {} DEF SW Switch { whichChild -1 DEF SWITCHED Transform {} }"
-        "  Separator { DEF INBRANCH Transform {} DEF D Cube {} }"
+        "Separator { DEF TOP Transform {}"
         "  Group { Separator { DEF INSEP Transform {} Cube {} } DEF INGROUP Transform {}"
         "          DEF B Cube {} DEF AFTER Transform {}"
         "          Switch { whichChild 1 DEF SKIPPED Transform {}"
         "                   Separator { DEF ONPATH Transform {} DEF A Cube {} } } }"
-        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} }"));
+        "  Group { Group { DEF NESTED Transform {} } DEF C Cube {} } }"
+        "DEF SW Switch { whichChild -1 DEF SWITCHED Transform {} }"
+        "Separator { DEF INBRANCH Transform {} DEF D Cube {} }"));
     ASSERT_TRUE(scene);
     // The third: a switch turned on to the moved transform as well.
     const char *cases[][3] = {{"B", "TOP"},     {"B", "INGROUP"},  {"B", "INSEP"},
