@@ -211,7 +211,7 @@ void alternateGrowth(std::vector<Row> &rows, Scene &large, Scene &small)
         rows[row].growth =
             GspBench::alternate([&] { return f(large); }, [&] { return f(small); }, rounds);
     };
-    each(0, 5, [](Scene &s) {
+    each(0, 9, [](Scene &s) {
         Scene fresh(s.size);
         return seconds([&] {
             for (int i = 0; i < s.size; i++)
@@ -227,6 +227,11 @@ void alternateGrowth(std::vector<Row> &rows, Scene &large, Scene &small)
     each(2, 9, [&](Scene &s) { return seconds([&] { readBack(binary[index(s)]); }); });
     each(3, 9, [](Scene &s) { return seconds([&] { GspBench::written(s.root, false); }); });
     each(4, 9, [](Scene &s) { return seconds([&] { GspBench::written(s.root, true); }); });
+    // A window of its own each time: each marker meets it.
+    each(9, 5, [](Scene &s) {
+        GspBench::FrameWindow fresh(s.root);
+        return seconds([&] { fresh.frame(); });
+    });
     GspBench::FrameWindow window(small.root);
     each(5, 15, [&](Scene &s) {
         window.setScene(s.root);
@@ -240,6 +245,14 @@ void alternateGrowth(std::vector<Row> &rows, Scene &large, Scene &small)
         return seconds([&] {
             xf->translation = xf->translation.getValue() + SbVec3f(0, 0.01f, 0);
             window.frame();
+        });
+    });
+    XtAppContext app = XtWidgetToApplicationContext(GspBench::topLevel());
+    each(7, 9, [&](Scene &s) {
+        return seconds([&] {
+            s.tour->showMarkerList();
+            while (XtAppPending(app))
+                XtAppProcessEvent(app, XtIMAll);
         });
     });
 }
