@@ -107,7 +107,14 @@ ZnMarker::~ZnMarker()
     delete windows;
 }
 
-ZnNoteList *ZnMarker::noteList() { return (ZnNoteList *)getAnyPart("notes", TRUE); }
+// The part's field holds the part once it is made: a list of thousands of
+// markers need not look each one up in the catalog by name.
+ZnNoteList *ZnMarker::noteList()
+{
+    if (SoNode *made = notes.getValue())
+        return (ZnNoteList *)made;
+    return (ZnNoteList *)getAnyPart("notes", TRUE);
+}
 
 // Label and weight.
 

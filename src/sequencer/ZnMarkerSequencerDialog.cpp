@@ -79,11 +79,17 @@ Pixmap pixmapOf(Widget w, char **xpm, XpmColorSymbol *symbols, int count)
     return pixmap;
 }
 
-XmString labelOf(ZnMarker *marker)
+// The marker's label, or a copy of unnamed (made once by the caller).
+XmString labelOf(ZnMarker *marker, XmString unnamed)
 {
     const SbString &label = marker->getLabel();
     if (label.getLength() > 0)
         return SoXt::encodeString((char *)label.getString());
+    return XmStringCopy(unnamed);
+}
+
+XmString unnamedLabel()
+{
     return XmStringCreateLocalized(
         (char *)ZnCommon::getResource("unnamed_marker", "<unnamed marker>"));
 }
@@ -93,8 +99,10 @@ XmString *createStrings(ZnMarkerSequencer *s, int *count)
 {
     *count = s->getNumMarkers();
     XmString *strings = (XmString *)malloc(sizeof(XmString) * (size_t)(*count > 0 ? *count : 1));
+    XmString unnamed = unnamedLabel();
     for (int i = 0; i < *count; i++)
-        strings[i] = labelOf(s->getMarker(i));
+        strings[i] = labelOf(s->getMarker(i), unnamed);
+    XmStringFree(unnamed);
     return strings;
 }
 
@@ -210,7 +218,9 @@ void ZnMarkerSequencer::highlightMarker(int i)
 
 void ZnMarkerSequencer::addListItem(int i)
 {
-    XmString s = labelOf(getMarker(i));
+    XmString unnamed = unnamedLabel();
+    XmString s = labelOf(getMarker(i), unnamed);
+    XmStringFree(unnamed);
     XmListAddItemUnselected(dialog[LIST], s, i + 1);
     XmStringFree(s);
 }
