@@ -194,7 +194,7 @@ void oneMarkerOperations(Scene &large, Scene &small, Row &listRow)
         });
     };
     listRow.growth = GspBench::alternate([&] { return show(large); },
-                                         [&] { return show(small); }, 9);
+                                         [&] { return show(small); }, 21);
     // The list follows the tour: Motif selects the item.
     each("one Next step, list open",
          [](Scene &s) { s.tour->playerCommand(ZnMarkerSequencer::NEXT); });
