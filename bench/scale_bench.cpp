@@ -163,6 +163,19 @@ void oneMarkerOperations(Scene &large, Scene &small, Row &listRow)
     };
     each("adding one marker", [](Scene &s) { s.addMarker((int)s.objects.size()); });
     each("removing one marker", [](Scene &s) { s.removeLastMarker(); });
+    each("a note added to one marker and taken away", [](Scene &s) {
+        ZnMarker *m = s.tour->getMarker(s.tour->getNumMarkers() / 2);
+        ZnNoteList *notes = (ZnNoteList *)m->getPart("notes", TRUE);
+        ZnTextNote *note = new ZnTextNote;
+        note->setFieldFromString("another note");
+        notes->addChild(note);
+        notes->removeChild(note);
+    });
+    each("one marker moved in the tour and back", [](Scene &s) {
+        int middle = s.tour->getNumMarkers() / 2;
+        s.tour->moveMarker(middle, middle + 1);
+        s.tour->moveMarker(middle + 1, middle);
+    });
     each("one object moved, 100 times", [](Scene &s) {
         SoTransform *xf = s.objects[s.objects.size() / 2];
         for (int k = 0; k < 100; k++)

@@ -120,19 +120,26 @@ void ZnMarkerSequencer::removeMarker(int i)
         XmListDeletePos(dialog[10], i + 1);
 }
 
+// The markers between the two places shift by one, in the field's own
+// array: the same markers stay in it, so none is referenced or audited
+// again. (The toolkit's own delete and insert would audit every marker
+// after the place afresh, twice.)
 void ZnMarkerSequencer::moveMarker(int from, int to)
 {
-    ZnMarker *m = getMarker(from);
-    ZnNoteList *notes = (ZnNoteList *)m->getPart("notes", FALSE);
-    SbBool finishing = notes && notes->finishCallbackData == this;  // playing in the tour
-    m->ref();
-    removeMarker(from);
-    insertMarker(m, to);
-    if (finishing) {
-        notes->finishCallback = &ZnMarkerSequencer::markerDonePlayingCB;
-        notes->finishCallbackData = this;
+    int n = getNumMarkers();
+    if (from < 0 || from >= n || to < 0 || to >= n || from == to)
+        return;
+    SoNode **values = sequence.startEditing();
+    SoNode *moved = values[from];
+    int step = from < to ? 1 : -1;
+    for (int i = from; i != to; i += step)
+        values[i] = values[i + step];
+    values[to] = moved;
+    sequence.finishEditing();
+    if (listShown) {
+        XmListDeletePos(dialog[10], from + 1);
+        addListItem(to);
     }
-    m->unrefNoDelete();
 }
 
 ZnNoteList *ZnMarkerSequencer::noteListOf(int i)

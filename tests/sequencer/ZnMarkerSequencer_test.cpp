@@ -158,6 +158,12 @@ TEST_F(SequencerTest, CommandsStepPlayReorderAndDelete)
         EXPECT_EQ(c.deleted, deleted) << c.commands;
     }
     EXPECT_EQ(NULL, markers[1]->selectCallback);  // unlinked when deleted
+    // A move over several places shifts those between by one, both ways.
+    seq->insertMarker(markers[1], 0);
+    seq->moveMarker(0, 2);
+    EXPECT_EQ("021", order());
+    seq->moveMarker(2, 0);
+    EXPECT_EQ("102", order());
 }
 
 // Play all goes through every marker as its notes finish, then ends with
