@@ -18,6 +18,7 @@
 #include <Glosspin/SoSFDelayedData.h>
 #include <Glosspin/SoSFTimestamp.h>
 #include <Glosspin/SoMFBoundedString.h>
+#include <Glosspin/SoMFGrowingNode.h>
 #include <Glosspin/SoBounded.h>
 #include <Glosspin/SoSFCountedPath.h>
 #include <Glosspin/SoRefPlaneDragger.h>

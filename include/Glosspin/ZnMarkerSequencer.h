@@ -2,7 +2,7 @@
 #define GLOSSPIN_ZNMARKERSEQUENCER_H
 
 #include <Inventor/SbPList.h>
-#include <Inventor/fields/SoMFNode.h>
+#include <Glosspin/SoMFGrowingNode.h>
 #include <Inventor/nodes/SoSubNode.h>
 #include <X11/Intrinsic.h>
 
@@ -24,7 +24,7 @@ class ZnMarkerSequencer : public SoNode {
     SO_NODE_HEADER(ZnMarkerSequencer);
 
   public:
-    SoMFNode sequence;  ///< the markers in playback order
+    SoMFGrowingNode sequence;  ///< the markers in playback order
 
     /// A new ZnMarkerSequencer, its fields at their defaults.
     ZnMarkerSequencer();

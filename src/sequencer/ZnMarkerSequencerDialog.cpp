@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <initializer_list>
+#include <vector>
 
 #include <GL/glx.h>
 #include <Glosspin/ZnCommon.h>
@@ -79,13 +80,13 @@ Pixmap pixmapOf(Widget w, char **xpm, XpmColorSymbol *symbols, int count)
     return pixmap;
 }
 
-// The marker's label, or a copy of unnamed (made once by the caller).
-XmString labelOf(ZnMarker *marker, XmString unnamed)
+// The marker's label, or NULL for an unnamed one.
+XmString labelOf(ZnMarker *marker)
 {
     const SbString &label = marker->getLabel();
     if (label.getLength() > 0)
         return SoXt::encodeString((char *)label.getString());
-    return XmStringCopy(unnamed);
+    return NULL;
 }
 
 XmString unnamedLabel()
@@ -94,23 +95,24 @@ XmString unnamedLabel()
         (char *)ZnCommon::getResource("unnamed_marker", "<unnamed marker>"));
 }
 
-// One compound string per marker of s, in order.
-XmString *createStrings(ZnMarkerSequencer *s, int *count)
+// One compound string per marker of s, in order; the unnamed markers
+// share one (the list copies its items).
+std::vector<XmString> createStrings(ZnMarkerSequencer *s, XmString unnamed)
 {
-    *count = s->getNumMarkers();
-    XmString *strings = (XmString *)malloc(sizeof(XmString) * (size_t)(*count > 0 ? *count : 1));
-    XmString unnamed = unnamedLabel();
-    for (int i = 0; i < *count; i++)
-        strings[i] = labelOf(s->getMarker(i), unnamed);
-    XmStringFree(unnamed);
+    std::vector<XmString> strings((size_t)s->getNumMarkers());
+    for (size_t i = 0; i < strings.size(); i++) {
+        XmString label = labelOf(s->getMarker((int)i));
+        strings[i] = label ? label : unnamed;
+    }
     return strings;
 }
 
-void destroyStrings(XmString *strings, int count)
+void destroyStrings(const std::vector<XmString> &strings, XmString unnamed)
 {
-    for (int i = 0; i < count; i++)
-        XmStringFree(strings[i]);
-    free(strings);
+    for (XmString string : strings)
+        if (string != unnamed)
+            XmStringFree(string);
+    XmStringFree(unnamed);
 }
 
 XmString labelText(const char *key, const char *text)
@@ -198,13 +200,14 @@ void ZnMarkerSequencer::showAuthoringUI(int on)
 
 void ZnMarkerSequencer::setNamesInList()
 {
-    int count;
-    XmString *strings = createStrings(this, &count);
-    if (count > 0)
-        XtVaSetValues(dialog[LIST], XmNitemCount, count, XmNitems, strings, NULL);
+    XmString unnamed = unnamedLabel();
+    std::vector<XmString> strings = createStrings(this, unnamed);
+    if (!strings.empty())
+        XtVaSetValues(dialog[LIST], XmNitemCount, (int)strings.size(), XmNitems, strings.data(),
+                      NULL);
     else
         XtVaSetValues(dialog[LIST], XmNitemCount, 0, NULL);
-    destroyStrings(strings, count);
+    destroyStrings(strings, unnamed);
     highlightMarker(currentIndex);
 }
 
@@ -218,9 +221,9 @@ void ZnMarkerSequencer::highlightMarker(int i)
 
 void ZnMarkerSequencer::addListItem(int i)
 {
-    XmString unnamed = unnamedLabel();
-    XmString s = labelOf(getMarker(i), unnamed);
-    XmStringFree(unnamed);
+    XmString s = labelOf(getMarker(i));
+    if (!s)
+        s = unnamedLabel();
     XmListAddItemUnselected(dialog[LIST], s, i + 1);
     XmStringFree(s);
 }
