@@ -14,7 +14,7 @@ template <class Field> std::vector<std::string> history(const std::vector<SoNode
     Field *f = new Field;
     auto note = [&] {
         std::string s;
-        for (int i = 0; i < f->getNum(); i++) {
+        for (int i = 0; f && i < f->getNum(); i++) {
             auto at = std::find(nodes.begin(), nodes.end(), (*f)[i]);
             s += at == nodes.end() ? "-" : std::to_string(at - nodes.begin()) + " ";
         }
@@ -37,6 +37,7 @@ template <class Field> std::vector<std::string> history(const std::vector<SoNode
     note();
     f->deleteValues(0), note();
     delete f;
+    f = NULL;
     note();
     return out;
 }
