@@ -199,7 +199,7 @@ void oneMarkerOperations(Scene &large, Scene &small, Row &listRow)
     ZnCommon::editMode = 1;
     each("one Next step", [](Scene &s) { s.tour->playerCommand(ZnMarkerSequencer::NEXT); });
     XtAppContext app = XtWidgetToApplicationContext(GspBench::topLevel());
-    // Five opening a sample: one at 1,000 is short enough for the
+    // Five openings a sample: one at 1,000 is short enough for the
     // server's own moments to weigh on it.
     auto show = [&](Scene &s) {
         return seconds([&] {
