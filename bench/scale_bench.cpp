@@ -228,7 +228,6 @@ void readBack(const std::string &bytes)
     SoDB::getSensorManager()->processDelayQueue(FALSE);
 }
 
-
 // The rows' growth, 10,000 markers against 1,000, timed alternately: one
 // machine's slower and faster moments then weigh on both sides alike.
 void alternateGrowth(std::vector<Row> &rows, Scene &large, Scene &small)
