@@ -355,6 +355,8 @@ int main(int argc, char **argv)
                 printf(" [%.1f .. %.1f]", r.growth.low, r.growth.high);
             printf("  %s\n", growth <= 12 ? "within 12" : "ABOVE 12");
         }
+        printf("  (the list's rows are Motif's list's own: it copies and measures every item,\n"
+               "  and walks every row to select one)\n");
     }
 
     // Frames of 10,000 static markers against the same scene with plain
