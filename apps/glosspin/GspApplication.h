@@ -138,6 +138,7 @@ class GspApplication {
     void askFileName(int purpose);
     void fileChosen(const char *name);
     void saveAs(const char *name, bool binary);
+    bool refuseNoteDataFile(const char *file, const std::string &full);
     void publish(const char *dir);
     static void replaceCB(Widget w, XtPointer app, XtPointer callData);
     void askToSave(int then);

@@ -74,6 +74,35 @@ std::string fullName(const char *file)
     return name;
 }
 
+bool sameFile(const char *name, const struct stat &file)
+{
+    struct stat st;
+    return name && *name && stat(name, &st) == 0 && st.st_dev == file.st_dev &&
+           st.st_ino == file.st_ino;
+}
+
+// Whether the file holds a note's data: a file a note of the scene reads
+// its data from, or one of the notes' own temporary files (the notes of
+// the undo history and the clipboard keep theirs there too).
+bool holdsNoteData(SoNode *scene, const std::string &full)
+{
+    struct stat file, dir;
+    if (stat(full.c_str(), &file) != 0)
+        return false;
+    std::string base = full.substr(full.rfind('/') + 1);
+    if (base.compare(0, strlen(ZnNote::NOTE_BASE), ZnNote::NOTE_BASE) == 0 &&
+        stat(directoryOf(full).c_str(), &dir) == 0 && sameFile(ZnNote::getTempDirName(), dir))
+        return true;
+    SoPathList notes = gspFindAll(scene, ZnNote::getClassTypeId());
+    for (int i = 0; i < notes.getLength(); i++) {
+        ZnNote *note = (ZnNote *)((SoFullPath *)notes[i])->getTail();
+        if (sameFile(note->filename.getValue().getString(), file) ||
+            sameFile(note->getTempDataFileName().getString(), file))
+            return true;
+    }
+    return false;
+}
+
 std::string textOf(XmString s)
 {
     char *text = NULL;
@@ -371,6 +400,8 @@ void GspApplication::asInFile(const std::function<void()> &write)
 bool GspApplication::save(const char *file, bool binary)
 {
     std::string full = fullName(file), why;
+    if (refuseNoteDataFile(file, full))
+        return false;
     std::string dir = directoryOf(full), here = currentDirectory();
     if (dir != here && !changeDirectory(here, dir)) {
         showError("appCannotSaveMsg", file, strerror(errno));
@@ -480,9 +511,24 @@ void GspApplication::publish(const char *dir)
         showError("appPublishWarningMsg", dir, warnings);
 }
 
+// A scene saved over a note's data would lose that data: such a file is
+// refused, before any question about replacing it.
+bool GspApplication::refuseNoteDataFile(const char *file, const std::string &full)
+{
+    if (!holdsNoteData(scene, full))
+        return false;
+    showError("appCannotSaveMsg", file,
+              ZnCommon::getResource("appNoteDataFileMsg", "A note keeps its data in that file."));
+    return true;
+}
+
 // Save As never replaces a file without asking.
 void GspApplication::saveAs(const char *name, bool binary)
 {
+    if (refuseNoteDataFile(name, fullName(name))) {
+        pendingAfterSave = -1;
+        return;
+    }
     struct stat st;
     if (stat(name, &st) != 0) {
         int then = pendingAfterSave;

@@ -391,6 +391,28 @@ TEST_F(GlosspinApp, FailedSaveKeepsThePreviousFile)
         << readBack;
 }
 
+// A note's data is no place for the scene: a file a note of the scene
+// reads and the notes' own temporary files are refused and left as they
+// were.
+TEST_F(GlosspinApp, SavingOverANotesDataIsRefused)
+{
+    std::string temporary = std::string(ZnNote::getTempDirName()) + "/" + ZnNote::NOTE_BASE + "9";
+    TempDir::writeFile(temporary, "data");
+    for (const std::string &file : {dir.file("media/tone.aifc"), temporary}) {
+        SCOPED_TRACE(file);
+        std::string before = TempDir::readFile(file);
+        EXPECT_FALSE(saveAs(file, false));
+        std::string messages = GspTest::awaitError();
+        EXPECT_NE(std::string::npos, messages.find("save the scene as " + file)) << messages;
+        EXPECT_EQ("A note keeps its data in that file.",
+                  GspTest::textOf(GspTest::findWidget(GspTest::topLevel(), "reason")));
+        EXPECT_EQ(before, TempDir::readFile(file));
+        EXPECT_FALSE(TempDir::exists(file + "~"));
+        GspTest::destroyPopups();
+    }
+    unlink(temporary.c_str());
+}
+
 // The viewer keeps Alt; the bullet's dragger moves in and out along the
 // line of sight with Ctrl instead, and in the plane of the screen without.
 TEST_F(GlosspinApp, CtrlReachesTheDraggersAltMode)
