@@ -21,6 +21,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include <Glosspin/ZnModelImporter.h>
+#include <Glosspin/ZnNote.h>
 
 #include "platform/FileReplacement.h"
 #include "platform/WriteAll.h"
@@ -260,6 +261,18 @@ bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPre
     if (!ok)
         why = strerror(err ? err : EIO);
     return ok;
+}
+
+bool gspIsNoteTemporaryFile(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos ||
+        path.compare(slash + 1, strlen(ZnNote::NOTE_BASE), ZnNote::NOTE_BASE) != 0)
+        return false;
+    struct stat dir, temporary;
+    return stat(slash ? path.substr(0, slash).c_str() : "/", &dir) == 0 &&
+           stat(ZnNote::getTempDirName(), &temporary) == 0 && dir.st_dev == temporary.st_dev &&
+           dir.st_ino == temporary.st_ino;
 }
 
 SoPathList gspFindAll(SoNode *root, SoType type)

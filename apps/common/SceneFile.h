@@ -45,6 +45,10 @@ bool gspIsSceneFile(const char *path);
 bool gspWriteSceneFile(SoNode *root, const char *path, bool binary, bool keepPrevious,
                        std::string &why);
 
+// Whether path (a full name) is one of the notes' own temporary files:
+// the notes delete them, so no scene or other note may live in one.
+bool gspIsNoteTemporaryFile(const std::string &path);
+
 // Paths to every node of type under root, those inside node kits (the
 // markers' notes and note lists) included, in traversal order.
 SoPathList gspFindAll(SoNode *root, SoType type);

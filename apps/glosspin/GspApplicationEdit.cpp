@@ -24,6 +24,7 @@
 #include <Xm/SelectioB.h>
 #include <Xm/Text.h>
 
+#include "common/SceneFile.h"
 #include "note/PromptDialog.h"
 
 void GspApplication::command(int which)
@@ -498,7 +499,8 @@ void GspApplication::noteFromFile(int kind, const char *file)
         return;
     char full[PATH_MAX];
     struct stat st;
-    if (!realpath(file, full) || stat(full, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!realpath(file, full) || stat(full, &st) != 0 || !S_ISREG(st.st_mode) ||
+        gspIsNoteTemporaryFile(full)) {
         ZnCommon::displayError("appNoMediaFileMsg", NULL, file);
         return;
     }

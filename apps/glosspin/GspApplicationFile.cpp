@@ -86,12 +86,10 @@ bool sameFile(const char *name, const struct stat &file)
 // the undo history and the clipboard keep theirs there too).
 bool holdsNoteData(SoNode *scene, const std::string &full)
 {
-    struct stat file, dir;
+    struct stat file;
     if (stat(full.c_str(), &file) != 0)
         return false;
-    std::string base = full.substr(full.rfind('/') + 1);
-    if (base.compare(0, strlen(ZnNote::NOTE_BASE), ZnNote::NOTE_BASE) == 0 &&
-        stat(directoryOf(full).c_str(), &dir) == 0 && sameFile(ZnNote::getTempDirName(), dir))
+    if (gspIsNoteTemporaryFile(full))
         return true;
     SoPathList notes = gspFindAll(scene, ZnNote::getClassTypeId());
     for (int i = 0; i < notes.getLength(); i++) {

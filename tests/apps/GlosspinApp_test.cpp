@@ -313,10 +313,17 @@ TEST_F(GlosspinApp, NotesFromFilesAndPastedNotesJoinTheSelectedMarker)
     ZnNoteList *list = notes(marker(0));
     int before = list->getNumNotes();
     app->selectMarker(marker(0));
-    press(fileDialog("noteSoundFile", dir.path()), XmNokCallback, XmCR_OK);
-    std::string messages = GspTest::awaitError();
-    EXPECT_NE(std::string::npos, messages.find("not a file that a note can hold")) << messages;
-    EXPECT_EQ(before, list->getNumNotes());
+    // A folder, and a note's own temporary file, which its note deletes.
+    std::string temporary = std::string(ZnNote::getTempDirName()) + "/" + ZnNote::NOTE_BASE + "9";
+    TempDir::writeFile(temporary, TempDir::readFile(dir.file("media/tone.aifc")));
+    for (const std::string &file : {dir.path(), temporary}) {
+        press(fileDialog("noteSoundFile", file), XmNokCallback, XmCR_OK);
+        std::string messages = GspTest::awaitError();
+        EXPECT_NE(std::string::npos, messages.find("not a file that a note can hold")) << file;
+        EXPECT_EQ(before, list->getNumNotes());
+        GspTest::destroyPopups();
+    }
+    unlink(temporary.c_str());
     press(fileDialog("noteSoundFile", dir.file("media/tone.aifc")), XmNokCallback, XmCR_OK);
     ASSERT_EQ(before + 1, list->getNumNotes());
     ZnSoundNote *sound = GspTest::nth<ZnSoundNote>(list);
