@@ -199,9 +199,9 @@ void ZnMarkerSequencer::showAuthoringUI(int on)
 }
 
 // Motif's list copies and measures every item it is given, and frees the
-// ones it held: a fill costs a little more than the tour's length (at
-// 10,000 markers 10 to 14 times the cost at 1,000, five sixths of it in
-// the list). The dialog keeps Motif's list, its look and its keys rather
+// ones it held: a fill grows a little faster than the tour (at 10,000
+// markers 10 to 14 times the cost at 1,000, five sixths of it in the
+// list). The dialog keeps Motif's list, its look and its keys rather
 // than drawing only the rows in view itself.
 void ZnMarkerSequencer::setNamesInList()
 {
