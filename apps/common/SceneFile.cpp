@@ -23,6 +23,7 @@
 #include <Glosspin/ZnModelImporter.h>
 #include <Glosspin/ZnNote.h>
 
+#include "platform/FileCopy.h"
 #include "platform/FileReplacement.h"
 #include "platform/WriteAll.h"
 
@@ -269,10 +270,7 @@ bool gspIsNoteTemporaryFile(const std::string &path)
     if (slash == std::string::npos ||
         path.compare(slash + 1, strlen(ZnNote::NOTE_BASE), ZnNote::NOTE_BASE) != 0)
         return false;
-    struct stat dir, temporary;
-    return stat(slash ? path.substr(0, slash).c_str() : "/", &dir) == 0 &&
-           stat(ZnNote::getTempDirName(), &temporary) == 0 && dir.st_dev == temporary.st_dev &&
-           dir.st_ino == temporary.st_ino;
+    return gspSameFile(slash ? path.substr(0, slash).c_str() : "/", ZnNote::getTempDirName());
 }
 
 SoPathList gspFindAll(SoNode *root, SoType type)

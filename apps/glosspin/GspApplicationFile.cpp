@@ -35,6 +35,7 @@
 #include "common/SceneFile.h"
 #include "init/MessageText.h"
 #include "note/PromptDialog.h"
+#include "platform/FileCopy.h"
 
 namespace {
 
@@ -74,13 +75,6 @@ std::string fullName(const char *file)
     return name;
 }
 
-bool sameFile(const char *name, const struct stat &file)
-{
-    struct stat st;
-    return name && *name && stat(name, &st) == 0 && st.st_dev == file.st_dev &&
-           st.st_ino == file.st_ino;
-}
-
 // Whether the file holds a note's data: a file a note of the scene reads
 // its data from, or one of the notes' own temporary files (the notes of
 // the undo history and the clipboard keep theirs there too).
@@ -94,8 +88,8 @@ bool holdsNoteData(SoNode *scene, const std::string &full)
     SoPathList notes = gspFindAll(scene, ZnNote::getClassTypeId());
     for (int i = 0; i < notes.getLength(); i++) {
         ZnNote *note = (ZnNote *)((SoFullPath *)notes[i])->getTail();
-        if (sameFile(note->filename.getValue().getString(), file) ||
-            sameFile(note->getTempDataFileName().getString(), file))
+        if (gspSameFile(note->filename.getValue().getString(), full.c_str()) ||
+            gspSameFile(note->getTempDataFileName().getString(), full.c_str()))
             return true;
     }
     return false;

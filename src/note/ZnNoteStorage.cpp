@@ -258,10 +258,7 @@ int ZnNote::isSameFile()
 {
     const char *name = getDataFilename();
     const SbString &src = mediaData.getFileName();
-    struct stat a, b;
-    if (!name || src.getLength() == 0 || stat(name, &a) != 0 || stat(src.getString(), &b) != 0)
-        return 0;
-    return a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+    return src.getLength() > 0 && gspSameFile(name, src.getString());
 }
 
 int ZnNote::makeCopyOfNoteDataFile(const char *from, const char *to)
@@ -412,9 +409,7 @@ int ZnNote::moveDataFile(const SbString &target, int hadTemp)
     setRelative(this, target.getString());
     if (old == filename.getValue())
         return 1;
-    struct stat a, b;
-    int sameInode = stat(old.getString(), &a) == 0 && stat(target.getString(), &b) == 0 &&
-                    a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+    int sameInode = gspSameFile(old.getString(), target.getString());
     if (!deleteDataFileOnDestroy && wasImported.getValue()) {
         pointMediaDataAt(old.getString());
         return copyDataToExternalFile(NULL) || sameInode;

@@ -79,3 +79,10 @@ int gspOpenForReading(int fd)
     }
     return r;
 }
+
+bool gspSameFile(const char *a, const char *b)
+{
+    struct stat sa, sb;
+    return a && b && stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_ino == sb.st_ino &&
+           sa.st_dev == sb.st_dev;
+}

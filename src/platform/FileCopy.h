@@ -14,4 +14,7 @@ bool gspCopyRange(int in, off_t offset, int out, size_t length);
 // opened for writing only; -1 when there is none (a pipe, a socket).
 int gspOpenForReading(int fd);
 
+// Whether the two names name one existing file (the same device and inode).
+bool gspSameFile(const char *a, const char *b);
+
 #endif
